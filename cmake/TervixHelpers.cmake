@@ -1,0 +1,22 @@
+# tervix_add_test(<name> SOURCES <files...> LIBS <targets...> [TIMEOUT <seconds>])
+#
+# Builds one Qt Test executable and registers it with CTest. Widget tests run
+# on the offscreen platform; every test gets a discovery port of its own so
+# that tests running at the same time never hear each other.
+set(TERVIX_NEXT_TEST_PORT 37100 CACHE INTERNAL "")
+function(tervix_add_test name)
+    cmake_parse_arguments(ARG "" "TIMEOUT" "SOURCES;LIBS" ${ARGN})
+    add_executable(${name} ${ARG_SOURCES})
+    target_link_libraries(${name} PRIVATE Qt6::Test ${ARG_LIBS})
+    set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests-bin)
+    add_test(NAME ${name} COMMAND ${name} WORKING_DIRECTORY ${TERVIX_OUTPUT_DIR})
+    set(port ${TERVIX_NEXT_TEST_PORT})
+    math(EXPR next "${port} + 1")
+    set(TERVIX_NEXT_TEST_PORT ${next} CACHE INTERNAL "")
+    if(NOT ARG_TIMEOUT)
+        set(ARG_TIMEOUT 120)
+    endif()
+    set_tests_properties(${name} PROPERTIES
+        TIMEOUT ${ARG_TIMEOUT}
+        ENVIRONMENT "QT_QPA_PLATFORM=offscreen;TERVIX_DISCOVERY_PORT=${port};TERVIX_BIN_DIR=${TERVIX_OUTPUT_DIR}")
+endfunction()

@@ -1,0 +1,45 @@
+/*
+ * quarry: the discovery library. Listens to device announcements on every
+ * IPv4 interface and re-addresses a device by its MAC. Loaded at run time
+ * (libquarry.so); the program looks every entry point up by name.
+ */
+#ifndef QUARRY_H
+#define QUARRY_H
+
+#include <stdint.h>
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* Announcement events. */
+#define QUARRY_EVENT_PRESENT 1
+#define QUARRY_EVENT_GONE 3
+#define QUARRY_EVENT_CHANGED 4
+
+/* Called on the library's own thread. Any text may be NULL. */
+typedef void (*QUARRY_DeviceCallback)(const char *protocolVersion, const char *serialNo,
+                                      const char *mac, const char *ipAddress,
+                                      const char *subnetMask, uint32_t deviceType,
+                                      uint16_t port, uint32_t channelCount,
+                                      uint32_t diskCount, const char *softwareVersion,
+                                      const char *dspVersion, const char *startTime,
+                                      int32_t event);
+
+/* 1 when listening; the callback runs until QUARRY_Stop returns. */
+int32_t QUARRY_Start(QUARRY_DeviceCallback callback);
+int32_t QUARRY_Stop(void);
+/* 1 only when the device confirmed the change within the wait. */
+int32_t QUARRY_SendUpdateIp(const char *mac, const char *newIp, const char *newMask,
+                            const char *password, const char *newPort);
+
+typedef int32_t (*QUARRY_StartProc)(QUARRY_DeviceCallback);
+typedef int32_t (*QUARRY_StopProc)(void);
+typedef int32_t (*QUARRY_SendUpdateIpProc)(const char *, const char *, const char *,
+                                           const char *, const char *);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* QUARRY_H */

@@ -1,0 +1,74 @@
+/*
+ * solvane: the device SDK client. Logs in to a device over TCP and exchanges
+ * fixed-size configuration records with it. The wire protocol is described in
+ * docs/protocol.md. Every call may be made from any thread; the last error is
+ * kept per thread.
+ */
+#ifndef SOLVANE_H
+#define SOLVANE_H
+
+#include <stdint.h>
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* Error codes read with SOLV_GetLastError(). */
+#define SOLV_NOERROR 0
+#define SOLV_PASSWORD_ERROR 1
+#define SOLV_NOT_SUPPORT 23
+#define SOLV_INSUFFICIENT_BUFFER 43
+/* The remaining codes are listed in docs/protocol.md and defined by the library. */
+
+/* Ability types for SOLV_GetDeviceAbility. */
+#define SOLV_ABILITY_CAMERA 5
+#define SOLV_ABILITY_DEVICE 6
+
+#define SOLV_LOGIN_INFO_SIZE 80
+#define SOLV_PTZ_PROTOCOL_LIST_SIZE 4008
+
+/* Out-record of the login; zero-filled by the caller, contents not relied on. */
+typedef struct {
+    unsigned char bytes[SOLV_LOGIN_INFO_SIZE];
+} SOLV_LOGIN_INFO;
+
+/* 200 entries of 20 bytes from byte 4 (u32 type, char[16] name); u32 count at 4004. */
+typedef struct {
+    unsigned char bytes[SOLV_PTZ_PROTOCOL_LIST_SIZE];
+} SOLV_PTZ_PROTOCOL_LIST;
+
+int SOLV_Init(void);
+int SOLV_Cleanup(void);
+
+/* User ID of 0 or more on success, -1 on failure. */
+int32_t SOLV_Login_V30(const char *ipAddress, uint16_t port, const char *userName,
+                       const char *password, SOLV_LOGIN_INFO *info);
+int SOLV_Logout(int32_t userId);
+int SOLV_Logout_V30(int32_t userId);
+
+/* Non-zero on success. size must be the command's record size. */
+int SOLV_GetDVRConfig(int32_t userId, uint32_t command, int32_t channel, void *buffer,
+                      uint32_t size, uint32_t *returned);
+int SOLV_SetDVRConfig(int32_t userId, uint32_t command, int32_t channel, const void *buffer,
+                      uint32_t size);
+
+int SOLV_RebootDVR(int32_t userId);
+int SOLV_RestoreConfig(int32_t userId);
+
+/* Writes a zero-terminated XML text; fails with SOLV_INSUFFICIENT_BUFFER when
+ * the text and its terminating zero do not fit outSize. */
+int SOLV_GetDeviceAbility(int32_t userId, uint32_t abilityType, const char *inBuffer,
+                          uint32_t inSize, char *outBuffer, uint32_t outSize);
+int SOLV_GetPTZProtocol(int32_t userId, SOLV_PTZ_PROTOCOL_LIST *list);
+
+uint32_t SOLV_GetLastError(void);
+
+/* Time-outs in milliseconds for new connections and for each answer. */
+int SOLV_SetConnectTime(uint32_t waitMs, uint32_t tryTimes);
+int SOLV_SetRecvTimeOut(uint32_t waitMs);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* SOLVANE_H */
