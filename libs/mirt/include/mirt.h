@@ -45,13 +45,19 @@ void MIRT_MutexDestroy(MIRT_MutexHandle mutex);
 /* Thread pool. Work items run in submission order as workers come free. */
 typedef struct MIRT_ThreadPoolRec *MIRT_ThreadPool;
 typedef void *(*MIRT_WorkProc)(void *arg);
-/* initialThreads: workers started at once; flags: reserved, pass 1. */
+/* initialThreads: workers started at once and kept while idle; more start on
+ * demand and retire when idle. flags: reserved, pass 1. */
 MIRT_ThreadPool MIRT_ThreadPool_Create(unsigned int initialThreads, unsigned int flags);
 /* Queues one item; blocking: 1 when the item may block on the network.
  * Returns 0 when queued, non-zero when the pool refuses (destroyed, no memory). */
 int MIRT_ThreadPool_WorkEx(MIRT_ThreadPool pool, MIRT_WorkProc proc, void *arg, int blocking);
-/* Drops items not yet started, waits for running items, frees the pool. */
+/* Drops items not yet started, waits for running items, frees the pool.
+ * Submissions made while it runs are refused. Never call it from a work item. */
 void MIRT_ThreadPool_Destroy(MIRT_ThreadPool pool);
+/* Optional: called by MIRT_ThreadPool_Destroy with the argument of every item
+ * it drops, so that arguments an item would have freed itself are not lost. */
+typedef void (*MIRT_DropProc)(void *arg);
+void MIRT_ThreadPool_SetDropProc(MIRT_ThreadPool pool, MIRT_DropProc drop);
 
 /* Atomics: returns the incremented value. */
 int32_t MIRT_AtomicInc(volatile int32_t *value);
@@ -60,6 +66,7 @@ int32_t MIRT_AtomicDec(volatile int32_t *value);
 /* Dynamic libraries. MIRT_GetLastError gives the last system error of this thread. */
 void *MIRT_LoadDSo(const char *path);
 void *MIRT_GetDsoSym(void *handle, const char *name);
+/* 0 on success. */
 int MIRT_UnloadDSo(void *handle);
 int MIRT_GetLastError(void);
 

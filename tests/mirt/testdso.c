@@ -1,0 +1,4 @@
+__attribute__((visibility("default"))) int mirt_test_add(int a, int b)
+{
+    return a + b;
+}
