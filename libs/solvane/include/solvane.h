@@ -18,7 +18,19 @@ extern "C" {
 #define SOLV_PASSWORD_ERROR 1
 #define SOLV_NOT_SUPPORT 23
 #define SOLV_INSUFFICIENT_BUFFER 43
-/* The remaining codes are listed in docs/protocol.md and defined by the library. */
+/* Codes of this library; docs/protocol.md describes when each is given. */
+#define SOLV_NOT_LOGGED_IN 60       /* unknown or logged-out user ID */
+#define SOLV_PARAMETER_ERROR 61     /* bad argument, or a buffer size that is not the record's */
+#define SOLV_CONNECT_FAILED 62      /* refused, unreachable or no answer within the connect time */
+#define SOLV_SEND_FAILED 63         /* the connection broke while sending */
+#define SOLV_RECV_FAILED 64         /* the connection broke or was closed while receiving */
+#define SOLV_TIMEOUT 65             /* no complete answer within the receive time-out */
+#define SOLV_MALFORMED_DATA 66      /* the device sent something the protocol does not allow */
+#define SOLV_TOO_MANY_SESSIONS 67   /* the device serves no more sessions */
+#define SOLV_REFUSED 68             /* the device refused the operation (e.g. a set) */
+#define SOLV_DEVICE_BUSY 69         /* the device cannot serve the request now */
+#define SOLV_VERSION_MISMATCH 70    /* the device speaks another protocol version */
+#define SOLV_NO_FREE_HANDLE 71      /* too many logins open in this process */
 
 /* Ability types for SOLV_GetDeviceAbility. */
 #define SOLV_ABILITY_CAMERA 5

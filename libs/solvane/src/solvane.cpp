@@ -1,0 +1,600 @@
+// The device SDK client: one TCP control connection per login, request and
+// answer frames as docs/protocol.md describes them, bounded waits everywhere.
+
+#include "solvane.h"
+#include "solvane_protocol.h"
+#include "solvane_records.h"
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <memory>
+#include <mutex>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace proto = solvane::proto;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+constexpr int MaxLogins = 4096;
+constexpr uint32_t DefaultConnectMs = 3000;
+constexpr uint32_t DefaultRecvMs = 5000;
+// Upper bound for settable waits, so that a typo cannot make a call hang for days.
+constexpr uint32_t MaxWaitMs = 600000;
+
+thread_local uint32_t t_lastError = SOLV_NOERROR;
+std::atomic<uint32_t> g_connectMs { DefaultConnectMs };
+std::atomic<uint32_t> g_recvMs { DefaultRecvMs };
+
+int fail(uint32_t code)
+{
+    t_lastError = code;
+    return 0;
+}
+
+int succeed()
+{
+    t_lastError = SOLV_NOERROR;
+    return 1;
+}
+
+// ---- socket helpers -----------------------------------------------------
+
+int remainingMs(Clock::time_point deadline)
+{
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+    return left.count() < 0 ? 0 : int(left.count());
+}
+
+// Waits for `events` on fd until the deadline. Ok, Timeout or the failure code given.
+uint32_t waitFor(int fd, short events, Clock::time_point deadline, uint32_t failure)
+{
+    for (;;) {
+        pollfd p { fd, events, 0 };
+        const int ready = ::poll(&p, 1, remainingMs(deadline));
+        if (ready > 0) {
+            if (p.revents & events) {
+                return proto::Ok;
+            }
+            return failure; // POLLERR / POLLHUP / POLLNVAL without data
+        }
+        if (ready == 0) {
+            return proto::Timeout;
+        }
+        if (errno != EINTR) {
+            return failure;
+        }
+    }
+}
+
+uint32_t sendAll(int fd, const uint8_t *data, std::size_t length, Clock::time_point deadline)
+{
+    while (length > 0) {
+        const ssize_t sent = ::send(fd, data, length, MSG_NOSIGNAL);
+        if (sent > 0) {
+            data += sent;
+            length -= std::size_t(sent);
+            continue;
+        }
+        if (sent < 0 && errno == EINTR) {
+            continue;
+        }
+        if (sent < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            const uint32_t status = waitFor(fd, POLLOUT, deadline, proto::SendFailed);
+            if (status != proto::Ok) {
+                return status;
+            }
+            continue;
+        }
+        return proto::SendFailed;
+    }
+    return proto::Ok;
+}
+
+uint32_t recvExact(int fd, uint8_t *data, std::size_t length, Clock::time_point deadline)
+{
+    while (length > 0) {
+        const ssize_t got = ::recv(fd, data, length, 0);
+        if (got > 0) {
+            data += got;
+            length -= std::size_t(got);
+            continue;
+        }
+        if (got == 0) {
+            return proto::ReceiveFailed; // closed by the device, possibly mid-frame
+        }
+        if (errno == EINTR) {
+            continue;
+        }
+        if (errno == EAGAIN || errno == EWOULDBLOCK) {
+            const uint32_t status = waitFor(fd, POLLIN, deadline, proto::ReceiveFailed);
+            if (status != proto::Ok) {
+                return status;
+            }
+            continue;
+        }
+        return proto::ReceiveFailed;
+    }
+    return proto::Ok;
+}
+
+// One frame; the payload never grows beyond proto::MaxPayload.
+uint32_t recvFrame(int fd, Clock::time_point deadline, proto::Header &header,
+                   std::vector<uint8_t> &payload)
+{
+    uint8_t raw[proto::HeaderSize];
+    uint32_t status = recvExact(fd, raw, sizeof raw, deadline);
+    if (status != proto::Ok) {
+        return status;
+    }
+    uint32_t magic = 0;
+    header = proto::decodeHeader(raw, &magic);
+    switch (proto::checkHeader(magic, header)) {
+    case proto::HeaderCheck::Ok:
+        break;
+    case proto::HeaderCheck::BadVersion:
+        return proto::VersionMismatch;
+    case proto::HeaderCheck::BadMagic:
+    case proto::HeaderCheck::TooLong:
+        return proto::MalformedData;
+    }
+    payload.resize(header.length);
+    if (header.length > 0) {
+        status = recvExact(fd, payload.data(), header.length, deadline);
+    }
+    return status;
+}
+
+void closeSocket(int &fd)
+{
+    if (fd >= 0) {
+        ::close(fd);
+        fd = -1;
+    }
+}
+
+int connectTo(const sockaddr_in &address, uint32_t timeoutMs, uint32_t &error)
+{
+    int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (fd < 0) {
+        error = proto::ConnectFailed;
+        return -1;
+    }
+    const int one = 1;
+    ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    if (::connect(fd, reinterpret_cast<const sockaddr *>(&address), sizeof address) != 0) {
+        if (errno != EINPROGRESS && errno != EINTR) {
+            error = proto::ConnectFailed;
+            closeSocket(fd);
+            return -1;
+        }
+        if (waitFor(fd, POLLOUT, deadline, proto::ConnectFailed) != proto::Ok) {
+            error = proto::ConnectFailed;
+            closeSocket(fd);
+            return -1;
+        }
+        int soError = 0;
+        socklen_t soLength = sizeof soError;
+        if (::getsockopt(fd, SOL_SOCKET, SO_ERROR, &soError, &soLength) != 0 || soError != 0) {
+            error = proto::ConnectFailed;
+            closeSocket(fd);
+            return -1;
+        }
+    }
+    return fd;
+}
+
+// ---- sessions -------------------------------------------------------------
+
+struct Session
+{
+    std::mutex lock; // one call at a time on one login
+    int fd = -1;
+    uint32_t sequence = 1; // 1 was the login
+    uint32_t deviceSession = 0;
+
+    ~Session() { closeSocket(fd); }
+
+    // Sends one request and reads its answer. Any transport or framing
+    // failure ends the connection: the stream cannot be trusted after it.
+    uint32_t transact(uint16_t command, const uint8_t *payload, std::size_t length,
+                      std::vector<uint8_t> &reply, uint32_t waitMs)
+    {
+        if (fd < 0) {
+            return proto::ReceiveFailed;
+        }
+        proto::Header request;
+        request.command = command;
+        request.sequence = ++sequence;
+        const auto frame = proto::encodeFrame(request, payload, length);
+        const auto deadline = Clock::now() + std::chrono::milliseconds(waitMs);
+        uint32_t status = sendAll(fd, frame.data(), frame.size(), deadline);
+        proto::Header answer;
+        if (status == proto::Ok) {
+            status = recvFrame(fd, deadline, answer, reply);
+        }
+        if (status == proto::Ok
+            && (!(answer.flags & proto::FlagReply) || answer.command != command
+                || answer.sequence != request.sequence)) {
+            status = proto::MalformedData;
+        }
+        if (status != proto::Ok) {
+            closeSocket(fd);
+            return status;
+        }
+        if (answer.status != proto::Ok) {
+            reply.clear();
+        }
+        return answer.status;
+    }
+};
+
+struct SessionTable
+{
+    std::mutex lock;
+    std::vector<std::shared_ptr<Session>> slots = std::vector<std::shared_ptr<Session>>(MaxLogins);
+    // Handles are handed out round-robin, so a stale ID of a closed login is
+    // not at once the ID of somebody else's new one.
+    int next = 0;
+
+    int add(std::shared_ptr<Session> session)
+    {
+        std::lock_guard guard(lock);
+        for (int tried = 0; tried < MaxLogins; ++tried) {
+            const int id = (next + tried) % MaxLogins;
+            if (!slots[id]) {
+                slots[id] = std::move(session);
+                next = (id + 1) % MaxLogins;
+                return id;
+            }
+        }
+        return -1;
+    }
+
+    std::shared_ptr<Session> find(int32_t id)
+    {
+        if (id < 0 || id >= MaxLogins) {
+            return nullptr;
+        }
+        std::lock_guard guard(lock);
+        return slots[id];
+    }
+
+    std::shared_ptr<Session> take(int32_t id)
+    {
+        if (id < 0 || id >= MaxLogins) {
+            return nullptr;
+        }
+        std::lock_guard guard(lock);
+        return std::exchange(slots[id], nullptr);
+    }
+
+    std::vector<std::shared_ptr<Session>> takeAll()
+    {
+        std::lock_guard guard(lock);
+        std::vector<std::shared_ptr<Session>> all;
+        for (auto &slot : slots) {
+            if (slot) {
+                all.push_back(std::exchange(slot, nullptr));
+            }
+        }
+        return all;
+    }
+};
+
+SessionTable &sessions()
+{
+    static SessionTable table;
+    return table;
+}
+
+void endSession(Session &session)
+{
+    std::lock_guard guard(session.lock);
+    if (session.fd >= 0) {
+        // Tell the device so that it frees the session at once; its answer is
+        // awaited briefly but the login ends here whatever it says.
+        std::vector<uint8_t> reply;
+        session.transact(proto::Logout, nullptr, 0, reply, std::min<uint32_t>(g_recvMs, 2000));
+    }
+    closeSocket(session.fd);
+}
+
+// Runs `body` on the session of `userId` under its lock; the code it returns
+// becomes the thread's last error.
+template<typename Body>
+int withSession(int32_t userId, Body body)
+{
+    const auto session = sessions().find(userId);
+    if (!session) {
+        return fail(SOLV_NOT_LOGGED_IN);
+    }
+    std::lock_guard guard(session->lock);
+    const uint32_t status = body(*session);
+    return status == proto::Ok ? succeed() : fail(status);
+}
+
+} // namespace
+
+extern "C" {
+
+int SOLV_Init(void)
+{
+    return succeed();
+}
+
+int SOLV_Cleanup(void)
+{
+    for (const auto &session : sessions().takeAll()) {
+        endSession(*session);
+    }
+    return succeed();
+}
+
+int32_t SOLV_Login_V30(const char *ipAddress, uint16_t port, const char *userName,
+                       const char *password, SOLV_LOGIN_INFO *info)
+{
+    if (info) {
+        std::memset(info, 0, sizeof *info);
+    }
+    if (!ipAddress || !userName || !password || port == 0) {
+        fail(SOLV_PARAMETER_ERROR);
+        return -1;
+    }
+    const std::string_view user(userName);
+    const std::string_view secret(password);
+    if (user.empty() || user.size() > proto::MaxUserName || secret.size() > proto::MaxPassword) {
+        fail(SOLV_PARAMETER_ERROR);
+        return -1;
+    }
+    sockaddr_in address {};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(port);
+    if (::inet_pton(AF_INET, ipAddress, &address.sin_addr) != 1) {
+        fail(SOLV_PARAMETER_ERROR);
+        return -1;
+    }
+
+    auto session = std::make_shared<Session>();
+    uint32_t error = proto::Ok;
+    session->fd = connectTo(address, g_connectMs, error);
+    if (session->fd < 0) {
+        fail(error);
+        return -1;
+    }
+
+    // The device speaks first: a nonce to prove the password against.
+    const auto deadline = Clock::now() + std::chrono::milliseconds(g_recvMs.load());
+    proto::Header challenge;
+    std::vector<uint8_t> payload;
+    uint32_t status = recvFrame(session->fd, deadline, challenge, payload);
+    if (status == proto::Ok && challenge.command != proto::Challenge) {
+        status = proto::MalformedData;
+    }
+    if (status == proto::Ok && challenge.status != proto::Ok) {
+        status = challenge.status; // e.g. too many sessions
+    }
+    if (status == proto::Ok && payload.size() != proto::NonceSize) {
+        status = proto::MalformedData;
+    }
+    if (status != proto::Ok) {
+        fail(status);
+        return -1;
+    }
+
+    const auto proof = proto::loginProof(secret, payload.data(), user);
+    const auto login = proto::encodeLogin(user, proof);
+    std::vector<uint8_t> reply;
+    session->sequence = 0;
+    status = session->transact(proto::Login, login.data(), login.size(), reply, g_recvMs);
+    if (status == proto::Ok && reply.size() < 4) {
+        status = proto::MalformedData;
+    }
+    if (status != proto::Ok) {
+        fail(status);
+        return -1;
+    }
+    session->deviceSession = proto::getU32(reply.data());
+
+    const int id = sessions().add(session);
+    if (id < 0) {
+        endSession(*session);
+        fail(SOLV_NO_FREE_HANDLE);
+        return -1;
+    }
+    succeed();
+    return id;
+}
+
+int SOLV_Logout(int32_t userId)
+{
+    const auto session = sessions().take(userId);
+    if (!session) {
+        return fail(SOLV_NOT_LOGGED_IN);
+    }
+    endSession(*session);
+    return succeed();
+}
+
+int SOLV_Logout_V30(int32_t userId)
+{
+    return SOLV_Logout(userId);
+}
+
+int SOLV_GetDVRConfig(int32_t userId, uint32_t command, int32_t channel, void *buffer,
+                      uint32_t size, uint32_t *returned)
+{
+    if (returned) {
+        *returned = 0;
+    }
+    const uint32_t recordSize = SOLV_RecordSize(command);
+    if (recordSize == 0) {
+        return fail(SOLV_NOT_SUPPORT);
+    }
+    if (!buffer || SOLV_IsSetCommand(command) || size != recordSize) {
+        return fail(SOLV_PARAMETER_ERROR);
+    }
+    return withSession(userId, [&](Session &session) -> uint32_t {
+        uint8_t request[8];
+        proto::putU32(request, command);
+        proto::putU32(request + 4, uint32_t(channel));
+        std::vector<uint8_t> reply;
+        const uint32_t status =
+            session.transact(proto::GetConfig, request, sizeof request, reply, g_recvMs);
+        if (status != proto::Ok) {
+            return status;
+        }
+        if (reply.size() != recordSize) {
+            return proto::MalformedData;
+        }
+        std::memcpy(buffer, reply.data(), recordSize);
+        if (returned) {
+            *returned = recordSize;
+        }
+        return proto::Ok;
+    });
+}
+
+int SOLV_SetDVRConfig(int32_t userId, uint32_t command, int32_t channel, const void *buffer,
+                      uint32_t size)
+{
+    const uint32_t recordSize = SOLV_RecordSize(command);
+    if (recordSize == 0) {
+        return fail(SOLV_NOT_SUPPORT);
+    }
+    if (!buffer || !SOLV_IsSetCommand(command) || size != recordSize) {
+        return fail(SOLV_PARAMETER_ERROR);
+    }
+    return withSession(userId, [&](Session &session) -> uint32_t {
+        std::vector<uint8_t> request(8 + recordSize);
+        proto::putU32(request.data(), command);
+        proto::putU32(request.data() + 4, uint32_t(channel));
+        std::memcpy(request.data() + 8, buffer, recordSize);
+        std::vector<uint8_t> reply;
+        return session.transact(proto::SetConfig, request.data(), request.size(), reply,
+                                g_recvMs);
+    });
+}
+
+int SOLV_RebootDVR(int32_t userId)
+{
+    return withSession(userId, [](Session &session) {
+        std::vector<uint8_t> reply;
+        return session.transact(proto::Reboot, nullptr, 0, reply, g_recvMs);
+    });
+}
+
+int SOLV_RestoreConfig(int32_t userId)
+{
+    return withSession(userId, [](Session &session) {
+        std::vector<uint8_t> reply;
+        return session.transact(proto::Restore, nullptr, 0, reply, g_recvMs);
+    });
+}
+
+int SOLV_GetDeviceAbility(int32_t userId, uint32_t abilityType, const char *inBuffer,
+                          uint32_t inSize, char *outBuffer, uint32_t outSize)
+{
+    if (!outBuffer || outSize == 0 || inSize > proto::MaxAbilityQuery
+        || (inSize > 0 && !inBuffer)) {
+        return fail(SOLV_PARAMETER_ERROR);
+    }
+    return withSession(userId, [&](Session &session) -> uint32_t {
+        std::vector<uint8_t> request(8 + inSize);
+        proto::putU32(request.data(), abilityType);
+        proto::putU32(request.data() + 4, inSize);
+        if (inSize > 0) {
+            std::memcpy(request.data() + 8, inBuffer, inSize);
+        }
+        std::vector<uint8_t> reply;
+        const uint32_t status =
+            session.transact(proto::GetAbility, request.data(), request.size(), reply, g_recvMs);
+        if (status != proto::Ok) {
+            return status;
+        }
+        // The text ends at its first zero byte, if the device sent one.
+        const auto end = std::find(reply.begin(), reply.end(), uint8_t(0));
+        const std::size_t textLength = std::size_t(end - reply.begin());
+        if (textLength > proto::MaxText) {
+            return proto::MalformedData;
+        }
+        if (textLength + 1 > outSize) {
+            return proto::BufferTooSmall;
+        }
+        std::memcpy(outBuffer, reply.data(), textLength);
+        outBuffer[textLength] = '\0';
+        return proto::Ok;
+    });
+}
+
+int SOLV_GetPTZProtocol(int32_t userId, SOLV_PTZ_PROTOCOL_LIST *list)
+{
+    if (!list) {
+        return fail(SOLV_PARAMETER_ERROR);
+    }
+    return withSession(userId, [&](Session &session) -> uint32_t {
+        std::vector<uint8_t> reply;
+        const uint32_t status = session.transact(proto::GetPtzProtocols, nullptr, 0, reply,
+                                                 g_recvMs);
+        if (status != proto::Ok) {
+            return status;
+        }
+        if (reply.size() < 4) {
+            return proto::MalformedData;
+        }
+        const uint32_t count = proto::getU32(reply.data());
+        if (count > proto::MaxPtzProtocols || reply.size() != 4 + count * proto::PtzEntrySize) {
+            return proto::MalformedData;
+        }
+        std::memset(list->bytes, 0, sizeof list->bytes);
+        for (uint32_t i = 0; i < count; ++i) {
+            std::memcpy(list->bytes + SOLV_PTZ_PROTOCOL_ENTRY_OFFSET
+                            + i * SOLV_PTZ_PROTOCOL_ENTRY_STRIDE,
+                        reply.data() + 4 + i * proto::PtzEntrySize, proto::PtzEntrySize);
+        }
+        proto::putU32(list->bytes + SOLV_PTZ_PROTOCOL_COUNT_OFFSET, count);
+        return proto::Ok;
+    });
+}
+
+uint32_t SOLV_GetLastError(void)
+{
+    return t_lastError;
+}
+
+int SOLV_SetConnectTime(uint32_t waitMs, uint32_t tryTimes)
+{
+    // One attempt per login whatever tryTimes says: a dead address must cost
+    // no more than one connect time-out.
+    (void)tryTimes;
+    if (waitMs == 0 || waitMs > MaxWaitMs) {
+        return fail(SOLV_PARAMETER_ERROR);
+    }
+    g_connectMs = waitMs;
+    return succeed();
+}
+
+int SOLV_SetRecvTimeOut(uint32_t waitMs)
+{
+    if (waitMs == 0 || waitMs > MaxWaitMs) {
+        return fail(SOLV_PARAMETER_ERROR);
+    }
+    g_recvMs = waitMs;
+    return succeed();
+}
+
+} // extern "C"
