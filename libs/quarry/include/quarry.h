@@ -12,6 +12,12 @@
 extern "C" {
 #endif
 
+#if defined(__GNUC__)
+#define QUARRY_API __attribute__((visibility("default")))
+#else
+#define QUARRY_API
+#endif
+
 /* Announcement events. */
 #define QUARRY_EVENT_PRESENT 1
 #define QUARRY_EVENT_GONE 3
@@ -27,11 +33,19 @@ typedef void (*QUARRY_DeviceCallback)(const char *protocolVersion, const char *s
                                       int32_t event);
 
 /* 1 when listening; the callback runs until QUARRY_Stop returns. */
-int32_t QUARRY_Start(QUARRY_DeviceCallback callback);
-int32_t QUARRY_Stop(void);
+QUARRY_API int32_t QUARRY_Start(QUARRY_DeviceCallback callback);
+QUARRY_API int32_t QUARRY_Stop(void);
 /* 1 only when the device confirmed the change within the wait. */
-int32_t QUARRY_SendUpdateIp(const char *mac, const char *newIp, const char *newMask,
+QUARRY_API int32_t QUARRY_SendUpdateIp(const char *mac, const char *newIp, const char *newMask,
                             const char *password, const char *newPort);
+
+/* Results of QUARRY_SendUpdateIp; everything but QUARRY_UPDATE_DONE is a failure. */
+#define QUARRY_UPDATE_DONE 1
+#define QUARRY_UPDATE_NO_ANSWER 0
+#define QUARRY_UPDATE_BAD_ARGUMENT (-1)
+#define QUARRY_UPDATE_WRONG_PASSWORD (-2)
+#define QUARRY_UPDATE_REFUSED (-3)
+#define QUARRY_UPDATE_NETWORK_ERROR (-4)
 
 typedef int32_t (*QUARRY_StartProc)(QUARRY_DeviceCallback);
 typedef int32_t (*QUARRY_StopProc)(void);

@@ -1,0 +1,411 @@
+#include "quarry.h"
+#include "quarry_protocol.h"
+
+#include "mirt.h"
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <unordered_map>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using std::chrono::milliseconds;
+
+constexpr int kPollMs = 100;
+// Datagrams handled before the expiry check runs again, so a flood of
+// announcements cannot starve the detection of silent devices.
+constexpr int kDrainLimit = 512;
+constexpr int kUpdateAttempts = 3;
+constexpr int kUpdateWaitMs = 1000;
+constexpr const char *kVersionText = "1";
+
+// The thread that runs the callback, so that Start and Stop called from a
+// callback fail instead of deadlocking.
+std::atomic<std::thread::id> g_listenerThread {};
+
+const char *textOrNull(const std::optional<std::string> &text)
+{
+    return text ? text->c_str() : nullptr;
+}
+
+// Two announcements describe the same identity when everything but the
+// period they claim is equal.
+bool sameIdentity(quarry::Announcement a, const quarry::Announcement &b)
+{
+    a.periodMs = b.periodMs;
+    return a == b;
+}
+
+milliseconds silenceLimit(uint32_t periodMs)
+{
+    const uint32_t period = std::clamp(periodMs, quarry::kMinAnnouncePeriodMs,
+                                       quarry::kMaxAnnouncePeriodMs);
+    return milliseconds(period) * quarry::kSilentPeriods + milliseconds(period / 2);
+}
+
+class Listener
+{
+public:
+    explicit Listener(QUARRY_DeviceCallback callback) : m_callback(callback) {}
+
+    ~Listener()
+    {
+        if (m_socket >= 0) {
+            close(m_socket);
+        }
+        for (int fd : m_wake) {
+            if (fd >= 0) {
+                close(fd);
+            }
+        }
+    }
+
+    bool open()
+    {
+        m_port = quarry::discoveryPort();
+        m_group = quarry::discoveryGroup();
+        m_interfaces = quarry::ipv4Interfaces();
+        m_socket = quarry::openGroupSocket(m_port, m_group, m_interfaces);
+        if (m_socket < 0) {
+            MIRT_OutputDebug("QUARRY: cannot listen on port %u: %s\n", m_port,
+                             std::strerror(errno));
+            return false;
+        }
+        if (pipe2(m_wake, O_CLOEXEC | O_NONBLOCK) != 0) {
+            MIRT_OutputDebug("QUARRY: cannot create the wake pipe: %s\n", std::strerror(errno));
+            return false;
+        }
+        return true;
+    }
+
+    void start() { m_thread = std::thread(&Listener::run, this); }
+
+    void stopAndJoin()
+    {
+        const char byte = 1;
+        if (write(m_wake[1], &byte, 1) < 0) {
+            // The pipe is only full when a wake-up is already pending.
+        }
+        if (m_thread.joinable()) {
+            m_thread.join();
+        }
+    }
+
+private:
+    struct Known
+    {
+        quarry::Announcement announcement;
+        Clock::time_point lastSeen;
+    };
+
+    void run()
+    {
+        g_listenerThread.store(std::this_thread::get_id());
+        sendInquiry();
+        auto nextExpiry = Clock::now() + milliseconds(kPollMs);
+        for (;;) {
+            pollfd fds[2] = {{m_socket, POLLIN, 0}, {m_wake[0], POLLIN, 0}};
+            const int ready = poll(fds, 2, kPollMs);
+            if (ready < 0 && errno != EINTR) {
+                MIRT_OutputDebug("QUARRY: poll failed: %s\n", std::strerror(errno));
+                break;
+            }
+            if (fds[1].revents != 0) {
+                break;
+            }
+            if ((fds[0].revents & POLLIN) != 0) {
+                drain();
+            }
+            if (Clock::now() >= nextExpiry) {
+                expire();
+                nextExpiry = Clock::now() + milliseconds(kPollMs);
+            }
+        }
+        g_listenerThread.store(std::thread::id());
+    }
+
+    void sendInquiry()
+    {
+        quarry::Inquiry inquiry;
+        quarry::randomBytes(reinterpret_cast<uint8_t *>(&inquiry.id), sizeof inquiry.id);
+        const quarry::Packet packet = quarry::encodeInquiry(inquiry);
+        for (const auto &item : m_interfaces) {
+            quarry::sendToGroup(m_socket, m_group, m_port, item.address, packet);
+        }
+    }
+
+    void drain()
+    {
+        uint8_t buffer[quarry::kMaxPacketSize + 1];
+        for (int i = 0; i < kDrainLimit; ++i) {
+            const ssize_t size = recv(m_socket, buffer, sizeof buffer, MSG_DONTWAIT);
+            if (size < 0) {
+                return;
+            }
+            handle(buffer, static_cast<size_t>(size));
+        }
+    }
+
+    void handle(const uint8_t *data, size_t size)
+    {
+        const auto type = quarry::packetType(data, size);
+        if (!type || (*type != quarry::PacketType::Announce
+                      && *type != quarry::PacketType::Goodbye)) {
+            return; // our own inquiry looped back, requests of other clients
+        }
+        auto announcement = quarry::decodeAnnouncement(data, size);
+        if (!announcement) {
+            return;
+        }
+        // An absent serial is its own key, distinct from an empty one.
+        const std::string key = announcement->serialNo ? "S" + *announcement->serialNo : "-";
+        auto found = m_devices.find(key);
+        if (*type == quarry::PacketType::Goodbye) {
+            if (found != m_devices.end()) {
+                m_devices.erase(found);
+                report(*announcement, QUARRY_EVENT_GONE);
+            }
+            return;
+        }
+        const auto now = Clock::now();
+        if (found == m_devices.end()) {
+            m_devices.emplace(key, Known {*announcement, now});
+            report(*announcement, QUARRY_EVENT_PRESENT);
+            return;
+        }
+        found->second.lastSeen = now;
+        if (!sameIdentity(*announcement, found->second.announcement)) {
+            found->second.announcement = *announcement;
+            report(*announcement, QUARRY_EVENT_CHANGED);
+        } else {
+            found->second.announcement.periodMs = announcement->periodMs;
+        }
+    }
+
+    void expire()
+    {
+        const auto now = Clock::now();
+        for (auto it = m_devices.begin(); it != m_devices.end();) {
+            if (now - it->second.lastSeen > silenceLimit(it->second.announcement.periodMs)) {
+                const quarry::Announcement gone = it->second.announcement;
+                it = m_devices.erase(it);
+                report(gone, QUARRY_EVENT_GONE);
+            } else {
+                ++it;
+            }
+        }
+    }
+
+    void report(const quarry::Announcement &a, int32_t event)
+    {
+        m_callback(kVersionText, textOrNull(a.serialNo), textOrNull(a.mac),
+                   textOrNull(a.ipAddress), textOrNull(a.subnetMask), a.deviceType, a.port,
+                   a.channelCount, a.diskCount, textOrNull(a.softwareVersion),
+                   textOrNull(a.dspVersion), textOrNull(a.startTime), event);
+    }
+
+    QUARRY_DeviceCallback m_callback;
+    int m_socket = -1;
+    int m_wake[2] = {-1, -1};
+    uint16_t m_port = 0;
+    in_addr m_group {};
+    std::vector<quarry::Ipv4Interface> m_interfaces;
+    std::unordered_map<std::string, Known> m_devices; // touched by the listener thread only
+    std::thread m_thread;
+};
+
+// Serialises Start and Stop; held across the join so that no caller of Stop
+// returns while a callback may still run.
+std::mutex g_control;
+std::unique_ptr<Listener> g_listener;
+
+bool onListenerThread()
+{
+    return g_listenerThread.load() == std::this_thread::get_id();
+}
+
+bool parsePort(const char *text, uint16_t &port)
+{
+    if (text == nullptr || *text == '\0' || std::strlen(text) > 5) {
+        return false;
+    }
+    unsigned long value = 0;
+    for (const char *c = text; *c != '\0'; ++c) {
+        if (*c < '0' || *c > '9') {
+            return false;
+        }
+        value = value * 10 + static_cast<unsigned long>(*c - '0');
+    }
+    if (value < 1 || value > 65535) {
+        return false;
+    }
+    port = static_cast<uint16_t>(value);
+    return true;
+}
+
+bool parseUnicastAddress(const char *text, std::array<uint8_t, 4> &address)
+{
+    in_addr value {};
+    if (text == nullptr || inet_pton(AF_INET, text, &value) != 1) {
+        return false;
+    }
+    const uint32_t host = ntohl(value.s_addr);
+    if (host == 0 || host == 0xffffffffu || IN_MULTICAST(host) || (host >> 24) == 0) {
+        return false;
+    }
+    std::memcpy(address.data(), &value.s_addr, 4);
+    return true;
+}
+
+bool parseMask(const char *text, std::array<uint8_t, 4> &mask)
+{
+    in_addr value {};
+    if (text == nullptr || inet_pton(AF_INET, text, &value) != 1) {
+        return false;
+    }
+    std::memcpy(mask.data(), &value.s_addr, 4);
+    return quarry::isValidSubnetMask(mask);
+}
+
+// Waits up to `timeoutMs` for the answer to this request; the status, or
+// nullopt on time-out.
+std::optional<quarry::ReaddressStatus> awaitReply(int fd, const quarry::ReaddressRequest &request,
+                                                  int timeoutMs)
+{
+    const auto deadline = Clock::now() + milliseconds(timeoutMs);
+    for (;;) {
+        const auto left = std::chrono::duration_cast<milliseconds>(deadline - Clock::now());
+        if (left.count() <= 0) {
+            return std::nullopt;
+        }
+        pollfd pfd {fd, POLLIN, 0};
+        const int ready = poll(&pfd, 1, static_cast<int>(left.count()));
+        if (ready < 0 && errno != EINTR) {
+            return std::nullopt;
+        }
+        if (ready <= 0) {
+            continue;
+        }
+        uint8_t buffer[quarry::kMaxPacketSize + 1];
+        const ssize_t size = recv(fd, buffer, sizeof buffer, MSG_DONTWAIT);
+        if (size < 0) {
+            continue;
+        }
+        const auto reply = quarry::decodeReaddressReply(buffer, static_cast<size_t>(size));
+        // Answers to earlier requests (or from other devices) are not ours.
+        if (reply && reply->nonce == request.nonce && reply->mac == request.mac) {
+            return reply->status;
+        }
+    }
+}
+
+} // namespace
+
+extern "C" {
+
+int32_t QUARRY_Start(QUARRY_DeviceCallback callback)
+{
+    if (callback == nullptr || onListenerThread()) {
+        return 0;
+    }
+    std::lock_guard<std::mutex> lock(g_control);
+    if (g_listener) {
+        MIRT_OutputDebug("QUARRY_Start: already started\n");
+        return 0;
+    }
+    auto listener = std::make_unique<Listener>(callback);
+    if (!listener->open()) {
+        return 0;
+    }
+    listener->start();
+    g_listener = std::move(listener);
+    return 1;
+}
+
+int32_t QUARRY_Stop(void)
+{
+    // Joining our own thread from a callback would never return.
+    if (onListenerThread()) {
+        return 0;
+    }
+    std::lock_guard<std::mutex> lock(g_control);
+    if (!g_listener) {
+        return 1;
+    }
+    g_listener->stopAndJoin();
+    g_listener.reset();
+    return 1;
+}
+
+int32_t QUARRY_SendUpdateIp(const char *mac, const char *newIp, const char *newMask,
+                            const char *password, const char *newPort)
+{
+    quarry::ReaddressRequest request;
+    const auto parsedMac = quarry::parseMac(mac);
+    if (!parsedMac || !parseUnicastAddress(newIp, request.ipAddress)
+        || !parseMask(newMask, request.subnetMask) || !parsePort(newPort, request.port)
+        || password == nullptr) {
+        MIRT_OutputDebug("QUARRY_SendUpdateIp: malformed arguments\n");
+        return QUARRY_UPDATE_BAD_ARGUMENT;
+    }
+    request.mac = *parsedMac;
+    if (!quarry::randomBytes(request.nonce.data(), request.nonce.size())) {
+        return QUARRY_UPDATE_NETWORK_ERROR;
+    }
+    request.proof = quarry::readdressProof(password, request);
+    const quarry::Packet packet = quarry::encodeReaddressRequest(request);
+
+    const int fd = quarry::openRequestSocket();
+    if (fd < 0) {
+        MIRT_OutputDebug("QUARRY_SendUpdateIp: no socket: %s\n", std::strerror(errno));
+        return QUARRY_UPDATE_NETWORK_ERROR;
+    }
+    const uint16_t port = quarry::discoveryPort();
+    const in_addr group = quarry::discoveryGroup();
+    const auto interfaces = quarry::ipv4Interfaces();
+    int32_t result = QUARRY_UPDATE_NO_ANSWER;
+    for (int attempt = 0; attempt < kUpdateAttempts; ++attempt) {
+        bool sent = false;
+        for (const auto &item : interfaces) {
+            sent = quarry::sendToGroup(fd, group, port, item.address, packet) || sent;
+        }
+        if (!sent) {
+            result = QUARRY_UPDATE_NETWORK_ERROR;
+            break;
+        }
+        const auto status = awaitReply(fd, request, kUpdateWaitMs);
+        if (!status) {
+            continue;
+        }
+        switch (*status) {
+        case quarry::ReaddressStatus::Done:
+            result = QUARRY_UPDATE_DONE;
+            break;
+        case quarry::ReaddressStatus::WrongProof:
+            result = QUARRY_UPDATE_WRONG_PASSWORD;
+            break;
+        case quarry::ReaddressStatus::Refused:
+            result = QUARRY_UPDATE_REFUSED;
+            break;
+        }
+        break;
+    }
+    close(fd);
+    return result;
+}
+
+} // extern "C"
