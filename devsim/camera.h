@@ -1,0 +1,146 @@
+#pragma once
+
+#include "factory.h"
+
+#include <QByteArray>
+#include <QHash>
+#include <QList>
+#include <QObject>
+#include <QSet>
+#include <QString>
+
+#include <memory>
+
+class QTcpServer;
+
+namespace devsim {
+
+class DeviceSession;
+
+// Misbehaviour a camera can be told to show, for tests and demonstrations.
+struct Fault
+{
+    QSet<quint32> refusedSets;          // record commands (get or set number) whose sets fail
+    QSet<quint32> unsupportedCommands;  // config commands answered with "not supported"
+    QSet<quint32> unsupportedAbilities; // ability types answered with "not supported"
+    bool ptzUnsupported = false;
+    bool rebootUnsupported = false;
+    bool restoreUnsupported = false;
+    int delayMs = 0;          // every frame the camera sends waits this long (times the time scale)
+    int dropAfterFrames = -1; // the connection is closed when frame N + 1 arrives; -1 never
+    int abilityMinSize = 0;   // ability texts are padded to at least this many bytes
+    int maxSessions = -1;     // connections served at once; -1 the camera's default
+    bool neverReturn = false; // stays offline after a reboot
+
+    bool operator==(const Fault &) const = default;
+};
+
+// Parses one fault word as the command line gives it ("delay=500",
+// "refuse-set=1001", "never-return", ...) into fault; false with a message
+// when the word is not understood.
+bool applyFaultWord(Fault &fault, const QString &word, QString *error);
+
+// One simulated camera: its records, its listener and its control sessions.
+// Lives on the fleet's thread; every method must be called there.
+class Camera : public QObject
+{
+    Q_OBJECT
+public:
+    struct Settings
+    {
+        double timeScale = 1.0;
+        int rebootSeconds = 20;
+        int maxSessions = 32;
+    };
+
+    Camera(int index, FactoryDevice factory, const Settings &settings, QObject *parent = nullptr);
+    ~Camera() override;
+
+    // Starts listening on the address and port of the network record.
+    bool listen(QString *error = nullptr);
+    // Closes every session and the listener, announced by goingOffline().
+    void shutdown();
+
+    int index() const { return m_index; }
+
+    // Identity, read from the records so that a set that changes them shows.
+    QString serialNo() const;
+    QByteArray macBytes() const;
+    QString ipAddress() const;
+    QString subnetMask() const;
+    QString gateway() const;
+    quint16 port() const;
+    quint32 discoveryTypeCode() const;
+    quint32 channelCount() const;
+    quint32 diskCount() const;
+    QString softwareVersionText() const;
+    QString dspVersionText() const;
+    QString startTime() const;
+    QByteArray userName() const;
+    QByteArray password() const;
+    bool isOnline() const { return m_online; }
+
+    // Moves the listener and updates the network record; false (and nothing
+    // changed) when the new address cannot be bound or the camera is offline.
+    bool readdress(const QString &ip, const QString &mask, quint16 port);
+
+    QByteArray record(quint32 getCommand) const { return m_records.value(getCommand); }
+    void setRecord(quint32 getCommand, const QByteArray &record);
+    const FactoryDevice &factory() const { return m_factory; }
+
+    Fault fault() const { return m_fault; }
+    void setFault(const Fault &fault) { m_fault = fault; }
+    int sessionCount() const { return int(m_sessions.size()); }
+
+    // Takes the camera offline now and back after the reboot time.
+    void reboot();
+    // Records back to the factory state; the address stays, so the camera stays reachable.
+    void restore();
+
+    // The device side of the protocol, called by its sessions.
+    int scaledMs(int ms) const;
+    QByteArray ability(quint32 type) const;
+    QByteArray ptzList() const;
+    quint32 handleSet(DeviceSession *session, quint32 command, qint32 channel,
+                      const QByteArray &record);
+    // Called once the answer to a successful set has been written.
+    void setApplied();
+    void sessionClosed(DeviceSession *session);
+    quint32 nextSessionId() { return ++m_sessionCounter; }
+
+signals:
+    void identityChanged();
+    void goingOffline();
+    void cameOnline();
+
+private:
+    struct Identity
+    {
+        QString serial, ip, mask, software, dsp;
+        QByteArray mac;
+        quint16 port = 0;
+        quint32 channels = 0, disks = 0;
+        bool operator==(const Identity &) const = default;
+    };
+    Identity identity() const;
+    void emitIfIdentityChanged(const Identity &before);
+    void acceptConnections();
+    void closeSessions();
+    std::unique_ptr<QTcpServer> makeServer(const QString &ip, quint16 port, QString *error);
+    void moveListener(std::unique_ptr<QTcpServer> server);
+    QByteArray netText(int offset) const;
+
+    int m_index;
+    FactoryDevice m_factory;
+    Settings m_settings;
+    QHash<quint32, QByteArray> m_records;
+    std::unique_ptr<QTcpServer> m_server;
+    std::unique_ptr<QTcpServer> m_pendingServer; // bound by a set of a new address
+    QList<DeviceSession *> m_sessions;
+    Fault m_fault;
+    bool m_online = false;
+    bool m_rebooting = false;
+    quint32 m_sessionCounter = 0;
+};
+
+} // namespace devsim
