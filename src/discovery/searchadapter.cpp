@@ -1,0 +1,112 @@
+#include "searchadapter.h"
+
+#include "mirt.h"
+
+#include <QMetaType>
+
+#include <atomic>
+#include <cstring>
+
+namespace {
+
+std::atomic<SearchAdapter *> g_adapter {nullptr};
+
+// Texts from the network are accepted only below this length.
+constexpr size_t kMaxAnnouncedText = 64;
+
+bool acceptable(const char *text)
+{
+    return text == nullptr || strnlen(text, kMaxAnnouncedText) < kMaxAnnouncedText;
+}
+
+// Copies as much of the text as fits, always zero-terminated; an absent text
+// is stored as "(null)".
+template<size_t N>
+void copyText(char (&field)[N], const char *text)
+{
+    const char *source = text != nullptr ? text : "(null)";
+    const size_t length = strnlen(source, N - 1);
+    std::memcpy(field, source, length);
+    field[length] = '\0';
+}
+
+} // namespace
+
+SearchAdapter::SearchAdapter(QObject *parent) : QObject(parent)
+{
+    // The record pointer crosses threads in queued connections.
+    qRegisterMetaType<DEVICEINFO *>("DEVICEINFO*");
+}
+
+SearchAdapter::~SearchAdapter()
+{
+    SearchAdapter *self = this;
+    g_adapter.compare_exchange_strong(self, nullptr);
+}
+
+void SearchAdapter::Report(const DEVICEINFO &record, int type)
+{
+    emit DeviceCallback(new DEVICEINFO(record), type);
+}
+
+void setDiscoveryAdapter(SearchAdapter *adapter)
+{
+    g_adapter.store(adapter);
+}
+
+SearchAdapter *discoveryAdapter()
+{
+    return g_adapter.load();
+}
+
+void QuarryDeviceCallback(const char *protocolVersion, const char *serialNo, const char *mac,
+                          const char *ipAddress, const char *subnetMask, uint32_t deviceType,
+                          uint16_t port, uint32_t channelCount, uint32_t diskCount,
+                          const char *softwareVersion, const char *dspVersion,
+                          const char *startTime, int32_t event)
+{
+    if (event != QUARRY_EVENT_PRESENT && event != QUARRY_EVENT_CHANGED
+        && event != QUARRY_EVENT_GONE) {
+        return;
+    }
+    for (const char *text : {protocolVersion, serialNo, mac, ipAddress, subnetMask,
+                             softwareVersion, dspVersion, startTime}) {
+        if (!acceptable(text)) {
+            return;
+        }
+    }
+    SearchAdapter *adapter = g_adapter.load();
+    if (adapter == nullptr) {
+        return;
+    }
+    DEVICEINFO record {};
+    copyText(record.szSerialNo, serialNo);
+    copyText(record.szMAC, mac);
+    copyText(record.szIPAddress, ipAddress);
+    copyText(record.szSubnetMask, subnetMask);
+    copyText(record.szDevModel, QuarryModelName(deviceType));
+    copyText(record.szSoftwareVersion, softwareVersion);
+    copyText(record.szDSPVersion, dspVersion);
+    copyText(record.szStartTime, startTime);
+    record.wPort = port;
+    record.dwChannelNum = channelCount;
+    record.dwDiskNum = diskCount;
+    record.dwSource = 0;
+    adapter->Report(record, event == QUARRY_EVENT_GONE ? DeviceReportRemove
+                                                       : DeviceReportAddOrUpdate);
+}
+
+void SearchEngineCallback(DEVICEINFO *record, int code, void *)
+{
+    SearchAdapter *adapter = g_adapter.load();
+    if (record == nullptr || adapter == nullptr) {
+        return;
+    }
+    if (code == 1) {
+        adapter->Report(*record, DeviceReportAddOrUpdate);
+    } else if (code == 255) {
+        char address[sizeof record->szIPAddress + 1] = {};
+        std::memcpy(address, record->szIPAddress, sizeof record->szIPAddress);
+        emit adapter->UserPasswdError(QString::fromLatin1(address));
+    }
+}
