@@ -1,0 +1,415 @@
+#include "searchengine.h"
+
+#include "records.h"
+#include "solvane.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <iterator>
+#include <memory>
+
+// How many addresses are probed at once.
+//
+// An address nobody answers holds its probe for one connect time-out of the
+// device SDK (3 s by default). The feed starts a probe every 10 ms, so with
+// at least 3000 / 10 = 300 probes running at once no silent address ever
+// waits for a free worker, and the last probe ends about one connect time-out
+// after the last address was fed: a /24 of silent addresses takes 2.54 s of
+// feed plus 3 s. Ranges of the search dialog hold at most 255 addresses,
+// so every address of them gets its worker at once.
+//
+// A mirt pool grows on demand up to 128 workers for blocking items and
+// retires idle ones, so the engine spreads the addresses round robin over as
+// many pools as that takes: two for a /24. The workers only exist while
+// addresses are in flight; a range of cameras that answer at once keeps a
+// handful of them busy.
+namespace {
+
+constexpr uint32_t kProbesAtOnce = 300;
+constexpr uint32_t kWorkersPerPool = 128;
+
+// The address as dotted text, most significant byte first.
+void addressText(uint32_t address, char *text, size_t size)
+{
+    const uint32_t network = MIRT_Htonl(address);
+    if (MIRT_InetNtop(MIRT_AF_INET, &network, text, size) == nullptr) {
+        text[0] = '\0';
+    }
+}
+
+void debugAddress(uint32_t address)
+{
+    MIRT_OutputDebug("%u.%u.%u.%u\n", address >> 24, (address >> 16) & 0xFF,
+                     (address >> 8) & 0xFF, address & 0xFF);
+}
+
+} // namespace
+
+struct CSearchEngine::WorkItem
+{
+    CSearchEngine *engine;
+    uint32_t address;
+};
+
+CSearchEngine::CSearchEngine() = default;
+
+CSearchEngine::~CSearchEngine()
+{
+    Stop();
+}
+
+bool CSearchEngine::Start(uint32_t startAddress, uint32_t endAddress, uint16_t port,
+                          const char *userName, const char *password,
+                          SearchReportCallback callback, void *user)
+{
+    // The previous search's items read the fields below; end it first.
+    Stop();
+
+    m_done = 0;
+    debugAddress(startAddress);
+    debugAddress(endAddress);
+    if (userName == nullptr || password == nullptr) {
+        return false;
+    }
+    // An inverted range would wrap round to billions of addresses, and the
+    // full 2^32 range has no total that fits.
+    if (endAddress < startAddress || endAddress - startAddress == UINT32_MAX) {
+        MIRT_OutputDebug("Invalid search range!\n");
+        return false;
+    }
+
+    m_startAddress = startAddress;
+    m_total = endAddress - startAddress + 1;
+    MIRT_OutputDebug("total ip: %u\n", m_total.load());
+
+    m_port = port;
+    std::memset(m_userName, 0, sizeof m_userName);
+    std::memset(m_password, 0, sizeof m_password);
+    std::strncpy(m_userName, userName, sizeof m_userName - 1);
+    std::strncpy(m_password, password, sizeof m_password - 1);
+    m_callback = callback;
+    m_user = user;
+
+    m_stopSem = MIRT_SemCreate(0);
+    if (m_stopSem == nullptr) {
+        MIRT_OutputDebug("Create search semaphore failed! err:%d\n", MIRT_GetLastError());
+        return false;
+    }
+    if (!createPools(m_total)) {
+        MIRT_OutputDebug("Create search thread pool failed! err:%d\n", MIRT_GetLastError());
+        destroyPools();
+        MIRT_SemDestroy(m_stopSem);
+        m_stopSem = nullptr;
+        return false;
+    }
+    // Cleared before the first item can look at it: a flag left set by the
+    // last Stop would make the new items return without being counted.
+    m_stop = false;
+    m_searchThread = MIRT_Thread_Create(&CSearchEngine::SearchThread, this, MIRT_DEFAULT_STACK_SIZE);
+    if (m_searchThread == nullptr) {
+        MIRT_OutputDebug("Create search thread failed! err:%d\n", MIRT_GetLastError());
+        m_stop = true;
+        MIRT_SemDestroy(m_stopSem);
+        m_stopSem = nullptr;
+        destroyPools();
+        return false;
+    }
+    return true;
+}
+
+bool CSearchEngine::Stop()
+{
+    m_stop = true;
+    if (m_searchThread != nullptr) {
+        MIRT_SemPost(m_stopSem);
+        MIRT_Thread_Wait(m_searchThread, nullptr);
+        m_searchThread = nullptr;
+        MIRT_SemDestroy(m_stopSem);
+        m_stopSem = nullptr;
+    }
+    // Drops the items not yet started (DropWork frees them) and waits for the
+    // probes under way: none of them may touch the engine or the callback's
+    // receiver after this returns.
+    destroyPools();
+    return true;
+}
+
+unsigned int CSearchEngine::Progress() const
+{
+    const uint32_t total = m_total.load();
+    const uint32_t done = m_done.load();
+    if (total == 0) {
+        return 0;
+    }
+    if (done >= total) {
+        return 100;
+    }
+    return unsigned(uint64_t(done) * 100 / total);
+}
+
+bool CSearchEngine::createPools(uint32_t total)
+{
+    const uint32_t probes = std::min(total, kProbesAtOnce);
+    const uint32_t count = (probes + kWorkersPerPool - 1) / kWorkersPerPool;
+    for (uint32_t i = 0; i < count; ++i) {
+        MIRT_ThreadPool pool = MIRT_ThreadPool_Create(1, 1);
+        if (pool == nullptr) {
+            return false;
+        }
+        MIRT_ThreadPool_SetDropProc(pool, &CSearchEngine::DropWork);
+        m_pools.push_back(pool);
+    }
+    return true;
+}
+
+void CSearchEngine::destroyPools()
+{
+    for (MIRT_ThreadPool pool : m_pools) {
+        MIRT_ThreadPool_Destroy(pool);
+    }
+    m_pools.clear();
+}
+
+void *CSearchEngine::SearchThread(void *arg)
+{
+    static_cast<CSearchEngine *>(arg)->feed();
+    return nullptr;
+}
+
+void CSearchEngine::feed()
+{
+    MIRT_OutputDebug("SearchThread start!\n");
+    const uint32_t total = m_total.load();
+    for (uint32_t i = 0; i < total; ++i) {
+        if (MIRT_SemTimedWait(m_stopSem, FeedIntervalMs) == 0) {
+            break;
+        }
+        auto item = std::make_unique<WorkItem>(WorkItem { this, m_startAddress + i });
+        MIRT_ThreadPool pool = m_pools[i % m_pools.size()];
+        if (MIRT_ThreadPool_WorkEx(pool, &CSearchEngine::WorkThread, item.get(), 1) == 0) {
+            item.release(); // the work item owns it now
+        } else {
+            // Counted as finished, or the progress would never reach 100.
+            MIRT_OutputDebug("MIRT_ThreadPool_Work failed!\n");
+            ++m_done;
+        }
+    }
+    MIRT_OutputDebug("SearchThread exit!\n");
+}
+
+void CSearchEngine::DropWork(void *arg)
+{
+    delete static_cast<WorkItem *>(arg);
+}
+
+void *CSearchEngine::WorkThread(void *arg)
+{
+    MIRT_OutputDebug("Search WorkThread start!\n");
+    std::unique_ptr<WorkItem> item(static_cast<WorkItem *>(arg));
+    CSearchEngine *engine = item->engine;
+    const uint32_t address = item->address;
+    item.reset();
+    if (engine->m_stop) {
+        return nullptr;
+    }
+    engine->probe(address);
+    ++engine->m_done;
+    return nullptr;
+}
+
+void CSearchEngine::probe(uint32_t address)
+{
+    char ip[128] = {};
+    addressText(address, ip, sizeof ip);
+
+    SOLV_LOGIN_INFO info;
+    std::memset(&info, 0, sizeof info);
+    const int32_t userId = SOLV_Login_V30(ip, m_port, m_userName, m_password, &info);
+    if (userId < 0) {
+        const uint32_t error = SOLV_GetLastError();
+        MIRT_OutputDebug("Login failed! ip:%s, port:%d, err:%u\n", ip, m_port, error);
+        if (error == SOLV_PASSWORD_ERROR && m_callback != nullptr) {
+            DEVICEINFO rejected {};
+            static_assert(sizeof rejected.szIPAddress == sizeof ip);
+            std::memcpy(rejected.szIPAddress, ip, sizeof ip);
+            m_callback(&rejected, UserPasswordError, m_user);
+        }
+        return;
+    }
+
+    // Both records start zero-filled, their size fields included.
+    DeviceCfg deviceCfg;
+    NetCfg netCfg;
+    uint32_t returned = 0;
+    if (!SOLV_GetDVRConfig(userId, DeviceCfg::getCommand, 0, deviceCfg.bytes().data(),
+                           uint32_t(deviceCfg.size()), &returned)) {
+        MIRT_OutputDebug("Get device cfg failed! err:%u\n", SOLV_GetLastError());
+    } else if (!SOLV_GetDVRConfig(userId, NetCfg::getCommand, 0, netCfg.bytes().data(),
+                                  uint32_t(netCfg.size()), &returned)) {
+        MIRT_OutputDebug("Get net cfg failed! err:%u\n", SOLV_GetLastError());
+    } else {
+        DEVICEINFO found {};
+        FillFoundDevice(found, deviceCfg, netCfg, ip, m_port, m_userName, m_password);
+        if (m_callback != nullptr) {
+            MIRT_Guard guard(m_lock);
+            m_callback(&found, DeviceFound, m_user);
+        }
+    }
+    SOLV_Logout(userId);
+}
+
+// ---- the record of a found device ------------------------------------------
+
+namespace {
+
+// Series names of the device type byte. Codes 1 to 115 are assigned; the
+// ones missing here were never given a name.
+struct Series
+{
+    int code;
+    const char *name;
+};
+
+constexpr Series kSeries[] = {
+    { 1, "DVR" },
+    { 2, "ATM DVR" },
+    { 3, "DVS" },
+    { 4, "Decoder" },
+    { 5, "Encoder Decoder" },
+    { 6, "DVR HC" },
+    { 7, "DVR HT" },
+    { 8, "DVR HF" },
+    { 9, "DVR HS" },
+    { 10, "DVR HTS" },
+    { 11, "DVR HB" },
+    { 12, "DVR HCS" },
+    { 13, "DVS A" },
+    { 14, "DVR HE" },
+    { 15, "NVR Lite" },
+    { 16, "DVR HL" },
+    { 19, "Alarm Host" },
+    { 20, "Matrix Decoder" },
+    { 21, "Video Matrix" },
+    { 22, "Network Keyboard" },
+    { 30, "IP Camera" },
+    { 31, "IPC 20 Series" },
+    { 32, "IPC 21 Series" },
+    { 33, "IPC 22 Series" },
+    { 34, "IPC Box" },
+    { 35, "IPC 32 Series" },
+    { 36, "IPC 32 Series HD" },
+    { 37, "IPC Bullet" },
+    { 38, "IPC Mini" },
+    { 40, "IP Dome 40 Series" },
+    { 41, "IP Dome Mini" },
+    { 42, "IP Speed Dome" },
+    { 43, "IP Speed Dome HD" },
+    { 44, "IP Bullet 41 Series" },
+    { 45, "IP Fisheye" },
+    { 50, "NVR" },
+    { 51, "NVR 8" },
+    { 52, "NVR 16" },
+    { 53, "NVR 32" },
+    { 54, "NVR 64" },
+    { 55, "NVR Rack" },
+    { 60, "IP PTZ" },
+    { 61, "IP Zoom 61 Series" },
+    { 62, "IP Zoom HD" },
+    { 63, "IP Thermal" },
+    { 64, "IP Thermal Dual" },
+    { 65, "IP Panorama" },
+    { 66, "IP Fixed Focus 66 Series" },
+    { 67, "IP Multi-sensor" },
+    { 80, "Storage Server" },
+    { 81, "Stream Server" },
+    { 82, "Transcoder" },
+    { 83, "Video Wall Controller" },
+    { 84, "Video Wall Decoder" },
+    { 90, "Access Controller" },
+    { 91, "Door Station" },
+    { 92, "Indoor Station" },
+    { 93, "Intercom Master" },
+    { 100, "Traffic Camera" },
+    { 101, "Plate Capture Camera" },
+    { 102, "Traffic Server" },
+    { 110, "Mobile DVR" },
+    { 111, "Vehicle NVR" },
+    { 112, "Body Camera" },
+    { 113, "Vehicle Camera" },
+    { 114, "Mobile Dock" },
+    { 115, "Mobile Server" },
+};
+static_assert(std::size(kSeries) == 67);
+
+// Copies at most the field's width less its terminating zero.
+void copyText(char *field, size_t fieldSize, const QByteArray &value)
+{
+    const size_t length = std::min(size_t(value.size()), fieldSize - 1);
+    std::memcpy(field, value.constData(), length);
+    field[length] = '\0';
+}
+
+} // namespace
+
+QByteArray CSearchEngine::SoftwareVersionText(uint32_t version, uint32_t buildDate)
+{
+    const unsigned int year = buildDate >> 16;
+    const unsigned int month = (buildDate >> 8) & 0xFF;
+    const unsigned int day = buildDate & 0xFF;
+    char text[48] = {};
+    if ((version >> 24) != 0) {
+        std::snprintf(text, sizeof text, "V%u.%u.%u build%02u%02u%02u", version >> 24,
+                      (version >> 16) & 0xFF, version & 0xFFFF, year, month, day);
+    } else {
+        std::snprintf(text, sizeof text, "V%u.%u build%02u%02u%02u", version >> 16,
+                      version & 0xFFFF, year, month, day);
+    }
+    return QByteArray(text);
+}
+
+QByteArray CSearchEngine::DspVersionText(uint32_t version, uint32_t buildDate)
+{
+    char text[48] = {};
+    std::snprintf(text, sizeof text, "V%u.%u build%02u%02u%02u", version >> 16, version & 0xFFFF,
+                  buildDate >> 16, (buildDate >> 8) & 0xFF, buildDate & 0xFF);
+    return QByteArray(text);
+}
+
+QByteArray CSearchEngine::SeriesName(int deviceType)
+{
+    for (const Series &series : kSeries) {
+        if (series.code == deviceType) {
+            return series.name;
+        }
+    }
+    return "Unknown type";
+}
+
+void CSearchEngine::FillFoundDevice(DEVICEINFO &record, const DeviceCfg &device,
+                                    const NetCfg &net, const char *ipAddress, uint16_t port,
+                                    const char *userName, const char *password)
+{
+    record = DEVICEINFO {};
+    copyText(record.szDevName, sizeof record.szDevName, device.name());
+    record.dwDevID = device.deviceNumber();
+    copyText(record.szSerialNo, sizeof record.szSerialNo, device.serialNumber());
+    copyText(record.szSoftwareVersion, sizeof record.szSoftwareVersion,
+             SoftwareVersionText(device.softwareVersion(), device.softwareBuildDate()));
+    copyText(record.szDSPVersion, sizeof record.szDSPVersion,
+             DspVersionText(device.dspVersion(), device.dspBuildDate()));
+    copyText(record.szDevModel, sizeof record.szDevModel, SeriesName(device.deviceType()));
+    record.dwChannelNum = device.channelCount();
+    record.dwDiskNum = device.diskCount();
+    copyText(record.szIPAddress, sizeof record.szIPAddress, QByteArray(ipAddress));
+    record.wPort = port;
+    copyText(record.szSubnetMask, sizeof record.szSubnetMask, net.subnetMask());
+    copyText(record.szGateway, sizeof record.szGateway, net.gateway());
+    copyText(record.szUserName, sizeof record.szUserName, QByteArray(userName));
+    copyText(record.szPassword, sizeof record.szPassword, QByteArray(password));
+    const QByteArray mac = net.mac();
+    const auto b = [&mac](int i) { return i < mac.size() ? unsigned(quint8(mac.at(i))) : 0u; };
+    std::snprintf(record.szMAC, sizeof record.szMAC, "%02x:%02x:%02x:%02x:%02x:%02x", b(0), b(1),
+                  b(2), b(3), b(4), b(5));
+    record.dwSource = 1;
+}
