@@ -38,6 +38,10 @@ public:
     // Slot index of the table's current row, or -1.
     virtual int SlotOfCurrentRow(DeviceTable table) const = 0;
     virtual CSearchEngine *searchEngine() = 0;
+
+    // The "MD" (decoder card) and "BNC" (encoder card input) boxes.
+    virtual bool isMDCardChecked() const { return false; }
+    virtual bool isBNCChecked() const { return false; }
 };
 
 // The global accessor; null until the main window (or a test) registers itself.

@@ -1,0 +1,60 @@
+#pragma once
+
+#include "deviceinfo.h"
+
+#include <QString>
+#include <QStringList>
+#include <QtCore/qnamespace.h>
+
+#include <cstring>
+
+class QAbstractItemModel;
+class QStandardItemModel;
+class QTableView;
+
+// The 13-column device list shared by the two device tables. Column 0 holds
+// the row's check box; the other cells are found by their header text, never
+// by a fixed column number, so the order below is fixed in one place only.
+namespace DeviceList {
+
+constexpr int ColumnCount = 13;
+// Tag of the address, mask, gateway, port and name cells ("IP", "Mask", ...);
+// in the serial cell, the device's slot in the store.
+constexpr int TagRole = Qt::UserRole;
+
+// Translated headers; column 0 has an empty header.
+QStringList Headers();
+QString IpHeader();
+QString SerialHeader();
+QString PortHeader();
+QString NameHeader();
+QString MaskHeader();
+QString GatewayHeader();
+
+// Sets the column count and the headers.
+void SetupColumns(QStandardItemModel *model);
+// Widths of the columns, the same in both tables.
+void ApplyColumnWidths(QTableView *view);
+
+// Column whose horizontal header equals `header`, or -1.
+int FindColumn(const QAbstractItemModel *model, const QString &header);
+
+// Inserts a row at `row` (unchecked check box, then cells 1 to 12 with
+// texts and tags; the serial cell carries `slot`).
+void InsertRow(QStandardItemModel *model, int row, const DEVICEINFO &record, int slot);
+// Rewrites the texts of cells 1 to 12; tags and slot stay.
+void RewriteRow(QStandardItemModel *model, int row, const DEVICEINFO &record);
+// First row whose serial cell reads `serial`, or -1.
+int FindRowOfSerial(const QAbstractItemModel *model, const QString &serial);
+// Slot index stored in the row's serial cell, or -1.
+int SlotOfRow(const QAbstractItemModel *model, int row);
+bool IsRowChecked(const QAbstractItemModel *model, int row);
+
+// Text of a fixed 8-bit field, decoded from the local 8-bit code page.
+template<size_t N>
+QString FieldText(const char (&field)[N])
+{
+    return QString::fromLocal8Bit(field, static_cast<qsizetype>(strnlen(field, N)));
+}
+
+} // namespace DeviceList
