@@ -1,19 +1,361 @@
 #include "discovery.h"
 
+#include "camera.h"
+#include "quarry_protocol.h"
+
+#include <QDateTime>
+#include <QElapsedTimer>
+#include <QSocketNotifier>
+
+#include <arpa/inet.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstring>
+
 namespace devsim {
 
-DiscoveryService::DiscoveryService(const QList<Camera *> &, quint16, QObject *parent)
-    : QObject(parent)
+namespace {
+
+constexpr size_t kRecentReplies = 256;
+
+std::optional<std::string> text(const QString &value)
 {
+    return value.toStdString();
 }
 
-DiscoveryService::~DiscoveryService() = default;
+// The interface a camera's announcements leave from: the one whose subnet
+// holds the camera's address, loopback for loopback cameras.
+in_addr interfaceFor(const QString &ip, const std::vector<quarry::Ipv4Interface> &interfaces)
+{
+    in_addr loopback {htonl(INADDR_LOOPBACK)};
+    in_addr address {};
+    if (inet_pton(AF_INET, ip.toLatin1().constData(), &address) != 1) {
+        return loopback;
+    }
+    if ((ntohl(address.s_addr) >> 24) == 127) {
+        return loopback;
+    }
+    for (const auto &item : interfaces) {
+        if ((item.address.s_addr & item.netmask.s_addr)
+            == (address.s_addr & item.netmask.s_addr)) {
+            return item.address;
+        }
+    }
+    return loopback;
+}
+
+qint64 monotonicMs()
+{
+    static QElapsedTimer clock = [] {
+        QElapsedTimer timer;
+        timer.start();
+        return timer;
+    }();
+    return clock.elapsed();
+}
+
+} // namespace
+
+DiscoveryService::DiscoveryService(const QList<Camera *> &cameras, quint16 discoveryPort,
+                                   QObject *parent)
+    : QObject(parent)
+    , m_port(discoveryPort)
+{
+    m_states.reserve(cameras.size());
+    for (Camera *camera : cameras) {
+        State state;
+        state.camera = camera;
+        m_states.append(state);
+    }
+    for (int i = 0; i < m_states.size(); ++i) {
+        Camera *camera = m_states.at(i).camera;
+        updateMac(i);
+        connect(camera, &Camera::identityChanged, this, [this, i] {
+            updateMac(i);
+            queue(i);
+        });
+        connect(camera, &Camera::cameOnline, this, [this, i] { queue(i); });
+        connect(camera, &Camera::goingOffline, this, [this, i] { sendAnnouncement(i, true); });
+    }
+    m_pumpTimer.setSingleShot(true);
+    m_pumpTimer.setTimerType(Qt::PreciseTimer);
+    connect(&m_pumpTimer, &QTimer::timeout, this, &DiscoveryService::pump);
+    connect(&m_periodicTimer, &QTimer::timeout, this, &DiscoveryService::periodicTick);
+    setAnnouncePeriod(DefaultPeriodMs);
+}
+
+DiscoveryService::~DiscoveryService()
+{
+    stop();
+}
+
+void DiscoveryService::setAnnouncePeriod(int deviceMs)
+{
+    int real = deviceMs;
+    if (!m_states.isEmpty()) {
+        real = m_states.first().camera->scaledMs(deviceMs);
+    }
+    m_periodMs = std::clamp(real, MinPeriodMs, int(quarry::kMaxAnnouncePeriodMs));
+    // Spread each period's announcements over about twenty ticks.
+    m_periodicTimer.setInterval(std::clamp(m_periodMs / 20, 10, 100));
+}
 
 bool DiscoveryService::start()
 {
+    if (m_socket >= 0) {
+        return true;
+    }
+    const auto interfaces = quarry::ipv4Interfaces();
+    m_socket = quarry::openGroupSocket(m_port, quarry::discoveryGroup(), interfaces);
+    if (m_socket < 0) {
+        qWarning("devsim: discovery port %u: %s", unsigned(m_port), std::strerror(errno));
+        return false;
+    }
+    m_notifier = std::make_unique<QSocketNotifier>(m_socket, QSocketNotifier::Read);
+    connect(m_notifier.get(), &QSocketNotifier::activated, this, &DiscoveryService::readPending);
+    m_sent = 0;
+    m_lastTickMs = monotonicMs();
+    m_credit = 0.0;
+    m_periodicTimer.start();
+    queueAll();
     return true;
 }
 
-void DiscoveryService::stop() { }
+void DiscoveryService::stop()
+{
+    if (m_socket < 0) {
+        return;
+    }
+    m_periodicTimer.stop();
+    m_pumpTimer.stop();
+    m_queue.clear();
+    for (int i = 0; i < m_states.size(); ++i) {
+        m_states[i].queued = false;
+        if (m_states.at(i).camera->isOnline()) {
+            sendAnnouncement(i, true);
+        }
+    }
+    m_notifier.reset();
+    close(m_socket);
+    m_socket = -1;
+}
+
+void DiscoveryService::setSilent(const Camera *camera, bool silent)
+{
+    const int index = indexOf(camera);
+    if (index < 0) {
+        return;
+    }
+    m_states[index].silent = silent;
+    if (!silent) {
+        queue(index);
+    }
+}
+
+int DiscoveryService::indexOf(const Camera *camera) const
+{
+    for (int i = 0; i < m_states.size(); ++i) {
+        if (m_states.at(i).camera == camera) {
+            return i;
+        }
+    }
+    return -1;
+}
+
+void DiscoveryService::updateMac(int index)
+{
+    State &state = m_states[index];
+    const QByteArray mac = state.camera->macBytes();
+    if (mac == state.mac) {
+        return;
+    }
+    if (m_byMac.value(state.mac, -1) == index) {
+        m_byMac.remove(state.mac);
+    }
+    state.mac = mac;
+    if (mac.size() == 6) {
+        m_byMac.insert(mac, index);
+    }
+}
+
+void DiscoveryService::queue(int index)
+{
+    State &state = m_states[index];
+    if (state.queued) {
+        return;
+    }
+    state.queued = true;
+    m_queue.push_back(index);
+    if (!m_pumpTimer.isActive() && m_socket >= 0) {
+        m_pumpTimer.start(0);
+    }
+}
+
+void DiscoveryService::queueAll()
+{
+    for (int i = 0; i < m_states.size(); ++i) {
+        queue(i);
+    }
+}
+
+void DiscoveryService::pump()
+{
+    for (int sent = 0; sent < BurstSize && !m_queue.empty(); ++sent) {
+        const int index = m_queue.front();
+        m_queue.pop_front();
+        State &state = m_states[index];
+        state.queued = false;
+        if (state.camera->isOnline()) {
+            sendAnnouncement(index, false);
+        }
+    }
+    if (!m_queue.empty()) {
+        // Let the cameras' own sessions run between bursts.
+        m_pumpTimer.start(1);
+    }
+}
+
+void DiscoveryService::periodicTick()
+{
+    const qint64 now = monotonicMs();
+    const qint64 elapsed = now - m_lastTickMs;
+    m_lastTickMs = now;
+    if (m_states.isEmpty()) {
+        return;
+    }
+    // Round robin: every camera once per period, spread evenly over it.
+    m_credit += double(elapsed) * double(m_states.size()) / double(m_periodMs);
+    m_credit = std::min(m_credit, double(m_states.size()));
+    while (m_credit >= 1.0) {
+        m_credit -= 1.0;
+        queue(m_nextPeriodic);
+        m_nextPeriodic = (m_nextPeriodic + 1) % int(m_states.size());
+    }
+}
+
+void DiscoveryService::sendAnnouncement(int index, bool goodbye)
+{
+    const State &state = m_states.at(index);
+    if (m_socket < 0 || state.silent) {
+        return;
+    }
+    const Camera *camera = state.camera;
+    quarry::Announcement a;
+    a.serialNo = text(camera->serialNo());
+    if (state.mac.size() == 6) {
+        quarry::Mac bytes {};
+        std::memcpy(bytes.data(), state.mac.constData(), bytes.size());
+        a.mac = quarry::formatMac(bytes);
+    }
+    a.ipAddress = text(camera->ipAddress());
+    a.subnetMask = text(camera->subnetMask());
+    a.softwareVersion = text(camera->softwareVersionText());
+    a.dspVersion = text(camera->dspVersionText());
+    a.startTime = text(camera->startTime());
+    a.deviceType = camera->discoveryTypeCode();
+    a.port = camera->port();
+    a.channelCount = camera->channelCount();
+    a.diskCount = camera->diskCount();
+    a.periodMs = quint32(m_periodMs);
+    const auto packet = quarry::encodeAnnouncement(
+        a, goodbye ? quarry::PacketType::Goodbye : quarry::PacketType::Announce);
+    static const auto interfaces = quarry::ipv4Interfaces();
+    if (quarry::sendToGroup(m_socket, quarry::discoveryGroup(), m_port,
+                            interfaceFor(camera->ipAddress(), interfaces), packet)) {
+        ++m_sent;
+    }
+}
+
+void DiscoveryService::readPending()
+{
+    uint8_t buffer[quarry::kMaxPacketSize + 1];
+    // Bounded, so that a flood of requests cannot hold the event loop.
+    for (int i = 0; i < 256; ++i) {
+        sockaddr_in sender {};
+        socklen_t senderSize = sizeof sender;
+        const ssize_t size = recvfrom(m_socket, buffer, sizeof buffer, MSG_DONTWAIT,
+                                      reinterpret_cast<sockaddr *>(&sender), &senderSize);
+        if (size < 0) {
+            return;
+        }
+        const auto type = quarry::packetType(buffer, size_t(size));
+        if (!type) {
+            continue;
+        }
+        if (*type == quarry::PacketType::Inquiry && quarry::decodeInquiry(buffer, size_t(size))) {
+            queueAll();
+        } else if (*type == quarry::PacketType::ReaddressRequest) {
+            handleReaddress(buffer, size_t(size), sender);
+        }
+        // Announcements (ours and others') and replies are not for devices.
+    }
+}
+
+void DiscoveryService::handleReaddress(const uint8_t *data, size_t size, const sockaddr_in &sender)
+{
+    const auto request = quarry::decodeReaddressRequest(data, size);
+    if (!request) {
+        return;
+    }
+    auto reply = [&](const QByteArray &packet) {
+        sendto(m_socket, packet.constData(), size_t(packet.size()), MSG_NOSIGNAL,
+               reinterpret_cast<const sockaddr *>(&sender), sizeof sender);
+        ++m_sent;
+    };
+    const QByteArray nonce(reinterpret_cast<const char *>(request->nonce.data()),
+                           qsizetype(request->nonce.size()));
+    if (const auto known = m_recentReplies.constFind(nonce); known != m_recentReplies.cend()) {
+        reply(known.value());
+        return;
+    }
+    const QByteArray mac(reinterpret_cast<const char *>(request->mac.data()),
+                         qsizetype(request->mac.size()));
+    const int index = m_byMac.value(mac, -1);
+    if (index < 0) {
+        return; // another device's request
+    }
+    const State &state = m_states.at(index);
+    Camera *camera = state.camera;
+    if (state.silent || !camera->isOnline()) {
+        return;
+    }
+
+    quarry::ReaddressReply answer;
+    answer.mac = request->mac;
+    answer.nonce = request->nonce;
+    if (!quarry::proofMatches(camera->password().toStdString(), *request)) {
+        answer.status = quarry::ReaddressStatus::WrongProof;
+    } else {
+        char ip[INET_ADDRSTRLEN] = {};
+        char mask[INET_ADDRSTRLEN] = {};
+        inet_ntop(AF_INET, request->ipAddress.data(), ip, sizeof ip);
+        inet_ntop(AF_INET, request->subnetMask.data(), mask, sizeof mask);
+        const uint32_t host = (uint32_t(request->ipAddress[0]) << 24)
+            | (uint32_t(request->ipAddress[1]) << 16);
+        const bool usable = quarry::isValidSubnetMask(request->subnetMask) && request->port != 0
+            && request->ipAddress[0] != 0 && !IN_MULTICAST(host)
+            && request->ipAddress != std::array<uint8_t, 4> {255, 255, 255, 255};
+        // Moved first, answered after: only a move that happened is confirmed.
+        const bool moved = usable
+            && camera->readdress(QString::fromLatin1(ip), QString::fromLatin1(mask),
+                                 request->port);
+        answer.status = moved ? quarry::ReaddressStatus::Done : quarry::ReaddressStatus::Refused;
+        if (moved) {
+            queue(index);
+        }
+    }
+    const auto encoded = quarry::encodeReaddressReply(answer);
+    const QByteArray packet(reinterpret_cast<const char *>(encoded.data()),
+                            qsizetype(encoded.size()));
+    reply(packet);
+    m_recentReplies.insert(nonce, packet);
+    m_recentOrder.push_back(nonce);
+    if (m_recentOrder.size() > kRecentReplies) {
+        m_recentReplies.remove(m_recentOrder.front());
+        m_recentOrder.pop_front();
+    }
+}
 
 } // namespace devsim

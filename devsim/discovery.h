@@ -1,7 +1,16 @@
 #pragma once
 
+#include <QHash>
 #include <QList>
 #include <QObject>
+#include <QTimer>
+
+#include <netinet/in.h>
+
+#include <deque>
+#include <memory>
+
+class QSocketNotifier;
 
 namespace devsim {
 
@@ -10,7 +19,8 @@ class Camera;
 // The device side of the discovery protocol for a whole fleet: announces each
 // camera on start, on change and periodically, says goodbye before a reboot
 // or shutdown, answers inquiries and handles re-address requests.
-// Lives on the fleet's thread.
+// Lives on the fleet's thread. One socket serves every camera; announcements
+// leave in paced bursts so that a large fleet never holds the event loop.
 class DiscoveryService : public QObject
 {
     Q_OBJECT
@@ -23,6 +33,61 @@ public:
     bool start();
     // Says goodbye for every online camera and closes the socket.
     void stop();
+
+    // Announcement period in device time (scaled by the cameras' time scale,
+    // never below MinPeriodMs of real time).
+    static constexpr int DefaultPeriodMs = 2000;
+    static constexpr int MinPeriodMs = 200;
+    void setAnnouncePeriod(int deviceMs);
+    int announcePeriodMs() const { return m_periodMs; }
+
+    // A silent camera neither announces nor answers discovery, as if its
+    // network had gone; clients see it fall silent. For tests.
+    void setSilent(const Camera *camera, bool silent);
+
+    // Datagrams sent since start (announcements, goodbyes and replies).
+    quint64 sentCount() const { return m_sent; }
+
+    // Announcements sent in one event-loop turn before yielding.
+    static constexpr int BurstSize = 64;
+
+private:
+    struct State
+    {
+        Camera *camera = nullptr;
+        bool queued = false;
+        bool silent = false;
+        QByteArray mac; // key in m_byMac
+    };
+
+    void readPending();
+    void handleReaddress(const uint8_t *data, size_t size, const sockaddr_in &sender);
+    void queue(int index);
+    void queueAll();
+    void pump();
+    void periodicTick();
+    void sendAnnouncement(int index, bool goodbye);
+    void updateMac(int index);
+    int indexOf(const Camera *camera) const;
+
+    QList<State> m_states;
+    QHash<QByteArray, int> m_byMac;
+    quint16 m_port;
+    int m_socket = -1;
+    std::unique_ptr<QSocketNotifier> m_notifier;
+    std::deque<int> m_queue;
+    QTimer m_pumpTimer;
+    QTimer m_periodicTimer;
+    qint64 m_lastTickMs = 0;
+    double m_credit = 0.0;
+    int m_nextPeriodic = 0;
+    int m_periodMs = DefaultPeriodMs;
+    quint64 m_sent = 0;
+    // Answers to recent re-address requests by nonce: a request that arrives
+    // twice (resent, or over two interfaces) gets the same answer and is
+    // applied once.
+    QHash<QByteArray, QByteArray> m_recentReplies;
+    std::deque<QByteArray> m_recentOrder;
 };
 
 } // namespace devsim
