@@ -1,0 +1,56 @@
+#include "drawinghelpers.h"
+
+#include <QDebug>
+
+#include <cmath>
+
+namespace Drawing {
+
+bool isFinite(QPointF point)
+{
+    return std::isfinite(point.x()) && std::isfinite(point.y());
+}
+
+std::optional<QLineF> clipped(const QLineF &line, const QRectF &rect)
+{
+    if (!isFinite(line.p1()) || !isFinite(line.p2()) || rect.isEmpty()) {
+        return std::nullopt;
+    }
+    // Liang-Barsky: keep the parameter interval where the segment is inside.
+    const double dx = line.dx();
+    const double dy = line.dy();
+    const double p[4] = { -dx, dx, -dy, dy };
+    const double q[4] = { line.x1() - rect.left(), rect.right() - line.x1(),
+        line.y1() - rect.top(), rect.bottom() - line.y1() };
+    double from = 0.0;
+    double to = 1.0;
+    for (int i = 0; i < 4; ++i) {
+        if (p[i] == 0.0) {
+            if (q[i] < 0.0) {
+                return std::nullopt;
+            }
+            continue;
+        }
+        const double t = q[i] / p[i];
+        if (p[i] < 0.0) {
+            from = std::max(from, t);
+        } else {
+            to = std::min(to, t);
+        }
+    }
+    if (from > to) {
+        return std::nullopt;
+    }
+    return QLineF(line.pointAt(from), line.pointAt(to));
+}
+
+QPixmap loadPicture(const QString &name)
+{
+    QPixmap picture(QStringLiteral(":/Tervix/icon/") + name);
+    if (picture.isNull()) {
+        qDebug("Cannot load the picture %s", qPrintable(name));
+    }
+    return picture;
+}
+
+} // namespace Drawing

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QLineF>
+#include <QPixmap>
+#include <QRectF>
+
+#include <optional>
+
+// Pixel helpers shared by the simulations: whatever numbers the geometry
+// gives, nothing is drawn outside the drawing area.
+namespace Drawing {
+
+bool isFinite(QPointF point);
+
+// The part of a segment inside a rectangle, or nothing.
+std::optional<QLineF> clipped(const QLineF &line, const QRectF &rect);
+
+// A picture from the resources; a missing one gives a null pixmap and a debug line.
+QPixmap loadPicture(const QString &name);
+
+} // namespace Drawing
