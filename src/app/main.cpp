@@ -1,0 +1,30 @@
+#include "screenshottour.h"
+#include "startup.h"
+#include "tervix.h"
+
+#include <QApplication>
+#include <QLocale>
+#include <QTabWidget>
+#include <QTranslator>
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+
+    QTranslator translator;
+    InstallTervixTranslation(&translator, QLocale::system().name());
+
+    Tervix window;
+    window.show();
+
+    // Documentation and headless checks: picture every page, then quit.
+    std::unique_ptr<ScreenshotTour> tour;
+    const QString screenshotDir = qEnvironmentVariable("TERVIX_SCREENSHOT_DIR");
+    if (!screenshotDir.isEmpty()) {
+        tour = std::make_unique<ScreenshotTour>(
+            &window, window.findChild<QTabWidget *>(QStringLiteral("MaintabWidget")), screenshotDir);
+        tour->start();
+    }
+
+    return app.exec();
+}

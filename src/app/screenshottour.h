@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+class QTabWidget;
+class QWidget;
+
+// Saves a picture of every page of the main window into a folder, then
+// closes the window: how the program is shown in the documentation and
+// checked without a screen. Started by main when TERVIX_SCREENSHOT_DIR is set.
+class ScreenshotTour : public QObject
+{
+    Q_OBJECT
+
+public:
+    ScreenshotTour(QWidget *window, QTabWidget *tabs, const QString &folder,
+                   QObject *parent = nullptr);
+
+    // Waits for the first show to settle, then walks the pages.
+    void start(int settleMs = 1500);
+
+private:
+    void showPage();
+    void capturePage();
+
+    QWidget *m_window;
+    QTabWidget *m_tabs;
+    QString m_folder;
+    int m_page = 0;
+    bool m_failed = false;
+};
