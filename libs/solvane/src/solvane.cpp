@@ -325,6 +325,11 @@ int withSession(int32_t userId, Body body)
     }
     std::lock_guard guard(session->lock);
     const uint32_t status = body(*session);
+    if (status == proto::MalformedData) {
+        // A well-framed answer of the wrong shape: the device and this
+        // client disagree, so nothing more on this connection is trusted.
+        closeSocket(session->fd);
+    }
     return status == proto::Ok ? succeed() : fail(status);
 }
 
