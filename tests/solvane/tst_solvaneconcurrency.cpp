@@ -1,0 +1,150 @@
+// Many logins at once from many threads against a fleet of 64 cameras.
+
+#include "fleet.h"
+#include "solvane.h"
+#include "solvane_records.h"
+
+#include <QTest>
+
+#include <atomic>
+#include <cstring>
+#include <thread>
+#include <vector>
+
+namespace {
+constexpr quint16 Port = 18400;
+constexpr int Cameras = 64;
+constexpr int Threads = 16;
+} // namespace
+
+class SolvaneConcurrencyTest : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<devsim::Fleet> m_fleet;
+    QStringList m_serials;
+
+private slots:
+    void initTestCase()
+    {
+        SOLV_Init();
+        devsim::FleetOptions options;
+        options.count = Cameras;
+        options.firstAddress = QStringLiteral("127.0.4.1");
+        options.port = Port;
+        options.seed = 11;
+        options.discoveryPort = 0;
+        m_fleet = std::make_unique<devsim::Fleet>(options);
+        QString error;
+        QVERIFY2(m_fleet->start(&error), qPrintable(error));
+        m_fleet->run([&] {
+            for (const devsim::Camera *camera : m_fleet->cameras()) {
+                m_serials.append(camera->serialNo());
+            }
+        });
+    }
+
+    void cleanupTestCase()
+    {
+        SOLV_Cleanup();
+        m_fleet.reset();
+    }
+
+    // Each thread holds the logins of its four cameras at the same time, so
+    // all 64 are open at once; every answer must belong to its own camera.
+    void sixtyFourLoginsFromSixteenThreads()
+    {
+        std::atomic<int> failures { 0 };
+        std::atomic<int> open { 0 };
+        std::atomic<int> mostOpen { 0 };
+        std::vector<QString> wrong(Cameras);
+        std::vector<std::thread> threads;
+        for (int t = 0; t < Threads; ++t) {
+            threads.emplace_back([&, t] {
+                for (int round = 0; round < 5; ++round) {
+                    int32_t ids[Cameras / Threads];
+                    for (int k = 0; k < Cameras / Threads; ++k) {
+                        const int camera = t + k * Threads;
+                        const QByteArray ip = m_fleet->address(camera).toLatin1();
+                        ids[k] = SOLV_Login_V30(ip.constData(), Port, "admin", "60917", nullptr);
+                        if (ids[k] < 0) {
+                            ++failures;
+                            continue;
+                        }
+                        const int now = ++open;
+                        int seen = mostOpen;
+                        while (now > seen && !mostOpen.compare_exchange_weak(seen, now)) {
+                        }
+                    }
+                    for (int k = 0; k < Cameras / Threads; ++k) {
+                        const int camera = t + k * Threads;
+                        char device[SOLV_DEVICECFG_SIZE];
+                        char net[SOLV_NETCFG_SIZE];
+                        if (ids[k] < 0
+                            || !SOLV_GetDVRConfig(ids[k], SOLV_GET_DEVICECFG, 0, device, sizeof device, nullptr)
+                            || !SOLV_GetDVRConfig(ids[k], SOLV_GET_NETCFG, 0, net, sizeof net, nullptr)) {
+                            ++failures;
+                        } else if (QString::fromLatin1(device + SOLV_DEVICECFG_SERIAL_OFFSET)
+                                   != m_serials.at(camera)) {
+                            wrong[camera] = QString::fromLatin1(device + SOLV_DEVICECFG_SERIAL_OFFSET);
+                        }
+                    }
+                    QTest::qSleep(20); // keep all logins open together for a moment
+                    for (int k = 0; k < Cameras / Threads; ++k) {
+                        if (ids[k] >= 0) {
+                            --open;
+                            if (!SOLV_Logout(ids[k])) {
+                                ++failures;
+                            }
+                        }
+                    }
+                }
+            });
+        }
+        for (auto &thread : threads) {
+            thread.join();
+        }
+        QCOMPARE(failures.load(), 0);
+        for (int i = 0; i < Cameras; ++i) {
+            QVERIFY2(wrong[i].isEmpty(), qPrintable(wrong[i]));
+        }
+        QVERIFY2(mostOpen.load() > Cameras / 2, qPrintable(QString::number(mostOpen.load())));
+    }
+
+    // Logins and logouts racing with calls on other threads' IDs never crash:
+    // a call on an ID that another thread just closed fails cleanly.
+    void callsRacingWithLogout()
+    {
+        const QByteArray ip = m_fleet->address(0).toLatin1();
+        std::atomic<int32_t> shared { -1 };
+        std::atomic<bool> stop { false };
+        std::atomic<int> oddErrors { 0 };
+        std::thread caller([&] {
+            char device[SOLV_DEVICECFG_SIZE];
+            while (!stop) {
+                const int32_t id = shared;
+                if (!SOLV_GetDVRConfig(id, SOLV_GET_DEVICECFG, 0, device, sizeof device, nullptr)) {
+                    const uint32_t error = SOLV_GetLastError();
+                    if (error != SOLV_NOT_LOGGED_IN && error != SOLV_RECV_FAILED) {
+                        ++oddErrors;
+                    }
+                }
+            }
+        });
+        for (int i = 0; i < 100; ++i) {
+            const int32_t id = SOLV_Login_V30(ip.constData(), Port, "admin", "60917", nullptr);
+            QVERIFY(id >= 0);
+            shared = id;
+            QTest::qSleep(1);
+            QVERIFY(SOLV_Logout(id));
+        }
+        stop = true;
+        caller.join();
+        QCOMPARE(oddErrors.load(), 0);
+        QTRY_COMPARE(m_fleet->sessionCount(0), 0);
+    }
+};
+
+QTEST_GUILESS_MAIN(SolvaneConcurrencyTest)
+#include "tst_solvaneconcurrency.moc"
