@@ -1,0 +1,286 @@
+// The simulator's fleet and cameras: layout, identity, faults, lifecycle.
+
+#include "fleet.h"
+#include "solvane.h"
+#include "solvane_records.h"
+
+#include <QTest>
+
+#include <atomic>
+#include <cstring>
+
+namespace {
+constexpr quint16 Port = 18600;
+
+void putU32(QByteArray &record, int offset, quint32 value)
+{
+    for (int i = 0; i < 4; ++i) {
+        record[offset + i] = char(value >> (8 * i));
+    }
+}
+} // namespace
+
+class DevsimFleetTest : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<devsim::Fleet> m_fleet;
+
+private slots:
+    void initTestCase()
+    {
+        SOLV_Init();
+        devsim::FleetOptions options;
+        options.count = 4;
+        options.firstAddress = QStringLiteral("127.0.6.1");
+        options.port = Port;
+        options.timeScale = 0.005;
+        options.discoveryPort = 0;
+        m_fleet = std::make_unique<devsim::Fleet>(options);
+        QString error;
+        QVERIFY2(m_fleet->start(&error), qPrintable(error));
+    }
+
+    void cleanupTestCase()
+    {
+        SOLV_Cleanup();
+        m_fleet.reset();
+    }
+
+    void addressesRollOverTheHostPart_data()
+    {
+        QTest::addColumn<QString>("first");
+        QTest::addColumn<int>("index");
+        QTest::addColumn<QString>("address");
+        QTest::newRow("first") << "127.0.1.1" << 0 << "127.0.1.1";
+        QTest::newRow("seventh") << "127.0.1.1" << 6 << "127.0.1.7";
+        QTest::newRow("last of the block") << "127.0.1.1" << 253 << "127.0.1.254";
+        QTest::newRow("rolls over") << "127.0.1.1" << 254 << "127.0.2.1";
+        QTest::newRow("two blocks on") << "127.0.1.1" << 254 * 2 << "127.0.3.1";
+        QTest::newRow("late start") << "127.0.1.250" << 10 << "127.0.2.6";
+    }
+
+    void addressesRollOverTheHostPart()
+    {
+        QFETCH(QString, first);
+        QFETCH(int, index);
+        QFETCH(QString, address);
+        QCOMPARE(devsim::Fleet::addressAt(first, index), address);
+    }
+
+    void faultWords_data()
+    {
+        QTest::addColumn<QString>("word");
+        QTest::addColumn<bool>("valid");
+        QTest::newRow("delay") << "delay=250" << true;
+        QTest::newRow("refuse set by get number") << "refuse-set=1067" << true;
+        QTest::newRow("refuse set by set number") << "refuse-set=1068" << true;
+        QTest::newRow("unsupported") << "unsupported=1042" << true;
+        QTest::newRow("ability") << "unsupported-ability=6" << true;
+        QTest::newRow("drop") << "drop-after=3" << true;
+        QTest::newRow("ability size") << "ability-size=40000" << true;
+        QTest::newRow("sessions") << "max-sessions=2" << true;
+        QTest::newRow("never return") << "never-return" << true;
+        QTest::newRow("ptz") << "ptz-unsupported" << true;
+        QTest::newRow("unknown") << "explode=1" << false;
+        QTest::newRow("no number") << "delay" << false;
+        QTest::newRow("not a number") << "delay=soon" << false;
+        QTest::newRow("negative") << "drop-after=-2" << false;
+    }
+
+    void faultWords()
+    {
+        QFETCH(QString, word);
+        QFETCH(bool, valid);
+        devsim::Fault fault;
+        QString error;
+        QCOMPARE(devsim::applyFaultWord(fault, word, &error), valid);
+        QCOMPARE(error.isEmpty(), valid);
+        if (!valid) {
+            QCOMPARE(fault, devsim::Fault {});
+        }
+    }
+
+    void refuseSetNamesTheRecord()
+    {
+        devsim::Fault a;
+        devsim::Fault b;
+        QVERIFY(devsim::applyFaultWord(a, QStringLiteral("refuse-set=1067"), nullptr));
+        QVERIFY(devsim::applyFaultWord(b, QStringLiteral("refuse-set=1068"), nullptr));
+        QCOMPARE(a, b);
+    }
+
+    void startFailsWhenAnAddressIsTaken()
+    {
+        devsim::FleetOptions options = m_fleet->options();
+        options.firstAddress = QStringLiteral("127.0.6.3"); // overlaps cameras 2 and 3
+        devsim::Fleet clash(options);
+        QString error;
+        QVERIFY(!clash.start(&error));
+        QVERIFY2(error.contains(QStringLiteral("127.0.6.3")), qPrintable(error));
+        QVERIFY(!clash.isRunning());
+        // The running fleet is untouched.
+        const int32_t id = SOLV_Login_V30("127.0.6.3", Port, "admin", "60917", nullptr);
+        QVERIFY(id >= 0);
+        QVERIFY(SOLV_Logout(id));
+    }
+
+    void softwareVersionText_data()
+    {
+        QTest::addColumn<quint32>("version");
+        QTest::addColumn<quint32>("date");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("older form") << 0x00020001u << 0x000B0915u << "V2.1 build110921";
+        QTest::newRow("newer form") << 0x03010002u << 0x000B0915u << "V3.1.2 build110921";
+        QTest::newRow("revision zero") << 0x05030000u << 0x000C0101u << "V5.3.0 build120101";
+    }
+
+    void softwareVersionText()
+    {
+        QFETCH(quint32, version);
+        QFETCH(quint32, date);
+        QFETCH(QString, text);
+        QByteArray device = m_fleet->record(0, SOLV_GET_DEVICECFG);
+        const QByteArray original = device;
+        putU32(device, SOLV_DEVICECFG_SOFTWARE_VERSION_OFFSET, version);
+        putU32(device, SOLV_DEVICECFG_SOFTWARE_BUILD_DATE_OFFSET, date);
+        putU32(device, SOLV_DEVICECFG_DSP_VERSION_OFFSET, version);
+        putU32(device, SOLV_DEVICECFG_DSP_BUILD_DATE_OFFSET, date);
+        m_fleet->setRecord(0, SOLV_GET_DEVICECFG, device);
+        QString software;
+        QString dsp;
+        m_fleet->run([&] {
+            software = m_fleet->cameras().at(0)->softwareVersionText();
+            dsp = m_fleet->cameras().at(0)->dspVersionText();
+        });
+        QCOMPARE(software, text);
+        // The DSP version always has the two-part form.
+        QCOMPARE(dsp, QString::asprintf("V%u.%u build", version >> 16, version & 0xFFFF) + text.section(QStringLiteral("build"), 1));
+        m_fleet->setRecord(0, SOLV_GET_DEVICECFG, original);
+    }
+
+    // A set through the protocol that changes identity fields is seen by
+    // discovery at once.
+    void identityFollowsTheRecords()
+    {
+        std::atomic<int> changes { 0 };
+        QMetaObject::Connection connection;
+        m_fleet->run([&] {
+            connection = QObject::connect(m_fleet->cameras().at(1), &devsim::Camera::identityChanged,
+                                          [&changes] { ++changes; });
+        });
+        const int32_t id = SOLV_Login_V30("127.0.6.2", Port, "admin", "60917", nullptr);
+        QVERIFY(id >= 0);
+        QByteArray device(SOLV_DEVICECFG_SIZE, '\0');
+        QVERIFY(SOLV_GetDVRConfig(id, SOLV_GET_DEVICECFG, 0, device.data(), SOLV_DEVICECFG_SIZE, nullptr));
+        // The device name is no identity field: no change.
+        std::memcpy(device.data() + SOLV_DEVICECFG_NAME_OFFSET, "Lobby", 6);
+        QVERIFY(SOLV_SetDVRConfig(id, SOLV_SET_DEVICECFG, 0, device.constData(), SOLV_DEVICECFG_SIZE));
+        QCOMPARE(changes.load(), 0);
+        QByteArray serial(SOLV_DEVICECFG_SERIAL_LEN, '\0');
+        std::memcpy(serial.data(), "TEST-SERIAL-0001", 16);
+        device.replace(SOLV_DEVICECFG_SERIAL_OFFSET, SOLV_DEVICECFG_SERIAL_LEN, serial);
+        device[SOLV_DEVICECFG_CHANNEL_COUNT_OFFSET] = 4;
+        QVERIFY(SOLV_SetDVRConfig(id, SOLV_SET_DEVICECFG, 0, device.constData(), SOLV_DEVICECFG_SIZE));
+        QCOMPARE(changes.load(), 1);
+        QString serialNo;
+        quint32 channels = 0;
+        m_fleet->run([&] {
+            serialNo = m_fleet->cameras().at(1)->serialNo();
+            channels = m_fleet->cameras().at(1)->channelCount();
+        });
+        QCOMPARE(serialNo, QStringLiteral("TEST-SERIAL-0001"));
+        QCOMPARE(channels, 4u);
+        QVERIFY(SOLV_RestoreConfig(id));
+        QCOMPARE(changes.load(), 2);
+        QVERIFY(SOLV_Logout(id));
+        m_fleet->run([&] { QObject::disconnect(connection); });
+    }
+
+    void readdressRefusesAnAddressInUse()
+    {
+        // Camera 3 cannot move onto camera 2's address and port.
+        QVERIFY(!m_fleet->readdress(3, QStringLiteral("127.0.6.3"), QStringLiteral("255.255.255.0"), Port));
+        QVERIFY(!m_fleet->readdress(3, QStringLiteral("127.0.6.40"), QStringLiteral("not a mask"), Port));
+        QCOMPARE(m_fleet->currentAddress(3), QStringLiteral("127.0.6.4"));
+        QVERIFY(m_fleet->readdress(3, QStringLiteral("127.0.6.40"), QStringLiteral("255.255.0.0"), Port + 5));
+        QCOMPARE(m_fleet->currentAddress(3), QStringLiteral("127.0.6.40"));
+        QCOMPARE(m_fleet->currentPort(3), quint16(Port + 5));
+        const int32_t id = SOLV_Login_V30("127.0.6.40", Port + 5, "admin", "60917", nullptr);
+        QVERIFY(id >= 0);
+        QVERIFY(SOLV_Logout(id));
+        QVERIFY(m_fleet->readdress(3, QStringLiteral("127.0.6.4"), QStringLiteral("255.255.255.0"), Port));
+    }
+
+    // goingOffline comes while the camera is still online (discovery says
+    // goodbye), cameOnline once it listens again.
+    void rebootIsAnnounced()
+    {
+        std::atomic<int> offline { 0 };
+        std::atomic<int> online { 0 };
+        std::atomic<bool> onlineAtGoodbye { false };
+        QList<QMetaObject::Connection> connections;
+        m_fleet->run([&] {
+            devsim::Camera *camera = m_fleet->cameras().at(2);
+            connections << QObject::connect(camera, &devsim::Camera::goingOffline, [&, camera] {
+                onlineAtGoodbye = camera->isOnline();
+                ++offline;
+            });
+            connections << QObject::connect(camera, &devsim::Camera::cameOnline, [&, camera] {
+                online = camera->isOnline() ? 1 : -1;
+            });
+        });
+        m_fleet->reboot(2);
+        QCOMPARE(offline.load(), 1);
+        QVERIFY(onlineAtGoodbye);
+        QVERIFY(!m_fleet->isOnline(2));
+        QTRY_COMPARE(online.load(), 1); // 20 s device time at 0.005: 100 ms
+        QVERIFY(m_fleet->isOnline(2));
+        m_fleet->run([&] {
+            for (const auto &connection : connections) {
+                QObject::disconnect(connection);
+            }
+        });
+    }
+
+    void stopEndsOpenSessions()
+    {
+        devsim::FleetOptions options = m_fleet->options();
+        options.firstAddress = QStringLiteral("127.0.6.100");
+        options.count = 1;
+        devsim::Fleet fleet(options);
+        QVERIFY(fleet.start());
+        const int32_t id = SOLV_Login_V30("127.0.6.100", Port, "admin", "60917", nullptr);
+        QVERIFY(id >= 0);
+        QCOMPARE(fleet.sessionCount(0), 1);
+        fleet.stop();
+        char device[SOLV_DEVICECFG_SIZE];
+        QVERIFY(!SOLV_GetDVRConfig(id, SOLV_GET_DEVICECFG, 0, device, sizeof device, nullptr));
+        QCOMPARE(SOLV_GetLastError(), uint32_t(SOLV_RECV_FAILED));
+        QVERIFY(SOLV_Logout(id));
+        // A stopped fleet answers its accessors without crashing.
+        QCOMPARE(fleet.record(0, SOLV_GET_DEVICECFG), QByteArray());
+        QVERIFY(!fleet.isOnline(0));
+    }
+
+    void largeFleetRollsIntoTheNextBlock()
+    {
+        devsim::FleetOptions options = m_fleet->options();
+        options.firstAddress = QStringLiteral("127.0.8.1");
+        options.count = 300;
+        devsim::Fleet fleet(options);
+        QString error;
+        QVERIFY2(fleet.start(&error), qPrintable(error));
+        QCOMPARE(fleet.address(299), QStringLiteral("127.0.9.46"));
+        const int32_t id = SOLV_Login_V30("127.0.9.46", Port, "admin", "60917", nullptr);
+        QVERIFY(id >= 0);
+        QByteArray net(SOLV_NETCFG_SIZE, '\0');
+        QVERIFY(SOLV_GetDVRConfig(id, SOLV_GET_NETCFG, 0, net.data(), SOLV_NETCFG_SIZE, nullptr));
+        QCOMPARE(QByteArray(net.constData() + SOLV_NETCFG_IP_ADDRESS_OFFSET), QByteArray("127.0.9.46"));
+        QVERIFY(SOLV_Logout(id));
+    }
+};
+
+QTEST_GUILESS_MAIN(DevsimFleetTest)
+#include "tst_devsimfleet.moc"
