@@ -50,6 +50,7 @@ AbilityText readAbility(qint32 userId, quint32 abilityType, int initialSize)
         result.bufferSize = size;
         if (SOLV_GetDeviceAbility(userId, abilityType, nullptr, 0, buffer.data(), uint32_t(size))) {
             result.ok = true;
+            result.error = 0;
             result.text = QByteArray(buffer.constData(), int(qstrnlen(buffer.constData(), uint(size))));
             return result;
         }

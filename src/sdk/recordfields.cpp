@@ -19,12 +19,13 @@ Record view(const QByteArray &bytes)
 }
 
 template<typename Record, typename Get, typename Set>
-RecordField numberField(const QString &name, quint32 limit, Get get, Set set)
+RecordField numberField(const QString &name, quint32 limit, int width, Get get, Set set)
 {
     RecordField field;
     field.name = name;
     field.kind = FieldKind::Number;
     field.limit = limit;
+    field.width = width;
     field.read = [get](const QByteArray &bytes) {
         return QVariant(qulonglong(get(view<Record>(bytes))));
     };
@@ -43,6 +44,7 @@ RecordField textField(const QString &name, int width, Get get, Set set)
     field.name = name;
     field.kind = FieldKind::Text;
     field.limit = quint32(width);
+    field.width = width;
     field.read = [get](const QByteArray &bytes) { return QVariant(get(view<Record>(bytes))); };
     field.write = [set](QByteArray &bytes, const QVariant &value) {
         Record record = view<Record>(bytes);
@@ -55,7 +57,7 @@ RecordField textField(const QString &name, int width, Get get, Set set)
 // Accessor pairs without an index: member-function pointers.
 #define NUMBER(Record, name, Type, getter, setter)                                                 \
     numberField<Record>(                                                                           \
-        QStringLiteral(name), std::numeric_limits<Type>::max(),                                    \
+        QStringLiteral(name), std::numeric_limits<Type>::max(), int(sizeof(Type)),                 \
         [](const Record &r) { return r.getter(); },                                                \
         [](Record &r, qulonglong v) { r.setter(Type(v)); })
 #define TEXT(Record, name, width, getter, setter)                                                  \
@@ -65,7 +67,8 @@ RecordField textField(const QString &name, int width, Get get, Set set)
 // Accessor pairs of entry i.
 #define NUMBER_AT(Record, name, Type, getter, setter, i)                                           \
     numberField<Record>(                                                                           \
-        name, std::numeric_limits<Type>::max(), [i](const Record &r) { return r.getter(i); },     \
+        name, std::numeric_limits<Type>::max(), int(sizeof(Type)),                                 \
+        [i](const Record &r) { return r.getter(i); },                                              \
         [i](Record &r, qulonglong v) { r.setter(i, Type(v)); })
 #define TEXT_AT(Record, name, width, getter, setter, i)                                            \
     textField<Record>(                                                                             \
@@ -99,6 +102,7 @@ RecordType netType()
     mac.name = QStringLiteral("mac");
     mac.kind = FieldKind::Mac;
     mac.limit = SOLV_NETCFG_MAC_LEN;
+    mac.width = SOLV_NETCFG_MAC_LEN;
     mac.read = [](const QByteArray &bytes) { return QVariant(formatMac(view<NetCfg>(bytes).mac())); };
     mac.write = [](QByteArray &bytes, const QVariant &value) {
         NetCfg record = view<NetCfg>(bytes);
@@ -203,6 +207,7 @@ RecordType recordType()
             slot.name = p + QStringLiteral("slot%1").arg(s);
             slot.kind = FieldKind::Slot;
             slot.limit = 5;
+            slot.width = 5;
             slot.read = [d, s](const QByteArray &bytes) {
                 return QVariant(slotText(view<RecordCfg>(bytes).slot(d, s)));
             };

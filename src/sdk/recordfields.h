@@ -23,6 +23,7 @@ struct RecordField
     QString name;
     FieldKind kind = FieldKind::Number;
     quint32 limit = 0;
+    int width = 0; // bytes the field takes in the record
     // Number: qulonglong; Text: QByteArray; Mac and Slot: QString.
     std::function<QVariant(const QByteArray &record)> read;
     // Takes a value that parseFieldValue() accepted.

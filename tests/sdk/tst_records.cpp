@@ -1,0 +1,434 @@
+// Record views: every named field writes exactly its own bytes at the place
+// the device expects them, and nothing else in the record moves.
+
+#include "recordfields.h"
+#include "records.h"
+
+#include <QTest>
+
+namespace {
+
+// Recognisable filler standing for the device's own bytes.
+QByteArray patterned(int size)
+{
+    QByteArray bytes(size, '\0');
+    for (int i = 0; i < size; ++i) {
+        bytes[i] = char(0x5A ^ (i * 7));
+    }
+    return bytes;
+}
+
+QByteArray le(quint64 value, int width)
+{
+    QByteArray bytes;
+    for (int i = 0; i < width; ++i) {
+        bytes.append(char((value >> (8 * i)) & 0xFF));
+    }
+    return bytes;
+}
+
+QByteArray padded(const QByteArray &text, int width)
+{
+    return text.left(width) + QByteArray(std::max(0, width - int(text.size())), '\0');
+}
+
+} // namespace
+
+class RecordsTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void fieldWritesOnlyItsBytes_data();
+    void fieldWritesOnlyItsBytes();
+    void recordSizesMatchCommands_data();
+    void recordSizesMatchCommands();
+    void textFillsFieldWithoutTerminator();
+    void textReadStopsAtFirstZero();
+    void customBitrateOfTwoKbps();
+    void ddnsServerTypeTwoUserNameAtByte380();
+    void entryOutOfRangeTouchesNothing();
+    void shortenedBufferIsNeverOverrun();
+    void setBytesRejectsOtherSizes();
+    void ptzCountNeverExceedsList();
+    void recordSlotKeepsItsSpareBytes();
+    void parseFieldValueChecksInput_data();
+    void parseFieldValueChecksInput();
+};
+
+void RecordsTest::fieldWritesOnlyItsBytes_data()
+{
+    QTest::addColumn<QString>("record");
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<int>("offset");
+    QTest::addColumn<QByteArray>("expected");
+
+    auto row = [](const char *record, const char *field, const QString &value, int offset,
+                  const QByteArray &expected) {
+        QTest::addRow("%s.%s", record, field)
+            << QString::fromLatin1(record) << QString::fromLatin1(field) << value << offset
+            << expected;
+    };
+    auto number = [&](const char *record, const char *field, quint64 value, int offset, int width) {
+        row(record, field, QString::number(value), offset, le(value, width));
+    };
+    auto text = [&](const char *record, const char *field, const QByteArray &value, int offset,
+                    int width) {
+        row(record, field, QString::fromLatin1(value), offset, padded(value, width));
+    };
+
+    text("device", "name", "Gate-7", 4, 32);
+    number("device", "deviceNumber", 0x01020304, 36, 4);
+    text("device", "serialNumber", "TVX-IPC2030-000100000007", 44, 48);
+    number("device", "softwareVersion", 0x03010002, 92, 4);
+    number("device", "softwareBuildDate", 0x000B0915, 96, 4);
+    number("device", "dspVersion", 0x00040002, 100, 4);
+    number("device", "dspBuildDate", 0x000C0101, 104, 4);
+    number("device", "diskCount", 1, 122, 1);
+    number("device", "deviceType", 31, 123, 1);
+    number("device", "channelCount", 4, 124, 1);
+
+    text("net", "ipAddress", "192.168.1.64", 4, 16);
+    text("net", "subnetMask", "255.255.0.0", 148, 16);
+    number("net", "port", 8001, 296, 2);
+    row("net", "mac", QStringLiteral("02:54:56:ab:cd:ef"), 300,
+        QByteArray::fromHex("025456abcdef"));
+    text("net", "gateway", "192.168.1.254", 1552, 16);
+
+    number("front", "brightness", 77, 4, 1);
+    number("front", "contrast", 66, 5, 1);
+    number("front", "sharpness", 55, 6, 1);
+    number("front", "saturation", 44, 7, 1);
+    number("front", "gain", 33, 12, 1);
+    number("front", "exposureMode", 1, 28, 1);
+    number("front", "exposureTime", 4999900, 32, 4);
+    number("front", "dayNightFilterType", 2, 72, 1);
+    number("front", "dayToNightSensitivity", 6, 76, 1);
+    number("front", "nightToDaySensitivity", 5, 77, 1);
+    number("front", "dayNightFilterTime", 120, 78, 1);
+    number("front", "irisMode", 1, 117, 1);
+    number("front", "localOutput", 28, 123, 1);
+
+    text("picture", "channelName", "Front door", 4, 32);
+    number("picture", "showChannelName", 1, 104, 4);
+    number("picture", "showOsd", 1, 7676, 4);
+    number("picture", "osdType", 5, 7684, 1);
+    number("picture", "showWeek", 1, 7685, 1);
+    number("picture", "hourOsdType", 1, 7687, 1);
+
+    number("compression", "main.streamType", 1, 4, 1);
+    number("compression", "main.resolution", 27, 5, 1);
+    number("compression", "main.bitrateType", 1, 6, 1);
+    number("compression", "main.bitrate", 0x80000800, 8, 4);
+    number("compression", "main.frameRate", 16, 12, 4);
+    number("compression", "main.iFrameInterval", 50, 16, 2);
+    number("compression", "main.encodeType", 7, 20, 1);
+    number("compression", "sub.streamType", 1, 88, 1);
+    number("compression", "sub.resolution", 2, 89, 1);
+    number("compression", "sub.bitrateType", 1, 90, 1);
+    number("compression", "sub.bitrate", 15, 92, 4);
+    number("compression", "sub.frameRate", 9, 96, 4);
+    number("compression", "sub.iFrameInterval", 25, 100, 2);
+    number("compression", "sub.encodeType", 2, 104, 1);
+
+    number("record", "enabled", 1, 4, 4);
+    number("record", "day0.allDay", 1, 8, 2);
+    number("record", "day0.allDayType", 3, 10, 1);
+    number("record", "day6.allDay", 1, 32, 2);
+    number("record", "day6.allDayType", 6, 34, 1);
+    row("record", "day0.slot0", QStringLiteral("08:15-12:30/1"), 36,
+        QByteArray::fromHex("080f0c1e01"));
+    row("record", "day3.slot5", QStringLiteral("13:00-18:45/4"), 36 + 64 * 3 + 8 * 5,
+        QByteArray::fromHex("0d00122d04"));
+    row("record", "day6.slot7", QStringLiteral("23:00-24:00/6"), 36 + 64 * 6 + 8 * 7,
+        QByteArray::fromHex("1700180006"));
+
+    number("ddns", "enabled", 1, 0, 1);
+    number("ddns", "serverType", 2, 1, 1);
+    text("ddns", "entry0.userName", "maker-user", 4, 32);
+    text("ddns", "entry2.userName", "peanut", 380, 32);
+    text("ddns", "entry2.password", "secret", 412, 16);
+    text("ddns", "entry2.domain", "cam7.example.net", 428, 64);
+    text("ddns", "entry2.serverAddress", "ph.example.net", 492, 64);
+    number("ddns", "entry2.serverPort", 6060, 556, 2);
+    number("ddns", "entry9.serverPort", 8245, 4 + 188 * 9 + 176, 2);
+
+    text("ntp", "server", "pool.ntp.org", 0, 64);
+    number("ntp", "enabled", 1, 66, 1);
+    number("ntp", "port", 123, 70, 2);
+
+    text("nfs", "disk0.host", "10.0.0.9", 4, 16);
+    text("nfs", "disk0.directory", "/export/a", 20, 128);
+    text("nfs", "disk7.host", "10.0.0.10", 4 + 144 * 7, 16);
+    text("nfs", "disk7.directory", "/export/h", 20 + 144 * 7, 128);
+
+    text("email", "account", "cam7", 4, 32);
+    text("email", "password", "pw", 36, 32);
+    text("email", "senderName", "Camera 7", 68, 32);
+    text("email", "senderAddress", "cam7@example.net", 100, 48);
+    text("email", "smtpServer", "smtp.example.net", 148, 48);
+    text("email", "pop3Server", "pop3.example.net", 196, 48);
+    text("email", "receiver0.name", "Desk", 244, 32);
+    text("email", "receiver0.address", "desk@example.net", 276, 48);
+    text("email", "receiver2.name", "Night", 244 + 160, 32);
+    text("email", "receiver2.address", "night@example.net", 276 + 160, 48);
+    number("email", "attachPicture", 1, 484, 1);
+    number("email", "smtpAuthentication", 1, 485, 1);
+    number("email", "mailInterval", 3, 486, 1);
+    number("email", "ssl", 1, 487, 1);
+    number("email", "smtpPort", 465, 488, 2);
+
+    number("decoder", "baudRate", 14, 4, 4);
+    number("decoder", "dataBits", 3, 8, 1);
+    number("decoder", "stopBits", 1, 9, 1);
+    number("decoder", "parity", 2, 10, 1);
+    number("decoder", "flowControl", 2, 11, 1);
+    number("decoder", "decoderType", 7, 12, 2);
+    number("decoder", "decoderAddress", 255, 14, 2);
+}
+
+void RecordsTest::fieldWritesOnlyItsBytes()
+{
+    QFETCH(QString, record);
+    QFETCH(QString, field);
+    QFETCH(QString, value);
+    QFETCH(int, offset);
+    QFETCH(QByteArray, expected);
+
+    const RecordType *type = findRecordType(record);
+    QVERIFY(type);
+    const RecordField *named = findField(*type, field);
+    QVERIFY2(named, qPrintable(field));
+
+    QVariant parsed;
+    QString error;
+    QVERIFY2(::parseFieldValue(*named, value, parsed, &error), qPrintable(error));
+
+    const QByteArray before = patterned(type->size);
+    QByteArray bytes = before;
+    named->write(bytes, parsed);
+
+    QCOMPARE(bytes.size(), before.size());
+    QCOMPARE(named->width, int(expected.size()));
+    QCOMPARE(bytes.mid(offset, expected.size()), expected);
+    // Every byte outside the field is the device's and must not move.
+    QCOMPARE(bytes.left(offset), before.left(offset));
+    QCOMPARE(bytes.mid(offset + expected.size()), before.mid(offset + expected.size()));
+    QCOMPARE(fieldValueText(*named, named->read(bytes)), value);
+}
+
+void RecordsTest::recordSizesMatchCommands_data()
+{
+    QTest::addColumn<QString>("record");
+    QTest::addColumn<quint32>("getCommand");
+    QTest::addColumn<int>("size");
+    QTest::addColumn<int>("channel");
+
+    QTest::newRow("device") << "device" << 100u << 132 << 0;
+    QTest::newRow("net") << "net" << 1000u << 1956 << 0;
+    QTest::newRow("picture") << "picture" << 1002u << 7752 << 1;
+    QTest::newRow("record") << "record" << 1004u << 508 << 1;
+    QTest::newRow("ddns") << "ddns" << 1010u << 1900 << 1;
+    QTest::newRow("email") << "email" << 1012u << 564 << 1;
+    QTest::newRow("compression") << "compression" << 1040u << 116 << 1;
+    QTest::newRow("decoder") << "decoder" << 1042u << 784 << 1;
+    QTest::newRow("front") << "front" << 1067u << 152 << 1;
+    QTest::newRow("ntp") << "ntp" << 224u << 80 << 1;
+    QTest::newRow("nfs") << "nfs" << 230u << 1156 << 1;
+}
+
+void RecordsTest::recordSizesMatchCommands()
+{
+    QFETCH(QString, record);
+    QFETCH(quint32, getCommand);
+    QFETCH(int, size);
+    QFETCH(int, channel);
+
+    const RecordType *type = findRecordType(record);
+    QVERIFY(type);
+    QCOMPARE(type->getCommand, getCommand);
+    QCOMPARE(type->size, size);
+    QCOMPARE(type->channel, channel);
+    QCOMPARE(SOLV_RecordSize(getCommand), quint32(size));
+    QCOMPARE(SOLV_RecordSize(getCommand + 1), quint32(size));
+    QVERIFY(SOLV_IsSetCommand(getCommand + 1));
+    QVERIFY(!SOLV_IsSetCommand(getCommand));
+    QCOMPARE(SOLV_RecordGetCommand(getCommand + 1), getCommand);
+}
+
+void RecordsTest::textFillsFieldWithoutTerminator()
+{
+    DeviceCfg device;
+    device.bytes() = patterned(DeviceCfg::recordSize);
+    const QByteArray before = device.bytes();
+    const QByteArray forty(40, 'N');
+    device.setName(forty);
+
+    QCOMPARE(device.name(), QByteArray(32, 'N'));
+    QCOMPARE(device.bytes().mid(4, 32), QByteArray(32, 'N'));
+    // The byte after the field is the device number's, untouched.
+    QCOMPARE(device.bytes().at(36), before.at(36));
+
+    PicCfg picture;
+    picture.setChannelName(QByteArray(40, 'c'));
+    QCOMPARE(picture.channelName(), QByteArray(32, 'c'));
+    QCOMPARE(picture.bytes().at(36), '\0');
+}
+
+void RecordsTest::textReadStopsAtFirstZero()
+{
+    NetCfg net;
+    net.setSubnetMask("255.255.255.0");
+    QCOMPARE(net.subnetMask(), QByteArray("255.255.255.0"));
+    // A shorter text written later leaves no tail of the longer one.
+    net.setSubnetMask("255.0.0.0");
+    QCOMPARE(net.subnetMask(), QByteArray("255.0.0.0"));
+    QCOMPARE(net.bytes().mid(148, 16), padded("255.0.0.0", 16));
+}
+
+void RecordsTest::customBitrateOfTwoKbps()
+{
+    QCOMPARE(CompressCfg::customBitrate(2), 0x80000800u);
+    QCOMPARE(CompressCfg::customBitrateKbps(0x80000800u), 2u);
+    QVERIFY(CompressCfg::isCustomBitrate(0x80000800u));
+    QVERIFY(!CompressCfg::isCustomBitrate(27));
+
+    CompressCfg compression;
+    compression.setBitrate(CompressCfg::MainStream, CompressCfg::customBitrate(2));
+    QCOMPARE(compression.bytes().mid(8, 4), QByteArray::fromHex("00080080"));
+    QCOMPARE(compression.bitrate(CompressCfg::SubStream), 0u);
+}
+
+void RecordsTest::ddnsServerTypeTwoUserNameAtByte380()
+{
+    DdnsCfg ddns;
+    ddns.setServerType(2);
+    ddns.setUserName(ddns.serverType(), "peanut");
+    QCOMPARE(ddns.bytes().mid(380, 7), QByteArray("peanut\0", 7));
+    QCOMPARE(ddns.userName(2), QByteArray("peanut"));
+}
+
+void RecordsTest::entryOutOfRangeTouchesNothing()
+{
+    NfsCfg nfs;
+    nfs.bytes() = patterned(NfsCfg::recordSize);
+    const QByteArray nfsBefore = nfs.bytes();
+    nfs.setHost(8, "10.0.0.1");
+    nfs.setHost(-1, "10.0.0.1");
+    QCOMPARE(nfs.bytes(), nfsBefore);
+    QCOMPARE(nfs.host(8), QByteArray());
+
+    RecordCfg record;
+    record.bytes() = patterned(RecordCfg::recordSize);
+    const QByteArray recordBefore = record.bytes();
+    record.setSlot(7, 0, {1, 2, 3, 4, 5});
+    record.setSlot(0, 8, {1, 2, 3, 4, 5});
+    record.setAllDay(7, 1);
+    QCOMPARE(record.bytes(), recordBefore);
+
+    CompressCfg compression;
+    compression.bytes() = patterned(CompressCfg::recordSize);
+    const QByteArray compressionBefore = compression.bytes();
+    compression.setBitrate(4, 1);
+    compression.setBlock(-1, QByteArray(28, 'x'));
+    QCOMPARE(compression.bytes(), compressionBefore);
+
+    DdnsCfg ddns;
+    ddns.setUserName(10, "x");
+    QCOMPARE(ddns.bytes(), QByteArray(DdnsCfg::recordSize, '\0'));
+}
+
+void RecordsTest::shortenedBufferIsNeverOverrun()
+{
+    NetCfg net;
+    net.bytes().resize(20);
+    net.setGateway("10.0.0.1");
+    net.setPort(80);
+    QCOMPARE(net.bytes().size(), 20);
+    QCOMPARE(net.gateway(), QByteArray());
+    QCOMPARE(net.port(), quint16(0));
+}
+
+void RecordsTest::setBytesRejectsOtherSizes()
+{
+    FrontCfg front;
+    front.setBrightness(9);
+    QVERIFY(!front.setBytes(QByteArray(151, 'x')));
+    QCOMPARE(front.brightness(), quint8(9));
+    QVERIFY(front.setBytes(QByteArray(152, '\x20')));
+    QCOMPARE(front.brightness(), quint8(0x20));
+}
+
+void RecordsTest::ptzCountNeverExceedsList()
+{
+    PtzProtocolList list;
+    list.setCount(5000);
+    QCOMPARE(list.count(), 200);
+    list.setCount(3);
+    list.setType(2, 9);
+    list.setName(2, "PELCO-D-EXTENDED-NAME");
+    QCOMPARE(list.count(), 3);
+    QCOMPARE(list.type(2), 9u);
+    QCOMPARE(list.name(2), QByteArray("PELCO-D-EXTENDED"));
+    QCOMPARE(list.bytes().mid(4 + 40, 4), le(9, 4));
+}
+
+void RecordsTest::recordSlotKeepsItsSpareBytes()
+{
+    RecordCfg record;
+    record.bytes() = patterned(RecordCfg::recordSize);
+    const QByteArray before = record.bytes();
+    const RecordSlot slot {6, 30, 22, 0, 3};
+    record.setSlot(2, 1, slot);
+    QCOMPARE(record.slot(2, 1), slot);
+    const int at = 36 + 64 * 2 + 8;
+    QCOMPARE(record.bytes().mid(at + 5, 3), before.mid(at + 5, 3));
+    QCOMPARE(record.daySchedule(2).size(), 64);
+    QCOMPARE(record.daySchedule(2).mid(8, 5), QByteArray::fromHex("061e160003"));
+}
+
+void RecordsTest::parseFieldValueChecksInput_data()
+{
+    QTest::addColumn<QString>("record");
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("accepted");
+
+    QTest::newRow("u8 at its limit") << "front" << "brightness" << "255" << true;
+    QTest::newRow("u8 over its limit") << "front" << "brightness" << "256" << false;
+    QTest::newRow("negative") << "front" << "brightness" << "-1" << false;
+    QTest::newRow("not a number") << "front" << "brightness" << "bright" << false;
+    QTest::newRow("hexadecimal") << "compression" << "main.bitrate" << "0x80000800" << true;
+    QTest::newRow("u16 over its limit") << "net" << "port" << "65536" << false;
+    QTest::newRow("text of full width") << "device" << "name" << QString(32, 'n') << true;
+    QTest::newRow("text too long") << "device" << "name" << QString(33, 'n') << false;
+    QTest::newRow("multibyte text too long") << "device" << "name" << QString(11, QChar(0x6444))
+                                             << false;
+    QTest::newRow("mac") << "net" << "mac" << "02-54-56-00-00-0A" << true;
+    QTest::newRow("mac short") << "net" << "mac" << "02:54:56:00:00" << false;
+    QTest::newRow("mac bad digit") << "net" << "mac" << "02:54:56:00:00:0g" << false;
+    QTest::newRow("slot") << "record" << "day1.slot3" << "0:00-24:00/0" << true;
+    QTest::newRow("slot minute 60") << "record" << "day1.slot3" << "08:60-09:00/0" << false;
+    QTest::newRow("slot without type") << "record" << "day1.slot3" << "08:00-09:00" << false;
+}
+
+void RecordsTest::parseFieldValueChecksInput()
+{
+    QFETCH(QString, record);
+    QFETCH(QString, field);
+    QFETCH(QString, text);
+    QFETCH(bool, accepted);
+
+    const RecordType *type = findRecordType(record);
+    QVERIFY(type);
+    const RecordField *named = findField(*type, field);
+    QVERIFY(named);
+    QVariant value;
+    QString error;
+    QCOMPARE(::parseFieldValue(*named, text, value, &error), accepted);
+    QCOMPARE(error.isEmpty(), accepted);
+}
+
+QTEST_APPLESS_MAIN(RecordsTest)
+#include "tst_records.moc"
