@@ -4,6 +4,7 @@
 #include "factory.h"
 #include "quarry_protocol.h"
 
+#include <QCoreApplication>
 #include <QHostAddress>
 
 namespace devsim {
@@ -56,6 +57,13 @@ bool Fleet::start(QString *error)
 {
     if (m_thread) {
         return true;
+    }
+    if (!QCoreApplication::instance()) {
+        // Qt's event loops, and so the cameras' sockets, need an application object.
+        if (error) {
+            *error = QStringLiteral("a QCoreApplication must exist before the fleet starts");
+        }
+        return false;
     }
     const QHostAddress first(m_options.firstAddress);
     if (first.protocol() != QAbstractSocket::IPv4Protocol || m_options.count < 0) {
