@@ -1,12 +1,11 @@
 #include "searchengine.h"
 
+#include "deviceformat.h"
 #include "records.h"
 #include "solvane.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
-#include <iterator>
 #include <memory>
 
 // How many addresses are probed at once.
@@ -263,85 +262,6 @@ void CSearchEngine::probe(uint32_t address)
 
 namespace {
 
-// Series names of the device type byte. Codes 1 to 115 are assigned; the
-// ones missing here were never given a name.
-struct Series
-{
-    int code;
-    const char *name;
-};
-
-constexpr Series kSeries[] = {
-    { 1, "DVR" },
-    { 2, "ATM DVR" },
-    { 3, "DVS" },
-    { 4, "Decoder" },
-    { 5, "Encoder Decoder" },
-    { 6, "DVR HC" },
-    { 7, "DVR HT" },
-    { 8, "DVR HF" },
-    { 9, "DVR HS" },
-    { 10, "DVR HTS" },
-    { 11, "DVR HB" },
-    { 12, "DVR HCS" },
-    { 13, "DVS A" },
-    { 14, "DVR HE" },
-    { 15, "NVR Lite" },
-    { 16, "DVR HL" },
-    { 19, "Alarm Host" },
-    { 20, "Matrix Decoder" },
-    { 21, "Video Matrix" },
-    { 22, "Network Keyboard" },
-    { 30, "IP Camera" },
-    { 31, "IPC 20 Series" },
-    { 32, "IPC 21 Series" },
-    { 33, "IPC 22 Series" },
-    { 34, "IPC Box" },
-    { 35, "IPC 32 Series" },
-    { 36, "IPC 32 Series HD" },
-    { 37, "IPC Bullet" },
-    { 38, "IPC Mini" },
-    { 40, "IP Dome 40 Series" },
-    { 41, "IP Dome Mini" },
-    { 42, "IP Speed Dome" },
-    { 43, "IP Speed Dome HD" },
-    { 44, "IP Bullet 41 Series" },
-    { 45, "IP Fisheye" },
-    { 50, "NVR" },
-    { 51, "NVR 8" },
-    { 52, "NVR 16" },
-    { 53, "NVR 32" },
-    { 54, "NVR 64" },
-    { 55, "NVR Rack" },
-    { 60, "IP PTZ" },
-    { 61, "IP Zoom 61 Series" },
-    { 62, "IP Zoom HD" },
-    { 63, "IP Thermal" },
-    { 64, "IP Thermal Dual" },
-    { 65, "IP Panorama" },
-    { 66, "IP Fixed Focus 66 Series" },
-    { 67, "IP Multi-sensor" },
-    { 80, "Storage Server" },
-    { 81, "Stream Server" },
-    { 82, "Transcoder" },
-    { 83, "Video Wall Controller" },
-    { 84, "Video Wall Decoder" },
-    { 90, "Access Controller" },
-    { 91, "Door Station" },
-    { 92, "Indoor Station" },
-    { 93, "Intercom Master" },
-    { 100, "Traffic Camera" },
-    { 101, "Plate Capture Camera" },
-    { 102, "Traffic Server" },
-    { 110, "Mobile DVR" },
-    { 111, "Vehicle NVR" },
-    { 112, "Body Camera" },
-    { 113, "Vehicle Camera" },
-    { 114, "Mobile Dock" },
-    { 115, "Mobile Server" },
-};
-static_assert(std::size(kSeries) == 67);
-
 // Copies at most the field's width less its terminating zero.
 void copyText(char *field, size_t fieldSize, const QByteArray &value)
 {
@@ -352,40 +272,6 @@ void copyText(char *field, size_t fieldSize, const QByteArray &value)
 
 } // namespace
 
-QByteArray CSearchEngine::SoftwareVersionText(uint32_t version, uint32_t buildDate)
-{
-    const unsigned int year = buildDate >> 16;
-    const unsigned int month = (buildDate >> 8) & 0xFF;
-    const unsigned int day = buildDate & 0xFF;
-    char text[48] = {};
-    if ((version >> 24) != 0) {
-        std::snprintf(text, sizeof text, "V%u.%u.%u build%02u%02u%02u", version >> 24,
-                      (version >> 16) & 0xFF, version & 0xFFFF, year, month, day);
-    } else {
-        std::snprintf(text, sizeof text, "V%u.%u build%02u%02u%02u", version >> 16,
-                      version & 0xFFFF, year, month, day);
-    }
-    return QByteArray(text);
-}
-
-QByteArray CSearchEngine::DspVersionText(uint32_t version, uint32_t buildDate)
-{
-    char text[48] = {};
-    std::snprintf(text, sizeof text, "V%u.%u build%02u%02u%02u", version >> 16, version & 0xFFFF,
-                  buildDate >> 16, (buildDate >> 8) & 0xFF, buildDate & 0xFF);
-    return QByteArray(text);
-}
-
-QByteArray CSearchEngine::SeriesName(int deviceType)
-{
-    for (const Series &series : kSeries) {
-        if (series.code == deviceType) {
-            return series.name;
-        }
-    }
-    return "Unknown type";
-}
-
 void CSearchEngine::FillFoundDevice(DEVICEINFO &record, const DeviceCfg &device,
                                     const NetCfg &net, const char *ipAddress, uint16_t port,
                                     const char *userName, const char *password)
@@ -395,10 +281,10 @@ void CSearchEngine::FillFoundDevice(DEVICEINFO &record, const DeviceCfg &device,
     record.dwDevID = device.deviceNumber();
     copyText(record.szSerialNo, sizeof record.szSerialNo, device.serialNumber());
     copyText(record.szSoftwareVersion, sizeof record.szSoftwareVersion,
-             SoftwareVersionText(device.softwareVersion(), device.softwareBuildDate()));
+             formatSoftwareVersion(device.softwareVersion(), device.softwareBuildDate()).toLatin1());
     copyText(record.szDSPVersion, sizeof record.szDSPVersion,
-             DspVersionText(device.dspVersion(), device.dspBuildDate()));
-    copyText(record.szDevModel, sizeof record.szDevModel, SeriesName(device.deviceType()));
+             formatDspVersion(device.dspVersion(), device.dspBuildDate()).toLatin1());
+    copyText(record.szDevModel, sizeof record.szDevModel, QByteArray(seriesName(device.deviceType())));
     record.dwChannelNum = device.channelCount();
     record.dwDiskNum = device.diskCount();
     copyText(record.szIPAddress, sizeof record.szIPAddress, QByteArray(ipAddress));
@@ -407,9 +293,6 @@ void CSearchEngine::FillFoundDevice(DEVICEINFO &record, const DeviceCfg &device,
     copyText(record.szGateway, sizeof record.szGateway, net.gateway());
     copyText(record.szUserName, sizeof record.szUserName, QByteArray(userName));
     copyText(record.szPassword, sizeof record.szPassword, QByteArray(password));
-    const QByteArray mac = net.mac();
-    const auto b = [&mac](int i) { return i < mac.size() ? unsigned(quint8(mac.at(i))) : 0u; };
-    std::snprintf(record.szMAC, sizeof record.szMAC, "%02x:%02x:%02x:%02x:%02x:%02x", b(0), b(1),
-                  b(2), b(3), b(4), b(5));
+    copyText(record.szMAC, sizeof record.szMAC, formatMac(net.mac()).toLatin1());
     record.dwSource = 1;
 }

@@ -3,8 +3,6 @@
 #include "deviceinfo.h"
 #include "mirt.h"
 
-#include <QByteArray>
-
 #include <atomic>
 #include <cstdint>
 #include <vector>
@@ -58,13 +56,6 @@ public:
     static void FillFoundDevice(DEVICEINFO &record, const DeviceCfg &device, const NetCfg &net,
                                 const char *ipAddress, uint16_t port, const char *userName,
                                 const char *password);
-    // "V3.1.2 build110921" for a version word with a major in its top byte,
-    // else the older "V2.1 build110921" form.
-    static QByteArray SoftwareVersionText(uint32_t version, uint32_t buildDate);
-    // Always the older form: "V%d.%d build%02d%02d%02d".
-    static QByteArray DspVersionText(uint32_t version, uint32_t buildDate);
-    // Series name of the device type byte; "Unknown type" for codes without one.
-    static QByteArray SeriesName(int deviceType);
 
 private:
     struct WorkItem;

@@ -98,16 +98,12 @@ private slots:
     void initTestCase();
     void cleanupTestCase();
 
-    void softwareVersionText_data();
-    void softwareVersionText();
-    void dspVersionText_data();
-    void dspVersionText();
-    void seriesName_data();
-    void seriesName();
 
     void refusesBadArguments();
     void findsCamerasAndReportsRejectedAddresses();
     void fillsTheRecordFromTheDevice();
+    void versionsAndSeries_data();
+    void versionsAndSeries();
     void oneAddressRange();
     void stopDuringFeedStartsNothingMore();
     void stopWaitsForProbesUnderWay();
@@ -125,77 +121,6 @@ void TestSearchEngine::cleanupTestCase()
 {
     SOLV_Cleanup();
     MIRT_Fini();
-}
-
-void TestSearchEngine::softwareVersionText_data()
-{
-    QTest::addColumn<quint32>("version");
-    QTest::addColumn<quint32>("date");
-    QTest::addColumn<QByteArray>("expected");
-    QTest::newRow("older form") << 0x00020001u << 0x000B0915u << QByteArray("V2.1 build110921");
-    QTest::newRow("major in top byte") << 0x03010002u << 0x000B0915u << QByteArray("V3.1.2 build110921");
-    QTest::newRow("revision 0") << 0x05030000u << 0x000C0101u << QByteArray("V5.3.0 build120101");
-    QTest::newRow("wide revision") << 0x0102FFFFu << 0x001A0C1Fu << QByteArray("V1.2.65535 build261231");
-    QTest::newRow("all zero") << 0u << 0u << QByteArray("V0.0 build000000");
-    QTest::newRow("all ones stays in its field")
-        << 0xFFFFFFFFu << 0xFFFFFFFFu << QByteArray("V255.255.65535 build65535255255");
-}
-
-void TestSearchEngine::softwareVersionText()
-{
-    QFETCH(quint32, version);
-    QFETCH(quint32, date);
-    QFETCH(QByteArray, expected);
-    QCOMPARE(CSearchEngine::SoftwareVersionText(version, date), expected);
-}
-
-void TestSearchEngine::dspVersionText_data()
-{
-    QTest::addColumn<quint32>("version");
-    QTest::addColumn<quint32>("date");
-    QTest::addColumn<QByteArray>("expected");
-    QTest::newRow("plain") << 0x00020001u << 0x000B0915u << QByteArray("V2.1 build110921");
-    QTest::newRow("never the new form") << 0x03010002u << 0x000C0101u << QByteArray("V769.2 build120101");
-}
-
-void TestSearchEngine::dspVersionText()
-{
-    QFETCH(quint32, version);
-    QFETCH(quint32, date);
-    QFETCH(QByteArray, expected);
-    QCOMPARE(CSearchEngine::DspVersionText(version, date), expected);
-}
-
-void TestSearchEngine::seriesName_data()
-{
-    QTest::addColumn<int>("type");
-    QTest::addColumn<bool>("named");
-    QTest::newRow("0") << 0 << false;
-    QTest::newRow("1") << 1 << true;
-    QTest::newRow("unassigned 23") << 23 << false;
-    QTest::newRow("camera 31") << 31 << true;
-    QTest::newRow("115") << 115 << true;
-    QTest::newRow("116") << 116 << false;
-    QTest::newRow("255") << 255 << false;
-    QTest::newRow("negative") << -1 << false;
-}
-
-void TestSearchEngine::seriesName()
-{
-    QFETCH(int, type);
-    QFETCH(bool, named);
-    const QByteArray name = CSearchEngine::SeriesName(type);
-    QVERIFY(!name.isEmpty());
-    QCOMPARE(name != "Unknown type", named);
-
-    // 67 of the 115 codes carry a name, every name its own.
-    QSet<QByteArray> names;
-    for (int code = 1; code <= 115; ++code) {
-        if (CSearchEngine::SeriesName(code) != "Unknown type") {
-            names.insert(CSearchEngine::SeriesName(code));
-        }
-    }
-    QCOMPARE(names.size(), 67);
 }
 
 void TestSearchEngine::refusesBadArguments()
@@ -259,43 +184,118 @@ void TestSearchEngine::findsCamerasAndReportsRejectedAddresses()
     QCOMPARE(reports.mostAtOnce.load(), 1);
 }
 
+// Runs a one-address search on the camera of `fleet` and gives its record.
+static bool searchOne(const char *ip, DEVICEINFO *record)
+{
+    Reports reports;
+    CSearchEngine engine;
+    const quint32 only = address(ip);
+    if (!engine.Start(only, only, kPort, "admin", "60917", &Reports::callback, &reports)
+        || !waitForProgress(engine, 10000)) {
+        return false;
+    }
+    engine.Stop();
+    if (reports.found.size() != 1) {
+        return false;
+    }
+    *record = reports.found.first();
+    return true;
+}
+
 void TestSearchEngine::fillsTheRecordFromTheDevice()
 {
     devsim::Fleet fleet(fleetOptions(QStringLiteral("127.0.20.40"), 1));
     QString error;
     QVERIFY2(fleet.start(&error), qPrintable(error));
+    // Full-width texts without a terminating zero, and bytes of every value.
     DeviceCfg device;
-    NetCfg net;
     QVERIFY(device.setBytes(fleet.record(0, SOLV_GET_DEVICECFG)));
+    device.setName(QByteArray(32, 'N'));
+    device.setDeviceNumber(0xA1B2C3D4u);
+    device.setSerialNumber(QByteArray(48, 'S'));
+    device.setChannelCount(4);
+    device.setDiskCount(2);
+    fleet.setRecord(0, SOLV_GET_DEVICECFG, device.bytes());
+    NetCfg net;
     QVERIFY(net.setBytes(fleet.record(0, SOLV_GET_NETCFG)));
+    net.setSubnetMask("255.255.255.128");
+    net.setGateway("127.0.20.126");
+    net.setMac(QByteArray::fromHex("0A1BFC00E9D8"));
+    fleet.setRecord(0, SOLV_GET_NETCFG, net.bytes());
 
-    Reports reports;
-    CSearchEngine engine;
-    const quint32 only = address("127.0.20.40");
-    QVERIFY(engine.Start(only, only, kPort, "admin", "60917", &Reports::callback, &reports));
-    QVERIFY(waitForProgress(engine, 10000));
-    engine.Stop();
-    QCOMPARE(reports.found.size(), 1);
-    const DEVICEINFO &record = reports.found.first();
-
-    QCOMPARE(QByteArray(record.szDevName), device.name());
-    QCOMPARE(record.dwDevID, device.deviceNumber());
-    QCOMPARE(QByteArray(record.szSerialNo), device.serialNumber());
-    QVERIFY(!device.serialNumber().isEmpty());
-    QCOMPARE(QByteArray(record.szSoftwareVersion),
-             CSearchEngine::SoftwareVersionText(device.softwareVersion(), device.softwareBuildDate()));
-    QCOMPARE(QByteArray(record.szDSPVersion),
-             CSearchEngine::DspVersionText(device.dspVersion(), device.dspBuildDate()));
-    QCOMPARE(QByteArray(record.szDevModel), CSearchEngine::SeriesName(device.deviceType()));
-    QCOMPARE(record.dwChannelNum, quint32(device.channelCount()));
-    QCOMPARE(record.dwDiskNum, quint32(device.diskCount()));
+    DEVICEINFO record {};
+    QVERIFY(searchOne("127.0.20.40", &record));
+    QCOMPARE(QByteArray(record.szDevName), QByteArray(32, 'N'));
+    QCOMPARE(record.dwDevID, 0xA1B2C3D4u);
+    QCOMPARE(QByteArray(record.szSerialNo), QByteArray(48, 'S'));
+    QCOMPARE(record.dwChannelNum, 4u);
+    QCOMPARE(record.dwDiskNum, 2u);
     QCOMPARE(QByteArray(record.szIPAddress), QByteArray("127.0.20.40"));
-    QCOMPARE(QByteArray(record.szSubnetMask), net.subnetMask());
-    QCOMPARE(QByteArray(record.szGateway), net.gateway());
-    QVERIFY(!net.gateway().isEmpty());
-    QCOMPARE(QByteArray(record.szMAC), net.mac().toHex(':'));
+    QCOMPARE(record.wPort, kPort);
+    QCOMPARE(QByteArray(record.szSubnetMask), QByteArray("255.255.255.128"));
+    QCOMPARE(QByteArray(record.szGateway), QByteArray("127.0.20.126"));
+    QCOMPARE(QByteArray(record.szMAC), QByteArray("0a:1b:fc:00:e9:d8"));
+    QCOMPARE(QByteArray(record.szUserName), QByteArray("admin"));
+    QCOMPARE(QByteArray(record.szPassword), QByteArray("60917"));
     QCOMPARE(QByteArray(record.szStartTime), QByteArray());
     QCOMPARE(record.dwSource, 1u);
+}
+
+void TestSearchEngine::versionsAndSeries_data()
+{
+    QTest::addColumn<quint32>("version");
+    QTest::addColumn<quint32>("date");
+    QTest::addColumn<quint32>("dspVersion");
+    QTest::addColumn<quint32>("dspDate");
+    QTest::addColumn<int>("type");
+    QTest::addColumn<QByteArray>("software");
+    QTest::addColumn<QByteArray>("dsp");
+    QTest::addColumn<bool>("knownType");
+
+    QTest::newRow("older form") << 0x00020001u << 0x000B0915u << 0x00020001u << 0x000B0915u << 31
+                                << QByteArray("V2.1 build110921") << QByteArray("V2.1 build110921")
+                                << true;
+    QTest::newRow("major in top byte")
+        << 0x03010002u << 0x000B0915u << 0x00040000u << 0x000A0101u << 1
+        << QByteArray("V3.1.2 build110921") << QByteArray("V4.0 build100101") << true;
+    QTest::newRow("revision 0") << 0x05030000u << 0x000C0101u << 0x03010002u << 0x000C0101u << 0
+                                << QByteArray("V5.3.0 build120101")
+                                << QByteArray("V769.2 build120101") << false;
+    QTest::newRow("type above the table") << 0x01000000u << 0u << 0u << 0u << 116
+                                          << QByteArray("V1.0.0 build000000")
+                                          << QByteArray("V0.0 build000000") << false;
+}
+
+void TestSearchEngine::versionsAndSeries()
+{
+    QFETCH(quint32, version);
+    QFETCH(quint32, date);
+    QFETCH(quint32, dspVersion);
+    QFETCH(quint32, dspDate);
+    QFETCH(int, type);
+    QFETCH(QByteArray, software);
+    QFETCH(QByteArray, dsp);
+    QFETCH(bool, knownType);
+
+    devsim::Fleet fleet(fleetOptions(QStringLiteral("127.0.20.41"), 1));
+    QString error;
+    QVERIFY2(fleet.start(&error), qPrintable(error));
+    DeviceCfg device;
+    QVERIFY(device.setBytes(fleet.record(0, SOLV_GET_DEVICECFG)));
+    device.setSoftwareVersion(version);
+    device.setSoftwareBuildDate(date);
+    device.setDspVersion(dspVersion);
+    device.setDspBuildDate(dspDate);
+    device.setDeviceType(quint8(type));
+    fleet.setRecord(0, SOLV_GET_DEVICECFG, device.bytes());
+
+    DEVICEINFO record {};
+    QVERIFY(searchOne("127.0.20.41", &record));
+    QCOMPARE(QByteArray(record.szSoftwareVersion), software);
+    QCOMPARE(QByteArray(record.szDSPVersion), dsp);
+    const QByteArray model(record.szDevModel);
+    QVERIFY(!model.isEmpty());
+    QCOMPARE(model != "Unknown type", knownType);
 }
 
 void TestSearchEngine::oneAddressRange()
