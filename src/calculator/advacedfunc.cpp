@@ -5,14 +5,11 @@
 
 #include <QDir>
 
-CAdvacedFunc::CAdvacedFunc(QWidget *parent)
-    : CAdvacedFunc(catalogueDirectory(), parent)
-{
-}
+CAdvacedFunc::CAdvacedFunc(QWidget *parent) : CAdvacedFunc(catalogueDirectory(), parent)
+{ }
 
 CAdvacedFunc::CAdvacedFunc(const QString &catalogueDir, QWidget *parent)
-    : QFrame(parent)
-    , m_ui(std::make_unique<Ui::CAdvacedFunc>())
+    : QFrame(parent), m_ui(std::make_unique<Ui::CAdvacedFunc>())
 {
     m_ui->setupUi(this);
 
@@ -20,12 +17,11 @@ CAdvacedFunc::CAdvacedFunc(const QString &catalogueDir, QWidget *parent)
     ReadLensCatalogue(QDir(catalogueDir).filePath(QStringLiteral("LensInfo.xml")), m_lenses);
     ReadCameraCatalogue(QDir(catalogueDir).filePath(QStringLiteral("Camera_Lens.xml")), m_cameras);
 
-    connect(m_ui->comboIPCType, &QComboBox::currentIndexChanged, this,
-        &CAdvacedFunc::ChangeIPCType);
+    connect(
+        m_ui->comboIPCType, &QComboBox::currentIndexChanged, this, &CAdvacedFunc::ChangeIPCType);
     connect(m_ui->spinObjectDistance, &QSpinBox::valueChanged, this,
         &CAdvacedFunc::ObjectDistanceChange);
-    connect(m_ui->spinObjectWidth, &QSpinBox::valueChanged, this,
-        &CAdvacedFunc::ObjectWidthChange);
+    connect(m_ui->spinObjectWidth, &QSpinBox::valueChanged, this, &CAdvacedFunc::ObjectWidthChange);
     connect(m_ui->comboResolution, &QComboBox::currentIndexChanged, this,
         &CAdvacedFunc::ResolutionChange);
     connect(m_ui->editCameraFocus, &QDoubleSpinBox::valueChanged, this,
@@ -130,7 +126,8 @@ void CAdvacedFunc::FocusLengthChange(double focal)
     m_ui->comboLensInfo->clear();
     m_focalLength = float(focal);
 
-    const QList<int> recommended = LensMath::recommendLenses(focal, m_recommendedLensModels, m_lenses);
+    const QList<int> recommended
+        = LensMath::recommendLenses(focal, m_recommendedLensModels, m_lenses);
     m_ui->labelRecommendNum->setText(QStringLiteral("(%1)").arg(recommended.size()));
     const QString interfaceWord = tr(" Interface");
     for (int index : recommended) {
@@ -145,23 +142,25 @@ void CAdvacedFunc::FocusLengthChange(double focal)
     }
 }
 
-void CAdvacedFunc::ProPortionChanged(float objectHeight, float nearHeight, float farHeight,
-    float farDepth)
+void CAdvacedFunc::ProPortionChanged(
+    float objectHeight, float nearHeight, float farHeight, float farDepth)
 {
     const auto show = [](QLabel *label, std::optional<double> value) {
         // A view that never reaches the object gives no proportion.
-        label->setText(value ? QString::asprintf("%.1f", *value) + QLatin1Char('%')
-                             : QStringLiteral("-"));
+        label->setText(
+            value ? QString::asprintf("%.1f", *value) + QLatin1Char('%') : QStringLiteral("-"));
     };
     show(m_ui->labelNearObj, LensMath::percentage(objectHeight, nearHeight));
     show(m_ui->labelFarObject, LensMath::percentage(objectHeight, double(farHeight) + farDepth));
 }
 
-void CAdvacedFunc::CameraBracketChanged(float cameraHeight, float verticalAngle,
-    float detectionStart)
+void CAdvacedFunc::CameraBracketChanged(
+    float cameraHeight, float verticalAngle, float detectionStart)
 {
-    const std::optional<int> tilt = LensMath::bracketTilt(cameraHeight, verticalAngle, detectionStart);
-    m_ui->labelBracket->setText(tilt ? QString::number(*tilt) + QChar(0x00B0) : QStringLiteral("-"));
+    const std::optional<int> tilt
+        = LensMath::bracketTilt(cameraHeight, verticalAngle, detectionStart);
+    m_ui->labelBracket->setText(
+        tilt ? QString::number(*tilt) + QChar(0x00B0) : QStringLiteral("-"));
 }
 
 void CAdvacedFunc::BitrateChanged(int kbps)
@@ -182,8 +181,7 @@ void CAdvacedFunc::RecordHourChanged(int)
 
 void CAdvacedFunc::showStorage()
 {
-    m_ui->editSpace->setText(QString::number(
-        LensMath::storageGigabytes(m_ui->editBitrate->value(), m_ui->spinHour->value(),
-            m_ui->spinDay->value()),
+    m_ui->editSpace->setText(QString::number(LensMath::storageGigabytes(m_ui->editBitrate->value(),
+                                                 m_ui->spinHour->value(), m_ui->spinDay->value()),
         'f', 2));
 }

@@ -20,8 +20,8 @@ std::optional<QLineF> clipped(const QLineF &line, const QRectF &rect)
     const double dx = line.dx();
     const double dy = line.dy();
     const double p[4] = { -dx, dx, -dy, dy };
-    const double q[4] = { line.x1() - rect.left(), rect.right() - line.x1(),
-        line.y1() - rect.top(), rect.bottom() - line.y1() };
+    const double q[4] = { line.x1() - rect.left(), rect.right() - line.x1(), line.y1() - rect.top(),
+        rect.bottom() - line.y1() };
     double from = 0.0;
     double to = 1.0;
     for (int i = 0; i < 4; ++i) {

@@ -12,8 +12,7 @@
 
 #include <cmath>
 
-CHorizontalSimulate::CHorizontalSimulate(QWidget *parent)
-    : QFrame(parent)
+CHorizontalSimulate::CHorizontalSimulate(QWidget *parent) : QFrame(parent)
 {
     setMinimumSize(kLeftMargin + kRightMargin + 140, kTopMargin + kBottomMargin + 60);
 
@@ -26,8 +25,8 @@ CHorizontalSimulate::CHorizontalSimulate(QWidget *parent)
     m_view->setRenderHint(QPainter::Antialiasing);
     m_view->setBackgroundBrush(Qt::white);
 
-    m_wedge = m_scene->addPolygon(QPolygonF(), QPen(QColor(30, 90, 200), 1.5),
-        QBrush(QColor(236, 233, 216)));
+    m_wedge = m_scene->addPolygon(
+        QPolygonF(), QPen(QColor(30, 90, 200), 1.5), QBrush(QColor(236, 233, 216)));
     m_wedge->setZValue(-1);
     m_axisLine = m_scene->addLine(QLineF(), QPen(QColor(150, 150, 150), 1, Qt::DashDotLine));
     m_nearLine = m_scene->addLine(QLineF(), QPen(QColor(0, 140, 0), 2));
@@ -84,8 +83,8 @@ void CHorizontalSimulate::ArrowMoved(CUnidimensionalArrowNode *arrow)
 {
     const QRectF area = drawingArea();
     if (arrow == m_arrow && area.width() > 0) {
-        m_fMoveArrowPos = (arrow->x() + arrow->boundingRect().width() / 2 - area.left())
-            / area.width();
+        m_fMoveArrowPos
+            = (arrow->x() + arrow->boundingRect().width() / 2 - area.left()) / area.width();
         qDebug("m_fMoveArrowPos:%f", m_fMoveArrowPos);
     }
     Redraw();
@@ -141,8 +140,7 @@ void CHorizontalSimulate::Redraw()
     const double slope = std::tan(half);
     const auto across = [&](double x) {
         const double spread = (x - origin.x()) * slope;
-        return Drawing::clipped(
-            QLineF(x, origin.y() - spread, x, origin.y() + spread), area)
+        return Drawing::clipped(QLineF(x, origin.y() - spread, x, origin.y() + spread), area)
             .value_or(QLineF());
     };
     const double nearX = area.center().x();

@@ -18,8 +18,14 @@ class CHorizontalSimulate : public QFrame, public ArrowListener
     Q_OBJECT
 
 public:
-    enum Label { AngleLabel, NearWidthLabel, MarkerWidthLabel, FarWidthLabel, MarkerDistanceLabel,
-        LabelCount };
+    enum Label {
+        AngleLabel,
+        NearWidthLabel,
+        MarkerWidthLabel,
+        FarWidthLabel,
+        MarkerDistanceLabel,
+        LabelCount
+    };
 
     explicit CHorizontalSimulate(QWidget *parent = nullptr);
     ~CHorizontalSimulate() override;

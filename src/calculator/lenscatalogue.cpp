@@ -9,8 +9,7 @@
 
 namespace {
 
-template<std::size_t N>
-void copyField(std::array<char, N> &field, const QByteArray &bytes)
+template<std::size_t N> void copyField(std::array<char, N> &field, const QByteArray &bytes)
 {
     field.fill('\0');
     std::copy_n(bytes.constData(), std::min<std::size_t>(bytes.size(), N - 1), field.data());
@@ -185,8 +184,10 @@ bool ReadCameraCatalogue(const QString &fileName, QList<CameraInfo> &cameras)
             info.targetHeight = resolution.attribute(QStringLiteral("target_height")).toFloat();
             camera.resolutions.append(info);
         }
-        const QDomElement recommended = element.firstChildElement(QStringLiteral("RecommedLensType"));
-        for (QDomNode child = recommended.firstChild(); !child.isNull(); child = child.nextSibling()) {
+        const QDomElement recommended
+            = element.firstChildElement(QStringLiteral("RecommedLensType"));
+        for (QDomNode child = recommended.firstChild(); !child.isNull();
+             child = child.nextSibling()) {
             if (!child.isElement()) {
                 continue;
             }

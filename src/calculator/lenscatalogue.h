@@ -56,7 +56,7 @@ struct ResolutionInfo
 {
     int width = 0;
     int height = 0;
-    float targetWidth = 0.0f;  // sensor width in millimetres
+    float targetWidth = 0.0f; // sensor width in millimetres
     float targetHeight = 0.0f; // sensor height in millimetres
 };
 

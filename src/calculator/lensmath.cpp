@@ -231,8 +231,8 @@ void VerticalInstallation::followFarHeight()
     if (m_sceneHeight == 0) {
         return;
     }
-    const double height = UpperEdgeHeight(cameraHeight(), m_verticalAngle, detectionStart(),
-        farDistance());
+    const double height
+        = UpperEdgeHeight(cameraHeight(), m_verticalAngle, detectionStart(), farDistance());
     const double fraction = 1.0 - height / m_sceneHeight;
     // A view whose edges run parallel gives no point; the marker stays.
     if (std::isfinite(fraction)) {
@@ -245,7 +245,8 @@ void VerticalInstallation::followDetectionStart()
     if (m_sceneWidth == 0) {
         return;
     }
-    const double start = DetectionStart(cameraHeight(), m_verticalAngle, farDistance(), farHeight());
+    const double start
+        = DetectionStart(cameraHeight(), m_verticalAngle, farDistance(), farHeight());
     const double fraction = start / m_sceneWidth;
     if (std::isfinite(fraction)) {
         m_detectionStartFraction = fraction;

@@ -66,8 +66,8 @@ double markerDistance(double fraction, double nearDistance, double farDistance);
 // The picture of the monitor simulation, as fractions.
 struct MonitorFractions
 {
-    double horizon = 0.5;    // upper area, of the picture height
-    double farObject = 0.3;  // far tree, of the upper area's height
+    double horizon = 0.5; // upper area, of the picture height
+    double farObject = 0.3; // far tree, of the upper area's height
     double nearObject = 0.6; // near tree, of the picture height
 };
 // Takes the proportions the vertical simulation reports; false, with nothing

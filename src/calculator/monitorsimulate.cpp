@@ -5,18 +5,18 @@
 #include <QPainter>
 
 CMonitorSimulate::CMonitorSimulate(QWidget *parent)
-    : QFrame(parent)
-    , m_treeNear(Drawing::loadPicture(QStringLiteral("treeNear.png")))
-    , m_treeFar(Drawing::loadPicture(QStringLiteral("treeFar.png")))
+    : QFrame(parent),
+      m_treeNear(Drawing::loadPicture(QStringLiteral("treeNear.png"))),
+      m_treeFar(Drawing::loadPicture(QStringLiteral("treeFar.png")))
 {
     setMinimumSize(160, 90);
 }
 
-void CMonitorSimulate::ProPortionChanged(float objectHeight, float nearHeight, float farHeight,
-    float farDepth)
+void CMonitorSimulate::ProPortionChanged(
+    float objectHeight, float nearHeight, float farHeight, float farDepth)
 {
-    if (LensMath::updateMonitorFractions(m_fractions, objectHeight, nearHeight, farHeight,
-            farDepth)) {
+    if (LensMath::updateMonitorFractions(
+            m_fractions, objectHeight, nearHeight, farHeight, farDepth)) {
         update();
     }
 }

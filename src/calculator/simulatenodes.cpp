@@ -14,8 +14,8 @@ CUnidimensionalArrowNode::CUnidimensionalArrowNode(const QPixmap &pixmap, QGraph
     setCursor(Qt::SizeAllCursor);
 }
 
-void CUnidimensionalArrowNode::SetRange(double fixedCoordinate, quint32 axis, double minimum,
-    double maximum)
+void CUnidimensionalArrowNode::SetRange(
+    double fixedCoordinate, quint32 axis, double minimum, double maximum)
 {
     m_fixedCoordinate = fixedCoordinate;
     m_axis = axis;
@@ -65,8 +65,7 @@ QVariant CUnidimensionalArrowNode::itemChange(GraphicsItemChange change, const Q
     return QGraphicsPixmapItem::itemChange(change, value);
 }
 
-CSimulateTextNode::CSimulateTextNode(QWidget *parent)
-    : QFrame(parent)
+CSimulateTextNode::CSimulateTextNode(QWidget *parent) : QFrame(parent)
 {
     setFixedSize(66, 20);
     setAttribute(Qt::WA_TransparentForMouseEvents);

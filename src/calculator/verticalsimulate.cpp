@@ -21,9 +21,8 @@ using LensMath::kPi;
 
 namespace {
 
-// Stacking of the scene's items, back to front.
+// Stacking of the scene's items, back to front; lines stay at 0.
 constexpr double kAreaLayer = -1.0;
-constexpr double kLineLayer = 0.0;
 constexpr double kPictureLayer = 1.0;
 constexpr double kCameraLayer = 2.0;
 constexpr double kTextLayer = 3.0;
@@ -36,8 +35,7 @@ QString oneDecimal(double value)
 
 } // namespace
 
-CVerticalSimulate::CVerticalSimulate(QWidget *parent)
-    : QFrame(parent)
+CVerticalSimulate::CVerticalSimulate(QWidget *parent) : QFrame(parent)
 {
     setMinimumSize(kLeftMargin + kRightMargin + 120, kTopMargin + kBottomMargin + 80);
 
@@ -64,12 +62,6 @@ CVerticalSimulate::CVerticalSimulate(QWidget *parent)
     m_farPole = m_scene->addLine(QLineF(), QPen(QColor(200, 120, 0), 1, Qt::DashLine));
     m_objectTop = m_scene->addLine(QLineF(), QPen(QColor(0, 140, 0), 1, Qt::DotLine));
     m_dimensions = m_scene->addPath(QPainterPath(), QPen(QColor(80, 80, 80), 1));
-    for (QGraphicsItem *item : { static_cast<QGraphicsItem *>(m_ground), static_cast<QGraphicsItem *>(m_sky),
-             static_cast<QGraphicsItem *>(m_pole), static_cast<QGraphicsItem *>(m_lowerRay),
-             static_cast<QGraphicsItem *>(m_upperRay), static_cast<QGraphicsItem *>(m_farPole),
-             static_cast<QGraphicsItem *>(m_objectTop), static_cast<QGraphicsItem *>(m_dimensions) }) {
-        item->setZValue(kLineLayer);
-    }
 
     m_nearTree = m_scene->addPixmap(Drawing::loadPicture(QStringLiteral("treeNear.png")));
     m_farTree = m_scene->addPixmap(Drawing::loadPicture(QStringLiteral("treeFar.png")));
@@ -241,8 +233,8 @@ void CVerticalSimulate::resizeEvent(QResizeEvent *event)
     m_spinY->setGeometry(width() - spinSize.width() - 2, 4, spinSize.width(), spinSize.height());
     m_spinX->setGeometry(width() - spinSize.width() - 2, height() - kBottomMargin + 6,
         spinSize.width(), spinSize.height());
-    m_warning->setGeometry(kLeftMargin + 6, 2, qMax(0, width() - kLeftMargin - spinSize.width() - 14),
-        kTopMargin - 4);
+    m_warning->setGeometry(
+        kLeftMargin + 6, 2, qMax(0, width() - kLeftMargin - spinSize.width() - 14), kTopMargin - 4);
     UpdateLayout();
     m_layingOut = false;
 }
@@ -308,8 +300,8 @@ bool CVerticalSimulate::isWarningShown() const
     return !m_warning->isHidden();
 }
 
-void CVerticalSimulate::setLabel(Label which, const QString &text, QPointF anchor,
-    Qt::Alignment alignment)
+void CVerticalSimulate::setLabel(
+    Label which, const QString &text, QPointF anchor, Qt::Alignment alignment)
 {
     TextLabel &label = m_labels[which];
     label.text->setText(text);

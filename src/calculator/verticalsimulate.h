@@ -28,10 +28,24 @@ class CVerticalSimulate : public QFrame, public ArrowListener
     Q_OBJECT
 
 public:
-    enum Arrow { CameraHeightArrow, DetectionStartArrow, FarDistanceArrow, FarHeightArrow,
-        ObjectTopArrow, ArrowCount };
-    enum Label { AngleLabel, DetectionStartLabel, FarDistanceLabel, DepthLabel, CameraHeightLabel,
-        FarHeightLabel, ObjectHeightLabel, LabelCount };
+    enum Arrow {
+        CameraHeightArrow,
+        DetectionStartArrow,
+        FarDistanceArrow,
+        FarHeightArrow,
+        ObjectTopArrow,
+        ArrowCount
+    };
+    enum Label {
+        AngleLabel,
+        DetectionStartLabel,
+        FarDistanceLabel,
+        DepthLabel,
+        CameraHeightLabel,
+        FarHeightLabel,
+        ObjectHeightLabel,
+        LabelCount
+    };
 
     explicit CVerticalSimulate(QWidget *parent = nullptr);
     ~CVerticalSimulate() override;

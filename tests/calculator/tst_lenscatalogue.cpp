@@ -114,7 +114,8 @@ void TestLensCatalogue::cutsInterfaceBetweenCharacters()
 
 void TestLensCatalogue::missingChildLeavesZero()
 {
-    const QString path = write("LensInfo.xml", "<L><LENS><a>T</a><b>M</b><c>D</c><d>6</d></LENS></L>");
+    const QString path
+        = write("LensInfo.xml", "<L><LENS><a>T</a><b>M</b><c>D</c><d>6</d></LENS></L>");
     QList<LensInfo> lenses;
     QVERIFY(ReadLensCatalogue(path, lenses));
     QCOMPARE(lenses.size(), 1);

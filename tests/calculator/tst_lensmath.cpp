@@ -71,7 +71,8 @@ void TestLensMath::focalLengthAndAngles_data()
 
     QTest::newRow("1/3 inch at 10 m, 10 m wide") << 4.8 << 3.6 << 10 << 10 << 4.8 << 41.11 << 53.13;
     QTest::newRow("1/3 inch at 20 m, 5 m wide") << 4.8 << 3.6 << 20 << 5 << 19.2 << 10.71 << 14.25;
-    QTest::newRow("1/1.8 inch at 30 m, 3 m wide") << 7.18 << 5.32 << 30 << 3 << 71.8 << 4.24 << 5.72;
+    QTest::newRow("1/1.8 inch at 30 m, 3 m wide")
+        << 7.18 << 5.32 << 30 << 3 << 71.8 << 4.24 << 5.72;
 }
 
 void TestLensMath::focalLengthAndAngles()
@@ -103,18 +104,18 @@ void TestLensMath::recommendsLenses_data()
     QTest::addColumn<QStringList>("expected");
 
     const QList<LensInfo> fixed { lens("F4", 4, 4), lens("F6", 6, 6) };
-    QTest::newRow("two equally near fixed lenses") << fixed << QStringList { "F4", "F6" } << 5.0
-                                                   << QStringList { "F4", "F6" };
-    QTest::newRow("equally near, first named first") << fixed << QStringList { "F6", "F4" } << 5.0
-                                                     << QStringList { "F6", "F4" };
-    QTest::newRow("only the nearest fixed lens") << fixed << QStringList { "F4", "F6" } << 4.9
-                                                 << QStringList { "F4" };
+    QTest::newRow("two equally near fixed lenses")
+        << fixed << QStringList { "F4", "F6" } << 5.0 << QStringList { "F4", "F6" };
+    QTest::newRow("equally near, first named first")
+        << fixed << QStringList { "F6", "F4" } << 5.0 << QStringList { "F6", "F4" };
+    QTest::newRow("only the nearest fixed lens")
+        << fixed << QStringList { "F4", "F6" } << 4.9 << QStringList { "F4" };
 
     const QList<LensInfo> zoom { lens("Z2812", 2.8f, 12.0f) };
-    QTest::newRow("zoom at its shortest") << zoom << QStringList { "Z2812" } << 2.80
-                                          << QStringList { "Z2812" };
-    QTest::newRow("zoom at its longest") << zoom << QStringList { "Z2812" } << 12.00
-                                         << QStringList { "Z2812" };
+    QTest::newRow("zoom at its shortest")
+        << zoom << QStringList { "Z2812" } << 2.80 << QStringList { "Z2812" };
+    QTest::newRow("zoom at its longest")
+        << zoom << QStringList { "Z2812" } << 12.00 << QStringList { "Z2812" };
     QTest::newRow("zoom just beyond") << zoom << QStringList { "Z2812" } << 12.01 << QStringList {};
 
     const QList<LensInfo> mixed { lens("F8", 8, 8), lens("Z2812", 2.8f, 12.0f),
@@ -147,7 +148,8 @@ void TestLensMath::itemText_data()
 
     QTest::newRow("varifocal") << 2.8f << 12.0f << "M1, D1, f2.8-12mm/A/B/CS Interface";
     QTest::newRow("fixed") << 4.0f << 4.0f << "M1, D1, f4mm/A/B/CS Interface";
-    QTest::newRow("nearly fixed shows both") << 4.0f << 4.005f << "M1, D1, f4-4.005mm/A/B/CS Interface";
+    QTest::newRow("nearly fixed shows both")
+        << 4.0f << 4.005f << "M1, D1, f4-4.005mm/A/B/CS Interface";
     QTest::newRow("half millimetres") << 12.5f << 12.5f << "M1, D1, f12.5mm/A/B/CS Interface";
 }
 
@@ -173,11 +175,16 @@ void TestLensMath::bandwidthAndStorage_data()
     QTest::addColumn<QString>("bandwidth");
     QTest::addColumn<QString>("storage");
 
-    QTest::newRow("2 Mbit/s for a month") << 2048 << 24 << 30 << "2.00" << "632.81";
-    QTest::newRow("no hours") << 2048 << 0 << 30 << "2.00" << "0.00";
-    QTest::newRow("no days") << 2048 << 24 << 0 << "2.00" << "0.00";
-    QTest::newRow("no bitrate") << 0 << 24 << 30 << "0.00" << "0.00";
-    QTest::newRow("largest inputs") << 65536 << 24 << 100000 << "64.00" << "67500000.00";
+    QTest::newRow("2 Mbit/s for a month") << 2048 << 24 << 30 << "2.00"
+                                          << "632.81";
+    QTest::newRow("no hours") << 2048 << 0 << 30 << "2.00"
+                              << "0.00";
+    QTest::newRow("no days") << 2048 << 24 << 0 << "2.00"
+                             << "0.00";
+    QTest::newRow("no bitrate") << 0 << 24 << 30 << "0.00"
+                                << "0.00";
+    QTest::newRow("largest inputs") << 65536 << 24 << 100000 << "64.00"
+                                    << "67500000.00";
 }
 
 void TestLensMath::bandwidthAndStorage()
@@ -258,7 +265,8 @@ void TestLensMath::farDepthFollowsTheLowerEdge()
     const double start = 15;
     const double far = 30;
     const double farHeight = UpperEdgeHeight(height, angle, start, far);
-    QVERIFY(std::fabs(FarDepth(height, angle, start, far, farHeight) - (far - start) * height / start)
+    QVERIFY(
+        std::fabs(FarDepth(height, angle, start, far, farHeight) - (far - start) * height / start)
         < 1e-6);
 }
 
@@ -269,11 +277,16 @@ void TestLensMath::coveredWidthAndMarker_data()
     QTest::addColumn<QString>("distance");
     QTest::addColumn<QString>("width");
 
-    QTest::newRow("three quarters") << 0.75 << 60.0 << "30.0" << "34.6";
-    QTest::newRow("at the near line") << 0.5 << 60.0 << "20.0" << "23.1";
-    QTest::newRow("before the near line") << 0.3 << 60.0 << "20.0" << "23.1";
-    QTest::newRow("at the far line") << 1.0 << 60.0 << "40.0" << "46.2";
-    QTest::newRow("no angle") << 0.75 << 0.0 << "30.0" << "0.0";
+    QTest::newRow("three quarters") << 0.75 << 60.0 << "30.0"
+                                    << "34.6";
+    QTest::newRow("at the near line") << 0.5 << 60.0 << "20.0"
+                                      << "23.1";
+    QTest::newRow("before the near line") << 0.3 << 60.0 << "20.0"
+                                          << "23.1";
+    QTest::newRow("at the far line") << 1.0 << 60.0 << "40.0"
+                                     << "46.2";
+    QTest::newRow("no angle") << 0.75 << 0.0 << "30.0"
+                              << "0.0";
 }
 
 void TestLensMath::coveredWidthAndMarker()
@@ -299,18 +312,18 @@ void TestLensMath::monitorFractions_data()
     QTest::addColumn<double>("farObject");
     QTest::addColumn<double>("nearObject");
 
-    QTest::newRow("object as high as the near view") << 4.0 << 4.0 << 8.0 << 8.0 << true << 0.5
-                                                    << 0.5 << 1.0;
-    QTest::newRow("object 20 times the view") << 80.0 << 4.0 << 8.0 << 8.0 << true << 0.5 << 10.0
-                                              << 10.0;
-    QTest::newRow("negative depth beyond the frame") << 4.0 << 8.0 << 8.0 << -4.0 << true << 1.0
-                                                     << 0.5 << 0.5;
-    QTest::newRow("tiny object drawn as nothing") << 0.00001 << 4.0 << 8.0 << 8.0 << true << 0.5
-                                                  << 0.0 << 0.0;
-    QTest::newRow("no far height changes nothing") << 4.0 << 4.0 << 0.0 << 8.0 << false << 0.5
-                                                   << 0.3 << 0.6;
-    QTest::newRow("no near height changes nothing") << 4.0 << 0.0 << 8.0 << 8.0 << false << 0.5
-                                                    << 0.3 << 0.6;
+    QTest::newRow("object as high as the near view")
+        << 4.0 << 4.0 << 8.0 << 8.0 << true << 0.5 << 0.5 << 1.0;
+    QTest::newRow("object 20 times the view")
+        << 80.0 << 4.0 << 8.0 << 8.0 << true << 0.5 << 10.0 << 10.0;
+    QTest::newRow("negative depth beyond the frame")
+        << 4.0 << 8.0 << 8.0 << -4.0 << true << 1.0 << 0.5 << 0.5;
+    QTest::newRow("tiny object drawn as nothing")
+        << 0.00001 << 4.0 << 8.0 << 8.0 << true << 0.5 << 0.0 << 0.0;
+    QTest::newRow("no far height changes nothing")
+        << 4.0 << 4.0 << 0.0 << 8.0 << false << 0.5 << 0.3 << 0.6;
+    QTest::newRow("no near height changes nothing")
+        << 4.0 << 0.0 << 8.0 << 8.0 << false << 0.5 << 0.3 << 0.6;
     QTest::newRow("depth cancelling the height changes nothing")
         << 4.0 << 4.0 << 8.0 << -8.0 << false << 0.5 << 0.3 << 0.6;
 }

@@ -234,8 +234,7 @@ void TestSimulations::reportsProportionsAndBracket()
     QCOMPARE(values.at(0).toFloat(), float(model.objectHeight()));
     QCOMPARE(values.at(1).toFloat(), float(UpperEdgeHeight(5, 25, 25, 25)));
     QCOMPARE(values.at(2).toFloat(), float(model.farHeight()));
-    QCOMPARE(values.at(3).toFloat(),
-        float(LensMath::FarDepth(5, 25, 25, 37.5, model.farHeight())));
+    QCOMPARE(values.at(3).toFloat(), float(LensMath::FarDepth(5, 25, 25, 37.5, model.farHeight())));
     QCOMPARE(bracket.last().at(0).toFloat(), 5.0f);
     QCOMPARE(bracket.last().at(1).toFloat(), 25.0f);
     QCOMPARE(bracket.last().at(2).toFloat(), 25.0f);
