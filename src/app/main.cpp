@@ -23,7 +23,9 @@ int main(int argc, char *argv[])
     if (!screenshotDir.isEmpty()) {
         tour = std::make_unique<ScreenshotTour>(
             &window, window.findChild<QTabWidget *>(QStringLiteral("MaintabWidget")), screenshotDir);
-        tour->start();
+        bool ok = false;
+        const int delayMs = qEnvironmentVariableIntValue("TERVIX_SCREENSHOT_DELAY_MS", &ok);
+        tour->start(ok && delayMs > 0 ? delayMs : 1500);
     }
 
     return app.exec();
