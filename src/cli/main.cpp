@@ -1,4 +1,6 @@
 // tervix-cli: the device SDK from the command line, for scripts and diagnostics.
+#include "cli_discovery.h"
+#include "cli_search.h"
 #include "commands.h"
 #include "devicecommands.h"
 
@@ -20,6 +22,8 @@ const CliCommand *const kCommands[] = {
     &restoreCommand,
     &abilityCommand,
     &ptzProtocolsCommand,
+    &discoverCommand, &readdressCommand,
+    &searchCommand,
 };
 
 QString usageLine(const CliCommand &command)
