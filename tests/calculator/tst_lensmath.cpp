@@ -52,10 +52,6 @@ private slots:
     void coveredWidthAndMarker();
     void monitorFractions_data();
     void monitorFractions();
-    void installationStartsConsistent();
-    void draggedDetectionStartMovesFarHeight();
-    void farMarkerBeforeDetectionStartWarns();
-    void lensWithoutDistanceChangesOnlyTheAngle();
     void parallelEdgesKeepTheMarks();
 };
 
@@ -344,60 +340,6 @@ void TestLensMath::monitorFractions()
     QCOMPARE(fractions.horizon, horizon);
     QCOMPARE(fractions.farObject, farObject);
     QCOMPARE(fractions.nearObject, nearObject);
-}
-
-void TestLensMath::installationStartsConsistent()
-{
-    VerticalInstallation installation;
-    QCOMPARE(installation.cameraHeight(), 5.0);
-    QCOMPARE(installation.detectionStart(), 15.0);
-    QCOMPARE(installation.farDistance(), 30.0);
-    QCOMPARE(installation.objectHeight(), 4.0);
-    installation.followFarHeight();
-    QVERIFY(std::fabs(installation.farHeight() - UpperEdgeHeight(5, 25, 15, 30)) < 1e-9);
-}
-
-void TestLensMath::draggedDetectionStartMovesFarHeight()
-{
-    VerticalInstallation installation;
-    installation.moveFarHeight(0.5);
-    QVERIFY(installation.detectionStart() != 15.0);
-    installation.moveDetectionStart(0.3);
-    QCOMPARE(installation.detectionStart(), 15.0);
-    QVERIFY(std::fabs(installation.farHeight() - UpperEdgeHeight(5, 25, 15, 30)) < 1e-9);
-    // And the upper edge passes the far marker again.
-    QVERIFY(std::fabs(DetectionStart(5, 25, 30, installation.farHeight()) - 15) < 1e-9);
-}
-
-void TestLensMath::farMarkerBeforeDetectionStartWarns()
-{
-    VerticalInstallation installation;
-    installation.followFarHeight();
-    QVERIFY(!installation.detectionBehindFarMarker());
-    installation.moveFarDistance(0.1);
-    installation.moveDetectionStart(0.3);
-    QVERIFY(installation.detectionBehindFarMarker());
-    installation.moveFarDistance(0.6);
-    installation.moveDetectionStart(0.3);
-    QVERIFY(!installation.detectionBehindFarMarker());
-}
-
-void TestLensMath::lensWithoutDistanceChangesOnlyTheAngle()
-{
-    VerticalInstallation installation;
-    installation.moveCamera(0.2);
-    const double start = installation.detectionStart();
-    installation.setLens(41.1, 0);
-    QCOMPARE(installation.verticalAngle(), 41.1);
-    QCOMPARE(installation.sceneWidth(), 50);
-    QCOMPARE(installation.cameraFraction(), 0.2);
-    QCOMPARE(installation.detectionStart(), start);
-
-    installation.setLens(30, 12);
-    QCOMPARE(installation.sceneWidth(), 24);
-    QCOMPARE(installation.detectionStart(), 12.0);
-    QCOMPARE(installation.farDistance(), 18.0);
-    QCOMPARE(installation.cameraFraction(), 0.5);
 }
 
 void TestLensMath::parallelEdgesKeepTheMarks()
