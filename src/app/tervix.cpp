@@ -9,6 +9,8 @@
 #include "maintablewithmend.h"
 #include "mirt.h"
 #include "progressdialog.h"
+#include "quarryloader.h"
+#include "searchadapter.h"
 #include "textbounds.h"
 
 #ifdef TERVIX_HAVE_SOLVANE
@@ -289,12 +291,47 @@ void Tervix::shutdownLibraries()
 
 void Tervix::startDiscovery()
 {
-    // The discovery library is not part of the program yet: devices come
-    // only from the IP-range search until it is.
+    // The window's adapter carries announcements (and search reports) from
+    // library threads to the slots; the announcement callback has no user
+    // value, so it finds the adapter through the process-wide pointer.
+    SearchAdapter *adapter = findChild<SearchAdapter *>(QString(), Qt::FindDirectChildrenOnly);
+    if (adapter == nullptr) {
+        adapter = new SearchAdapter(this);
+        connect(adapter, &SearchAdapter::DeviceCallback, this, &Tervix::DeviceCallback,
+                Qt::QueuedConnection);
+        connect(adapter, &SearchAdapter::UserPasswdError, this, &Tervix::UserPasswdError,
+                Qt::QueuedConnection);
+    }
+    setDiscoveryAdapter(adapter);
+
+    QuarryLoader &loader = QuarryLoader::instance();
+    const bool loaded = loader.Load();
+    // Remembered so that the close releases only a reference this window took.
+    setProperty("quarryLoaded", loaded);
+    if (!loaded) {
+        showInformation(tr("Failed"),
+                        loader.HasPacketLibrary()
+                            ? tr("Failed to load QUARRY library!")
+                            : tr("Failed to load QUARRY library, Please check the installation "
+                                 "of WinPcap!"));
+        Log(tr("Failed to load QUARRY library!"));
+        return;
+    }
+    Log(tr("Succeed to load QUARRY library!"));
+    MIRT_OutputDebug("Succeed to load QUARRY library!\n");
+    if (Quarry_Start(QuarryDeviceCallback) != 1) {
+        MIRT_OutputDebug("QUARRY_Start failed\n");
+    }
 }
 
 void Tervix::stopDiscovery()
 {
+    if (!property("quarryLoaded").toBool()) {
+        return;
+    }
+    Quarry_Stop();
+    QuarryLoader::instance().Unload();
+    setProperty("quarryLoaded", false);
 }
 
 void Tervix::showInformation(const QString &title, const QString &text)
