@@ -4,6 +4,7 @@
 #include "solvane_records.h"
 
 #include <QHostAddress>
+#include <QPointer>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
@@ -120,6 +121,8 @@ public:
     {
         socket->setParent(this);
         socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+        // Never hold more than two whole frames of unread input.
+        socket->setReadBufferSize(2 * qint64(proto::HeaderSize + proto::MaxPayload));
         connect(socket, &QTcpSocket::readyRead, this, &DeviceSession::readFrames);
         connect(socket, &QTcpSocket::disconnected, this, &DeviceSession::finish);
         QTimer::singleShot(LoginWaitMs, this, [this] {
@@ -135,11 +138,20 @@ public:
         challenge.command = proto::Challenge;
         if (tooMany) {
             challenge.status = proto::TooManySessions;
-            send(challenge, {}, [this] { close(); });
+            send(challenge, {}, closeAfter());
             return;
         }
         proto::randomBytes(m_nonce, sizeof m_nonce);
         send(challenge, QByteArray(reinterpret_cast<const char *>(m_nonce), sizeof m_nonce), {});
+    }
+
+    std::function<void()> closeAfter()
+    {
+        return [self = QPointer<DeviceSession>(this)] {
+            if (self) {
+                self->close();
+            }
+        };
     }
 
     // Flushes what was written, then closes.
@@ -202,18 +214,20 @@ private:
               const std::function<void()> &after)
     {
         const auto frame = proto::encodeFrame(header, bytes(payload), std::size_t(payload.size()));
-        auto write = [this, frame, after] {
-            if (m_finished) {
-                return;
+        // What follows an answer (a reboot, a listener move) happens even
+        // when the client went away before the answer could be written.
+        auto write = [self = QPointer<DeviceSession>(this), frame, after] {
+            if (self && !self->m_finished) {
+                self->m_socket->write(reinterpret_cast<const char *>(frame.data()),
+                                      qint64(frame.size()));
             }
-            m_socket->write(reinterpret_cast<const char *>(frame.data()), qint64(frame.size()));
             if (after) {
                 after();
             }
         };
         const int delay = m_camera->scaledMs(m_camera->fault().delayMs);
         if (delay > 0) {
-            QTimer::singleShot(delay, this, write);
+            QTimer::singleShot(delay, m_camera, write);
         } else {
             write();
         }
@@ -237,13 +251,13 @@ private:
             return;
         }
         if (!m_loggedIn) {
-            reply(request, proto::NotLoggedIn, {}, [this] { close(); });
+            reply(request, proto::NotLoggedIn, {}, closeAfter());
             return;
         }
         const Fault fault = m_camera->fault();
         switch (request.command) {
         case proto::Logout:
-            reply(request, proto::Ok, {}, [this] { close(); });
+            reply(request, proto::Ok, {}, closeAfter());
             return;
         case proto::KeepAlive:
             reply(request, proto::Ok);
@@ -283,9 +297,9 @@ private:
                 return;
             }
             const quint32 status = m_camera->handleSet(this, command, channel, payload.mid(8));
-            reply(request, status, {}, [this, status] {
+            reply(request, status, {}, [camera = m_camera, status] {
                 if (status == proto::Ok) {
-                    m_camera->setApplied();
+                    camera->setApplied();
                 }
             });
             return;
@@ -360,7 +374,7 @@ private:
         // Both checks run whatever the user name, so timing tells nothing.
         const bool proofOk = proto::proofsEqual(expected.data(), login->proof);
         if (!userOk || !proofOk) {
-            reply(request, proto::WrongPassword, {}, [this] { close(); });
+            reply(request, proto::WrongPassword, {}, closeAfter());
             return;
         }
         m_loggedIn = true;
@@ -536,6 +550,9 @@ void Camera::moveListener(std::unique_ptr<QTcpServer> server)
 {
     m_server = std::move(server);
     connect(m_server.get(), &QTcpServer::newConnection, this, &Camera::acceptConnections);
+    // A listener bound ahead of a move may already hold connections whose
+    // newConnection went to nobody.
+    acceptConnections();
 }
 
 bool Camera::listen(QString *error)

@@ -213,6 +213,35 @@ private slots:
         QVERIFY(m_fleet->readdress(3, QStringLiteral("127.0.6.4"), QStringLiteral("255.255.255.0"), Port));
     }
 
+    // The camera took the new address; that its answer came too late for
+    // the client must not leave the listener behind.
+    void lateAnswerStillMovesTheListener()
+    {
+        devsim::Fault slow;
+        slow.delayMs = 20000; // 100 ms at this fleet's time scale
+        m_fleet->setFault(3, slow);
+        const int32_t id = SOLV_Login_V30("127.0.6.4", Port, "admin", "60917", nullptr);
+        QVERIFY(id >= 0);
+        QByteArray net(SOLV_NETCFG_SIZE, '\0');
+        QVERIFY(SOLV_GetDVRConfig(id, SOLV_GET_NETCFG, 0, net.data(), SOLV_NETCFG_SIZE, nullptr));
+        std::memcpy(net.data() + SOLV_NETCFG_IP_ADDRESS_OFFSET, "127.0.6.41\0", 11);
+        SOLV_SetRecvTimeOut(20);
+        QVERIFY(!SOLV_SetDVRConfig(id, SOLV_SET_NETCFG, 0, net.constData(), SOLV_NETCFG_SIZE));
+        QCOMPARE(SOLV_GetLastError(), uint32_t(SOLV_TIMEOUT));
+        SOLV_SetRecvTimeOut(5000);
+        QVERIFY(SOLV_Logout(id));
+        m_fleet->clearFault(3);
+        QCOMPARE(m_fleet->currentAddress(3), QStringLiteral("127.0.6.41"));
+        // The new address is bound before the answer; a client arriving
+        // before the move is served once it is done.
+        SOLV_SetRecvTimeOut(2000);
+        const int32_t moved = SOLV_Login_V30("127.0.6.41", Port, "admin", "60917", nullptr);
+        QVERIFY(moved >= 0);
+        QVERIFY(SOLV_Logout(moved));
+        SOLV_SetRecvTimeOut(5000);
+        QVERIFY(m_fleet->readdress(3, QStringLiteral("127.0.6.4"), QStringLiteral("255.255.255.0"), Port));
+    }
+
     // goingOffline comes while the camera is still online (discovery says
     // goodbye), cameOnline once it listens again.
     void rebootIsAnnounced()
