@@ -20,8 +20,7 @@ class Dice
 public:
     Dice(int index, quint32 seed)
         : m_state((quint64(seed) << 32) ^ quint64(quint32(index)) ^ 0x9E3779B97F4A7C15ull)
-    {
-    }
+    { }
 
     quint32 next()
     {
@@ -34,8 +33,7 @@ public:
     // Uniform enough in [low, high].
     int range(int low, int high) { return low + int(next() % quint32(high - low + 1)); }
 
-    template<typename T, std::size_t N>
-    const T &pick(const std::array<T, N> &items)
+    template<typename T, std::size_t N> const T &pick(const std::array<T, N> &items)
     {
         return items[next() % N];
     }
@@ -60,39 +58,34 @@ struct Model
     quint32 discoveryCode;
 };
 
-constexpr std::array<Model, 8> kModels = {{
-    {31, "IPC2030", "P1", 8, 64, 2, 3, 40000, 19, 20031},
-    {32, "IPC2130", "P1", 8, 128, 2, 4, 40000, 27, 20032},
-    {35, "IPC3240", "P2", 16, 128, 3, 1, 66666, 27, 20035},
-    {36, "IPC3250", "P2", 16, 256, 3, 2, 66666, 31, 20036},
-    {40, "IPD4020", "A5", 8, 64, 4, 1, 33333, 19, 20040},
-    {44, "IPB4140", "A5", 16, 128, 4, 5, 40000, 30, 20044},
-    {61, "IPZ6120", "P3", 32, 256, 6, 1, 80000, 27, 20061},
-    {66, "IPF6620", "P3", 32, 512, 6, 6, 50000, 28, 20066},
-}};
+constexpr std::array<Model, 8> kModels = { {
+    { 31, "IPC2030", "P1", 8, 64, 2, 3, 40000, 19, 20031 },
+    { 32, "IPC2130", "P1", 8, 128, 2, 4, 40000, 27, 20032 },
+    { 35, "IPC3240", "P2", 16, 128, 3, 1, 66666, 27, 20035 },
+    { 36, "IPC3250", "P2", 16, 256, 3, 2, 66666, 31, 20036 },
+    { 40, "IPD4020", "A5", 8, 64, 4, 1, 33333, 19, 20040 },
+    { 44, "IPB4140", "A5", 16, 128, 4, 5, 40000, 30, 20044 },
+    { 61, "IPZ6120", "P3", 32, 256, 6, 1, 80000, 27, 20061 },
+    { 66, "IPF6620", "P3", 32, 512, 6, 6, 50000, 28, 20066 },
+} };
 
-constexpr std::array<const char *, 12> kPlaces = {
-    "Lobby", "Gate", "Parking", "Warehouse", "Corridor", "Office",
-    "Loading", "Stairs", "Roof", "Entrance", "Yard", "Cashier"};
+constexpr std::array<const char *, 12> kPlaces = { "Lobby", "Gate", "Parking", "Warehouse",
+    "Corridor", "Office", "Loading", "Stairs", "Roof", "Entrance", "Yard", "Cashier" };
 
 // Recognisable names first, then numbered ones; every name fits 15 bytes.
-constexpr std::array<const char *, 8> kPtzNames = {
-    "PELCO-D", "PELCO-P", "PELCO-D-EXT", "PELCO-P-EXT", "VISCA", "RS485-GENERIC",
-    "DOME-A", "DOME-B"};
+constexpr std::array<const char *, 8> kPtzNames = { "PELCO-D", "PELCO-P", "PELCO-D-EXT",
+    "PELCO-P-EXT", "VISCA", "RS485-GENERIC", "DOME-A", "DOME-B" };
 
-constexpr std::array<quint8, 12> kLocalOutputs = {0, 1, 2, 20, 21, 22, 23, 24, 25, 26, 27, 28};
-constexpr std::array<quint8, 6> kSubResolutions = {0, 1, 2, 16, 3, 4};
-constexpr std::array<quint8, 4> kEncodeTypes = {0, 1, 2, 7};
+constexpr std::array<quint8, 12> kLocalOutputs = { 0, 1, 2, 20, 21, 22, 23, 24, 25, 26, 27, 28 };
+constexpr std::array<quint8, 6> kSubResolutions = { 0, 1, 2, 16, 3, 4 };
+constexpr std::array<quint8, 4> kEncodeTypes = { 0, 1, 2, 7 };
 
 // Writers over a record pre-filled with the pattern; offsets come from the
 // shared layout header only.
 class RecordWriter
 {
 public:
-    explicit RecordWriter(QByteArray &bytes)
-        : m_bytes(bytes)
-    {
-    }
+    explicit RecordWriter(QByteArray &bytes) : m_bytes(bytes) { }
 
     void u8(int offset, quint8 value) { m_bytes[offset] = char(value); }
     void u16(int offset, quint16 value) { qToLittleEndian<quint16>(value, data(offset)); }
@@ -151,16 +144,16 @@ QByteArray deviceRecord(int index, quint32 seed, const Model &model, Dice &dice)
     RecordWriter w(bytes);
 
     const QByteArray name = QByteArray(kPlaces[size_t(index) % kPlaces.size()]) + '-'
-                            + QByteArray::number(index + 1).rightJustified(3, '0');
+        + QByteArray::number(index + 1).rightJustified(3, '0');
     w.text(SOLV_DEVICECFG_NAME_OFFSET, SOLV_DEVICECFG_NAME_LEN, name);
     w.u32(SOLV_DEVICECFG_DEVICE_NUMBER_OFFSET, quint32(index % 255) + 1);
 
     // Twelve digits: four from the seed, eight from the index, so every camera
     // of a fleet has its own serial number.
     const QByteArray digits = QByteArray::number(seed % 10000).rightJustified(4, '0')
-                              + QByteArray::number(index).rightJustified(8, '0');
+        + QByteArray::number(index).rightJustified(8, '0');
     w.text(SOLV_DEVICECFG_SERIAL_OFFSET, SOLV_DEVICECFG_SERIAL_LEN,
-           QByteArray("TVX-") + model.tag + '-' + digits);
+        QByteArray("TVX-") + model.tag + '-' + digits);
 
     // Every fifth camera runs an old firmware that reports the older version form.
     quint32 version;
@@ -170,13 +163,13 @@ QByteArray deviceRecord(int index, quint32 seed, const Model &model, Dice &dice)
         date = buildDate(dice, 9, 12);
     } else {
         version = (quint32(dice.range(1, 5)) << 24) | (quint32(dice.range(0, 9)) << 16)
-                  | quint32(dice.range(0, 20));
+            | quint32(dice.range(0, 20));
         date = buildDate(dice, 13, 26);
     }
     w.u32(SOLV_DEVICECFG_SOFTWARE_VERSION_OFFSET, version);
     w.u32(SOLV_DEVICECFG_SOFTWARE_BUILD_DATE_OFFSET, date);
     w.u32(SOLV_DEVICECFG_DSP_VERSION_OFFSET,
-          (quint32(dice.range(3, 6)) << 16) | quint32(dice.range(0, 9)));
+        (quint32(dice.range(3, 6)) << 16) | quint32(dice.range(0, 9)));
     w.u32(SOLV_DEVICECFG_DSP_BUILD_DATE_OFFSET, buildDate(dice, 10, 26));
 
     w.u8(SOLV_DEVICECFG_DISK_COUNT_OFFSET, quint8(dice.range(0, 1)));
@@ -194,8 +187,8 @@ QByteArray networkRecord(int index, const QString &ipAddress, quint16 port)
     w.u16(SOLV_NETCFG_PORT_OFFSET, port);
     // Locally administered, unique per index.
     const quint32 serial = quint32(index) + 1;
-    const quint8 mac[SOLV_NETCFG_MAC_LEN] = {0x02, 0x54, 0x56, quint8(serial >> 16),
-                                             quint8(serial >> 8), quint8(serial)};
+    const quint8 mac[SOLV_NETCFG_MAC_LEN]
+        = { 0x02, 0x54, 0x56, quint8(serial >> 16), quint8(serial >> 8), quint8(serial) };
     w.raw(SOLV_NETCFG_MAC_OFFSET, mac, SOLV_NETCFG_MAC_LEN);
     w.text(SOLV_NETCFG_GATEWAY_OFFSET, SOLV_NETCFG_GATEWAY_LEN, gatewayFor(ipAddress));
     return bytes;
@@ -211,8 +204,8 @@ QByteArray frontRecord(const Model &model, Dice &dice)
     w.u8(SOLV_FRONTCFG_SATURATION_OFFSET, quint8(dice.range(40, 60)));
     w.u8(SOLV_FRONTCFG_GAIN_OFFSET, quint8(dice.range(20, 80)));
     w.u8(SOLV_FRONTCFG_EXPOSURE_MODE_OFFSET, quint8(dice.range(0, 1)));
-    w.u32(SOLV_FRONTCFG_EXPOSURE_TIME_OFFSET,
-          quint32(dice.range(1, model.exposureMax / 100)) * 100);
+    w.u32(
+        SOLV_FRONTCFG_EXPOSURE_TIME_OFFSET, quint32(dice.range(1, model.exposureMax / 100)) * 100);
     w.u8(SOLV_FRONTCFG_DAYNIGHT_FILTER_TYPE_OFFSET, quint8(dice.range(0, 2)));
     w.u8(SOLV_FRONTCFG_DAY_TO_NIGHT_SENSITIVITY_OFFSET, quint8(dice.range(0, 7)));
     w.u8(SOLV_FRONTCFG_NIGHT_TO_DAY_SENSITIVITY_OFFSET, quint8(dice.range(0, 7)));
@@ -227,7 +220,7 @@ QByteArray pictureRecord(int index, Dice &dice)
     QByteArray bytes = patterned(SOLV_GET_PICCFG);
     RecordWriter w(bytes);
     w.text(SOLV_PICCFG_CHANNEL_NAME_OFFSET, SOLV_PICCFG_CHANNEL_NAME_LEN,
-           "Camera " + QByteArray::number(index + 1).rightJustified(2, '0'));
+        "Camera " + QByteArray::number(index + 1).rightJustified(2, '0'));
     w.u32(SOLV_PICCFG_SHOW_CHANNEL_NAME_OFFSET, quint32(dice.range(0, 1)));
     w.u32(SOLV_PICCFG_SHOW_OSD_OFFSET, quint32(dice.range(0, 1)));
     w.u8(SOLV_PICCFG_OSD_TYPE_OFFSET, quint8(dice.range(0, 5)));
@@ -243,7 +236,8 @@ void streamBlock(RecordWriter &w, int block, quint8 resolution, quint32 bitrate,
     w.u8(base + SOLV_STREAM_RESOLUTION_OFFSET, resolution);
     w.u8(base + SOLV_STREAM_BITRATE_TYPE_OFFSET, quint8(dice.range(0, 1)));
     w.u32(base + SOLV_STREAM_BITRATE_OFFSET, bitrate);
-    w.u32(base + SOLV_STREAM_FRAME_RATE_OFFSET, quint32(dice.range(0, 1) == 0 ? 0 : dice.range(5, 16)));
+    w.u32(base + SOLV_STREAM_FRAME_RATE_OFFSET,
+        quint32(dice.range(0, 1) == 0 ? 0 : dice.range(5, 16)));
     w.u16(base + SOLV_STREAM_IFRAME_INTERVAL_OFFSET, quint16(dice.range(1, 4) * 25));
     w.u8(base + SOLV_STREAM_ENCODE_TYPE_OFFSET, dice.pick(kEncodeTypes));
 }
@@ -254,11 +248,11 @@ QByteArray compressionRecord(int index, const Model &model, Dice &dice)
     RecordWriter w(bytes);
     // Some cameras carry a custom main-stream bitrate (kbps << 10 with the top bit).
     const quint32 mainBitrate = index % 7 == 3
-                                    ? SOLV_STREAM_BITRATE_CUSTOM | (quint32(dice.range(5, 60)) * 100u << 10)
-                                    : quint32(dice.range(19, 25));
+        ? SOLV_STREAM_BITRATE_CUSTOM | (quint32(dice.range(5, 60)) * 100u << 10)
+        : quint32(dice.range(19, 25));
     streamBlock(w, SOLV_COMPRESSCFG_MAIN_STREAM, model.mainResolution, mainBitrate, dice);
     streamBlock(w, SOLV_COMPRESSCFG_SUB_STREAM, dice.pick(kSubResolutions),
-                quint32(dice.range(7, 16)), dice);
+        quint32(dice.range(7, 16)), dice);
     return bytes;
 }
 
@@ -271,12 +265,13 @@ QByteArray recordScheduleRecord(Dice &dice)
         const int entry = SOLV_RECORDCFG_ALLDAY_OFFSET + SOLV_RECORDCFG_ALLDAY_STRIDE * day;
         const bool weekend = day >= 5;
         w.u16(entry + SOLV_RECORDCFG_ALLDAY_ENABLED_OFFSET, weekend ? 1 : 0);
-        w.u8(entry + SOLV_RECORDCFG_ALLDAY_TYPE_OFFSET, quint8(dice.range(0, SOLV_RECORD_TYPE_MAX)));
+        w.u8(
+            entry + SOLV_RECORDCFG_ALLDAY_TYPE_OFFSET, quint8(dice.range(0, SOLV_RECORD_TYPE_MAX)));
 
         const int dayBase = SOLV_RECORDCFG_SLOT_OFFSET + SOLV_RECORDCFG_SLOT_DAY_STRIDE * day;
         for (int slot = 0; slot < SOLV_RECORDCFG_SLOT_COUNT; ++slot) {
             const int s = dayBase + SOLV_RECORDCFG_SLOT_STRIDE * slot;
-            quint8 times[4] = {0, 0, 0, 0};
+            quint8 times[4] = { 0, 0, 0, 0 };
             quint8 type = 0;
             if (slot == 0) {
                 times[0] = quint8(dice.range(6, 9));
@@ -308,10 +303,9 @@ QByteArray ddnsRecord(int index, Dice &dice)
         const char *server;
         quint16 port;
     };
-    static constexpr std::array<Service, 4> services = {{{"ddns.tervix.example", 7070},
-                                                         {"members.dyndns.org", 80},
-                                                         {"ph031.oray.net", 6060},
-                                                         {"dynupdate.no-ip.com", 8245}}};
+    static constexpr std::array<Service, 4> services
+        = { { { "ddns.tervix.example", 7070 }, { "members.dyndns.org", 80 },
+            { "ph031.oray.net", 6060 }, { "dynupdate.no-ip.com", 8245 } } };
     QByteArray bytes = patterned(SOLV_GET_DDNSCFG);
     RecordWriter w(bytes);
     w.u8(SOLV_DDNSCFG_ENABLED_OFFSET, quint8(dice.range(0, 1)));
@@ -323,11 +317,11 @@ QByteArray ddnsRecord(int index, Dice &dice)
         const QByteArray user = used ? "cam" + number + "-" + QByteArray::number(t) : QByteArray();
         w.text(e + SOLV_DDNSCFG_ENTRY_USER_OFFSET, SOLV_DDNSCFG_ENTRY_USER_LEN, user);
         w.text(e + SOLV_DDNSCFG_ENTRY_PASSWORD_OFFSET, SOLV_DDNSCFG_ENTRY_PASSWORD_LEN,
-               used ? "dd" + number : QByteArray());
+            used ? "dd" + number : QByteArray());
         w.text(e + SOLV_DDNSCFG_ENTRY_DOMAIN_OFFSET, SOLV_DDNSCFG_ENTRY_DOMAIN_LEN,
-               used ? "cam" + number + ".tervix-demo.net" : QByteArray());
+            used ? "cam" + number + ".tervix-demo.net" : QByteArray());
         w.text(e + SOLV_DDNSCFG_ENTRY_SERVER_OFFSET, SOLV_DDNSCFG_ENTRY_SERVER_LEN,
-               used ? QByteArray(services[size_t(t)].server) : QByteArray());
+            used ? QByteArray(services[size_t(t)].server) : QByteArray());
         w.u16(e + SOLV_DDNSCFG_ENTRY_PORT_OFFSET, used ? services[size_t(t)].port : 0);
     }
     return bytes;
@@ -335,8 +329,8 @@ QByteArray ddnsRecord(int index, Dice &dice)
 
 QByteArray ntpRecord(Dice &dice)
 {
-    static constexpr std::array<const char *, 3> servers = {"pool.ntp.org", "time.tervix.example",
-                                                            "192.168.1.1"};
+    static constexpr std::array<const char *, 3> servers
+        = { "pool.ntp.org", "time.tervix.example", "192.168.1.1" };
     QByteArray bytes = patterned(SOLV_GET_NTPCFG);
     RecordWriter w(bytes);
     w.text(SOLV_NTPCFG_SERVER_OFFSET, SOLV_NTPCFG_SERVER_LEN, dice.pick(servers));
@@ -354,10 +348,10 @@ QByteArray nfsRecord(int index, Dice &dice)
         const int e = SOLV_NFSCFG_ENTRY_OFFSET + SOLV_NFSCFG_ENTRY_STRIDE * n;
         const bool inUse = n < used;
         w.text(e + SOLV_NFSCFG_ENTRY_HOST_OFFSET, SOLV_NFSCFG_ENTRY_HOST_LEN,
-               inUse ? "192.168.1." + QByteArray::number(200 + n) : QByteArray());
+            inUse ? "192.168.1." + QByteArray::number(200 + n) : QByteArray());
         w.text(e + SOLV_NFSCFG_ENTRY_DIRECTORY_OFFSET, SOLV_NFSCFG_ENTRY_DIRECTORY_LEN,
-               inUse ? "/export/cam" + QByteArray::number(index + 1) + "/disk" + QByteArray::number(n)
-                     : QByteArray());
+            inUse ? "/export/cam" + QByteArray::number(index + 1) + "/disk" + QByteArray::number(n)
+                  : QByteArray());
     }
     return bytes;
 }
@@ -371,17 +365,17 @@ QByteArray emailRecord(int index, Dice &dice)
     w.text(SOLV_EMAILCFG_PASSWORD_OFFSET, SOLV_EMAILCFG_PASSWORD_LEN, "mail" + number);
     w.text(SOLV_EMAILCFG_SENDER_NAME_OFFSET, SOLV_EMAILCFG_SENDER_NAME_LEN, "Camera " + number);
     w.text(SOLV_EMAILCFG_SENDER_ADDRESS_OFFSET, SOLV_EMAILCFG_SENDER_ADDRESS_LEN,
-           "camera" + number + "@tervix.example");
+        "camera" + number + "@tervix.example");
     w.text(SOLV_EMAILCFG_SMTP_SERVER_OFFSET, SOLV_EMAILCFG_SMTP_SERVER_LEN, "smtp.tervix.example");
     w.text(SOLV_EMAILCFG_POP3_SERVER_OFFSET, SOLV_EMAILCFG_POP3_SERVER_LEN, "pop3.tervix.example");
-    static constexpr std::array<const char *, SOLV_EMAILCFG_RECEIVER_COUNT> receivers = {
-        "Security desk", "Facility manager", ""};
+    static constexpr std::array<const char *, SOLV_EMAILCFG_RECEIVER_COUNT> receivers
+        = { "Security desk", "Facility manager", "" };
     for (int n = 0; n < SOLV_EMAILCFG_RECEIVER_COUNT; ++n) {
         const int e = SOLV_EMAILCFG_RECEIVER_OFFSET + SOLV_EMAILCFG_RECEIVER_STRIDE * n;
         const QByteArray name = receivers[size_t(n)];
         w.text(e + SOLV_EMAILCFG_RECEIVER_NAME_OFFSET, SOLV_EMAILCFG_RECEIVER_NAME_LEN, name);
         w.text(e + SOLV_EMAILCFG_RECEIVER_ADDRESS_OFFSET, SOLV_EMAILCFG_RECEIVER_ADDRESS_LEN,
-               name.isEmpty() ? QByteArray() : "alerts" + QByteArray::number(n) + "@tervix.example");
+            name.isEmpty() ? QByteArray() : "alerts" + QByteArray::number(n) + "@tervix.example");
     }
     const bool ssl = dice.range(0, 1) == 1;
     w.u8(SOLV_EMAILCFG_ATTACH_PICTURE_OFFSET, quint8(dice.range(0, 1)));
@@ -396,14 +390,14 @@ QByteArray decoderRecord(int ptzCount, Dice &dice)
 {
     QByteArray bytes = patterned(SOLV_GET_DECODERCFG);
     RecordWriter w(bytes);
-    static constexpr std::array<quint32, 4> bauds = {7, 8, 9, 14}; // 2400, 4800, 9600, 115.2k
+    static constexpr std::array<quint32, 4> bauds = { 7, 8, 9, 14 }; // 2400, 4800, 9600, 115.2k
     w.u32(SOLV_DECODERCFG_BAUD_RATE_OFFSET, dice.pick(bauds));
     w.u8(SOLV_DECODERCFG_DATA_BITS_OFFSET, 3);
     w.u8(SOLV_DECODERCFG_STOP_BITS_OFFSET, quint8(dice.range(0, 1)));
     w.u8(SOLV_DECODERCFG_PARITY_OFFSET, quint8(dice.range(0, 2)));
     w.u8(SOLV_DECODERCFG_FLOW_CONTROL_OFFSET, quint8(dice.range(0, 2)));
     w.u16(SOLV_DECODERCFG_DECODER_TYPE_OFFSET,
-          ptzCount > 0 ? quint16(dice.range(0, std::min(ptzCount, 5) - 1)) : 0);
+        ptzCount > 0 ? quint16(dice.range(0, std::min(ptzCount, 5) - 1)) : 0);
     w.u16(SOLV_DECODERCFG_DECODER_ADDRESS_OFFSET, quint16(dice.range(0, 255)));
     return bytes;
 }
@@ -422,25 +416,24 @@ QByteArray cameraAbility(const Model &model)
                       "    <exposureUSERSET>\n"
                       "      <Min>10</Min>\n"
                       "      <Max>")
-           + QByteArray::number(model.exposureMax)
-           + QByteArray("</Max>\n"
-                        "    </exposureUSERSET>\n"
-                        "  </Exposure>\n"
-                        "  <DayNightFilter><Time><Min>1</Min><Max>120</Max></Time></DayNightFilter>\n"
-                        "</CAMERAPARA>\n");
+        + QByteArray::number(model.exposureMax)
+        + QByteArray("</Max>\n"
+                     "    </exposureUSERSET>\n"
+                     "  </Exposure>\n"
+                     "  <DayNightFilter><Time><Min>1</Min><Max>120</Max></Time></DayNightFilter>\n"
+                     "</CAMERAPARA>\n");
 }
 
 QByteArray deviceAbility(const Model &model, int language)
 {
     // Texts go into a firmware file name unchanged, so no whitespace inside.
-    return QByteArray("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<UpdateFlag>\n")
-           + "  <PlatForm>" + model.platform + "</PlatForm>\n"
-           + "  <FlashSize>" + QByteArray::number(model.flashSize) + "</FlashSize>\n"
-           + "  <MemorySize>" + QByteArray::number(model.memorySize) + "</MemorySize>\n"
-           + "  <MajorType>" + QByteArray::number(model.majorType) + "</MajorType>\n"
-           + "  <MinorType>" + QByteArray::number(model.minorType) + "</MinorType>\n"
-           + "  <Language>" + QByteArray::number(language) + "</Language>\n"
-           + "</UpdateFlag>\n";
+    return QByteArray("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<UpdateFlag>\n") + "  <PlatForm>"
+        + model.platform + "</PlatForm>\n" + "  <FlashSize>" + QByteArray::number(model.flashSize)
+        + "</FlashSize>\n" + "  <MemorySize>" + QByteArray::number(model.memorySize)
+        + "</MemorySize>\n" + "  <MajorType>" + QByteArray::number(model.majorType)
+        + "</MajorType>\n" + "  <MinorType>" + QByteArray::number(model.minorType)
+        + "</MinorType>\n" + "  <Language>" + QByteArray::number(language) + "</Language>\n"
+        + "</UpdateFlag>\n";
 }
 
 QList<QPair<quint32, QByteArray>> ptzProtocols(int count)
@@ -449,20 +442,21 @@ QList<QPair<quint32, QByteArray>> ptzProtocols(int count)
     count = std::clamp(count, 0, int(SOLV_PTZ_PROTOCOL_ENTRY_COUNT));
     for (int i = 0; i < count; ++i) {
         const QByteArray name = size_t(i) < kPtzNames.size()
-                                    ? QByteArray(kPtzNames[size_t(i)])
-                                    : "PTZ-" + QByteArray::number(i + 1).rightJustified(3, '0');
+            ? QByteArray(kPtzNames[size_t(i)])
+            : "PTZ-" + QByteArray::number(i + 1).rightJustified(3, '0');
         // Protocol type codes are the device's own numbering, not the list position.
-        list.append({quint32(i < int(kPtzNames.size()) ? i + 1 : 100 + i), name});
+        list.append({ quint32(i < int(kPtzNames.size()) ? i + 1 : 100 + i), name });
     }
     return list;
 }
 
 QByteArray startTime(Dice &dice)
 {
-    return QByteArray::number(2026) + "-11-" + QByteArray::number(dice.range(1, 28)).rightJustified(2, '0')
-           + ' ' + QByteArray::number(dice.range(0, 23)).rightJustified(2, '0') + ':'
-           + QByteArray::number(dice.range(0, 59)).rightJustified(2, '0') + ':'
-           + QByteArray::number(dice.range(0, 59)).rightJustified(2, '0');
+    return QByteArray::number(2026) + "-11-"
+        + QByteArray::number(dice.range(1, 28)).rightJustified(2, '0') + ' '
+        + QByteArray::number(dice.range(0, 23)).rightJustified(2, '0') + ':'
+        + QByteArray::number(dice.range(0, 59)).rightJustified(2, '0') + ':'
+        + QByteArray::number(dice.range(0, 59)).rightJustified(2, '0');
 }
 
 } // namespace
@@ -472,8 +466,8 @@ quint8 patternByte(quint32 command, int offset)
     return quint8(0xA5 ^ ((quint32(offset) * 31u + command) & 0xFFu));
 }
 
-FactoryDevice makeFactoryDevice(int index, quint32 seed, const QString &ipAddress, quint16 port,
-                                int ptzCount)
+FactoryDevice makeFactoryDevice(
+    int index, quint32 seed, const QString &ipAddress, quint16 port, int ptzCount)
 {
     Dice dice(index, seed);
     const Model &model = kModels[(size_t(index) + seed) % kModels.size()];

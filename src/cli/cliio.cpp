@@ -54,21 +54,21 @@ void cliPrintFields(const CliOptions &options, const QList<QPair<QString, QJsonV
     }
     for (const auto &[key, value] : fields) {
         const QString text = value.isString() ? value.toString()
-                             : value.isBool() ? (value.toBool() ? QStringLiteral("yes")
-                                                                : QStringLiteral("no"))
-                                              : QString::number(qint64(value.toDouble()));
-        cliPrint(QStringLiteral("%1:%2 %3").arg(key, QString(width - key.size(), QLatin1Char(' ')), text));
+            : value.isBool() ? (value.toBool() ? QStringLiteral("yes") : QStringLiteral("no"))
+                             : QString::number(qint64(value.toDouble()));
+        cliPrint(QStringLiteral("%1:%2 %3")
+                     .arg(key, QString(width - key.size(), QLatin1Char(' ')), text));
     }
 }
 
 int cliSdkFailure(const CliOptions &options, const QString &what, quint32 code)
 {
-    const QString message = Cli::tr("%1: %2 (SDK error %3)").arg(what, sdkErrorText(code)).arg(code);
+    const QString message
+        = Cli::tr("%1: %2 (SDK error %3)").arg(what, sdkErrorText(code)).arg(code);
     cliError(message);
     if (options.json) {
-        cliPrintJson(QJsonObject {{QStringLiteral("ok"), false},
-                                  {QStringLiteral("error"), qint64(code)},
-                                  {QStringLiteral("message"), message}});
+        cliPrintJson(QJsonObject { { QStringLiteral("ok"), false },
+            { QStringLiteral("error"), qint64(code) }, { QStringLiteral("message"), message } });
     }
     return CliFailed;
 }
@@ -82,15 +82,16 @@ int cliUsageError(const QString &message)
 std::unique_ptr<SdkLogin> cliLogin(const QString &host, const CliOptions &options, int *exitCode)
 {
     if (!isIpv4Address(host)) {
-        *exitCode = cliUsageError(Cli::tr("\"%1\" is not an IPv4 address such as 127.0.1.7").arg(host));
+        *exitCode
+            = cliUsageError(Cli::tr("\"%1\" is not an IPv4 address such as 127.0.1.7").arg(host));
         return nullptr;
     }
     if (options.timeoutMs > 0) {
         SOLV_SetConnectTime(uint32_t(options.timeoutMs), 1);
         SOLV_SetRecvTimeOut(uint32_t(options.timeoutMs));
     }
-    auto login = std::make_unique<SdkLogin>(host.toLatin1(), options.port, options.userName,
-                                            options.password);
+    auto login = std::make_unique<SdkLogin>(
+        host.toLatin1(), options.port, options.userName, options.password);
     if (!login->ok()) {
         *exitCode = cliSdkFailure(
             options, Cli::tr("cannot log in to %1:%2").arg(host).arg(options.port), login->error());

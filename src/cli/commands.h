@@ -16,7 +16,7 @@ class SdkLogin;
 enum CliExit {
     CliOk = 0,
     CliFailed = 1, // the device or the SDK failed; the message names the SDK error
-    CliUsage = 2,  // the command line was wrong; nothing was sent to any device
+    CliUsage = 2, // the command line was wrong; nothing was sent to any device
 };
 
 // One command of tervix-cli. The texts are English and wrapped in
@@ -24,8 +24,8 @@ enum CliExit {
 // A command file defines one `const CliCommand` per command and main.cpp lists it.
 struct CliCommand
 {
-    const char *name;    // "info"
-    const char *usage;   // what follows the name: "HOST RECORD FIELD=VALUE..."
+    const char *name; // "info"
+    const char *usage; // what follows the name: "HOST RECORD FIELD=VALUE..."
     const char *summary; // one line for the help
     const char *options; // extra options it reads from CliOptions::extra, space-separated
     // Returns a CliExit. On CliUsage the command has printed what was wrong;

@@ -51,28 +51,30 @@ int runInfo(const QStringList &args, const CliOptions &options)
     }
     DeviceCfg device;
     if (!readRecord(login->userId(), device, 0)) {
-        return cliSdkFailure(options, Cli::tr("cannot read the device record"), SOLV_GetLastError());
+        return cliSdkFailure(
+            options, Cli::tr("cannot read the device record"), SOLV_GetLastError());
     }
     NetCfg net;
     if (!readRecord(login->userId(), net, 0)) {
-        return cliSdkFailure(options, Cli::tr("cannot read the network record"), SOLV_GetLastError());
+        return cliSdkFailure(
+            options, Cli::tr("cannot read the network record"), SOLV_GetLastError());
     }
-    cliPrintFields(
-        options,
+    cliPrintFields(options,
         {
-            {QStringLiteral("name"), QString::fromLocal8Bit(device.name())},
-            {QStringLiteral("serialNumber"), QString::fromLocal8Bit(device.serialNumber())},
-            {QStringLiteral("softwareVersion"),
-             formatSoftwareVersion(device.softwareVersion(), device.softwareBuildDate())},
-            {QStringLiteral("dspVersion"), formatDspVersion(device.dspVersion(), device.dspBuildDate())},
-            {QStringLiteral("model"), QString::fromLatin1(seriesName(device.deviceType()))},
-            {QStringLiteral("channels"), qint64(device.channelCount())},
-            {QStringLiteral("disks"), qint64(device.diskCount())},
-            {QStringLiteral("ipAddress"), args.at(0)},
-            {QStringLiteral("port"), qint64(options.port)},
-            {QStringLiteral("subnetMask"), QString::fromLatin1(net.subnetMask())},
-            {QStringLiteral("gateway"), QString::fromLatin1(net.gateway())},
-            {QStringLiteral("mac"), formatMac(net.mac())},
+            { QStringLiteral("name"), QString::fromLocal8Bit(device.name()) },
+            { QStringLiteral("serialNumber"), QString::fromLocal8Bit(device.serialNumber()) },
+            { QStringLiteral("softwareVersion"),
+                formatSoftwareVersion(device.softwareVersion(), device.softwareBuildDate()) },
+            { QStringLiteral("dspVersion"),
+                formatDspVersion(device.dspVersion(), device.dspBuildDate()) },
+            { QStringLiteral("model"), QString::fromLatin1(seriesName(device.deviceType())) },
+            { QStringLiteral("channels"), qint64(device.channelCount()) },
+            { QStringLiteral("disks"), qint64(device.diskCount()) },
+            { QStringLiteral("ipAddress"), args.at(0) },
+            { QStringLiteral("port"), qint64(options.port) },
+            { QStringLiteral("subnetMask"), QString::fromLatin1(net.subnetMask()) },
+            { QStringLiteral("gateway"), QString::fromLatin1(net.gateway()) },
+            { QStringLiteral("mac"), formatMac(net.mac()) },
         });
     return CliOk;
 }
@@ -98,12 +100,12 @@ int runGet(const QStringList &args, const CliOptions &options)
     }
     QByteArray bytes;
     if (!readRecordBytes(login->userId(), type->getCommand, channel, bytes)) {
-        return cliSdkFailure(options, Cli::tr("cannot read the %1 record").arg(type->name),
-                             SOLV_GetLastError());
+        return cliSdkFailure(
+            options, Cli::tr("cannot read the %1 record").arg(type->name), SOLV_GetLastError());
     }
     QList<QPair<QString, QJsonValue>> fields;
     for (const RecordField &field : type->fields) {
-        fields.append({field.name, jsonValue(field, field.read(bytes))});
+        fields.append({ field.name, jsonValue(field, field.read(bytes)) });
     }
     cliPrintFields(options, fields);
     return CliOk;
@@ -142,7 +144,7 @@ int runSet(const QStringList &args, const CliOptions &options)
         if (!parseFieldValue(*field, assignment.mid(equals + 1), value, &error)) {
             return cliUsageError(error);
         }
-        changes.append({field, value});
+        changes.append({ field, value });
     }
 
     int exitCode = CliOk;
@@ -153,26 +155,26 @@ int runSet(const QStringList &args, const CliOptions &options)
     // Read, change only the named fields, write back the whole record.
     QByteArray bytes;
     if (!readRecordBytes(login->userId(), type->getCommand, channel, bytes)) {
-        return cliSdkFailure(options, Cli::tr("cannot read the %1 record").arg(type->name),
-                             SOLV_GetLastError());
+        return cliSdkFailure(
+            options, Cli::tr("cannot read the %1 record").arg(type->name), SOLV_GetLastError());
     }
     for (const auto &[field, value] : std::as_const(changes)) {
         field->write(bytes, value);
     }
     if (!writeRecordBytes(login->userId(), type->getCommand, channel, bytes)) {
-        return cliSdkFailure(options, Cli::tr("cannot write the %1 record").arg(type->name),
-                             SOLV_GetLastError());
+        return cliSdkFailure(
+            options, Cli::tr("cannot write the %1 record").arg(type->name), SOLV_GetLastError());
     }
     QList<QPair<QString, QJsonValue>> fields;
     for (const auto &[field, value] : std::as_const(changes)) {
-        fields.append({field->name, jsonValue(*field, field->read(bytes))});
+        fields.append({ field->name, jsonValue(*field, field->read(bytes)) });
     }
     cliPrintFields(options, fields);
     return CliOk;
 }
 
 int runDeviceAction(const QStringList &args, const CliOptions &options, const QString &name,
-                    int (*action)(int32_t), const QString &failure, const QString &success)
+    int (*action)(int32_t), const QString &failure, const QString &success)
 {
     if (args.size() != 1) {
         return cliUsageError(Cli::tr("%1 takes one HOST").arg(name));
@@ -186,7 +188,7 @@ int runDeviceAction(const QStringList &args, const CliOptions &options, const QS
         return cliSdkFailure(options, failure.arg(args.at(0)), SOLV_GetLastError());
     }
     if (options.json) {
-        cliPrintJson(QJsonObject {{QStringLiteral("ok"), true}});
+        cliPrintJson(QJsonObject { { QStringLiteral("ok"), true } });
     } else {
         cliPrint(success.arg(args.at(0)));
     }
@@ -196,14 +198,14 @@ int runDeviceAction(const QStringList &args, const CliOptions &options, const QS
 int runReboot(const QStringList &args, const CliOptions &options)
 {
     return runDeviceAction(args, options, QStringLiteral("reboot"), SOLV_RebootDVR,
-                           Cli::tr("%1 refused to reboot"), Cli::tr("%1 is rebooting"));
+        Cli::tr("%1 refused to reboot"), Cli::tr("%1 is rebooting"));
 }
 
 int runRestore(const QStringList &args, const CliOptions &options)
 {
     return runDeviceAction(args, options, QStringLiteral("restore"), SOLV_RestoreConfig,
-                           Cli::tr("%1 did not restore its default parameters"),
-                           Cli::tr("%1 restored its default parameters"));
+        Cli::tr("%1 did not restore its default parameters"),
+        Cli::tr("%1 restored its default parameters"));
 }
 
 int runAbility(const QStringList &args, const CliOptions &options)
@@ -213,8 +215,8 @@ int runAbility(const QStringList &args, const CliOptions &options)
         return cliUsageError(Cli::tr("ability takes HOST and camera or device"));
     }
     bool ok = true;
-    const int initial = int(options.extraNumber(QStringLiteral("buffer"), defaultAbilityBufferSize,
-                                                1, abilityBufferLimit, &ok));
+    const int initial = int(options.extraNumber(
+        QStringLiteral("buffer"), defaultAbilityBufferSize, 1, abilityBufferLimit, &ok));
     if (!ok) {
         return cliUsageError(Cli::tr("--buffer takes a size from 1 to %1").arg(abilityBufferLimit));
     }
@@ -223,21 +225,21 @@ int runAbility(const QStringList &args, const CliOptions &options)
     if (!login) {
         return exitCode;
     }
-    const quint32 abilityType = args.at(1) == QLatin1String("camera") ? SOLV_ABILITY_CAMERA
-                                                                     : SOLV_ABILITY_DEVICE;
+    const quint32 abilityType
+        = args.at(1) == QLatin1String("camera") ? SOLV_ABILITY_CAMERA : SOLV_ABILITY_DEVICE;
     const AbilityText ability = readAbility(login->userId(), abilityType, initial);
     if (!ability.ok) {
         return cliSdkFailure(options,
-                             Cli::tr("cannot read the %1 ability (last buffer %2 bytes)")
-                                 .arg(args.at(1))
-                                 .arg(ability.bufferSize),
-                             ability.error);
+            Cli::tr("cannot read the %1 ability (last buffer %2 bytes)")
+                .arg(args.at(1))
+                .arg(ability.bufferSize),
+            ability.error);
     }
     if (options.json) {
-        cliPrintJson(QJsonObject {{QStringLiteral("type"), args.at(1)},
-                                  {QStringLiteral("text"), QString::fromUtf8(ability.text)},
-                                  {QStringLiteral("calls"), ability.calls},
-                                  {QStringLiteral("bufferSize"), ability.bufferSize}});
+        cliPrintJson(QJsonObject { { QStringLiteral("type"), args.at(1) },
+            { QStringLiteral("text"), QString::fromUtf8(ability.text) },
+            { QStringLiteral("calls"), ability.calls },
+            { QStringLiteral("bufferSize"), ability.bufferSize } });
     } else {
         cliPrint(QString::fromUtf8(ability.text).trimmed());
     }
@@ -256,14 +258,15 @@ int runPtzProtocols(const QStringList &args, const CliOptions &options)
     }
     PtzProtocolList list;
     if (!readPtzProtocols(login->userId(), list)) {
-        return cliSdkFailure(options, Cli::tr("cannot read the PTZ protocols"), SOLV_GetLastError());
+        return cliSdkFailure(
+            options, Cli::tr("cannot read the PTZ protocols"), SOLV_GetLastError());
     }
     if (options.json) {
         QJsonArray entries;
         for (int i = 0; i < list.count(); ++i) {
-            entries.append(QJsonObject {{QStringLiteral("index"), i},
-                                        {QStringLiteral("type"), qint64(list.type(i))},
-                                        {QStringLiteral("name"), QString::fromLatin1(list.name(i))}});
+            entries.append(QJsonObject { { QStringLiteral("index"), i },
+                { QStringLiteral("type"), qint64(list.type(i)) },
+                { QStringLiteral("name"), QString::fromLatin1(list.name(i)) } });
         }
         cliPrintJson(entries);
         return CliOk;
@@ -279,27 +282,24 @@ int runPtzProtocols(const QStringList &args, const CliOptions &options)
 
 } // namespace
 
-const CliCommand infoCommand = {
-    "info", QT_TRANSLATE_NOOP("Cli", "HOST"),
-    QT_TRANSLATE_NOOP("Cli", "show the device's identity as the device list shows it"), "", runInfo};
-const CliCommand getCommand = {
-    "get", QT_TRANSLATE_NOOP("Cli", "HOST RECORD"),
-    QT_TRANSLATE_NOOP("Cli", "show every named field of a record (device, net, front, picture, "
-                             "compression, record, ddns, ntp, nfs, email, decoder)"),
-    "channel", runGet};
-const CliCommand setCommand = {
-    "set", QT_TRANSLATE_NOOP("Cli", "HOST RECORD FIELD=VALUE..."),
+const CliCommand infoCommand = { "info", QT_TRANSLATE_NOOP("Cli", "HOST"),
+    QT_TRANSLATE_NOOP("Cli", "show the device's identity as the device list shows it"), "",
+    runInfo };
+const CliCommand getCommand = { "get", QT_TRANSLATE_NOOP("Cli", "HOST RECORD"),
+    QT_TRANSLATE_NOOP("Cli",
+        "show every named field of a record (device, net, front, picture, "
+        "compression, record, ddns, ntp, nfs, email, decoder)"),
+    "channel", runGet };
+const CliCommand setCommand = { "set", QT_TRANSLATE_NOOP("Cli", "HOST RECORD FIELD=VALUE..."),
     QT_TRANSLATE_NOOP("Cli", "change named fields of a record; every other byte stays as read"),
-    "channel", runSet};
-const CliCommand rebootCommand = {"reboot", QT_TRANSLATE_NOOP("Cli", "HOST"),
-                                  QT_TRANSLATE_NOOP("Cli", "reboot the device"), "", runReboot};
-const CliCommand restoreCommand = {"restore", QT_TRANSLATE_NOOP("Cli", "HOST"),
-                                   QT_TRANSLATE_NOOP("Cli", "restore the device's default parameters"),
-                                   "", runRestore};
-const CliCommand abilityCommand = {
-    "ability", QT_TRANSLATE_NOOP("Cli", "HOST camera|device"),
-    QT_TRANSLATE_NOOP("Cli", "print the camera or device ability text (--buffer=BYTES to start with)"),
-    "buffer", runAbility};
-const CliCommand ptzProtocolsCommand = {"ptz-protocols", QT_TRANSLATE_NOOP("Cli", "HOST"),
-                                        QT_TRANSLATE_NOOP("Cli", "list the device's PTZ protocols"),
-                                        "", runPtzProtocols};
+    "channel", runSet };
+const CliCommand rebootCommand = { "reboot", QT_TRANSLATE_NOOP("Cli", "HOST"),
+    QT_TRANSLATE_NOOP("Cli", "reboot the device"), "", runReboot };
+const CliCommand restoreCommand = { "restore", QT_TRANSLATE_NOOP("Cli", "HOST"),
+    QT_TRANSLATE_NOOP("Cli", "restore the device's default parameters"), "", runRestore };
+const CliCommand abilityCommand = { "ability", QT_TRANSLATE_NOOP("Cli", "HOST camera|device"),
+    QT_TRANSLATE_NOOP(
+        "Cli", "print the camera or device ability text (--buffer=BYTES to start with)"),
+    "buffer", runAbility };
+const CliCommand ptzProtocolsCommand = { "ptz-protocols", QT_TRANSLATE_NOOP("Cli", "HOST"),
+    QT_TRANSLATE_NOOP("Cli", "list the device's PTZ protocols"), "", runPtzProtocols };

@@ -22,7 +22,8 @@ const CliCommand *const kCommands[] = {
     &restoreCommand,
     &abilityCommand,
     &ptzProtocolsCommand,
-    &discoverCommand, &readdressCommand,
+    &discoverCommand,
+    &readdressCommand,
     &searchCommand,
 };
 
@@ -83,8 +84,8 @@ int dispatch(const QStringList &args)
         cliPrint(QStringLiteral("    %1").arg(Cli::tr(command->summary)));
         return CliOk;
     }
-    const QStringList accepted = QString::fromLatin1(command->options).split(QLatin1Char(' '),
-                                                                             Qt::SkipEmptyParts);
+    const QStringList accepted
+        = QString::fromLatin1(command->options).split(QLatin1Char(' '), Qt::SkipEmptyParts);
     for (auto it = parsed.options.extra.cbegin(); it != parsed.options.extra.cend(); ++it) {
         if (!accepted.contains(it.key())) {
             cliError(Cli::tr("%1 does not take the option --%2").arg(parsed.command, it.key()));

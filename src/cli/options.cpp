@@ -1,7 +1,7 @@
 #include "options.h"
 
-qint64 CliOptions::extraNumber(const QString &name, qint64 fallback, qint64 minimum,
-                               qint64 maximum, bool *ok) const
+qint64 CliOptions::extraNumber(
+    const QString &name, qint64 fallback, qint64 minimum, qint64 maximum, bool *ok) const
 {
     *ok = true;
     if (!extra.contains(name)) {
@@ -48,8 +48,7 @@ ParsedCommandLine parseCommandLine(const QStringList &args)
             hasValue = true;
         }
         const bool takesValue = name == QLatin1String("port") || name == QLatin1String("user")
-                                || name == QLatin1String("password")
-                                || name == QLatin1String("timeout");
+            || name == QLatin1String("password") || name == QLatin1String("timeout");
         if (takesValue && !hasValue) {
             if (i + 1 >= args.size()) {
                 parsed.error = Cli::tr("option --%1 needs a value").arg(name);
@@ -61,8 +60,8 @@ ParsedCommandLine parseCommandLine(const QStringList &args)
             bool ok = false;
             const uint port = value.toUInt(&ok);
             if (!ok || port == 0 || port > 65535) {
-                parsed.error = Cli::tr("--port takes a number from 1 to 65535, not \"%1\"")
-                                   .arg(value);
+                parsed.error
+                    = Cli::tr("--port takes a number from 1 to 65535, not \"%1\"").arg(value);
                 return parsed;
             }
             parsed.options.port = quint16(port);
@@ -108,8 +107,7 @@ bool isIpv4Address(const QString &text)
     for (const QString &part : parts) {
         bool ok = false;
         const uint value = part.toUInt(&ok);
-        if (!ok || part.isEmpty() || part.size() > 3 || value > 255
-            || !part.at(0).isDigit()) {
+        if (!ok || part.isEmpty() || part.size() > 3 || value > 255 || !part.at(0).isDigit()) {
             return false;
         }
     }

@@ -27,8 +27,8 @@ struct CliOptions
 
     // An extra option as a number; `fallback` when absent, false in *ok when
     // present but not a number in [minimum, maximum].
-    qint64 extraNumber(const QString &name, qint64 fallback, qint64 minimum, qint64 maximum,
-                       bool *ok) const;
+    qint64 extraNumber(
+        const QString &name, qint64 fallback, qint64 minimum, qint64 maximum, bool *ok) const;
 };
 
 struct ParsedCommandLine

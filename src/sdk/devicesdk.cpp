@@ -51,7 +51,8 @@ AbilityText readAbility(qint32 userId, quint32 abilityType, int initialSize)
         if (SOLV_GetDeviceAbility(userId, abilityType, nullptr, 0, buffer.data(), uint32_t(size))) {
             result.ok = true;
             result.error = 0;
-            result.text = QByteArray(buffer.constData(), int(qstrnlen(buffer.constData(), uint(size))));
+            result.text
+                = QByteArray(buffer.constData(), int(qstrnlen(buffer.constData(), uint(size))));
             return result;
         }
         result.error = SOLV_GetLastError();
@@ -94,7 +95,8 @@ QString sdkErrorText(quint32 code)
     case SOLV_DEVICE_BUSY:
         return QCoreApplication::translate("DeviceSdk", "the device is busy");
     case SOLV_VERSION_MISMATCH:
-        return QCoreApplication::translate("DeviceSdk", "the device speaks another protocol version");
+        return QCoreApplication::translate(
+            "DeviceSdk", "the device speaks another protocol version");
     case SOLV_NO_FREE_HANDLE:
         return QCoreApplication::translate("DeviceSdk", "too many logins open");
     default:
@@ -102,12 +104,12 @@ QString sdkErrorText(quint32 code)
     }
 }
 
-SdkLogin::SdkLogin(const QByteArray &address, quint16 port, const QByteArray &userName,
-                   const QByteArray &password)
+SdkLogin::SdkLogin(
+    const QByteArray &address, quint16 port, const QByteArray &userName, const QByteArray &password)
 {
     SOLV_LOGIN_INFO info {};
-    m_userId = SOLV_Login_V30(address.constData(), port, userName.constData(), password.constData(),
-                              &info);
+    m_userId = SOLV_Login_V30(
+        address.constData(), port, userName.constData(), password.constData(), &info);
     if (m_userId < 0) {
         m_error = SOLV_GetLastError();
         m_userId = -1;

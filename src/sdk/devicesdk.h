@@ -16,14 +16,12 @@ bool readRecordBytes(qint32 userId, quint32 getCommand, qint32 channel, QByteArr
 // nothing sent, when `bytes` is not exactly the record's size.
 bool writeRecordBytes(qint32 userId, quint32 getCommand, qint32 channel, const QByteArray &bytes);
 
-template<typename Record>
-bool readRecord(qint32 userId, Record &record, qint32 channel)
+template<typename Record> bool readRecord(qint32 userId, Record &record, qint32 channel)
 {
     return readRecordBytes(userId, Record::getCommand, channel, record.bytes());
 }
 
-template<typename Record>
-bool writeRecord(qint32 userId, const Record &record, qint32 channel)
+template<typename Record> bool writeRecord(qint32 userId, const Record &record, qint32 channel)
 {
     return writeRecordBytes(userId, Record::getCommand, channel, record.bytes());
 }
@@ -33,9 +31,9 @@ bool readPtzProtocols(qint32 userId, PtzProtocolList &list);
 struct AbilityText
 {
     bool ok = false;
-    QByteArray text;    // the XML, up to its terminating zero
-    quint32 error = 0;  // SDK error of the last call when !ok
-    int calls = 0;      // SDK calls made
+    QByteArray text; // the XML, up to its terminating zero
+    quint32 error = 0; // SDK error of the last call when !ok
+    int calls = 0; // SDK calls made
     int bufferSize = 0; // size of the last buffer tried
 };
 
@@ -46,8 +44,8 @@ constexpr int abilityBufferLimit = 32768;
 // Reads an ability text, starting with a buffer of initialSize and doubling it
 // while the call fails for a too small buffer and the failed buffer was under
 // abilityBufferLimit bytes.
-AbilityText readAbility(qint32 userId, quint32 abilityType,
-                        int initialSize = defaultAbilityBufferSize);
+AbilityText readAbility(
+    qint32 userId, quint32 abilityType, int initialSize = defaultAbilityBufferSize);
 
 // A short English description of an SDK error code, for messages.
 QString sdkErrorText(quint32 code);
@@ -57,7 +55,7 @@ class SdkLogin
 {
 public:
     SdkLogin(const QByteArray &address, quint16 port, const QByteArray &userName,
-             const QByteArray &password);
+        const QByteArray &password);
     ~SdkLogin();
     SdkLogin(const SdkLogin &) = delete;
     SdkLogin &operator=(const SdkLogin &) = delete;

@@ -32,10 +32,7 @@ public:
     void clear() { m_bytes.fill('\0'); }
 
 protected:
-    explicit RecordBuffer(int size)
-        : m_bytes(size, '\0')
-    {
-    }
+    explicit RecordBuffer(int size) : m_bytes(size, '\0') { }
 
     // Every accessor checks its field against the buffer, so a record whose
     // bytes() were replaced by something shorter reads zeros and ignores

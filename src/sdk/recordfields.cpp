@@ -10,8 +10,7 @@
 
 namespace {
 
-template<typename Record>
-Record view(const QByteArray &bytes)
+template<typename Record> Record view(const QByteArray &bytes)
 {
     Record record;
     record.setBytes(bytes);
@@ -26,9 +25,8 @@ RecordField numberField(const QString &name, quint32 limit, int width, Get get, 
     field.kind = FieldKind::Number;
     field.limit = limit;
     field.width = width;
-    field.read = [get](const QByteArray &bytes) {
-        return QVariant(qulonglong(get(view<Record>(bytes))));
-    };
+    field.read
+        = [get](const QByteArray &bytes) { return QVariant(qulonglong(get(view<Record>(bytes)))); };
     field.write = [set](QByteArray &bytes, const QVariant &value) {
         Record record = view<Record>(bytes);
         set(record, value.toULongLong());
@@ -77,8 +75,8 @@ RecordField textField(const QString &name, int width, Get get, Set set)
 
 RecordType deviceType()
 {
-    RecordType t {QStringLiteral("device"), QStringLiteral("device identity"),
-                  DeviceCfg::getCommand, DeviceCfg::recordSize, 0, {}};
+    RecordType t { QStringLiteral("device"), QStringLiteral("device identity"),
+        DeviceCfg::getCommand, DeviceCfg::recordSize, 0, {} };
     t.fields = {
         TEXT(DeviceCfg, "name", SOLV_DEVICECFG_NAME_LEN, name, setName),
         NUMBER(DeviceCfg, "deviceNumber", quint32, deviceNumber, setDeviceNumber),
@@ -96,14 +94,15 @@ RecordType deviceType()
 
 RecordType netType()
 {
-    RecordType t {QStringLiteral("net"), QStringLiteral("network"), NetCfg::getCommand,
-                  NetCfg::recordSize, 0, {}};
+    RecordType t { QStringLiteral("net"), QStringLiteral("network"), NetCfg::getCommand,
+        NetCfg::recordSize, 0, {} };
     RecordField mac;
     mac.name = QStringLiteral("mac");
     mac.kind = FieldKind::Mac;
     mac.limit = SOLV_NETCFG_MAC_LEN;
     mac.width = SOLV_NETCFG_MAC_LEN;
-    mac.read = [](const QByteArray &bytes) { return QVariant(formatMac(view<NetCfg>(bytes).mac())); };
+    mac.read
+        = [](const QByteArray &bytes) { return QVariant(formatMac(view<NetCfg>(bytes).mac())); };
     mac.write = [](QByteArray &bytes, const QVariant &value) {
         NetCfg record = view<NetCfg>(bytes);
         record.setMac(parseMac(value.toString()));
@@ -121,8 +120,8 @@ RecordType netType()
 
 RecordType frontType()
 {
-    RecordType t {QStringLiteral("front"), QStringLiteral("camera front end"),
-                  FrontCfg::getCommand, FrontCfg::recordSize, 1, {}};
+    RecordType t { QStringLiteral("front"), QStringLiteral("camera front end"),
+        FrontCfg::getCommand, FrontCfg::recordSize, 1, {} };
     t.fields = {
         NUMBER(FrontCfg, "brightness", quint8, brightness, setBrightness),
         NUMBER(FrontCfg, "contrast", quint8, contrast, setContrast),
@@ -133,9 +132,9 @@ RecordType frontType()
         NUMBER(FrontCfg, "exposureTime", quint32, exposureTime, setExposureTime),
         NUMBER(FrontCfg, "dayNightFilterType", quint8, dayNightFilterType, setDayNightFilterType),
         NUMBER(FrontCfg, "dayToNightSensitivity", quint8, dayToNightSensitivity,
-               setDayToNightSensitivity),
+            setDayToNightSensitivity),
         NUMBER(FrontCfg, "nightToDaySensitivity", quint8, nightToDaySensitivity,
-               setNightToDaySensitivity),
+            setNightToDaySensitivity),
         NUMBER(FrontCfg, "dayNightFilterTime", quint8, dayNightFilterTime, setDayNightFilterTime),
         NUMBER(FrontCfg, "irisMode", quint8, irisMode, setIrisMode),
         NUMBER(FrontCfg, "localOutput", quint8, localOutput, setLocalOutput),
@@ -145,8 +144,8 @@ RecordType frontType()
 
 RecordType pictureType()
 {
-    RecordType t {QStringLiteral("picture"), QStringLiteral("channel name and on-screen display"),
-                  PicCfg::getCommand, PicCfg::recordSize, 1, {}};
+    RecordType t { QStringLiteral("picture"), QStringLiteral("channel name and on-screen display"),
+        PicCfg::getCommand, PicCfg::recordSize, 1, {} };
     t.fields = {
         TEXT(PicCfg, "channelName", SOLV_PICCFG_CHANNEL_NAME_LEN, channelName, setChannelName),
         NUMBER(PicCfg, "showChannelName", quint32, showChannelName, setShowChannelName),
@@ -160,10 +159,10 @@ RecordType pictureType()
 
 RecordType compressionType()
 {
-    RecordType t {QStringLiteral("compression"), QStringLiteral("main and sub stream encoding"),
-                  CompressCfg::getCommand, CompressCfg::recordSize, 1, {}};
-    const std::pair<const char *, int> streams[] = {{"main", CompressCfg::MainStream},
-                                                    {"sub", CompressCfg::SubStream}};
+    RecordType t { QStringLiteral("compression"), QStringLiteral("main and sub stream encoding"),
+        CompressCfg::getCommand, CompressCfg::recordSize, 1, {} };
+    const std::pair<const char *, int> streams[]
+        = { { "main", CompressCfg::MainStream }, { "sub", CompressCfg::SubStream } };
     for (const auto &[prefix, b] : streams) {
         const QString p = QLatin1String(prefix) + QLatin1Char('.');
         t.fields += {
@@ -172,8 +171,8 @@ RecordType compressionType()
             NUMBER_AT(CompressCfg, p + "bitrateType", quint8, bitrateType, setBitrateType, b),
             NUMBER_AT(CompressCfg, p + "bitrate", quint32, bitrate, setBitrate, b),
             NUMBER_AT(CompressCfg, p + "frameRate", quint32, frameRate, setFrameRate, b),
-            NUMBER_AT(CompressCfg, p + "iFrameInterval", quint16, iFrameInterval, setIFrameInterval,
-                      b),
+            NUMBER_AT(
+                CompressCfg, p + "iFrameInterval", quint16, iFrameInterval, setIFrameInterval, b),
             NUMBER_AT(CompressCfg, p + "encodeType", quint8, encodeType, setEncodeType, b),
         };
     }
@@ -182,8 +181,8 @@ RecordType compressionType()
 
 QString slotText(const RecordSlot &s)
 {
-    return QString::asprintf("%02u:%02u-%02u:%02u/%u", s.startHour, s.startMinute, s.stopHour,
-                             s.stopMinute, s.type);
+    return QString::asprintf(
+        "%02u:%02u-%02u:%02u/%u", s.startHour, s.startMinute, s.stopHour, s.stopMinute, s.type);
 }
 
 const QRegularExpression &slotPattern()
@@ -195,8 +194,8 @@ const QRegularExpression &slotPattern()
 
 RecordType recordType()
 {
-    RecordType t {QStringLiteral("record"), QStringLiteral("recording schedule"),
-                  RecordCfg::getCommand, RecordCfg::recordSize, 1, {}};
+    RecordType t { QStringLiteral("record"), QStringLiteral("recording schedule"),
+        RecordCfg::getCommand, RecordCfg::recordSize, 1, {} };
     t.fields += NUMBER(RecordCfg, "enabled", quint32, enabled, setEnabled);
     for (int d = 0; d < RecordCfg::dayCount; ++d) {
         const QString p = QStringLiteral("day%1.").arg(d);
@@ -215,9 +214,9 @@ RecordType recordType()
                 const auto match = slotPattern().match(value.toString());
                 RecordCfg record = view<RecordCfg>(bytes);
                 record.setSlot(d, s,
-                               {quint8(match.captured(1).toUInt()), quint8(match.captured(2).toUInt()),
-                                quint8(match.captured(3).toUInt()), quint8(match.captured(4).toUInt()),
-                                quint8(match.captured(5).toUInt())});
+                    { quint8(match.captured(1).toUInt()), quint8(match.captured(2).toUInt()),
+                        quint8(match.captured(3).toUInt()), quint8(match.captured(4).toUInt()),
+                        quint8(match.captured(5).toUInt()) });
                 bytes = record.bytes();
             };
             t.fields += slot;
@@ -228,19 +227,19 @@ RecordType recordType()
 
 RecordType ddnsType()
 {
-    RecordType t {QStringLiteral("ddns"), QStringLiteral("dynamic DNS"), DdnsCfg::getCommand,
-                  DdnsCfg::recordSize, 1, {}};
+    RecordType t { QStringLiteral("ddns"), QStringLiteral("dynamic DNS"), DdnsCfg::getCommand,
+        DdnsCfg::recordSize, 1, {} };
     t.fields += NUMBER(DdnsCfg, "enabled", quint8, enabled, setEnabled);
     t.fields += NUMBER(DdnsCfg, "serverType", quint8, serverType, setServerType);
     for (int e = 0; e < DdnsCfg::entryCount; ++e) {
         const QString p = QStringLiteral("entry%1.").arg(e);
         t.fields += {
             TEXT_AT(DdnsCfg, p + "userName", SOLV_DDNSCFG_ENTRY_USER_LEN, userName, setUserName, e),
-            TEXT_AT(DdnsCfg, p + "password", SOLV_DDNSCFG_ENTRY_PASSWORD_LEN, password, setPassword,
-                    e),
+            TEXT_AT(
+                DdnsCfg, p + "password", SOLV_DDNSCFG_ENTRY_PASSWORD_LEN, password, setPassword, e),
             TEXT_AT(DdnsCfg, p + "domain", SOLV_DDNSCFG_ENTRY_DOMAIN_LEN, domain, setDomain, e),
             TEXT_AT(DdnsCfg, p + "serverAddress", SOLV_DDNSCFG_ENTRY_SERVER_LEN, serverAddress,
-                    setServerAddress, e),
+                setServerAddress, e),
             NUMBER_AT(DdnsCfg, p + "serverPort", quint16, serverPort, setServerPort, e),
         };
     }
@@ -249,8 +248,8 @@ RecordType ddnsType()
 
 RecordType ntpType()
 {
-    RecordType t {QStringLiteral("ntp"), QStringLiteral("time server"), NtpCfg::getCommand,
-                  NtpCfg::recordSize, 1, {}};
+    RecordType t { QStringLiteral("ntp"), QStringLiteral("time server"), NtpCfg::getCommand,
+        NtpCfg::recordSize, 1, {} };
     t.fields = {
         TEXT(NtpCfg, "server", SOLV_NTPCFG_SERVER_LEN, server, setServer),
         NUMBER(NtpCfg, "enabled", quint8, enabled, setEnabled),
@@ -261,36 +260,36 @@ RecordType ntpType()
 
 RecordType nfsType()
 {
-    RecordType t {QStringLiteral("nfs"), QStringLiteral("network disks"), NfsCfg::getCommand,
-                  NfsCfg::recordSize, 1, {}};
+    RecordType t { QStringLiteral("nfs"), QStringLiteral("network disks"), NfsCfg::getCommand,
+        NfsCfg::recordSize, 1, {} };
     for (int e = 0; e < NfsCfg::entryCount; ++e) {
         const QString p = QStringLiteral("disk%1.").arg(e);
         t.fields += TEXT_AT(NfsCfg, p + "host", SOLV_NFSCFG_ENTRY_HOST_LEN, host, setHost, e);
-        t.fields += TEXT_AT(NfsCfg, p + "directory", SOLV_NFSCFG_ENTRY_DIRECTORY_LEN, directory,
-                            setDirectory, e);
+        t.fields += TEXT_AT(
+            NfsCfg, p + "directory", SOLV_NFSCFG_ENTRY_DIRECTORY_LEN, directory, setDirectory, e);
     }
     return t;
 }
 
 RecordType emailType()
 {
-    RecordType t {QStringLiteral("email"), QStringLiteral("e-mail"), EmailCfg::getCommand,
-                  EmailCfg::recordSize, 1, {}};
+    RecordType t { QStringLiteral("email"), QStringLiteral("e-mail"), EmailCfg::getCommand,
+        EmailCfg::recordSize, 1, {} };
     t.fields = {
         TEXT(EmailCfg, "account", SOLV_EMAILCFG_ACCOUNT_LEN, account, setAccount),
         TEXT(EmailCfg, "password", SOLV_EMAILCFG_PASSWORD_LEN, password, setPassword),
         TEXT(EmailCfg, "senderName", SOLV_EMAILCFG_SENDER_NAME_LEN, senderName, setSenderName),
         TEXT(EmailCfg, "senderAddress", SOLV_EMAILCFG_SENDER_ADDRESS_LEN, senderAddress,
-             setSenderAddress),
+            setSenderAddress),
         TEXT(EmailCfg, "smtpServer", SOLV_EMAILCFG_SMTP_SERVER_LEN, smtpServer, setSmtpServer),
         TEXT(EmailCfg, "pop3Server", SOLV_EMAILCFG_POP3_SERVER_LEN, pop3Server, setPop3Server),
     };
     for (int n = 0; n < EmailCfg::receiverCount; ++n) {
         const QString p = QStringLiteral("receiver%1.").arg(n);
         t.fields += TEXT_AT(EmailCfg, p + "name", SOLV_EMAILCFG_RECEIVER_NAME_LEN, receiverName,
-                            setReceiverName, n);
+            setReceiverName, n);
         t.fields += TEXT_AT(EmailCfg, p + "address", SOLV_EMAILCFG_RECEIVER_ADDRESS_LEN,
-                            receiverAddress, setReceiverAddress, n);
+            receiverAddress, setReceiverAddress, n);
     }
     t.fields += {
         NUMBER(EmailCfg, "attachPicture", quint8, attachPicture, setAttachPicture),
@@ -304,8 +303,8 @@ RecordType emailType()
 
 RecordType decoderType()
 {
-    RecordType t {QStringLiteral("decoder"), QStringLiteral("RS-485 and PTZ decoder"),
-                  DecoderCfg::getCommand, DecoderCfg::recordSize, 1, {}};
+    RecordType t { QStringLiteral("decoder"), QStringLiteral("RS-485 and PTZ decoder"),
+        DecoderCfg::getCommand, DecoderCfg::recordSize, 1, {} };
     t.fields = {
         NUMBER(DecoderCfg, "baudRate", quint32, baudRate, setBaudRate),
         NUMBER(DecoderCfg, "dataBits", quint8, dataBits, setDataBits),
@@ -322,10 +321,9 @@ RecordType decoderType()
 
 const QList<RecordType> &recordTypes()
 {
-    static const QList<RecordType> types = {deviceType(), netType(),      frontType(),
-                                            pictureType(), compressionType(), recordType(),
-                                            ddnsType(),    ntpType(),     nfsType(),
-                                            emailType(),   decoderType()};
+    static const QList<RecordType> types
+        = { deviceType(), netType(), frontType(), pictureType(), compressionType(), recordType(),
+              ddnsType(), ntpType(), nfsType(), emailType(), decoderType() };
     return types;
 }
 
@@ -349,8 +347,7 @@ const RecordField *findField(const RecordType &type, const QString &name)
     return nullptr;
 }
 
-bool parseFieldValue(const RecordField &field, const QString &text, QVariant &value,
-                     QString *error)
+bool parseFieldValue(const RecordField &field, const QString &text, QVariant &value, QString *error)
 {
     auto fail = [error](const QString &message) {
         if (error) {
@@ -364,10 +361,10 @@ bool parseFieldValue(const RecordField &field, const QString &text, QVariant &va
         // Decimal, or hexadecimal with 0x (bitrates and versions read better so).
         const qulonglong number = text.trimmed().toULongLong(&ok, 0);
         if (!ok || number > field.limit) {
-            return fail(QCoreApplication::translate("RecordFields",
-                                                    "%1 takes a whole number from 0 to %2")
-                            .arg(field.name)
-                            .arg(field.limit));
+            return fail(
+                QCoreApplication::translate("RecordFields", "%1 takes a whole number from 0 to %2")
+                    .arg(field.name)
+                    .arg(field.limit));
         }
         value = qulonglong(number);
         return true;
@@ -379,8 +376,8 @@ bool parseFieldValue(const RecordField &field, const QString &text, QVariant &va
                             .arg(field.name));
         }
         if (quint32(bytes.size()) > field.limit) {
-            return fail(QCoreApplication::translate("RecordFields",
-                                                    "%1 holds at most %2 bytes, \"%3\" has %4")
+            return fail(QCoreApplication::translate(
+                "RecordFields", "%1 holds at most %2 bytes, \"%3\" has %4")
                             .arg(field.name)
                             .arg(field.limit)
                             .arg(text)
@@ -391,8 +388,8 @@ bool parseFieldValue(const RecordField &field, const QString &text, QVariant &va
     }
     case FieldKind::Mac:
         if (parseMac(text).isEmpty()) {
-            return fail(QCoreApplication::translate("RecordFields",
-                                                    "%1 takes an address like 02:54:56:00:00:01")
+            return fail(QCoreApplication::translate(
+                "RecordFields", "%1 takes an address like 02:54:56:00:00:01")
                             .arg(field.name));
         }
         value = text;
@@ -400,12 +397,11 @@ bool parseFieldValue(const RecordField &field, const QString &text, QVariant &va
     case FieldKind::Slot: {
         const auto match = slotPattern().match(text.trimmed());
         const bool ok = match.hasMatch() && match.captured(1).toUInt() <= 24
-                        && match.captured(2).toUInt() <= 59 && match.captured(3).toUInt() <= 24
-                        && match.captured(4).toUInt() <= 59 && match.captured(5).toUInt() <= 255;
+            && match.captured(2).toUInt() <= 59 && match.captured(3).toUInt() <= 24
+            && match.captured(4).toUInt() <= 59 && match.captured(5).toUInt() <= 255;
         if (!ok) {
             return fail(QCoreApplication::translate(
-                            "RecordFields",
-                            "%1 takes start-stop/type like 08:00-12:00/0 (hours 0 to 24)")
+                "RecordFields", "%1 takes start-stop/type like 08:00-12:00/0 (hours 0 to 24)")
                             .arg(field.name));
         }
         value = text.trimmed();

@@ -13,9 +13,9 @@
 
 enum class FieldKind {
     Number, // unsigned integer up to `limit`
-    Text,   // 8-bit text of at most `limit` bytes
-    Mac,    // six bytes shown as xx:xx:xx:xx:xx:xx
-    Slot,   // a recording slot shown as HH:MM-HH:MM/type
+    Text, // 8-bit text of at most `limit` bytes
+    Mac, // six bytes shown as xx:xx:xx:xx:xx:xx
+    Slot, // a recording slot shown as HH:MM-HH:MM/type
 };
 
 struct RecordField
@@ -32,7 +32,7 @@ struct RecordField
 
 struct RecordType
 {
-    QString name;        // "device", "net", "front", ...
+    QString name; // "device", "net", "front", ...
     QString description; // English, for help texts
     quint32 getCommand = 0;
     int size = 0;
@@ -46,7 +46,7 @@ const RecordField *findField(const RecordType &type, const QString &name);
 
 // Converts a typed value for the field; false with an English message when it
 // does not fit the field (too large, too long, malformed).
-bool parseFieldValue(const RecordField &field, const QString &text, QVariant &value,
-                     QString *error);
+bool parseFieldValue(
+    const RecordField &field, const QString &text, QVariant &value, QString *error);
 // The value as the user sees it (texts from the local 8-bit code page).
 QString fieldValueText(const RecordField &field, const QVariant &value);

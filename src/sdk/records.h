@@ -10,9 +10,9 @@
 
 // Compile-time check that a field lies inside its record.
 #define TERVIX_FIELD_FITS(record, field)                                                           \
-    static_assert(SOLV_##record##_##field##_OFFSET + SOLV_##record##_##field##_LEN                 \
-                      <= SOLV_##record##_SIZE,                                                     \
-                  #record " " #field " lies outside the record")
+    static_assert(                                                                                 \
+        SOLV_##record##_##field##_OFFSET + SOLV_##record##_##field##_LEN <= SOLV_##record##_SIZE,  \
+        #record " " #field " lies outside the record")
 
 #define TERVIX_RECORD_COMMANDS(record)                                                             \
     static constexpr quint32 getCommand = SOLV_GET_##record;                                       \
@@ -24,10 +24,7 @@ class DeviceCfg : public RecordBuffer
 {
 public:
     TERVIX_RECORD_COMMANDS(DEVICECFG);
-    DeviceCfg()
-        : RecordBuffer(recordSize)
-    {
-    }
+    DeviceCfg() : RecordBuffer(recordSize) { }
 
     QByteArray name() const { return text(SOLV_DEVICECFG_NAME_OFFSET, SOLV_DEVICECFG_NAME_LEN); }
     void setName(const QByteArray &value)
@@ -45,7 +42,10 @@ public:
         setText(SOLV_DEVICECFG_SERIAL_OFFSET, SOLV_DEVICECFG_SERIAL_LEN, value);
     }
     quint32 softwareVersion() const { return u32(SOLV_DEVICECFG_SOFTWARE_VERSION_OFFSET); }
-    void setSoftwareVersion(quint32 value) { setU32(SOLV_DEVICECFG_SOFTWARE_VERSION_OFFSET, value); }
+    void setSoftwareVersion(quint32 value)
+    {
+        setU32(SOLV_DEVICECFG_SOFTWARE_VERSION_OFFSET, value);
+    }
     quint32 softwareBuildDate() const { return u32(SOLV_DEVICECFG_SOFTWARE_BUILD_DATE_OFFSET); }
     void setSoftwareBuildDate(quint32 value)
     {
@@ -71,10 +71,7 @@ class NetCfg : public RecordBuffer
 {
 public:
     TERVIX_RECORD_COMMANDS(NETCFG);
-    NetCfg()
-        : RecordBuffer(recordSize)
-    {
-    }
+    NetCfg() : RecordBuffer(recordSize) { }
 
     QByteArray ipAddress() const
     {
@@ -97,10 +94,7 @@ public:
     {
         setRaw(SOLV_NETCFG_MAC_OFFSET, SOLV_NETCFG_MAC_LEN, value);
     }
-    QByteArray gateway() const
-    {
-        return text(SOLV_NETCFG_GATEWAY_OFFSET, SOLV_NETCFG_GATEWAY_LEN);
-    }
+    QByteArray gateway() const { return text(SOLV_NETCFG_GATEWAY_OFFSET, SOLV_NETCFG_GATEWAY_LEN); }
     void setGateway(const QByteArray &value)
     {
         setText(SOLV_NETCFG_GATEWAY_OFFSET, SOLV_NETCFG_GATEWAY_LEN, value);
@@ -113,10 +107,7 @@ class FrontCfg : public RecordBuffer
 {
 public:
     TERVIX_RECORD_COMMANDS(FRONTCFG);
-    FrontCfg()
-        : RecordBuffer(recordSize)
-    {
-    }
+    FrontCfg() : RecordBuffer(recordSize) { }
 
     quint8 brightness() const { return u8(SOLV_FRONTCFG_BRIGHTNESS_OFFSET); }
     void setBrightness(quint8 value) { setU8(SOLV_FRONTCFG_BRIGHTNESS_OFFSET, value); }
@@ -170,10 +161,7 @@ class PicCfg : public RecordBuffer
 {
 public:
     TERVIX_RECORD_COMMANDS(PICCFG);
-    PicCfg()
-        : RecordBuffer(recordSize)
-    {
-    }
+    PicCfg() : RecordBuffer(recordSize) { }
 
     QByteArray channelName() const
     {
@@ -208,10 +196,7 @@ public:
     static constexpr int blockSize = SOLV_COMPRESSCFG_STREAM_STRIDE;
     static constexpr quint32 customBitrateFlag = SOLV_STREAM_BITRATE_CUSTOM;
 
-    CompressCfg()
-        : RecordBuffer(recordSize)
-    {
-    }
+    CompressCfg() : RecordBuffer(recordSize) { }
 
     // The whole 28-byte block, for pages that edit a copy of one stream.
     QByteArray block(int index) const { return raw(field(index, 0), blockSize); }
@@ -228,7 +213,10 @@ public:
     void setBitrate(int b, quint32 v) { setU32(field(b, SOLV_STREAM_BITRATE_OFFSET), v); }
     quint32 frameRate(int b) const { return u32(field(b, SOLV_STREAM_FRAME_RATE_OFFSET)); }
     void setFrameRate(int b, quint32 v) { setU32(field(b, SOLV_STREAM_FRAME_RATE_OFFSET), v); }
-    quint16 iFrameInterval(int b) const { return u16(field(b, SOLV_STREAM_IFRAME_INTERVAL_OFFSET)); }
+    quint16 iFrameInterval(int b) const
+    {
+        return u16(field(b, SOLV_STREAM_IFRAME_INTERVAL_OFFSET));
+    }
     void setIFrameInterval(int b, quint16 v)
     {
         setU16(field(b, SOLV_STREAM_IFRAME_INTERVAL_OFFSET), v);
@@ -246,15 +234,15 @@ private:
     static int field(int b, int offset)
     {
         return entryField(SOLV_COMPRESSCFG_STREAM_OFFSET, SOLV_COMPRESSCFG_STREAM_STRIDE,
-                          SOLV_COMPRESSCFG_STREAM_COUNT, b, offset);
+            SOLV_COMPRESSCFG_STREAM_COUNT, b, offset);
     }
 };
-static_assert(SOLV_COMPRESSCFG_STREAM_OFFSET
-                      + SOLV_COMPRESSCFG_STREAM_STRIDE * SOLV_COMPRESSCFG_STREAM_COUNT
-                  <= SOLV_COMPRESSCFG_SIZE,
-              "stream blocks lie inside the record");
+static_assert(
+    SOLV_COMPRESSCFG_STREAM_OFFSET + SOLV_COMPRESSCFG_STREAM_STRIDE * SOLV_COMPRESSCFG_STREAM_COUNT
+        <= SOLV_COMPRESSCFG_SIZE,
+    "stream blocks lie inside the record");
 static_assert(SOLV_STREAM_ENCODE_TYPE_OFFSET < SOLV_COMPRESSCFG_STREAM_STRIDE,
-              "block fields lie inside a block");
+    "block fields lie inside a block");
 
 // One schedule slot of a day.
 struct RecordSlot
@@ -276,20 +264,23 @@ public:
     static constexpr int dayEntrySize = SOLV_RECORDCFG_ALLDAY_STRIDE;
     static constexpr int dayScheduleSize = SOLV_RECORDCFG_SLOT_DAY_STRIDE;
 
-    RecordCfg()
-        : RecordBuffer(recordSize)
-    {
-    }
+    RecordCfg() : RecordBuffer(recordSize) { }
 
     quint32 enabled() const { return u32(SOLV_RECORDCFG_ENABLED_OFFSET); }
     void setEnabled(quint32 value) { setU32(SOLV_RECORDCFG_ENABLED_OFFSET, value); }
 
-    quint16 allDay(int day) const { return u16(dayField(day, SOLV_RECORDCFG_ALLDAY_ENABLED_OFFSET)); }
+    quint16 allDay(int day) const
+    {
+        return u16(dayField(day, SOLV_RECORDCFG_ALLDAY_ENABLED_OFFSET));
+    }
     void setAllDay(int day, quint16 value)
     {
         setU16(dayField(day, SOLV_RECORDCFG_ALLDAY_ENABLED_OFFSET), value);
     }
-    quint8 allDayType(int day) const { return u8(dayField(day, SOLV_RECORDCFG_ALLDAY_TYPE_OFFSET)); }
+    quint8 allDayType(int day) const
+    {
+        return u8(dayField(day, SOLV_RECORDCFG_ALLDAY_TYPE_OFFSET));
+    }
     void setAllDayType(int day, quint8 value)
     {
         setU8(dayField(day, SOLV_RECORDCFG_ALLDAY_TYPE_OFFSET), value);
@@ -301,11 +292,11 @@ public:
         if (s < 0) {
             return {};
         }
-        return {u8(s + SOLV_RECORDCFG_SLOT_START_HOUR_OFFSET),
-                u8(s + SOLV_RECORDCFG_SLOT_START_MINUTE_OFFSET),
-                u8(s + SOLV_RECORDCFG_SLOT_STOP_HOUR_OFFSET),
-                u8(s + SOLV_RECORDCFG_SLOT_STOP_MINUTE_OFFSET),
-                u8(s + SOLV_RECORDCFG_SLOT_TYPE_OFFSET)};
+        return { u8(s + SOLV_RECORDCFG_SLOT_START_HOUR_OFFSET),
+            u8(s + SOLV_RECORDCFG_SLOT_START_MINUTE_OFFSET),
+            u8(s + SOLV_RECORDCFG_SLOT_STOP_HOUR_OFFSET),
+            u8(s + SOLV_RECORDCFG_SLOT_STOP_MINUTE_OFFSET),
+            u8(s + SOLV_RECORDCFG_SLOT_TYPE_OFFSET) };
     }
     // Writes the five bytes of the slot; the slot's other bytes stay.
     void setSlot(int day, int slot, const RecordSlot &value)
@@ -336,8 +327,8 @@ public:
 private:
     static int dayField(int day, int offset)
     {
-        return entryField(SOLV_RECORDCFG_ALLDAY_OFFSET, SOLV_RECORDCFG_ALLDAY_STRIDE, dayCount, day,
-                          offset);
+        return entryField(
+            SOLV_RECORDCFG_ALLDAY_OFFSET, SOLV_RECORDCFG_ALLDAY_STRIDE, dayCount, day, offset);
     }
     static int slotOffset(int day, int slot)
     {
@@ -345,15 +336,15 @@ private:
             return -1;
         }
         return entryField(SOLV_RECORDCFG_SLOT_OFFSET, SOLV_RECORDCFG_SLOT_DAY_STRIDE, dayCount, day,
-                          SOLV_RECORDCFG_SLOT_STRIDE * slot);
+            SOLV_RECORDCFG_SLOT_STRIDE * slot);
     }
 };
 static_assert(SOLV_RECORDCFG_SLOT_OFFSET + SOLV_RECORDCFG_SLOT_DAY_STRIDE * SOLV_RECORDCFG_DAY_COUNT
-                  <= SOLV_RECORDCFG_SIZE,
-              "schedules lie inside the record");
+        <= SOLV_RECORDCFG_SIZE,
+    "schedules lie inside the record");
 static_assert(SOLV_RECORDCFG_ALLDAY_OFFSET + SOLV_RECORDCFG_ALLDAY_STRIDE * SOLV_RECORDCFG_DAY_COUNT
-                  <= SOLV_RECORDCFG_SLOT_OFFSET,
-              "day entries end where the schedules start");
+        <= SOLV_RECORDCFG_SLOT_OFFSET,
+    "day entries end where the schedules start");
 
 // One entry per server type; the program uses the entry of the chosen type.
 class DdnsCfg : public RecordBuffer
@@ -362,10 +353,7 @@ public:
     TERVIX_RECORD_COMMANDS(DDNSCFG);
     static constexpr int entryCount = SOLV_DDNSCFG_ENTRY_COUNT;
 
-    DdnsCfg()
-        : RecordBuffer(recordSize)
-    {
-    }
+    DdnsCfg() : RecordBuffer(recordSize) { }
 
     quint8 enabled() const { return u8(SOLV_DDNSCFG_ENABLED_OFFSET); }
     void setEnabled(quint8 value) { setU8(SOLV_DDNSCFG_ENABLED_OFFSET, value); }
@@ -386,8 +374,8 @@ public:
     }
     void setPassword(int t, const QByteArray &value)
     {
-        setText(field(t, SOLV_DDNSCFG_ENTRY_PASSWORD_OFFSET), SOLV_DDNSCFG_ENTRY_PASSWORD_LEN,
-                value);
+        setText(
+            field(t, SOLV_DDNSCFG_ENTRY_PASSWORD_OFFSET), SOLV_DDNSCFG_ENTRY_PASSWORD_LEN, value);
     }
     QByteArray domain(int t) const
     {
@@ -414,24 +402,21 @@ public:
 private:
     static int field(int t, int offset)
     {
-        return entryField(SOLV_DDNSCFG_ENTRY_OFFSET, SOLV_DDNSCFG_ENTRY_STRIDE, entryCount, t,
-                          offset);
+        return entryField(
+            SOLV_DDNSCFG_ENTRY_OFFSET, SOLV_DDNSCFG_ENTRY_STRIDE, entryCount, t, offset);
     }
 };
 static_assert(SOLV_DDNSCFG_ENTRY_OFFSET + SOLV_DDNSCFG_ENTRY_STRIDE * SOLV_DDNSCFG_ENTRY_COUNT
-                  <= SOLV_DDNSCFG_SIZE,
-              "DDNS entries lie inside the record");
+        <= SOLV_DDNSCFG_SIZE,
+    "DDNS entries lie inside the record");
 static_assert(SOLV_DDNSCFG_ENTRY_OFFSET + SOLV_DDNSCFG_ENTRY_STRIDE * 2 == 380,
-              "the user name of server type 2 starts at byte 380");
+    "the user name of server type 2 starts at byte 380");
 
 class NtpCfg : public RecordBuffer
 {
 public:
     TERVIX_RECORD_COMMANDS(NTPCFG);
-    NtpCfg()
-        : RecordBuffer(recordSize)
-    {
-    }
+    NtpCfg() : RecordBuffer(recordSize) { }
 
     QByteArray server() const { return text(SOLV_NTPCFG_SERVER_OFFSET, SOLV_NTPCFG_SERVER_LEN); }
     void setServer(const QByteArray &value)
@@ -451,10 +436,7 @@ public:
     TERVIX_RECORD_COMMANDS(NFSCFG);
     static constexpr int entryCount = SOLV_NFSCFG_ENTRY_COUNT;
 
-    NfsCfg()
-        : RecordBuffer(recordSize)
-    {
-    }
+    NfsCfg() : RecordBuffer(recordSize) { }
 
     QByteArray host(int n) const
     {
@@ -470,19 +452,20 @@ public:
     }
     void setDirectory(int n, const QByteArray &value)
     {
-        setText(field(n, SOLV_NFSCFG_ENTRY_DIRECTORY_OFFSET), SOLV_NFSCFG_ENTRY_DIRECTORY_LEN,
-                value);
+        setText(
+            field(n, SOLV_NFSCFG_ENTRY_DIRECTORY_OFFSET), SOLV_NFSCFG_ENTRY_DIRECTORY_LEN, value);
     }
 
 private:
     static int field(int n, int offset)
     {
-        return entryField(SOLV_NFSCFG_ENTRY_OFFSET, SOLV_NFSCFG_ENTRY_STRIDE, entryCount, n, offset);
+        return entryField(
+            SOLV_NFSCFG_ENTRY_OFFSET, SOLV_NFSCFG_ENTRY_STRIDE, entryCount, n, offset);
     }
 };
 static_assert(SOLV_NFSCFG_ENTRY_OFFSET + SOLV_NFSCFG_ENTRY_STRIDE * SOLV_NFSCFG_ENTRY_COUNT
-                  <= SOLV_NFSCFG_SIZE,
-              "NFS entries lie inside the record");
+        <= SOLV_NFSCFG_SIZE,
+    "NFS entries lie inside the record");
 
 class EmailCfg : public RecordBuffer
 {
@@ -490,12 +473,12 @@ public:
     TERVIX_RECORD_COMMANDS(EMAILCFG);
     static constexpr int receiverCount = SOLV_EMAILCFG_RECEIVER_COUNT;
 
-    EmailCfg()
-        : RecordBuffer(recordSize)
-    {
-    }
+    EmailCfg() : RecordBuffer(recordSize) { }
 
-    QByteArray account() const { return text(SOLV_EMAILCFG_ACCOUNT_OFFSET, SOLV_EMAILCFG_ACCOUNT_LEN); }
+    QByteArray account() const
+    {
+        return text(SOLV_EMAILCFG_ACCOUNT_OFFSET, SOLV_EMAILCFG_ACCOUNT_LEN);
+    }
     void setAccount(const QByteArray &value)
     {
         setText(SOLV_EMAILCFG_ACCOUNT_OFFSET, SOLV_EMAILCFG_ACCOUNT_LEN, value);
@@ -542,22 +525,23 @@ public:
     }
     QByteArray receiverName(int n) const
     {
-        return text(receiver(n, SOLV_EMAILCFG_RECEIVER_NAME_OFFSET), SOLV_EMAILCFG_RECEIVER_NAME_LEN);
+        return text(
+            receiver(n, SOLV_EMAILCFG_RECEIVER_NAME_OFFSET), SOLV_EMAILCFG_RECEIVER_NAME_LEN);
     }
     void setReceiverName(int n, const QByteArray &value)
     {
         setText(receiver(n, SOLV_EMAILCFG_RECEIVER_NAME_OFFSET), SOLV_EMAILCFG_RECEIVER_NAME_LEN,
-                value);
+            value);
     }
     QByteArray receiverAddress(int n) const
     {
-        return text(receiver(n, SOLV_EMAILCFG_RECEIVER_ADDRESS_OFFSET),
-                    SOLV_EMAILCFG_RECEIVER_ADDRESS_LEN);
+        return text(
+            receiver(n, SOLV_EMAILCFG_RECEIVER_ADDRESS_OFFSET), SOLV_EMAILCFG_RECEIVER_ADDRESS_LEN);
     }
     void setReceiverAddress(int n, const QByteArray &value)
     {
         setText(receiver(n, SOLV_EMAILCFG_RECEIVER_ADDRESS_OFFSET),
-                SOLV_EMAILCFG_RECEIVER_ADDRESS_LEN, value);
+            SOLV_EMAILCFG_RECEIVER_ADDRESS_LEN, value);
     }
     quint8 attachPicture() const { return u8(SOLV_EMAILCFG_ATTACH_PICTURE_OFFSET); }
     void setAttachPicture(quint8 value) { setU8(SOLV_EMAILCFG_ATTACH_PICTURE_OFFSET, value); }
@@ -574,24 +558,21 @@ public:
 private:
     static int receiver(int n, int offset)
     {
-        return entryField(SOLV_EMAILCFG_RECEIVER_OFFSET, SOLV_EMAILCFG_RECEIVER_STRIDE,
-                          receiverCount, n, offset);
+        return entryField(
+            SOLV_EMAILCFG_RECEIVER_OFFSET, SOLV_EMAILCFG_RECEIVER_STRIDE, receiverCount, n, offset);
     }
 };
-static_assert(SOLV_EMAILCFG_RECEIVER_OFFSET
-                      + SOLV_EMAILCFG_RECEIVER_STRIDE * SOLV_EMAILCFG_RECEIVER_COUNT
-                  <= SOLV_EMAILCFG_ATTACH_PICTURE_OFFSET,
-              "receivers end before the flags");
+static_assert(
+    SOLV_EMAILCFG_RECEIVER_OFFSET + SOLV_EMAILCFG_RECEIVER_STRIDE * SOLV_EMAILCFG_RECEIVER_COUNT
+        <= SOLV_EMAILCFG_ATTACH_PICTURE_OFFSET,
+    "receivers end before the flags");
 TERVIX_FIELD_FITS(EMAILCFG, SMTP_PORT);
 
 class DecoderCfg : public RecordBuffer
 {
 public:
     TERVIX_RECORD_COMMANDS(DECODERCFG);
-    DecoderCfg()
-        : RecordBuffer(recordSize)
-    {
-    }
+    DecoderCfg() : RecordBuffer(recordSize) { }
 
     // Code 0..14: 50, 75, 110, 150, 300, 600, 1200, 2400, 4800, 9600, 19200,
     // 38400, 57600, 76800, 115200 baud.
@@ -619,10 +600,7 @@ public:
     static constexpr int recordSize = SOLV_PTZ_PROTOCOL_LIST_SIZE;
     static constexpr int maxEntries = SOLV_PTZ_PROTOCOL_ENTRY_COUNT;
 
-    PtzProtocolList()
-        : RecordBuffer(recordSize)
-    {
-    }
+    PtzProtocolList() : RecordBuffer(recordSize) { }
 
     // The number of valid entries, never more than the list holds, whatever
     // the device wrote.
@@ -645,11 +623,11 @@ public:
 private:
     static int field(int i, int offset)
     {
-        return entryField(SOLV_PTZ_PROTOCOL_ENTRY_OFFSET, SOLV_PTZ_PROTOCOL_ENTRY_STRIDE, maxEntries,
-                          i, offset);
+        return entryField(
+            SOLV_PTZ_PROTOCOL_ENTRY_OFFSET, SOLV_PTZ_PROTOCOL_ENTRY_STRIDE, maxEntries, i, offset);
     }
 };
-static_assert(SOLV_PTZ_PROTOCOL_ENTRY_OFFSET
-                      + SOLV_PTZ_PROTOCOL_ENTRY_STRIDE * SOLV_PTZ_PROTOCOL_ENTRY_COUNT
-                  <= SOLV_PTZ_PROTOCOL_COUNT_OFFSET,
-              "protocol entries end before the count");
+static_assert(
+    SOLV_PTZ_PROTOCOL_ENTRY_OFFSET + SOLV_PTZ_PROTOCOL_ENTRY_STRIDE * SOLV_PTZ_PROTOCOL_ENTRY_COUNT
+        <= SOLV_PTZ_PROTOCOL_COUNT_OFFSET,
+    "protocol entries end before the count");

@@ -32,13 +32,12 @@ void DeviceFormatTest::softwareVersion_data()
     QTest::newRow("new form") << 0x03010002u << 0x000B0915u << "V3.1.2 build110921";
     QTest::newRow("revision zero") << 0x05030000u << 0x000C0101u << "V5.3.0 build120101";
     QTest::newRow("largest revision") << 0x0100FFFFu << 0x001A0C1Fu << "V1.0.65535 build261231";
-    QTest::newRow("new form, minor zero") << 0x01000003u << 0x00090101u
-                                                << "V1.0.3 build090101";
-    QTest::newRow("older form keeps 16-bit major") << 0x00FF0001u << 0x00090101u
-                                                   << "V255.1 build090101";
+    QTest::newRow("new form, minor zero") << 0x01000003u << 0x00090101u << "V1.0.3 build090101";
+    QTest::newRow("older form keeps 16-bit major")
+        << 0x00FF0001u << 0x00090101u << "V255.1 build090101";
     QTest::newRow("zero date") << 0x02000001u << 0u << "V2.0.1 build000000";
-    QTest::newRow("three-digit year is not cut") << 0x02000001u << 0x00640101u
-                                                 << "V2.0.1 build1000101";
+    QTest::newRow("three-digit year is not cut")
+        << 0x02000001u << 0x00640101u << "V2.0.1 build1000101";
 }
 
 void DeviceFormatTest::softwareVersion()
@@ -80,7 +79,8 @@ void DeviceFormatTest::parseMac_data()
     QTest::addColumn<QByteArray>("expected");
 
     QTest::newRow("colons") << "02:54:56:0a:b0:ff" << QByteArray::fromHex("0254560ab0ff");
-    QTest::newRow("dashes, upper case") << "02-54-56-0A-B0-FF" << QByteArray::fromHex("0254560ab0ff");
+    QTest::newRow("dashes, upper case")
+        << "02-54-56-0A-B0-FF" << QByteArray::fromHex("0254560ab0ff");
     QTest::newRow("five parts") << "02:54:56:0a:b0" << QByteArray();
     QTest::newRow("one digit") << "2:54:56:0a:b0:ff" << QByteArray();
     QTest::newRow("not hex") << "02:54:56:0a:b0:fg" << QByteArray();

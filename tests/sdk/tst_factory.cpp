@@ -97,10 +97,11 @@ void FactoryTest::unlistedBytesHoldThePattern()
 {
     // With every named field cleared, a factory record and a record of pure
     // pattern must be identical: the factory wrote nothing outside the fields.
-    for (int index : {0, 3, 4, 11}) {
+    for (int index : { 0, 3, 4, 11 }) {
         const auto d = device(index);
         for (const RecordType &type : recordTypes()) {
-            const QByteArray factory = withNamedFieldsCleared(type, d.records.value(type.getCommand));
+            const QByteArray factory
+                = withNamedFieldsCleared(type, d.records.value(type.getCommand));
             const QByteArray pattern = withNamedFieldsCleared(type, patternRecord(type.getCommand));
             QVERIFY2(factory == pattern, qPrintable(type.name));
         }
@@ -162,7 +163,7 @@ void FactoryTest::identityIsPlausible()
         names.insert(cfg.name());
         types.insert(cfg.deviceType());
         QVERIFY2(qstrcmp(seriesName(cfg.deviceType()), "Unknown type") != 0,
-                 qPrintable(QString::number(cfg.deviceType())));
+            qPrintable(QString::number(cfg.deviceType())));
         QCOMPARE(cfg.channelCount(), quint8(1));
         QVERIFY(cfg.diskCount() <= 1);
         QVERIFY(d.discoveryTypeCode != 0);
@@ -195,16 +196,16 @@ void FactoryTest::bothVersionFormsOccur()
 
 void FactoryTest::pageValuesAreInRange()
 {
-    const QSet<int> resolutions = {0, 1, 2, 3, 4, 16, 17, 18, 19, 20, 21, 22, 27, 28, 29, 30, 31};
-    const QSet<int> outputs = {0, 1, 2, 20, 21, 22, 23, 24, 25, 26, 27, 28};
-    const QSet<int> encodings = {0, 1, 2, 7};
+    const QSet<int> resolutions = { 0, 1, 2, 3, 4, 16, 17, 18, 19, 20, 21, 22, 27, 28, 29, 30, 31 };
+    const QSet<int> outputs = { 0, 1, 2, 20, 21, 22, 23, 24, 25, 26, 27, 28 };
+    const QSet<int> encodings = { 0, 1, 2, 7 };
     bool sawCustomBitrate = false;
     for (int index = 0; index < 40; ++index) {
         const auto d = device(index);
         FrontCfg front;
         QVERIFY(front.setBytes(d.records.value(SOLV_GET_FRONTCFG)));
-        for (quint8 v : {front.brightness(), front.contrast(), front.sharpness(), front.saturation(),
-                         front.gain()}) {
+        for (quint8 v : { front.brightness(), front.contrast(), front.sharpness(),
+                 front.saturation(), front.gain() }) {
             QVERIFY(v <= 100);
         }
         QVERIFY(front.exposureMode() <= 1);
@@ -217,7 +218,7 @@ void FactoryTest::pageValuesAreInRange()
 
         CompressCfg compression;
         QVERIFY(compression.setBytes(d.records.value(SOLV_GET_COMPRESSCFG)));
-        for (int block : {CompressCfg::MainStream, CompressCfg::SubStream}) {
+        for (int block : { CompressCfg::MainStream, CompressCfg::SubStream }) {
             QVERIFY(resolutions.contains(compression.resolution(block)));
             const quint32 bitrate = compression.bitrate(block);
             if (CompressCfg::isCustomBitrate(bitrate)) {
@@ -242,7 +243,7 @@ void FactoryTest::pageValuesAreInRange()
             for (int slot = 0; slot < RecordCfg::slotCount; ++slot) {
                 const RecordSlot s = record.slot(day, slot);
                 QVERIFY(s.startHour <= 24 && s.stopHour <= 24 && s.startMinute < 60
-                        && s.stopMinute < 60 && s.type <= 6);
+                    && s.stopMinute < 60 && s.type <= 6);
             }
         }
 
@@ -255,7 +256,7 @@ void FactoryTest::pageValuesAreInRange()
         QVERIFY(decoder.setBytes(d.records.value(SOLV_GET_DECODERCFG)));
         QVERIFY(decoder.baudRate() <= 14);
         QVERIFY(decoder.dataBits() <= 3 && decoder.stopBits() <= 1 && decoder.parity() <= 2
-                && decoder.flowControl() <= 2);
+            && decoder.flowControl() <= 2);
         QVERIFY(decoder.decoderType() < d.ptzProtocols.size());
         QVERIFY(decoder.decoderAddress() <= 255);
 
@@ -279,8 +280,8 @@ void FactoryTest::cameraAbilityBoundsExposure()
         QVERIFY(document.setContent(d.cameraAbility));
         const QDomElement root = document.documentElement();
         QCOMPARE(root.tagName(), QStringLiteral("CAMERAPARA"));
-        const QDomElement user =
-            root.firstChildElement(QStringLiteral("Exposure")).firstChildElement(QStringLiteral("exposureUSERSET"));
+        const QDomElement user = root.firstChildElement(QStringLiteral("Exposure"))
+                                     .firstChildElement(QStringLiteral("exposureUSERSET"));
         bool minOk = false;
         bool maxOk = false;
         const int minimum = user.firstChildElement(QStringLiteral("Min")).text().toInt(&minOk);
@@ -302,8 +303,8 @@ void FactoryTest::deviceAbilityNamesFirmware()
         const QDomElement root = document.documentElement();
         QCOMPARE(root.tagName(), QStringLiteral("UpdateFlag"));
         QString name = QStringLiteral("Travok.dav");
-        for (const char *tag : {"PlatForm", "FlashSize", "MemorySize", "MajorType", "MinorType",
-                                "Language"}) {
+        for (const char *tag :
+            { "PlatForm", "FlashSize", "MemorySize", "MajorType", "MinorType", "Language" }) {
             const QDomElement element = root.firstChildElement(QLatin1String(tag));
             QVERIFY2(!element.isNull(), tag);
             QVERIFY(!element.text().isEmpty());
@@ -326,10 +327,12 @@ void FactoryTest::ptzProtocolsAreListed()
         names.insert(name);
     }
     QCOMPARE(names.size(), 30);
-    QCOMPARE(devsim::makeFactoryDevice(0, 1, QStringLiteral("10.0.0.1"), 8000, 500).ptzProtocols.size(),
-             200);
-    QCOMPARE(devsim::makeFactoryDevice(0, 1, QStringLiteral("10.0.0.1"), 8000, 0).ptzProtocols.size(),
-             0);
+    QCOMPARE(
+        devsim::makeFactoryDevice(0, 1, QStringLiteral("10.0.0.1"), 8000, 500).ptzProtocols.size(),
+        200);
+    QCOMPARE(
+        devsim::makeFactoryDevice(0, 1, QStringLiteral("10.0.0.1"), 8000, 0).ptzProtocols.size(),
+        0);
 }
 
 QTEST_APPLESS_MAIN(FactoryTest)

@@ -61,21 +61,50 @@ void RecordRoundTripTest::changeOneFieldKeepsTheRest_data()
     QTest::addColumn<QString>("field");
     QTest::addColumn<QString>("value");
 
-    QTest::newRow("device name") << "device" << "name" << "Renamed camera";
-    QTest::newRow("net gateway") << "net" << "gateway" << "127.0.42.200";
-    QTest::newRow("net mask") << "net" << "subnetMask" << "255.255.0.0";
-    QTest::newRow("front brightness") << "front" << "brightness" << "99";
-    QTest::newRow("front exposure time") << "front" << "exposureTime" << "123400";
-    QTest::newRow("picture channel name") << "picture" << "channelName" << QString(32, 'Z');
-    QTest::newRow("compression sub bitrate") << "compression" << "sub.bitrate" << "0x80000800";
-    QTest::newRow("compression main resolution") << "compression" << "main.resolution" << "31";
-    QTest::newRow("record slot") << "record" << "day3.slot5" << "01:02-03:04/5";
-    QTest::newRow("ddns user of type 2") << "ddns" << "entry2.userName" << "peanut-user";
-    QTest::newRow("ntp port") << "ntp" << "port" << "1123";
-    QTest::newRow("nfs last directory") << "nfs" << "disk7.directory" << "/srv/last";
-    QTest::newRow("email last receiver") << "email" << "receiver2.address" << "x@example.net";
-    QTest::newRow("email smtp port") << "email" << "smtpPort" << "2525";
-    QTest::newRow("decoder address") << "decoder" << "decoderAddress" << "201";
+    QTest::newRow("device name") << "device"
+                                 << "name"
+                                 << "Renamed camera";
+    QTest::newRow("net gateway") << "net"
+                                 << "gateway"
+                                 << "127.0.42.200";
+    QTest::newRow("net mask") << "net"
+                              << "subnetMask"
+                              << "255.255.0.0";
+    QTest::newRow("front brightness") << "front"
+                                      << "brightness"
+                                      << "99";
+    QTest::newRow("front exposure time") << "front"
+                                         << "exposureTime"
+                                         << "123400";
+    QTest::newRow("picture channel name") << "picture"
+                                          << "channelName" << QString(32, 'Z');
+    QTest::newRow("compression sub bitrate") << "compression"
+                                             << "sub.bitrate"
+                                             << "0x80000800";
+    QTest::newRow("compression main resolution") << "compression"
+                                                 << "main.resolution"
+                                                 << "31";
+    QTest::newRow("record slot") << "record"
+                                 << "day3.slot5"
+                                 << "01:02-03:04/5";
+    QTest::newRow("ddns user of type 2") << "ddns"
+                                         << "entry2.userName"
+                                         << "peanut-user";
+    QTest::newRow("ntp port") << "ntp"
+                              << "port"
+                              << "1123";
+    QTest::newRow("nfs last directory") << "nfs"
+                                        << "disk7.directory"
+                                        << "/srv/last";
+    QTest::newRow("email last receiver") << "email"
+                                         << "receiver2.address"
+                                         << "x@example.net";
+    QTest::newRow("email smtp port") << "email"
+                                     << "smtpPort"
+                                     << "2525";
+    QTest::newRow("decoder address") << "decoder"
+                                     << "decoderAddress"
+                                     << "201";
 }
 
 void RecordRoundTripTest::changeOneFieldKeepsTheRest()
@@ -136,7 +165,7 @@ void RecordRoundTripTest::unchangedRecordGoesBackIdentical()
     const int camera = 1;
     // Still the factory's record, pattern bytes and all.
     QCOMPARE(m_fleet->record(camera, type->getCommand),
-             m_fleet->factoryRecord(camera, type->getCommand));
+        m_fleet->factoryRecord(camera, type->getCommand));
 
     SdkLogin login(m_fleet->address(camera).toLatin1(), Port, "admin", "60917");
     QVERIFY(login.ok());
@@ -150,7 +179,7 @@ void RecordRoundTripTest::unchangedRecordGoesBackIdentical()
     }
     QVERIFY(writeRecordBytes(login.userId(), type->getCommand, type->channel, bytes));
     QCOMPARE(m_fleet->record(camera, type->getCommand),
-             m_fleet->factoryRecord(camera, type->getCommand));
+        m_fleet->factoryRecord(camera, type->getCommand));
 }
 
 QTEST_GUILESS_MAIN(RecordRoundTripTest)

@@ -65,7 +65,7 @@ void RecordsTest::fieldWritesOnlyItsBytes_data()
     QTest::addColumn<QByteArray>("expected");
 
     auto row = [](const char *record, const char *field, const QString &value, int offset,
-                  const QByteArray &expected) {
+                   const QByteArray &expected) {
         QTest::addRow("%s.%s", record, field)
             << QString::fromLatin1(record) << QString::fromLatin1(field) << value << offset
             << expected;
@@ -322,8 +322,8 @@ void RecordsTest::entryOutOfRangeTouchesNothing()
     RecordCfg record;
     record.bytes() = patterned(RecordCfg::recordSize);
     const QByteArray recordBefore = record.bytes();
-    record.setSlot(7, 0, {1, 2, 3, 4, 5});
-    record.setSlot(0, 8, {1, 2, 3, 4, 5});
+    record.setSlot(7, 0, { 1, 2, 3, 4, 5 });
+    record.setSlot(0, 8, { 1, 2, 3, 4, 5 });
     record.setAllDay(7, 1);
     QCOMPARE(record.bytes(), recordBefore);
 
@@ -379,7 +379,7 @@ void RecordsTest::recordSlotKeepsItsSpareBytes()
     RecordCfg record;
     record.bytes() = patterned(RecordCfg::recordSize);
     const QByteArray before = record.bytes();
-    const RecordSlot slot {6, 30, 22, 0, 3};
+    const RecordSlot slot { 6, 30, 22, 0, 3 };
     record.setSlot(2, 1, slot);
     QCOMPARE(record.slot(2, 1), slot);
     const int at = 36 + 64 * 2 + 8;
@@ -395,22 +395,48 @@ void RecordsTest::parseFieldValueChecksInput_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<bool>("accepted");
 
-    QTest::newRow("u8 at its limit") << "front" << "brightness" << "255" << true;
-    QTest::newRow("u8 over its limit") << "front" << "brightness" << "256" << false;
-    QTest::newRow("negative") << "front" << "brightness" << "-1" << false;
-    QTest::newRow("not a number") << "front" << "brightness" << "bright" << false;
-    QTest::newRow("hexadecimal") << "compression" << "main.bitrate" << "0x80000800" << true;
-    QTest::newRow("u16 over its limit") << "net" << "port" << "65536" << false;
-    QTest::newRow("text of full width") << "device" << "name" << QString(32, 'n') << true;
-    QTest::newRow("text too long") << "device" << "name" << QString(33, 'n') << false;
-    QTest::newRow("multibyte text too long") << "device" << "name" << QString(11, QChar(0x6444))
-                                             << false;
-    QTest::newRow("mac") << "net" << "mac" << "02-54-56-00-00-0A" << true;
-    QTest::newRow("mac short") << "net" << "mac" << "02:54:56:00:00" << false;
-    QTest::newRow("mac bad digit") << "net" << "mac" << "02:54:56:00:00:0g" << false;
-    QTest::newRow("slot") << "record" << "day1.slot3" << "0:00-24:00/0" << true;
-    QTest::newRow("slot minute 60") << "record" << "day1.slot3" << "08:60-09:00/0" << false;
-    QTest::newRow("slot without type") << "record" << "day1.slot3" << "08:00-09:00" << false;
+    QTest::newRow("u8 at its limit") << "front"
+                                     << "brightness"
+                                     << "255" << true;
+    QTest::newRow("u8 over its limit") << "front"
+                                       << "brightness"
+                                       << "256" << false;
+    QTest::newRow("negative") << "front"
+                              << "brightness"
+                              << "-1" << false;
+    QTest::newRow("not a number") << "front"
+                                  << "brightness"
+                                  << "bright" << false;
+    QTest::newRow("hexadecimal") << "compression"
+                                 << "main.bitrate"
+                                 << "0x80000800" << true;
+    QTest::newRow("u16 over its limit") << "net"
+                                        << "port"
+                                        << "65536" << false;
+    QTest::newRow("text of full width") << "device"
+                                        << "name" << QString(32, 'n') << true;
+    QTest::newRow("text too long") << "device"
+                                   << "name" << QString(33, 'n') << false;
+    QTest::newRow("multibyte text too long") << "device"
+                                             << "name" << QString(11, QChar(0x6444)) << false;
+    QTest::newRow("mac") << "net"
+                         << "mac"
+                         << "02-54-56-00-00-0A" << true;
+    QTest::newRow("mac short") << "net"
+                               << "mac"
+                               << "02:54:56:00:00" << false;
+    QTest::newRow("mac bad digit") << "net"
+                                   << "mac"
+                                   << "02:54:56:00:00:0g" << false;
+    QTest::newRow("slot") << "record"
+                          << "day1.slot3"
+                          << "0:00-24:00/0" << true;
+    QTest::newRow("slot minute 60") << "record"
+                                    << "day1.slot3"
+                                    << "08:60-09:00/0" << false;
+    QTest::newRow("slot without type") << "record"
+                                       << "day1.slot3"
+                                       << "08:00-09:00" << false;
 }
 
 void RecordsTest::parseFieldValueChecksInput()
