@@ -3,7 +3,6 @@
 #include "ipitems.h"
 
 #include <QStandardItemModel>
-#include <QTableView>
 #include <QTest>
 
 namespace {
@@ -47,7 +46,6 @@ private slots:
     void rewriteKeepsTagsAndSlot();
     void findsRowAndSlotOfSerial();
     void nameIsReadAsLocal8Bit();
-    void columnWidths();
 };
 
 void TestDeviceListModel::headersInOrder()
@@ -196,19 +194,6 @@ void TestDeviceListModel::nameIsReadAsLocal8Bit()
     CopyDeviceText(record.szDevName, name.toLocal8Bit().constData());
     DeviceList::InsertRow(&model, 0, record, 0);
     QCOMPARE(cell(model, 0, "Device Name"), name);
-}
-
-void TestDeviceListModel::columnWidths()
-{
-    QStandardItemModel model;
-    DeviceList::SetupColumns(&model);
-    QTableView view;
-    view.setModel(&model);
-    DeviceList::ApplyColumnWidths(&view);
-    const QList<int> widths{30, 100, 250, 80, 100, 80, 100, 100, 120, 80, 120, 120, 180};
-    for (int column = 0; column < widths.size(); ++column) {
-        QCOMPARE(view.columnWidth(column), widths.at(column));
-    }
 }
 
 QTEST_MAIN(TestDeviceListModel)
