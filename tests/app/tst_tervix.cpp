@@ -388,6 +388,9 @@ void TestTervix::closeRefusalOrder()
     m_window->setCameraPreviewRunning(cameraPreview);
     m_window->setFocusPreviewRunning(focusPreview);
     m_window->show();
+    // Only the close's own message counts here.
+    m_window->titles.clear();
+    m_window->messages.clear();
 
     QCloseEvent event;
     QCoreApplication::sendEvent(m_window.get(), &event);
