@@ -136,7 +136,11 @@ uint32_t recvFrame(int fd, Clock::time_point deadline, proto::Header &header,
                    std::vector<uint8_t> &payload)
 {
     uint8_t raw[proto::HeaderSize];
-    uint32_t status = recvExact(fd, raw, sizeof raw, deadline);
+    // An answer is rarely there yet: wait first rather than try and fail.
+    uint32_t status = waitFor(fd, POLLIN, deadline, proto::ReceiveFailed);
+    if (status == proto::Ok) {
+        status = recvExact(fd, raw, sizeof raw, deadline);
+    }
     if (status != proto::Ok) {
         return status;
     }
