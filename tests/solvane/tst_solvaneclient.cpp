@@ -635,7 +635,10 @@ private slots:
 
         // An address the camera cannot take is refused and changes nothing.
         QByteArray bad = net;
-        std::memcpy(bad.data() + SOLV_NETCFG_IP_ADDRESS_OFFSET, "10.1.2.3\0\0\0\0\0\0\0\0", 16);
+        // Camera Plain's address and port are taken.
+        std::memcpy(bad.data() + SOLV_NETCFG_IP_ADDRESS_OFFSET, "127.0.3.1\0\0\0\0\0\0\0", 16);
+        bad[SOLV_NETCFG_PORT_OFFSET] = char(Port & 0xFF);
+        bad[SOLV_NETCFG_PORT_OFFSET + 1] = char(Port >> 8);
         QVERIFY(!SOLV_SetDVRConfig(id, SOLV_SET_NETCFG, 0, bad.constData(), SOLV_NETCFG_SIZE));
         QCOMPARE(SOLV_GetLastError(), uint32_t(SOLV_REFUSED));
         std::memcpy(bad.data() + SOLV_NETCFG_IP_ADDRESS_OFFSET, "not an address\0\0", 16);
