@@ -10,7 +10,9 @@
 #include "mirt.h"
 #include "progressdialog.h"
 #include "quarryloader.h"
+#include "search.h"
 #include "searchadapter.h"
+#include "searchengine.h"
 #include "textbounds.h"
 
 #ifdef TERVIX_HAVE_SOLVANE
@@ -43,6 +45,7 @@ constexpr int NarrowGroupWidth = 150;
 Tervix::Tervix(QWidget *parent)
     : QWidget(parent),
       ui(std::make_unique<Ui::TervixClass>()),
+      m_searchEngine(std::make_unique<CSearchEngine>()),
       m_deviceStore(std::make_unique<CDeviceStore>()),
       m_cardWorker(std::make_unique<NoCardWorker>())
 {
@@ -50,6 +53,7 @@ Tervix::Tervix(QWidget *parent)
 
     m_waitDialog = new ProgressDialog(this);
     ui->setupUi(this);
+    m_search = std::make_unique<CSearch>(m_searchEngine.get(), this);
     makeConnections();
 
     m_deviceStore->Clear();
@@ -353,8 +357,9 @@ void Tervix::DeviceCallback(DEVICEINFO *record, int type)
         return;
     }
     if (type == DeviceReportAddOrUpdate) {
-        // A device found by the IP-range search is listed by the search
-        // dialog first, once that dialog is part of the window.
+        if (owned->dwSource == 1) {
+            m_search->AddinfoToList(owned.get());
+        }
         bool changed = false;
         const int slot = m_deviceStore->AddOrUpdate(*owned, &changed);
         if (slot >= 0) {
@@ -368,9 +373,9 @@ void Tervix::DeviceCallback(DEVICEINFO *record, int type)
     }
 }
 
-void Tervix::UserPasswdError(const QString &)
+void Tervix::UserPasswdError(const QString &ip)
 {
-    // Listed by the search dialog, once that dialog is part of the window.
+    m_search->AddUserPasswdError(ip);
 }
 
 void Tervix::AddRow(const DEVICEINFO &record, int slot)
@@ -588,7 +593,7 @@ void Tervix::clickedAdjustFocusTable()
 
 void Tervix::SearchShow()
 {
-    // Runs the IP-range search dialog, once that dialog is part of the window.
+    m_search->exec();
 }
 
 // --- pages ---------------------------------------------------------------

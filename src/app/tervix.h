@@ -17,6 +17,7 @@ class TervixClass;
 class CardWorker;
 class CDeviceStore;
 class CMainTableWithMend;
+class CSearch;
 class ProgressDialog;
 class QGroupBox;
 class QStandardItemModel;
@@ -45,7 +46,7 @@ public:
     void setTableEnabled(DeviceTable table, bool enabled) override;
     CDeviceStore *deviceStore() override { return m_deviceStore.get(); }
     int SlotOfCurrentRow(DeviceTable table) const override;
-    CSearchEngine *searchEngine() override { return nullptr; }
+    CSearchEngine *searchEngine() override { return m_searchEngine.get(); }
     bool isMDCardChecked() const override;
     bool isBNCChecked() const override;
 
@@ -141,7 +142,10 @@ private:
     void stopDiscovery();
 
     std::unique_ptr<Ui::TervixClass> ui;
+    // Destroyed in reverse: the search dialog, the store, then the engine.
+    std::unique_ptr<CSearchEngine> m_searchEngine;
     std::unique_ptr<CDeviceStore> m_deviceStore;
+    std::unique_ptr<CSearch> m_search;
     QStandardItemModel *m_model = nullptr;
 
     char m_szDefaultUserName[UserNameBytes + 1] = {};
