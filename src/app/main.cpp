@@ -21,8 +21,8 @@ int main(int argc, char *argv[])
     std::unique_ptr<ScreenshotTour> tour;
     const QString screenshotDir = qEnvironmentVariable("TERVIX_SCREENSHOT_DIR");
     if (!screenshotDir.isEmpty()) {
-        tour = std::make_unique<ScreenshotTour>(
-            &window, window.findChild<QTabWidget *>(QStringLiteral("MaintabWidget")), screenshotDir);
+        tour = std::make_unique<ScreenshotTour>(&window,
+            window.findChild<QTabWidget *>(QStringLiteral("MaintabWidget")), screenshotDir);
         bool ok = false;
         const int delayMs = qEnvironmentVariableIntValue("TERVIX_SCREENSHOT_DELAY_MS", &ok);
         tour->start(ok && delayMs > 0 ? delayMs : 1500);

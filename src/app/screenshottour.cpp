@@ -14,16 +14,15 @@ namespace {
 // Settle time of a page before it is captured (layouts, first paint).
 constexpr int PageSettleMs = 400;
 
-const char *const kPageNames[] = {"parameter-configuration", "batch-set", "batch-upgrade",
-                                  "auxiliary-zoom", "lens-selection"};
+const char *const kPageNames[] = { "parameter-configuration", "batch-set", "batch-upgrade",
+    "auxiliary-zoom", "lens-selection" };
 
 } // namespace
 
-ScreenshotTour::ScreenshotTour(QWidget *window, QTabWidget *tabs, const QString &folder,
-                               QObject *parent)
+ScreenshotTour::ScreenshotTour(
+    QWidget *window, QTabWidget *tabs, const QString &folder, QObject *parent)
     : QObject(parent), m_window(window), m_tabs(tabs), m_folder(folder)
-{
-}
+{ }
 
 void ScreenshotTour::start(int settleMs)
 {
@@ -52,8 +51,8 @@ void ScreenshotTour::showPage()
 void ScreenshotTour::capturePage()
 {
     const int count = static_cast<int>(sizeof kPageNames / sizeof kPageNames[0]);
-    const QString name = m_page < count ? QString::fromLatin1(kPageNames[m_page])
-                                        : QStringLiteral("page");
+    const QString name
+        = m_page < count ? QString::fromLatin1(kPageNames[m_page]) : QStringLiteral("page");
     const QString path
         = QDir(m_folder).filePath(QStringLiteral("page-%1-%2.png").arg(m_page + 1).arg(name));
     if (m_window->grab().save(path)) {

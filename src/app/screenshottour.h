@@ -14,8 +14,8 @@ class ScreenshotTour : public QObject
     Q_OBJECT
 
 public:
-    ScreenshotTour(QWidget *window, QTabWidget *tabs, const QString &folder,
-                   QObject *parent = nullptr);
+    ScreenshotTour(
+        QWidget *window, QTabWidget *tabs, const QString &folder, QObject *parent = nullptr);
 
     // Waits for the first show to settle, then walks the pages.
     void start(int settleMs = 1500);

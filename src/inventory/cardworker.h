@@ -29,8 +29,8 @@ protected:
     void finishRun(bool succeeded);
 
 private:
-    std::atomic<bool> m_initialise{false};
-    std::atomic<bool> m_succeeded{false};
+    std::atomic<bool> m_initialise { false };
+    std::atomic<bool> m_succeeded { false };
 };
 
 // Without a card library: bringing cards up fails, releasing succeeds.

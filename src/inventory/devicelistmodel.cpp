@@ -200,8 +200,8 @@ void InsertRow(QStandardItemModel *model, int row, const DEVICEINFO &record, int
 
     auto *check = new QStandardItem();
     check->setCheckState(Qt::Unchecked);
-    check->setFlags(Qt::ItemIsEditable | Qt::ItemIsDragEnabled | Qt::ItemIsUserCheckable
-                    | Qt::ItemIsEnabled);
+    check->setFlags(
+        Qt::ItemIsEditable | Qt::ItemIsDragEnabled | Qt::ItemIsUserCheckable | Qt::ItemIsEnabled);
     model->setItem(row, 0, check);
 
     for (int column = 1; column < model->columnCount(); ++column) {
@@ -210,8 +210,8 @@ void InsertRow(QStandardItemModel *model, int row, const DEVICEINFO &record, int
             continue;
         }
         const QString text = cellText(record, def->field);
-        QStandardItem *item = isAddressField(def->field) ? new IpStandardItem(text)
-                                                          : new QStandardItem(text);
+        QStandardItem *item
+            = isAddressField(def->field) ? new IpStandardItem(text) : new QStandardItem(text);
         if (def->field == Field::Serial) {
             item->setData(slot, TagRole);
         } else if (def->tag != nullptr) {

@@ -51,8 +51,7 @@ int SlotOfRow(const QAbstractItemModel *model, int row);
 bool IsRowChecked(const QAbstractItemModel *model, int row);
 
 // Text of a fixed 8-bit field, decoded from the local 8-bit code page.
-template<size_t N>
-QString FieldText(const char (&field)[N])
+template<size_t N> QString FieldText(const char (&field)[N])
 {
     return QString::fromLocal8Bit(field, static_cast<qsizetype>(strnlen(field, N)));
 }

@@ -6,8 +6,7 @@
 
 namespace {
 
-template<size_t N>
-bool sameText(const char (&a)[N], const char (&b)[N])
+template<size_t N> bool sameText(const char (&a)[N], const char (&b)[N])
 {
     return std::strncmp(a, b, N) == 0;
 }
@@ -16,8 +15,8 @@ bool sameText(const char (&a)[N], const char (&b)[N])
 bool sameIdentity(const DEVICEINFO &a, const DEVICEINFO &b)
 {
     return sameText(a.szDevName, b.szDevName) && sameText(a.szIPAddress, b.szIPAddress)
-           && a.wPort == b.wPort && sameText(a.szSubnetMask, b.szSubnetMask)
-           && sameText(a.szGateway, b.szGateway);
+        && a.wPort == b.wPort && sameText(a.szSubnetMask, b.szSubnetMask)
+        && sameText(a.szGateway, b.szGateway);
 }
 
 } // namespace
@@ -156,8 +155,8 @@ std::vector<DEVICEINFO> CDeviceStore::Snapshot() const
     return devices;
 }
 
-bool CDeviceStore::WithRecordRead(int slot,
-                                  const std::function<bool(const DEVICEINFO &)> &action) const
+bool CDeviceStore::WithRecordRead(
+    int slot, const std::function<bool(const DEVICEINFO &)> &action) const
 {
     QReadLocker locker(&m_lock);
     if (slot < 0 || static_cast<size_t>(slot) >= m_slots.size()
@@ -167,8 +166,8 @@ bool CDeviceStore::WithRecordRead(int slot,
     return action(*m_slots[static_cast<size_t>(slot)]);
 }
 
-bool CDeviceStore::UpdateRecord(int slot, const char *serial,
-                                const std::function<void(DEVICEINFO &)> &update)
+bool CDeviceStore::UpdateRecord(
+    int slot, const char *serial, const std::function<void(DEVICEINFO &)> &update)
 {
     QWriteLocker locker(&m_lock);
     if (slot < 0 || static_cast<size_t>(slot) >= m_slots.size()

@@ -70,8 +70,8 @@ public:
     // Changes fields of a stored record under the write lock, so no reader
     // ever copies a half-written text. When `serial` is given, the slot must
     // still hold that device. False when the slot is free or holds another.
-    bool UpdateRecord(int slot, const char *serial,
-                      const std::function<void(DEVICEINFO &)> &update);
+    bool UpdateRecord(
+        int slot, const char *serial, const std::function<void(DEVICEINFO &)> &update);
 
     // Number of slots, free ones included.
     int SlotCount() const;
@@ -81,15 +81,14 @@ private:
     int findLocked(const char *serial) const;
 
     // Recursive, so a reader may copy a record while it iterates.
-    mutable QReadWriteLock m_lock{QReadWriteLock::Recursive};
+    mutable QReadWriteLock m_lock { QReadWriteLock::Recursive };
     std::vector<std::unique_ptr<DEVICEINFO>> m_slots;
 };
 
 // Bounded copy of a text into a fixed buffer of `size` bytes: at most
 // size - 1 bytes, always zero-terminated; the rest of the buffer is zeroed.
 void CopyDeviceText(char *destination, size_t size, const char *source);
-template<size_t N>
-void CopyDeviceText(char (&destination)[N], const char *source)
+template<size_t N> void CopyDeviceText(char (&destination)[N], const char *source)
 {
     CopyDeviceText(destination, N, source);
 }

@@ -44,20 +44,20 @@ public:
 class IdleDevicePage final : public DevicePageHooks
 {
 public:
-    void SetDevice(int, const DEVICEINFO &) override {}
+    void SetDevice(int, const DEVICEINFO &) override { }
     bool IsSameDevice(const char *) const override { return false; }
 };
 
 class IdlePreviewPage final : public PreviewPageHooks
 {
 public:
-    void stopRealplay() override {}
+    void stopRealplay() override { }
 };
 
 class IdleBatchPage final : public BatchPageHooks
 {
 public:
     bool IsRunning() const override { return false; }
-    void ClearDevices() override {}
-    void SetDevices(const std::vector<DEVICEINFO> &) override {}
+    void ClearDevices() override { }
+    void SetDevices(const std::vector<DEVICEINFO> &) override { }
 };

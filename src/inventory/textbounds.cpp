@@ -16,7 +16,8 @@ QByteArray BoundedLocal8Bit(const QString &text, int maxBytes)
     qsizetype i = 0;
     while (i < text.size()) {
         qsizetype length = 1;
-        if (text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) {
+        if (text.at(i).isHighSurrogate() && i + 1 < text.size()
+            && text.at(i + 1).isLowSurrogate()) {
             length = 2;
         }
         const QByteArray bytes = text.mid(i, length).toLocal8Bit();

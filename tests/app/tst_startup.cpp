@@ -30,7 +30,8 @@ void TestStartup::missingTranslationLeavesEnglish()
 
 void TestStartup::translationFromTheWorkingDirectory()
 {
-    const QString built = qEnvironmentVariable("TERVIX_BIN_DIR") + QStringLiteral("/tervix_zh_CN.qm");
+    const QString built
+        = qEnvironmentVariable("TERVIX_BIN_DIR") + QStringLiteral("/tervix_zh_CN.qm");
     if (!QFile::exists(built)) {
         QSKIP("the translation is not built");
     }
@@ -43,20 +44,21 @@ void TestStartup::translationFromTheWorkingDirectory()
     QDir::setCurrent(previous);
     QVERIFY(loaded);
     QVERIFY(translator.filePath().startsWith(QFileInfo(folder.path()).canonicalFilePath())
-            || translator.filePath().startsWith(folder.path()));
+        || translator.filePath().startsWith(folder.path()));
     QCoreApplication::removeTranslator(&translator);
 }
 
 void TestStartup::builtChineseTranslationTranslatesTheTabs()
 {
-    const QString built = qEnvironmentVariable("TERVIX_BIN_DIR") + QStringLiteral("/tervix_zh_CN.qm");
+    const QString built
+        = qEnvironmentVariable("TERVIX_BIN_DIR") + QStringLiteral("/tervix_zh_CN.qm");
     if (!QFile::exists(built)) {
         QSKIP("the translation is not built");
     }
     QTranslator translator;
     QVERIFY(translator.load(built));
-    for (const char *text : {"Parameter Configuration", "Batch Set", "Batch Upgrade",
-                             "Auxiliary Zoom", "Lens Selection"}) {
+    for (const char *text : { "Parameter Configuration", "Batch Set", "Batch Upgrade",
+             "Auxiliary Zoom", "Lens Selection" }) {
         const QString chinese = translator.translate("TervixClass", text);
         QVERIFY2(!chinese.isEmpty() && chinese != QLatin1String(text), text);
     }

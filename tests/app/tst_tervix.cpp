@@ -23,7 +23,7 @@ namespace {
 
 DEVICEINFO device(const char *serial, const char *ip)
 {
-    DEVICEINFO record{};
+    DEVICEINFO record {};
     CopyDeviceText(record.szSerialNo, serial);
     CopyDeviceText(record.szIPAddress, ip);
     CopyDeviceText(record.szSubnetMask, "255.255.255.0");
@@ -178,14 +178,14 @@ void TestTervix::windowHasFivePagesInOrder()
     auto *tabs = m_window->findChild<QTabWidget *>(QStringLiteral("MaintabWidget"));
     QVERIFY(tabs != nullptr);
     QCOMPARE(tabs->count(), 5);
-    const QStringList texts{"Parameter Configuration", "Batch Set", "Batch Upgrade",
-                            "Auxiliary Zoom", "Lens Selection"};
+    const QStringList texts { "Parameter Configuration", "Batch Set", "Batch Upgrade",
+        "Auxiliary Zoom", "Lens Selection" };
     for (int i = 0; i < texts.size(); ++i) {
         QCOMPARE(tabs->tabText(i), texts.at(i));
     }
-    for (const char *name : {"ConfigFrame", "BatchconfigFrame", "UpgradeFrame", "AdjustFrame",
-                             "TableViewForConfig", "TableViewForAdjust", "frameLogo",
-                             "labelHelp", "SearchButton"}) {
+    for (const char *name :
+        { "ConfigFrame", "BatchconfigFrame", "UpgradeFrame", "AdjustFrame", "TableViewForConfig",
+            "TableViewForAdjust", "frameLogo", "labelHelp", "SearchButton" }) {
         QVERIFY2(m_window->findChild<QWidget *>(QLatin1String(name)) != nullptr, name);
     }
 }
@@ -244,7 +244,7 @@ void TestTervix::unknownRemovalAndOtherTypesChangeNothing()
 void TestTervix::checkCountingFollowsTheMarks()
 {
     m_window->TableshowInConfig();
-    for (const char *serial : {"A", "B", "C"}) {
+    for (const char *serial : { "A", "B", "C" }) {
         addDevice(serial, "10.0.0.1");
     }
     QStandardItemModel *model = m_window->deviceModel();
@@ -307,9 +307,9 @@ void TestTervix::logKeepsAtMost201Lines()
 
 void TestTervix::logLineFormat()
 {
-    QCOMPARE(Tervix::formatLogLine(QDateTime(QDate(2026, 1, 2), QTime(3, 4, 5)),
-                                   QStringLiteral("Start Search!")),
-             QStringLiteral("[2026-01-02 03:04:05] Start Search!"));
+    QCOMPARE(Tervix::formatLogLine(
+                 QDateTime(QDate(2026, 1, 2), QTime(3, 4, 5)), QStringLiteral("Start Search!")),
+        QStringLiteral("[2026-01-02 03:04:05] Start Search!"));
     m_window->Log(QStringLiteral("hello"));
     const QRegularExpression line(
         QStringLiteral("^\\[\\d{4}-\\d{2}-\\d{2} \\d{2}:\\d{2}:\\d{2}\\] hello$"));
@@ -327,16 +327,17 @@ void TestTervix::credentialsAreByteBounded_data()
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QByteArray>("stored");
 
-    QTest::newRow("user 40 ascii") << "UserNamelineEdit" << QString(40, QLatin1Char('u'))
-                                   << QByteArray(32, 'u');
+    QTest::newRow("user 40 ascii")
+        << "UserNamelineEdit" << QString(40, QLatin1Char('u')) << QByteArray(32, 'u');
     QTest::newRow("user 11 chinese") << "UserNamelineEdit" << QString(11, QChar(0x7ba1))
                                      << QString(10, QChar(0x7ba1)).toLocal8Bit();
     QTest::newRow("password 20") << "PasswordlineEdit" << QString(20, QLatin1Char('9'))
                                  << QByteArray(16, '9');
-    QTest::newRow("password multibyte") << "PasswordlineEdit"
-                                        << QStringLiteral("pass") + QString(5, QChar(0x5bc6))
-                                        << (QStringLiteral("pass") + QString(4, QChar(0x5bc6))).toLocal8Bit();
-    QTest::newRow("password emptied") << "PasswordlineEdit" << "" << QByteArray();
+    QTest::newRow("password multibyte")
+        << "PasswordlineEdit" << QStringLiteral("pass") + QString(5, QChar(0x5bc6))
+        << (QStringLiteral("pass") + QString(4, QChar(0x5bc6))).toLocal8Bit();
+    QTest::newRow("password emptied") << "PasswordlineEdit"
+                                      << "" << QByteArray();
 }
 
 void TestTervix::credentialsAreByteBounded()
@@ -347,7 +348,7 @@ void TestTervix::credentialsAreByteBounded()
 
     m_window->findChild<QLineEdit *>(field)->setText(typed);
     const char *value = field.startsWith(QLatin1String("User")) ? m_window->defaultUserName()
-                                                                 : m_window->defaultPassword();
+                                                                : m_window->defaultPassword();
     QCOMPARE(QByteArray(value), stored);
 }
 
@@ -360,14 +361,14 @@ void TestTervix::closeRefusalOrder_data()
     QTest::addColumn<QString>("message");
 
     QTest::newRow("all running") << true << true << true << true << "Batch Set Incomplete!";
-    QTest::newRow("batch set and upgrade") << true << true << false << false
-                                           << "Batch Set Incomplete!";
-    QTest::newRow("upgrade and previews") << false << true << true << true
-                                          << "Batch Upgrade Incomplete!";
-    QTest::newRow("both previews") << false << false << true << true
-                                   << "Camera parameters preview unclosed!";
-    QTest::newRow("focus preview") << false << false << false << true
-                                   << "Auxiliary zoom preview unclosed!";
+    QTest::newRow("batch set and upgrade")
+        << true << true << false << false << "Batch Set Incomplete!";
+    QTest::newRow("upgrade and previews")
+        << false << true << true << true << "Batch Upgrade Incomplete!";
+    QTest::newRow("both previews")
+        << false << false << true << true << "Camera parameters preview unclosed!";
+    QTest::newRow("focus preview")
+        << false << false << false << true << "Auxiliary zoom preview unclosed!";
     QTest::newRow("idle") << false << false << false << false << "";
 }
 
@@ -399,8 +400,8 @@ void TestTervix::closeRefusalOrder()
         QVERIFY(m_window->messages.isEmpty());
     } else {
         QVERIFY(!event.isAccepted());
-        QCOMPARE(m_window->messages, QStringList{message});
-        QCOMPARE(m_window->titles, QStringList{QStringLiteral("Warning!")});
+        QCOMPARE(m_window->messages, QStringList { message });
+        QCOMPARE(m_window->titles, QStringList { QStringLiteral("Warning!") });
     }
 }
 
@@ -409,11 +410,16 @@ void TestTervix::localeLogo_data()
     QTest::addColumn<QString>("locale");
     QTest::addColumn<QString>("picture");
 
-    QTest::newRow("chinese") << "zh_CN" << "logo_ch.bmp";
-    QTest::newRow("english") << "en_US" << "logo_eg.bmp";
-    QTest::newRow("taiwan") << "zh_TW" << "logo_eg.bmp";
-    QTest::newRow("german") << "de_DE" << "logo_eg.bmp";
-    QTest::newRow("c locale") << "C" << "logo_eg.bmp";
+    QTest::newRow("chinese") << "zh_CN"
+                             << "logo_ch.bmp";
+    QTest::newRow("english") << "en_US"
+                             << "logo_eg.bmp";
+    QTest::newRow("taiwan") << "zh_TW"
+                            << "logo_eg.bmp";
+    QTest::newRow("german") << "de_DE"
+                            << "logo_eg.bmp";
+    QTest::newRow("c locale") << "C"
+                              << "logo_eg.bmp";
 }
 
 void TestTervix::localeLogo()
@@ -421,16 +427,15 @@ void TestTervix::localeLogo()
     QFETCH(QString, locale);
     QFETCH(QString, picture);
     QCOMPARE(Tervix::logoStyleSheet(locale),
-             QStringLiteral("border-image: url(:/Tervix/icon/%1);").arg(picture));
+        QStringLiteral("border-image: url(:/Tervix/icon/%1);").arg(picture));
 }
 
 void TestTervix::pictureResourcesLoad()
 {
-    for (const char *name :
-         {"Play.png", "Stop.png", "In.png", "Out.png", "IPCLogin.png", "IPCLogfail.png",
-          "IPCNew.png", "IPCPreview.png", "IPCLogo.ico", "Logo1.png", "logo_ch.bmp",
-          "logo_eg.bmp", "tab.bmp", "tabsel.bmp", "backGround.png", "SimuIPC.png",
-          "treeNear.png", "treeFar.png", "arrow_left_right.png", "arrow_up_down.png"}) {
+    for (const char *name : { "Play.png", "Stop.png", "In.png", "Out.png", "IPCLogin.png",
+             "IPCLogfail.png", "IPCNew.png", "IPCPreview.png", "IPCLogo.ico", "Logo1.png",
+             "logo_ch.bmp", "logo_eg.bmp", "tab.bmp", "tabsel.bmp", "backGround.png", "SimuIPC.png",
+             "treeNear.png", "treeFar.png", "arrow_left_right.png", "arrow_up_down.png" }) {
         const QString path = QStringLiteral(":/Tervix/icon/") + QLatin1String(name);
         QVERIFY2(!QPixmap(path).isNull(), name);
     }
@@ -449,11 +454,11 @@ void TestTervix::narrowTableHandsTheSameDeviceOverOnce()
     QTableView *view = m_window->configTable()->tableView();
     clickRow(view, 0);
     clickRow(view, 0);
-    QCOMPARE(page.handed, QList<int>{0});
+    QCOMPARE(page.handed, QList<int> { 0 });
     QCOMPARE(m_window->SlotOfCurrentRow(TervixServices::ConfigTable), 0);
     clickRow(view, 1);
     clickRow(view, 0);
-    QCOMPARE(page.handed, (QList<int>{0, 1, 0}));
+    QCOMPARE(page.handed, (QList<int> { 0, 1, 0 }));
 }
 
 void TestTervix::reusedSlotWithAnotherDeviceIsHandedOver()
@@ -470,7 +475,7 @@ void TestTervix::reusedSlotWithAnotherDeviceIsHandedOver()
     m_window->DeviceCallback(new DEVICEINFO(device("A", "")), DeviceReportRemove);
     addDevice("B", "10.0.0.2");
     clickRow(view, 0);
-    QCOMPARE(page.handed, (QList<int>{0, 0}));
+    QCOMPARE(page.handed, (QList<int> { 0, 0 }));
     QCOMPARE(page.shown, QByteArray("B"));
 }
 
@@ -486,7 +491,7 @@ void TestTervix::wideTableHandsNothingOver()
     QVERIFY(page.handed.isEmpty());
     // Shrinking hands over the current device.
     m_window->TablehideInConfig();
-    QCOMPARE(page.handed, QList<int>{0});
+    QCOMPARE(page.handed, QList<int> { 0 });
 }
 
 void TestTervix::focusTableHandsOverEveryTime()
@@ -500,7 +505,7 @@ void TestTervix::focusTableHandsOverEveryTime()
     QTableView *view = m_window->focusTable()->tableView();
     clickRow(view, 0);
     clickRow(view, 0);
-    QCOMPARE(page.handed, (QList<int>{0, 0}));
+    QCOMPARE(page.handed, (QList<int> { 0, 0 }));
     QVERIFY(!m_window->isOnConfigPage());
 }
 
@@ -523,7 +528,7 @@ void TestTervix::enteringABatchPageRefillsItUnlessRunning()
     FakeBatchPage upgradePage;
     m_window->setBatchConfigPage(&batchPage);
     m_window->setUpgradePage(&upgradePage);
-    for (const char *serial : {"A", "B", "C"}) {
+    for (const char *serial : { "A", "B", "C" }) {
         addDevice(serial, "10.0.0.1");
     }
     m_window->DeviceCallback(new DEVICEINFO(device("A", "")), DeviceReportRemove);
@@ -531,7 +536,7 @@ void TestTervix::enteringABatchPageRefillsItUnlessRunning()
 
     m_window->tabPageChanges(1);
     QCOMPARE(batchPage.clears, 1);
-    QCOMPARE(batchPage.serials, (QStringList{"D", "B", "C"}));
+    QCOMPARE(batchPage.serials, (QStringList { "D", "B", "C" }));
     QCOMPARE(upgradePage.clears, 0);
 
     upgradePage.running = true;
@@ -539,7 +544,7 @@ void TestTervix::enteringABatchPageRefillsItUnlessRunning()
     QCOMPARE(upgradePage.clears, 0);
     upgradePage.running = false;
     m_window->tabPageChanges(2);
-    QCOMPARE(upgradePage.serials, (QStringList{"D", "B", "C"}));
+    QCOMPARE(upgradePage.serials, (QStringList { "D", "B", "C" }));
 }
 
 void TestTervix::leavingAPageStopsItsPreviews()
@@ -571,10 +576,13 @@ void TestTervix::cardsFailWithoutCardLibrary()
     box("checkBoxMDCard")->click();
     QVERIFY(!box("checkBoxMDCard")->isChecked());
     QVERIFY(!m_window->cardsInitialised());
-    QCOMPARE(m_window->messages, QStringList{QStringLiteral("Failed to initialize decode card")});
-    QCOMPARE(m_window->titles, QStringList{QStringLiteral("Error")});
-    QVERIFY(logList()->item(logList()->count() - 1)->text().endsWith(
-        QStringLiteral("] Failed to initialize decode card!")));
+    QCOMPARE(
+        m_window->messages, QStringList { QStringLiteral("Failed to initialize decode card") });
+    QCOMPARE(m_window->titles, QStringList { QStringLiteral("Error") });
+    QVERIFY(logList()
+                ->item(logList()->count() - 1)
+                ->text()
+                .endsWith(QStringLiteral("] Failed to initialize decode card!")));
 
     box("checkBoxBNC")->click();
     QVERIFY(!box("checkBoxBNC")->isChecked());
@@ -592,8 +600,10 @@ void TestTervix::cardsComeUpAndGoDown()
     QVERIFY(box("checkBoxMDCard")->isChecked());
     QVERIFY(m_window->cardsInitialised());
     QCOMPARE(logList()->count(), 2);
-    QVERIFY(logList()->item(0)->text().endsWith(QStringLiteral("Succeed to initialize encoder card!")));
-    QVERIFY(logList()->item(1)->text().endsWith(QStringLiteral("Succeed to initialize decode card!")));
+    QVERIFY(
+        logList()->item(0)->text().endsWith(QStringLiteral("Succeed to initialize encoder card!")));
+    QVERIFY(
+        logList()->item(1)->text().endsWith(QStringLiteral("Succeed to initialize decode card!")));
 
     // BNC on cards already up: MD is unticked, BNC preview enabled.
     box("checkBoxBNC")->click();
@@ -641,7 +651,7 @@ void TestTervix::helpOpensTheIndexFromTheWorkingDirectory()
     QCOMPARE(m_window->opened.size(), 1);
     QVERIFY(m_window->opened.first().isLocalFile());
     QCOMPARE(QFileInfo(m_window->opened.first().toLocalFile()).canonicalFilePath(),
-             QFileInfo(index.fileName()).canonicalFilePath());
+        QFileInfo(index.fileName()).canonicalFilePath());
 }
 
 void TestTervix::missingHelpIsReported()

@@ -9,7 +9,7 @@ namespace {
 
 DEVICEINFO sample()
 {
-    DEVICEINFO record{};
+    DEVICEINFO record {};
     CopyDeviceText(record.szSerialNo, "DS-0001");
     CopyDeviceText(record.szIPAddress, "192.168.1.64");
     CopyDeviceText(record.szSubnetMask, "255.255.255.0");
@@ -25,7 +25,8 @@ DEVICEINFO sample()
     return record;
 }
 
-QString cell(const QStandardItemModel &model, int row, const QString &header, int role = Qt::DisplayRole)
+QString cell(
+    const QStandardItemModel &model, int row, const QString &header, int role = Qt::DisplayRole)
 {
     return model.index(row, DeviceList::FindColumn(&model, header)).data(role).toString();
 }
@@ -54,9 +55,9 @@ void TestDeviceListModel::headersInOrder()
     DeviceList::SetupColumns(&model);
     QCOMPARE(model.columnCount(), 13);
     QCOMPARE(DeviceList::Headers(),
-             (QStringList{"", "IP Address", "Device Serial No.", "Port", "Device Name",
-                          "Device Model", "Subnet Mask", "Gateway", "MAC", "Channel No.",
-                          "Software Version", "DSP Version", "Start Time"}));
+        (QStringList { "", "IP Address", "Device Serial No.", "Port", "Device Name", "Device Model",
+            "Subnet Mask", "Gateway", "MAC", "Channel No.", "Software Version", "DSP Version",
+            "Start Time" }));
 }
 
 void TestDeviceListModel::rowCarriesTextsAndTags_data()
@@ -65,18 +66,30 @@ void TestDeviceListModel::rowCarriesTextsAndTags_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<QVariant>("tag");
 
-    QTest::newRow("ip") << "IP Address" << "192.168.1.64" << QVariant(QStringLiteral("IP"));
-    QTest::newRow("serial") << "Device Serial No." << "DS-0001" << QVariant(7);
-    QTest::newRow("port") << "Port" << "8000" << QVariant(QStringLiteral("Port"));
-    QTest::newRow("name") << "Device Name" << "Entrance" << QVariant(QStringLiteral("Devname"));
-    QTest::newRow("model") << "Device Model" << "IPCamera" << QVariant();
-    QTest::newRow("mask") << "Subnet Mask" << "255.255.255.0" << QVariant(QStringLiteral("Mask"));
-    QTest::newRow("gateway") << "Gateway" << "192.168.1.1" << QVariant(QStringLiteral("Gateway"));
-    QTest::newRow("mac") << "MAC" << "00:11:22:33:44:55" << QVariant();
-    QTest::newRow("channels") << "Channel No." << "1" << QVariant();
-    QTest::newRow("software") << "Software Version" << "V5.1.0 build 260101" << QVariant();
-    QTest::newRow("dsp") << "DSP Version" << "V4.0 build 250101" << QVariant();
-    QTest::newRow("start") << "Start Time" << "2026-12-06 08:00:00" << QVariant();
+    QTest::newRow("ip") << "IP Address"
+                        << "192.168.1.64" << QVariant(QStringLiteral("IP"));
+    QTest::newRow("serial") << "Device Serial No."
+                            << "DS-0001" << QVariant(7);
+    QTest::newRow("port") << "Port"
+                          << "8000" << QVariant(QStringLiteral("Port"));
+    QTest::newRow("name") << "Device Name"
+                          << "Entrance" << QVariant(QStringLiteral("Devname"));
+    QTest::newRow("model") << "Device Model"
+                           << "IPCamera" << QVariant();
+    QTest::newRow("mask") << "Subnet Mask"
+                          << "255.255.255.0" << QVariant(QStringLiteral("Mask"));
+    QTest::newRow("gateway") << "Gateway"
+                             << "192.168.1.1" << QVariant(QStringLiteral("Gateway"));
+    QTest::newRow("mac") << "MAC"
+                         << "00:11:22:33:44:55" << QVariant();
+    QTest::newRow("channels") << "Channel No."
+                              << "1" << QVariant();
+    QTest::newRow("software") << "Software Version"
+                              << "V5.1.0 build 260101" << QVariant();
+    QTest::newRow("dsp") << "DSP Version"
+                         << "V4.0 build 250101" << QVariant();
+    QTest::newRow("start") << "Start Time"
+                           << "2026-12-06 08:00:00" << QVariant();
 }
 
 void TestDeviceListModel::rowCarriesTextsAndTags()
@@ -90,8 +103,8 @@ void TestDeviceListModel::rowCarriesTextsAndTags()
     DeviceList::InsertRow(&model, 0, sample(), 7);
 
     QCOMPARE(cell(model, 0, header), text);
-    const QVariant stored = model.index(0, DeviceList::FindColumn(&model, header))
-                                .data(DeviceList::TagRole);
+    const QVariant stored
+        = model.index(0, DeviceList::FindColumn(&model, header)).data(DeviceList::TagRole);
     QCOMPARE(stored.isValid(), tag.isValid());
     if (tag.isValid()) {
         QCOMPARE(stored.toString(), tag.toString());
@@ -105,8 +118,8 @@ void TestDeviceListModel::checkCellFlags()
     DeviceList::InsertRow(&model, 0, sample(), 0);
     const QStandardItem *check = model.item(0, 0);
     QCOMPARE(check->checkState(), Qt::Unchecked);
-    QCOMPARE(check->flags(), Qt::ItemIsEditable | Qt::ItemIsDragEnabled
-                                 | Qt::ItemIsUserCheckable | Qt::ItemIsEnabled);
+    QCOMPARE(check->flags(),
+        Qt::ItemIsEditable | Qt::ItemIsDragEnabled | Qt::ItemIsUserCheckable | Qt::ItemIsEnabled);
     QVERIFY(!(check->flags() & Qt::ItemIsSelectable));
 }
 
@@ -114,7 +127,7 @@ void TestDeviceListModel::addressCellsSortNumerically()
 {
     QStandardItemModel model;
     DeviceList::SetupColumns(&model);
-    for (const char *ip : {"192.168.1.10", "192.168.1.9", "10.0.0.1"}) {
+    for (const char *ip : { "192.168.1.10", "192.168.1.9", "10.0.0.1" }) {
         DEVICEINFO record = sample();
         CopyDeviceText(record.szSerialNo, ip);
         CopyDeviceText(record.szIPAddress, ip);
@@ -124,10 +137,10 @@ void TestDeviceListModel::addressCellsSortNumerically()
     QVERIFY(dynamic_cast<IpStandardItem *>(model.item(0, ipColumn)) != nullptr);
     QVERIFY(dynamic_cast<IpStandardItem *>(
                 model.item(0, DeviceList::FindColumn(&model, DeviceList::MaskHeader())))
-            != nullptr);
+        != nullptr);
     QVERIFY(dynamic_cast<IpStandardItem *>(
                 model.item(0, DeviceList::FindColumn(&model, DeviceList::GatewayHeader())))
-            != nullptr);
+        != nullptr);
     model.sort(ipColumn);
     QCOMPARE(cell(model, 0, "IP Address"), QStringLiteral("10.0.0.1"));
     QCOMPARE(cell(model, 2, "IP Address"), QStringLiteral("192.168.1.10"));

@@ -11,7 +11,7 @@ namespace {
 
 DEVICEINFO device(const char *serial, const char *ip = "192.168.1.64")
 {
-    DEVICEINFO record{};
+    DEVICEINFO record {};
     CopyDeviceText(record.szSerialNo, serial);
     CopyDeviceText(record.szIPAddress, ip);
     CopyDeviceText(record.szSubnetMask, "255.255.255.0");
@@ -110,7 +110,7 @@ void TestDeviceStore::mergeRule()
     QCOMPARE(store.AddOrUpdate(report, &changed), -1);
     QCOMPARE(changed, replaces);
 
-    DEVICEINFO stored{};
+    DEVICEINFO stored {};
     QVERIFY(store.CopyOut(0, &stored));
     if (replaces) {
         QCOMPARE(std::memcmp(&stored, &report, sizeof stored), 0);
@@ -138,7 +138,7 @@ void TestDeviceStore::searchReportReplacesDiscoveryRecordWhole()
     // A later announcement carries no name or gateway: it replaces again.
     store.AddOrUpdate(device("SN1"), &changed);
     QVERIFY(changed);
-    DEVICEINFO stored{};
+    DEVICEINFO stored {};
     QVERIFY(store.CopyOut(0, &stored));
     QCOMPARE(stored.dwSource, 0u);
     QCOMPARE(stored.szDevName[0], '\0');
@@ -165,7 +165,7 @@ void TestDeviceStore::freedSlotIsReused()
     store.AddOrUpdate(device("C"), &changed);
 
     QCOMPARE(store.Remove("B"), 1);
-    DEVICEINFO copy{};
+    DEVICEINFO copy {};
     QVERIFY(!store.CopyOut(1, &copy));
     QCOMPARE(store.SlotCount(), 3);
 
@@ -178,7 +178,7 @@ void TestDeviceStore::copyOutRejectsFreeAndOutOfRangeSlots()
     CDeviceStore store;
     bool changed = false;
     store.AddOrUpdate(device("A"), &changed);
-    DEVICEINFO copy{};
+    DEVICEINFO copy {};
     QVERIFY(!store.CopyOut(-1, &copy));
     QVERIFY(!store.CopyOut(1, &copy));
     QVERIFY(!store.CopyOut(0, nullptr));
@@ -201,7 +201,7 @@ void TestDeviceStore::iterateVisitsOccupiedSlotsInOrder()
 {
     CDeviceStore store;
     bool changed = false;
-    for (const char *serial : {"A", "B", "C", "D"}) {
+    for (const char *serial : { "A", "B", "C", "D" }) {
         store.AddOrUpdate(device(serial), &changed);
     }
     store.Remove("B");
@@ -211,12 +211,12 @@ void TestDeviceStore::iterateVisitsOccupiedSlotsInOrder()
     while (const DEVICEINFO *record = store.Next(*cursor)) {
         seen << QString::fromLatin1(record->szSerialNo);
         // A reader may copy while it iterates.
-        DEVICEINFO copy{};
+        DEVICEINFO copy {};
         QVERIFY(store.CopyOut(store.Find(record->szSerialNo), &copy));
     }
     QVERIFY(store.Next(*cursor) == nullptr);
     store.Release(std::move(cursor));
-    QCOMPARE(seen, (QStringList{"A", "C", "D"}));
+    QCOMPARE(seen, (QStringList { "A", "C", "D" }));
 }
 
 void TestDeviceStore::iterationHoldsOffWritersUntilRelease()
@@ -225,7 +225,7 @@ void TestDeviceStore::iterationHoldsOffWritersUntilRelease()
     bool changed = false;
     store.AddOrUpdate(device("A"), &changed);
 
-    std::atomic<bool> written{false};
+    std::atomic<bool> written { false };
     auto cursor = store.Iterate();
     std::thread writer([&] {
         bool writerChanged = false;
@@ -246,21 +246,18 @@ void TestDeviceStore::updateRecordChecksTheDeviceStillThere()
     bool changed = false;
     store.AddOrUpdate(device("A"), &changed);
 
-    QVERIFY(store.WithRecordRead(0, [](const DEVICEINFO &record) {
-        return QByteArray(record.szSerialNo) == "A";
-    }));
+    QVERIFY(store.WithRecordRead(
+        0, [](const DEVICEINFO &record) { return QByteArray(record.szSerialNo) == "A"; }));
     QVERIFY(!store.WithRecordRead(5, [](const DEVICEINFO &) { return true; }));
 
-    QVERIFY(store.UpdateRecord(0, "A", [](DEVICEINFO &record) {
-        CopyDeviceText(record.szIPAddress, "10.0.0.9");
-    }));
+    QVERIFY(store.UpdateRecord(
+        0, "A", [](DEVICEINFO &record) { CopyDeviceText(record.szIPAddress, "10.0.0.9"); }));
     // The slot now holds another device: nothing is written.
     store.Remove("A");
     store.AddOrUpdate(device("B"), &changed);
-    QVERIFY(!store.UpdateRecord(0, "A", [](DEVICEINFO &record) {
-        CopyDeviceText(record.szIPAddress, "10.0.0.10");
-    }));
-    DEVICEINFO copy{};
+    QVERIFY(!store.UpdateRecord(
+        0, "A", [](DEVICEINFO &record) { CopyDeviceText(record.szIPAddress, "10.0.0.10"); }));
+    DEVICEINFO copy {};
     QVERIFY(store.CopyOut(0, &copy));
     QCOMPARE(QByteArray(copy.szIPAddress), QByteArray("192.168.1.64"));
 }

@@ -20,15 +20,24 @@ void TestIpItems::ordering_data()
     QTest::addColumn<QString>("lower");
     QTest::addColumn<QString>("higher");
 
-    QTest::newRow("last part numerically") << "192.168.1.9" << "192.168.1.10";
-    QTest::newRow("two digits") << "10.0.0.2" << "10.0.0.10";
-    QTest::newRow("first part wins") << "9.255.255.255" << "10.0.0.0";
-    QTest::newRow("top bit set") << "127.255.255.255" << "128.0.0.0";
-    QTest::newRow("highest") << "255.255.255.254" << "255.255.255.255";
-    QTest::newRow("text before address") << "unknown" << "0.0.0.1";
-    QTest::newRow("empty before address") << "" << "1.2.3.4";
-    QTest::newRow("incomplete before address") << "192.168.1" << "0.0.0.1";
-    QTest::newRow("out of range part before address") << "192.168.1.300" << "0.0.0.1";
+    QTest::newRow("last part numerically") << "192.168.1.9"
+                                           << "192.168.1.10";
+    QTest::newRow("two digits") << "10.0.0.2"
+                                << "10.0.0.10";
+    QTest::newRow("first part wins") << "9.255.255.255"
+                                     << "10.0.0.0";
+    QTest::newRow("top bit set") << "127.255.255.255"
+                                 << "128.0.0.0";
+    QTest::newRow("highest") << "255.255.255.254"
+                             << "255.255.255.255";
+    QTest::newRow("text before address") << "unknown"
+                                         << "0.0.0.1";
+    QTest::newRow("empty before address") << ""
+                                          << "1.2.3.4";
+    QTest::newRow("incomplete before address") << "192.168.1"
+                                               << "0.0.0.1";
+    QTest::newRow("out of range part before address") << "192.168.1.300"
+                                                      << "0.0.0.1";
 }
 
 void TestIpItems::ordering()
@@ -50,7 +59,7 @@ void TestIpItems::ordering()
 void TestIpItems::sortingAModelColumn()
 {
     QStandardItemModel model;
-    for (const char *text : {"192.168.1.10", "not an address", "192.168.1.9", "10.0.0.1"}) {
+    for (const char *text : { "192.168.1.10", "not an address", "192.168.1.9", "10.0.0.1" }) {
         model.appendRow(new IpStandardItem(QString::fromLatin1(text)));
     }
     model.sort(0, Qt::AscendingOrder);
@@ -58,8 +67,7 @@ void TestIpItems::sortingAModelColumn()
     for (int row = 0; row < model.rowCount(); ++row) {
         order << model.item(row)->text();
     }
-    QCOMPARE(order,
-             (QStringList{"not an address", "10.0.0.1", "192.168.1.9", "192.168.1.10"}));
+    QCOMPARE(order, (QStringList { "not an address", "10.0.0.1", "192.168.1.9", "192.168.1.10" }));
 }
 
 void TestIpItems::sortingATableWidgetColumn()
