@@ -296,17 +296,17 @@ private slots:
     void largeFleetRollsIntoTheNextBlock()
     {
         devsim::FleetOptions options = m_fleet->options();
-        options.firstAddress = QStringLiteral("127.0.8.1");
+        options.firstAddress = QStringLiteral("127.0.11.1");
         options.count = 300;
         devsim::Fleet fleet(options);
         QString error;
         QVERIFY2(fleet.start(&error), qPrintable(error));
-        QCOMPARE(fleet.address(299), QStringLiteral("127.0.9.46"));
-        const int32_t id = SOLV_Login_V30("127.0.9.46", Port, "admin", "60917", nullptr);
+        QCOMPARE(fleet.address(299), QStringLiteral("127.0.12.46"));
+        const int32_t id = SOLV_Login_V30("127.0.12.46", Port, "admin", "60917", nullptr);
         QVERIFY(id >= 0);
         QByteArray net(SOLV_NETCFG_SIZE, '\0');
         QVERIFY(SOLV_GetDVRConfig(id, SOLV_GET_NETCFG, 0, net.data(), SOLV_NETCFG_SIZE, nullptr));
-        QCOMPARE(QByteArray(net.constData() + SOLV_NETCFG_IP_ADDRESS_OFFSET), QByteArray("127.0.9.46"));
+        QCOMPARE(QByteArray(net.constData() + SOLV_NETCFG_IP_ADDRESS_OFFSET), QByteArray("127.0.12.46"));
         QVERIFY(SOLV_Logout(id));
     }
 };
