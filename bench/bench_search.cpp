@@ -64,8 +64,8 @@ double timeSearch(int thirdOctet, Counts &counts)
     QElapsedTimer clock;
     clock.start();
     const quint32 first = blockStart(thirdOctet) + 1;
-    if (!engine.Start(first, first + kAddresses - 1, kPort, "admin", "60917", &Counts::callback,
-                      &counts)) {
+    if (!engine.Start(
+            first, first + kAddresses - 1, kPort, "admin", "60917", &Counts::callback, &counts)) {
         std::fprintf(stdout, "search could not start\n");
         return -1;
     }
@@ -93,7 +93,8 @@ public:
             const int listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
             const int one = 1;
             ::setsockopt(listener, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
-            if (listener < 0 || ::bind(listener, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0
+            if (listener < 0
+                || ::bind(listener, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0
                 || ::listen(listener, 0) != 0) {
                 std::perror("silent listener");
                 return false;
@@ -117,15 +118,17 @@ private:
     std::vector<int> m_fds;
 };
 
-void report(const char *name, const std::vector<double> &runs, double baseline, const Counts &counts)
+void report(
+    const char *name, const std::vector<double> &runs, double baseline, const Counts &counts)
 {
     const double best = *std::min_element(runs.begin(), runs.end());
     const double worst = *std::max_element(runs.begin(), runs.end());
-    std::fprintf(stdout, "%-9s runs %zu  best %6.3f s  worst %6.3f s  x floor %5.2f  x baseline %5.2f"
-                 "  found %d  refused %d\n",
-                 name, runs.size(), best, worst, best / kFeedFloorSeconds,
-                 baseline > 0 ? best / baseline : 1.0, counts.found.load() / int(runs.size()),
-                 counts.refused.load() / int(runs.size()));
+    std::fprintf(stdout,
+        "%-9s runs %zu  best %6.3f s  worst %6.3f s  x floor %5.2f  x baseline %5.2f"
+        "  found %d  refused %d\n",
+        name, runs.size(), best, worst, best / kFeedFloorSeconds,
+        baseline > 0 ? best / baseline : 1.0, counts.found.load() / int(runs.size()),
+        counts.refused.load() / int(runs.size()));
     std::fflush(stdout);
 }
 
@@ -137,7 +140,8 @@ int main(int argc, char *argv[])
     MIRT_Init();
     SOLV_Init();
     const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 3;
-    std::fprintf(stdout, "search of %d addresses, feed floor %.2f s\n", kAddresses, kFeedFloorSeconds);
+    std::fprintf(
+        stdout, "search of %d addresses, feed floor %.2f s\n", kAddresses, kFeedFloorSeconds);
 
     // Baseline: nobody listens on 127.0.26.x.
     std::vector<double> baselineRuns;
@@ -190,7 +194,7 @@ int main(int argc, char *argv[])
         }
         report("silent", silentRuns, baseline, silentCounts);
         std::fprintf(stdout, "silent - floor: %.3f s (the SDK's connect time-out is 3 s)\n",
-                     *std::min_element(silentRuns.begin(), silentRuns.end()) - kFeedFloorSeconds);
+            *std::min_element(silentRuns.begin(), silentRuns.end()) - kFeedFloorSeconds);
     }
 
     SOLV_Cleanup();

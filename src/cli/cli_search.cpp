@@ -2,8 +2,8 @@
 #include "cli_search.h"
 
 #include "mirt.h"
-#include "solvane.h"
 #include "searchengine.h"
+#include "solvane.h"
 
 #include <QElapsedTimer>
 #include <QJsonArray>
@@ -49,10 +49,10 @@ struct SearchOutput
             if (!self->json) {
                 cliPrint(QStringLiteral("found    %1  %2  %3  %4  %5  %6")
                              .arg(ip, device[QStringLiteral("serial")].toString(),
-                                  device[QStringLiteral("model")].toString(),
-                                  device[QStringLiteral("software")].toString(),
-                                  device[QStringLiteral("mac")].toString(),
-                                  device[QStringLiteral("name")].toString()));
+                                 device[QStringLiteral("model")].toString(),
+                                 device[QStringLiteral("software")].toString(),
+                                 device[QStringLiteral("mac")].toString(),
+                                 device[QStringLiteral("name")].toString()));
             }
         } else if (code == CSearchEngine::UserPasswordError) {
             self->refused.append(ip);
@@ -83,10 +83,12 @@ int runSearch(const QStringList &args, const CliOptions &options)
     quint32 first = 0;
     quint32 last = 0;
     if (!parseAddress(args[0], &first) || !parseAddress(args[1], &last)) {
-        return cliUsageError(Cli::tr("\"%1\" or \"%2\" is not an IPv4 address").arg(args[0], args[1]));
+        return cliUsageError(
+            Cli::tr("\"%1\" or \"%2\" is not an IPv4 address").arg(args[0], args[1]));
     }
     if (last < first) {
-        return cliUsageError(Cli::tr("the last address %1 lies below the first %2").arg(args[1], args[0]));
+        return cliUsageError(
+            Cli::tr("the last address %1 lies below the first %2").arg(args[1], args[0]));
     }
     if (last - first >= kMaxAddresses) {
         return cliUsageError(Cli::tr("a search covers at most %1 addresses").arg(kMaxAddresses));
@@ -103,7 +105,7 @@ int runSearch(const QStringList &args, const CliOptions &options)
     clock.start();
     CSearchEngine engine;
     if (!engine.Start(first, last, options.port, options.userName.constData(),
-                      options.password.constData(), &SearchOutput::callback, &output)) {
+            options.password.constData(), &SearchOutput::callback, &output)) {
         cliError(Cli::tr("the search could not be started"));
         MIRT_Fini();
         return CliFailed;
@@ -136,8 +138,8 @@ int runSearch(const QStringList &args, const CliOptions &options)
 
 } // namespace
 
-const CliCommand searchCommand = {
-    "search", QT_TRANSLATE_NOOP("Cli", "FIRST LAST"),
-    QT_TRANSLATE_NOOP("Cli", "logs in to every address from FIRST to LAST and lists the devices "
-                             "found and the addresses that refuse the user name or password"),
-    "", runSearch};
+const CliCommand searchCommand = { "search", QT_TRANSLATE_NOOP("Cli", "FIRST LAST"),
+    QT_TRANSLATE_NOOP("Cli",
+        "logs in to every address from FIRST to LAST and lists the devices "
+        "found and the addresses that refuse the user name or password"),
+    "", runSearch };

@@ -41,8 +41,8 @@ CSearch::CSearch(CSearchEngine *engine, QWidget *parent)
     connect(ui->pushButton, &QPushButton::clicked, this, &CSearch::searchDev);
     connect(&m_timer, &QTimer::timeout, this, &CSearch::showProgress);
     connect(ui->stopButton, &QPushButton::clicked, this, &CSearch::stopSearchDev);
-    connect(this, &CSearch::searchCompleteSignal, this, &CSearch::searchComplete,
-            Qt::QueuedConnection);
+    connect(
+        this, &CSearch::searchCompleteSignal, this, &CSearch::searchComplete, Qt::QueuedConnection);
 }
 
 CSearch::~CSearch()
@@ -56,8 +56,8 @@ CSearch::~CSearch()
     }
 }
 
-CSearch::InputCheck CSearch::CheckInput(const QString &startText, const QString &stopText,
-                                        quint32 *startAddress, quint32 *endAddress)
+CSearch::InputCheck CSearch::CheckInput(
+    const QString &startText, const QString &stopText, quint32 *startAddress, quint32 *endAddress)
 {
     // Only digits and dots, exactly three dots, four parts that are not empty.
     if (startText.count(QLatin1Char('.')) != 3) {
@@ -106,8 +106,8 @@ void CSearch::searchDev()
 {
     quint32 start = 0;
     quint32 end = 0;
-    const InputCheck check =
-        CheckInput(ui->StartIPlineEdit->text(), ui->StopIPlineEdit->text(), &start, &end);
+    const InputCheck check
+        = CheckInput(ui->StartIPlineEdit->text(), ui->StopIPlineEdit->text(), &start, &end);
     if (check != InputOk) {
         const QString message = check == RangeError ? tr("IP Range Error!") : tr("IP Input Error!");
         showInformation(tr("Error!"), message);
@@ -121,8 +121,8 @@ void CSearch::searchDev()
     const char *password = services != nullptr ? services->defaultPassword() : nullptr;
     // A search that cannot start would sit at 0 % until stopped by hand.
     if (searchEngine == nullptr
-        || !searchEngine->Start(start, end, quint16(ui->PortspinBox->value()), userName,
-                                password, &SearchEngineCallback, parentWidget())) {
+        || !searchEngine->Start(start, end, quint16(ui->PortspinBox->value()), userName, password,
+            &SearchEngineCallback, parentWidget())) {
         showInformation(tr("Error!"), tr("Failed to start searching!"));
         log(tr("Failed to start searching!"));
         return;
@@ -199,7 +199,8 @@ void CSearch::AddinfoToList(DEVICEINFO *record)
     if (record == nullptr) {
         return;
     }
-    const QByteArray ip(record->szIPAddress, int(qstrnlen(record->szIPAddress, sizeof record->szIPAddress)));
+    const QByteArray ip(
+        record->szIPAddress, int(qstrnlen(record->szIPAddress, sizeof record->szIPAddress)));
     ui->listWidget->addItem(tr("Online Devices: ") + QString::fromLatin1(ip));
 }
 
@@ -239,7 +240,7 @@ void CSearch::showInformation(const QString &title, const QString &text)
 bool CSearch::confirmTerminate()
 {
     QMessageBox box(QMessageBox::Warning, tr("Warning"), tr("Terminate searching?"),
-                    QMessageBox::NoButton, this);
+        QMessageBox::NoButton, this);
     QPushButton *ok = box.addButton(tr("Ok"), QMessageBox::AcceptRole);
     box.addButton(tr("Cancel"), QMessageBox::RejectRole);
     box.setDefaultButton(ok);

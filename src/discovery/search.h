@@ -31,7 +31,7 @@ public:
     // Checks the two input texts and, when they are good, gives the range as
     // host-order addresses. The end lies in the start's /24 block.
     static InputCheck CheckInput(const QString &startText, const QString &stopText,
-                                 quint32 *startAddress, quint32 *endAddress);
+        quint32 *startAddress, quint32 *endAddress);
 
     bool isSearching() const { return m_searching; }
 

@@ -39,8 +39,8 @@ void addressText(uint32_t address, char *text, size_t size)
 
 void debugAddress(uint32_t address)
 {
-    MIRT_OutputDebug("%u.%u.%u.%u\n", address >> 24, (address >> 16) & 0xFF,
-                     (address >> 8) & 0xFF, address & 0xFF);
+    MIRT_OutputDebug("%u.%u.%u.%u\n", address >> 24, (address >> 16) & 0xFF, (address >> 8) & 0xFF,
+        address & 0xFF);
 }
 
 } // namespace
@@ -59,8 +59,7 @@ CSearchEngine::~CSearchEngine()
 }
 
 bool CSearchEngine::Start(uint32_t startAddress, uint32_t endAddress, uint16_t port,
-                          const char *userName, const char *password,
-                          SearchReportCallback callback, void *user)
+    const char *userName, const char *password, SearchReportCallback callback, void *user)
 {
     // The previous search's items read the fields below; end it first.
     Stop();
@@ -105,7 +104,8 @@ bool CSearchEngine::Start(uint32_t startAddress, uint32_t endAddress, uint16_t p
     // Cleared before the first item can look at it: a flag left set by the
     // last Stop would make the new items return without being counted.
     m_stop = false;
-    m_searchThread = MIRT_Thread_Create(&CSearchEngine::SearchThread, this, MIRT_DEFAULT_STACK_SIZE);
+    m_searchThread
+        = MIRT_Thread_Create(&CSearchEngine::SearchThread, this, MIRT_DEFAULT_STACK_SIZE);
     if (m_searchThread == nullptr) {
         MIRT_OutputDebug("Create search thread failed! err:%d\n", MIRT_GetLastError());
         m_stop = true;
@@ -242,10 +242,10 @@ void CSearchEngine::probe(uint32_t address)
     NetCfg netCfg;
     uint32_t returned = 0;
     if (!SOLV_GetDVRConfig(userId, DeviceCfg::getCommand, 0, deviceCfg.bytes().data(),
-                           uint32_t(deviceCfg.size()), &returned)) {
+            uint32_t(deviceCfg.size()), &returned)) {
         MIRT_OutputDebug("Get device cfg failed! err:%u\n", SOLV_GetLastError());
     } else if (!SOLV_GetDVRConfig(userId, NetCfg::getCommand, 0, netCfg.bytes().data(),
-                                  uint32_t(netCfg.size()), &returned)) {
+                   uint32_t(netCfg.size()), &returned)) {
         MIRT_OutputDebug("Get net cfg failed! err:%u\n", SOLV_GetLastError());
     } else {
         DEVICEINFO found {};
@@ -272,19 +272,19 @@ void copyText(char *field, size_t fieldSize, const QByteArray &value)
 
 } // namespace
 
-void CSearchEngine::FillFoundDevice(DEVICEINFO &record, const DeviceCfg &device,
-                                    const NetCfg &net, const char *ipAddress, uint16_t port,
-                                    const char *userName, const char *password)
+void CSearchEngine::FillFoundDevice(DEVICEINFO &record, const DeviceCfg &device, const NetCfg &net,
+    const char *ipAddress, uint16_t port, const char *userName, const char *password)
 {
     record = DEVICEINFO {};
     copyText(record.szDevName, sizeof record.szDevName, device.name());
     record.dwDevID = device.deviceNumber();
     copyText(record.szSerialNo, sizeof record.szSerialNo, device.serialNumber());
     copyText(record.szSoftwareVersion, sizeof record.szSoftwareVersion,
-             formatSoftwareVersion(device.softwareVersion(), device.softwareBuildDate()).toLatin1());
+        formatSoftwareVersion(device.softwareVersion(), device.softwareBuildDate()).toLatin1());
     copyText(record.szDSPVersion, sizeof record.szDSPVersion,
-             formatDspVersion(device.dspVersion(), device.dspBuildDate()).toLatin1());
-    copyText(record.szDevModel, sizeof record.szDevModel, QByteArray(seriesName(device.deviceType())));
+        formatDspVersion(device.dspVersion(), device.dspBuildDate()).toLatin1());
+    copyText(
+        record.szDevModel, sizeof record.szDevModel, QByteArray(seriesName(device.deviceType())));
     record.dwChannelNum = device.channelCount();
     record.dwDiskNum = device.diskCount();
     copyText(record.szIPAddress, sizeof record.szIPAddress, QByteArray(ipAddress));

@@ -40,7 +40,7 @@ public:
     // Addresses are host-order numbers; end must not be below start. A search
     // still running is stopped first. false when nothing was started.
     bool Start(uint32_t startAddress, uint32_t endAddress, uint16_t port, const char *userName,
-               const char *password, SearchReportCallback callback, void *user);
+        const char *password, SearchReportCallback callback, void *user);
     // Stops feeding, drops the addresses not yet started and waits for the
     // probes under way, so that nothing of the search runs once it returns.
     // Always true.
@@ -54,8 +54,7 @@ public:
 
     // The record of a device that let the search in.
     static void FillFoundDevice(DEVICEINFO &record, const DeviceCfg &device, const NetCfg &net,
-                                const char *ipAddress, uint16_t port, const char *userName,
-                                const char *password);
+        const char *ipAddress, uint16_t port, const char *userName, const char *password);
 
 private:
     struct WorkItem;

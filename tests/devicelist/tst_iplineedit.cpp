@@ -23,10 +23,14 @@ private:
 void TestIpLineEdit::press(QWidget *window, const QString &sequence)
 {
     static const QHash<QString, Qt::Key> named = {
-        { QStringLiteral("BS"), Qt::Key_Backspace }, { QStringLiteral("Home"), Qt::Key_Home },
-        { QStringLiteral("End"), Qt::Key_End },      { QStringLiteral("Left"), Qt::Key_Left },
-        { QStringLiteral("Right"), Qt::Key_Right },  { QStringLiteral("Up"), Qt::Key_Up },
-        { QStringLiteral("Down"), Qt::Key_Down },    { QStringLiteral("Space"), Qt::Key_Space },
+        { QStringLiteral("BS"), Qt::Key_Backspace },
+        { QStringLiteral("Home"), Qt::Key_Home },
+        { QStringLiteral("End"), Qt::Key_End },
+        { QStringLiteral("Left"), Qt::Key_Left },
+        { QStringLiteral("Right"), Qt::Key_Right },
+        { QStringLiteral("Up"), Qt::Key_Up },
+        { QStringLiteral("Down"), Qt::Key_Down },
+        { QStringLiteral("Space"), Qt::Key_Space },
     };
     for (int i = 0; i < sequence.size(); ++i) {
         // Keys go where the user's would: to the field that has the focus now.
@@ -65,50 +69,72 @@ void TestIpLineEdit::setTextFillsPartsWithoutMovingFocus()
 
 void TestIpLineEdit::keySequences_data()
 {
-    QTest::addColumn<QString>("initial");   // set before typing
-    QTest::addColumn<int>("startPart");     // focused part, 0..3
-    QTest::addColumn<int>("startCursor");   // -1: end of the part's text
+    QTest::addColumn<QString>("initial"); // set before typing
+    QTest::addColumn<int>("startPart"); // focused part, 0..3
+    QTest::addColumn<int>("startCursor"); // -1: end of the part's text
     QTest::addColumn<QString>("keys");
     QTest::addColumn<QString>("expectedText");
     QTest::addColumn<int>("expectedPart");
     QTest::addColumn<int>("expectedCursor"); // -1: not checked
     QTest::addColumn<QString>("expectedSelection");
 
-    QTest::newRow("fourth digit lands in part 2") << "..." << 0 << -1 << "1921" << "192.1.." << 1 << -1 << "";
-    QTest::newRow("300 in part 2 becomes 255, part 3 selected")
-        << "..7." << 1 << -1 << "300" << ".255.7." << 2 << -1 << "7";
-    QTest::newRow("999 in part 4 becomes 255, focus stays") << "..." << 3 << -1 << "999" << "...255" << 3 << -1 << "";
-    QTest::newRow("256 in part 1 becomes 255, next digit in part 2")
-        << "..." << 0 << -1 << "2569" << "255.9.." << 1 << -1 << "";
-    QTest::newRow("255 is kept") << "..." << 0 << -1 << "255" << "255..." << 1 << -1 << "";
-    QTest::newRow("dot in empty part 1 does nothing") << "..." << 0 << -1 << "." << "..." << 0 << -1 << "";
-    QTest::newRow("dot after 10 moves on") << "..." << 0 << -1 << "10." << "10..." << 1 << -1 << "";
-    QTest::newRow("dot selects the next part") << "1.23.." << 0 << -1 << "." << "1.23.." << 1 << -1 << "23";
-    QTest::newRow("dot before the end does nothing") << "12..." << 0 << 1 << "." << "12..." << 0 << 1 << "";
-    QTest::newRow("dot in part 4 does nothing") << "1.2.3.4" << 3 << -1 << "." << "1.2.3.4" << 3 << -1 << "";
-    QTest::newRow("whole address with dots")
-        << "..." << 0 << -1 << "192.168.1.64" << "192.168.1.64" << 3 << -1 << "";
-    QTest::newRow("letters and spaces never enter a part")
-        << "..." << 0 << -1 << "1a2" << "12..." << 0 << -1 << "";
+    QTest::newRow("fourth digit lands in part 2") << "..." << 0 << -1 << "1921"
+                                                  << "192.1.." << 1 << -1 << "";
+    QTest::newRow("300 in part 2 becomes 255, part 3 selected") << "..7." << 1 << -1 << "300"
+                                                                << ".255.7." << 2 << -1 << "7";
+    QTest::newRow("999 in part 4 becomes 255, focus stays") << "..." << 3 << -1 << "999"
+                                                            << "...255" << 3 << -1 << "";
+    QTest::newRow("256 in part 1 becomes 255, next digit in part 2") << "..." << 0 << -1 << "2569"
+                                                                     << "255.9.." << 1 << -1 << "";
+    QTest::newRow("255 is kept") << "..." << 0 << -1 << "255"
+                                 << "255..." << 1 << -1 << "";
+    QTest::newRow("dot in empty part 1 does nothing") << "..." << 0 << -1 << "."
+                                                      << "..." << 0 << -1 << "";
+    QTest::newRow("dot after 10 moves on") << "..." << 0 << -1 << "10."
+                                           << "10..." << 1 << -1 << "";
+    QTest::newRow("dot selects the next part") << "1.23.." << 0 << -1 << "."
+                                               << "1.23.." << 1 << -1 << "23";
+    QTest::newRow("dot before the end does nothing") << "12..." << 0 << 1 << "."
+                                                     << "12..." << 0 << 1 << "";
+    QTest::newRow("dot in part 4 does nothing") << "1.2.3.4" << 3 << -1 << "."
+                                                << "1.2.3.4" << 3 << -1 << "";
+    QTest::newRow("whole address with dots") << "..." << 0 << -1 << "192.168.1.64"
+                                             << "192.168.1.64" << 3 << -1 << "";
+    QTest::newRow("letters and spaces never enter a part") << "..." << 0 << -1 << "1a2"
+                                                           << "12..." << 0 << -1 << "";
     QTest::newRow("backspace at start of part 3 goes back, deletes nothing")
-        << "192.168.1.64" << 2 << 0 << "<BS>" << "192.168.1.64" << 1 << 3 << "";
-    QTest::newRow("backspace inside a part deletes") << "1.23.." << 1 << -1 << "<BS>" << "1.2.." << 1 << 1 << "";
-    QTest::newRow("backspaces walk back through parts")
-        << "1.2.." << 1 << -1 << "<BS><BS><BS>" << "..." << 0 << 0 << "";
-    QTest::newRow("backspace at start of part 1 stays") << "1..." << 0 << 0 << "<BS>" << "1..." << 0 << 0 << "";
-    QTest::newRow("left at start of part 2 goes back") << "1.2.." << 1 << 0 << "<Left>" << "1.2.." << 0 << -1 << "";
-    QTest::newRow("up at start of part 4 goes back") << "1.2.3.4" << 3 << 0 << "<Up>" << "1.2.3.4" << 2 << -1 << "";
-    QTest::newRow("left inside a part stays") << "1.23.." << 1 << -1 << "<Left>" << "1.23.." << 1 << 1 << "";
-    QTest::newRow("right at end of part 1 moves on") << "1.2.." << 0 << -1 << "<Right>" << "1.2.." << 1 << -1 << "";
-    QTest::newRow("down at end of part 3 moves on") << "1.2.3.4" << 2 << -1 << "<Down>" << "1.2.3.4" << 3 << -1 << "";
-    QTest::newRow("right before the end stays") << "12..." << 0 << 0 << "<Right>" << "12..." << 0 << 1 << "";
-    QTest::newRow("right at end of part 4 stays") << "1.2.3.4" << 3 << -1 << "<Right>" << "1.2.3.4" << 3 << -1 << "";
-    QTest::newRow("space moves on from part 1") << "..." << 0 << -1 << "<Space>" << "..." << 1 << -1 << "";
-    QTest::newRow("space in part 4 stays and is not typed") << "1.2.3.4" << 3 << -1 << "<Space>" << "1.2.3.4" << 3 << -1 << "";
-    QTest::newRow("home from part 3") << "192.168.1.64" << 2 << -1 << "<Home>" << "192.168.1.64" << 0 << 0 << "";
-    QTest::newRow("end from part 1") << "192.168.1.64" << 0 << 0 << "<End>" << "192.168.1.64" << 3 << 2 << "";
-    QTest::newRow("end from part 1 with three digits in part 4")
-        << "1.2.3.200" << 0 << 0 << "<End>" << "1.2.3.200" << 3 << 3 << "";
+        << "192.168.1.64" << 2 << 0 << "<BS>"
+        << "192.168.1.64" << 1 << 3 << "";
+    QTest::newRow("backspace inside a part deletes") << "1.23.." << 1 << -1 << "<BS>"
+                                                     << "1.2.." << 1 << 1 << "";
+    QTest::newRow("backspaces walk back through parts") << "1.2.." << 1 << -1 << "<BS><BS><BS>"
+                                                        << "..." << 0 << 0 << "";
+    QTest::newRow("backspace at start of part 1 stays") << "1..." << 0 << 0 << "<BS>"
+                                                        << "1..." << 0 << 0 << "";
+    QTest::newRow("left at start of part 2 goes back") << "1.2.." << 1 << 0 << "<Left>"
+                                                       << "1.2.." << 0 << -1 << "";
+    QTest::newRow("up at start of part 4 goes back") << "1.2.3.4" << 3 << 0 << "<Up>"
+                                                     << "1.2.3.4" << 2 << -1 << "";
+    QTest::newRow("left inside a part stays") << "1.23.." << 1 << -1 << "<Left>"
+                                              << "1.23.." << 1 << 1 << "";
+    QTest::newRow("right at end of part 1 moves on") << "1.2.." << 0 << -1 << "<Right>"
+                                                     << "1.2.." << 1 << -1 << "";
+    QTest::newRow("down at end of part 3 moves on") << "1.2.3.4" << 2 << -1 << "<Down>"
+                                                    << "1.2.3.4" << 3 << -1 << "";
+    QTest::newRow("right before the end stays") << "12..." << 0 << 0 << "<Right>"
+                                                << "12..." << 0 << 1 << "";
+    QTest::newRow("right at end of part 4 stays") << "1.2.3.4" << 3 << -1 << "<Right>"
+                                                  << "1.2.3.4" << 3 << -1 << "";
+    QTest::newRow("space moves on from part 1") << "..." << 0 << -1 << "<Space>"
+                                                << "..." << 1 << -1 << "";
+    QTest::newRow("space in part 4 stays and is not typed") << "1.2.3.4" << 3 << -1 << "<Space>"
+                                                            << "1.2.3.4" << 3 << -1 << "";
+    QTest::newRow("home from part 3") << "192.168.1.64" << 2 << -1 << "<Home>"
+                                      << "192.168.1.64" << 0 << 0 << "";
+    QTest::newRow("end from part 1") << "192.168.1.64" << 0 << 0 << "<End>"
+                                     << "192.168.1.64" << 3 << 2 << "";
+    QTest::newRow("end from part 1 with three digits in part 4") << "1.2.3.200" << 0 << 0 << "<End>"
+                                                                 << "1.2.3.200" << 3 << 3 << "";
 }
 
 void TestIpLineEdit::keySequences()

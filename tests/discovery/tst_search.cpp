@@ -26,13 +26,13 @@ public:
     const char *defaultUserName() const override { return "admin"; }
     const char *defaultPassword() const override { return "60917"; }
     void Log(const QString &text) override { log.append(text); }
-    void setCameraPreviewRunning(bool) override {}
+    void setCameraPreviewRunning(bool) override { }
     bool cameraPreviewRunning() const override { return false; }
-    void setFocusPreviewRunning(bool) override {}
+    void setFocusPreviewRunning(bool) override { }
     bool focusPreviewRunning() const override { return false; }
     bool isConfigTableWide() const override { return false; }
     bool isOnConfigPage() const override { return true; }
-    void setTableEnabled(DeviceTable, bool) override {}
+    void setTableEnabled(DeviceTable, bool) override { }
     CDeviceStore *deviceStore() override { return nullptr; }
     int SlotOfCurrentRow(DeviceTable) const override { return -1; }
     CSearchEngine *searchEngine() override { return nullptr; }
@@ -159,31 +159,81 @@ void TestSearch::checkInput_data()
     const int ok = CSearch::InputOk;
     const int input = CSearch::InputError;
     const int range = CSearch::RangeError;
-    QTest::newRow("range") << "192.168.1.10" << "20" << ok << "192.168.1.10" << "192.168.1.20";
-    QTest::newRow("one address") << "192.168.1.10" << "10" << ok << "192.168.1.10" << "192.168.1.10";
-    QTest::newRow("end below start") << "192.168.1.10" << "9" << range << "" << "";
-    QTest::newRow("empty end reads as 0") << "192.168.1.10" << "" << range << "" << "";
-    QTest::newRow("start 0, empty end") << "192.168.1.0" << "" << input << "" << "";
-    QTest::newRow("start 0, end 0") << "192.168.1.0" << "0" << ok << "192.168.1.0" << "192.168.1.0";
-    QTest::newRow("whole block") << "10.0.0.0" << "254" << ok << "10.0.0.0" << "10.0.0.254";
-    QTest::newRow("end 255") << "10.0.0.1" << "255" << ok << "10.0.0.1" << "10.0.0.255";
-    QTest::newRow("end 256") << "10.0.0.1" << "256" << input << "" << "";
-    QTest::newRow("first part 0") << "0.168.1.1" << "5" << input << "" << "";
-    QTest::newRow("first part 255") << "255.1.1.1" << "5" << ok << "255.1.1.1" << "255.1.1.5";
-    QTest::newRow("first part 256") << "256.1.1.1" << "5" << input << "" << "";
-    QTest::newRow("second part 256") << "1.256.1.1" << "5" << input << "" << "";
-    QTest::newRow("last part 256") << "1.1.1.256" << "5" << input << "" << "";
-    QTest::newRow("two dots") << "192.168.1" << "5" << input << "" << "";
-    QTest::newRow("four dots") << "1.2.3.4.5" << "5" << input << "" << "";
-    QTest::newRow("letter") << "192.168.1.1a" << "5" << input << "" << "";
-    QTest::newRow("untouched editor") << "..." << "5" << input << "" << "";
-    QTest::newRow("empty part") << "192..1.1" << "5" << input << "" << "";
-    QTest::newRow("empty last part") << "192.168.1." << "5" << input << "" << "";
-    QTest::newRow("sign in start") << "+1.2.3.4" << "5" << input << "" << "";
-    QTest::newRow("space in end") << "1.2.3.4" << " 5" << input << "" << "";
-    QTest::newRow("sign in end") << "1.2.3.4" << "-5" << input << "" << "";
-    QTest::newRow("leading zeros") << "192.168.001.010" << "020" << ok << "192.168.1.10" << "192.168.1.20";
-    QTest::newRow("overlong part") << "1.2.3.0004" << "5" << input << "" << "";
+    QTest::newRow("range") << "192.168.1.10"
+                           << "20" << ok << "192.168.1.10"
+                           << "192.168.1.20";
+    QTest::newRow("one address") << "192.168.1.10"
+                                 << "10" << ok << "192.168.1.10"
+                                 << "192.168.1.10";
+    QTest::newRow("end below start") << "192.168.1.10"
+                                     << "9" << range << ""
+                                     << "";
+    QTest::newRow("empty end reads as 0") << "192.168.1.10"
+                                          << "" << range << ""
+                                          << "";
+    QTest::newRow("start 0, empty end") << "192.168.1.0"
+                                        << "" << input << ""
+                                        << "";
+    QTest::newRow("start 0, end 0") << "192.168.1.0"
+                                    << "0" << ok << "192.168.1.0"
+                                    << "192.168.1.0";
+    QTest::newRow("whole block") << "10.0.0.0"
+                                 << "254" << ok << "10.0.0.0"
+                                 << "10.0.0.254";
+    QTest::newRow("end 255") << "10.0.0.1"
+                             << "255" << ok << "10.0.0.1"
+                             << "10.0.0.255";
+    QTest::newRow("end 256") << "10.0.0.1"
+                             << "256" << input << ""
+                             << "";
+    QTest::newRow("first part 0") << "0.168.1.1"
+                                  << "5" << input << ""
+                                  << "";
+    QTest::newRow("first part 255") << "255.1.1.1"
+                                    << "5" << ok << "255.1.1.1"
+                                    << "255.1.1.5";
+    QTest::newRow("first part 256") << "256.1.1.1"
+                                    << "5" << input << ""
+                                    << "";
+    QTest::newRow("second part 256") << "1.256.1.1"
+                                     << "5" << input << ""
+                                     << "";
+    QTest::newRow("last part 256") << "1.1.1.256"
+                                   << "5" << input << ""
+                                   << "";
+    QTest::newRow("two dots") << "192.168.1"
+                              << "5" << input << ""
+                              << "";
+    QTest::newRow("four dots") << "1.2.3.4.5"
+                               << "5" << input << ""
+                               << "";
+    QTest::newRow("letter") << "192.168.1.1a"
+                            << "5" << input << ""
+                            << "";
+    QTest::newRow("untouched editor") << "..."
+                                      << "5" << input << ""
+                                      << "";
+    QTest::newRow("empty part") << "192..1.1"
+                                << "5" << input << ""
+                                << "";
+    QTest::newRow("empty last part") << "192.168.1."
+                                     << "5" << input << ""
+                                     << "";
+    QTest::newRow("sign in start") << "+1.2.3.4"
+                                   << "5" << input << ""
+                                   << "";
+    QTest::newRow("space in end") << "1.2.3.4"
+                                  << " 5" << input << ""
+                                  << "";
+    QTest::newRow("sign in end") << "1.2.3.4"
+                                 << "-5" << input << ""
+                                 << "";
+    QTest::newRow("leading zeros") << "192.168.001.010"
+                                   << "020" << ok << "192.168.1.10"
+                                   << "192.168.1.20";
+    QTest::newRow("overlong part") << "1.2.3.0004"
+                                   << "5" << input << ""
+                                   << "";
 }
 
 void TestSearch::checkInput()
@@ -215,10 +265,18 @@ void TestSearch::refusedInputStartsNothing_data()
     QTest::addColumn<QString>("start");
     QTest::addColumn<QString>("stop");
     QTest::addColumn<QString>("message");
-    QTest::newRow("input") << "0.168.1.1" << "5" << "IP Input Error!";
-    QTest::newRow("untouched") << "" << "" << "IP Input Error!";
-    QTest::newRow("start 0, empty end") << "127.0.22.0" << "" << "IP Input Error!";
-    QTest::newRow("range") << "127.0.22.10" << "9" << "IP Range Error!";
+    QTest::newRow("input") << "0.168.1.1"
+                           << "5"
+                           << "IP Input Error!";
+    QTest::newRow("untouched") << ""
+                               << ""
+                               << "IP Input Error!";
+    QTest::newRow("start 0, empty end") << "127.0.22.0"
+                                        << ""
+                                        << "IP Input Error!";
+    QTest::newRow("range") << "127.0.22.10"
+                           << "9"
+                           << "IP Range Error!";
 }
 
 void TestSearch::refusedInputStartsNothing()
@@ -281,9 +339,10 @@ void TestSearch::searchListsFoundAndRejectedThenCompletes()
     QCOMPARE(lines.last(), QStringLiteral("Search Complete!"));
     QStringList reports = lines.mid(1, lines.size() - 2);
     reports.sort();
-    QCOMPARE(reports, QStringList({ "Online Devices: 127.0.22.1", "Online Devices: 127.0.22.2",
-                                    "Online Devices: 127.0.22.3(User Name or Password error)",
-                                    "Online Devices: 127.0.22.4" }));
+    QCOMPARE(reports,
+        QStringList({ "Online Devices: 127.0.22.1", "Online Devices: 127.0.22.2",
+            "Online Devices: 127.0.22.3(User Name or Password error)",
+            "Online Devices: 127.0.22.4" }));
     QVERIFY(dialog.startEdit()->isEnabled());
     QVERIFY(dialog.startButton()->isVisible());
     QVERIFY(!dialog.stopButton()->isVisible());

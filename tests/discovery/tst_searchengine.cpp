@@ -49,8 +49,7 @@ struct Reports
         if (code == CSearchEngine::DeviceFound) {
             const int inside = ++self->insideFound;
             int most = self->mostAtOnce.load();
-            while (inside > most && !self->mostAtOnce.compare_exchange_weak(most, inside)) {
-            }
+            while (inside > most && !self->mostAtOnce.compare_exchange_weak(most, inside)) { }
             if (self->holdMs > 0) {
                 std::this_thread::sleep_for(std::chrono::milliseconds(self->holdMs));
             }
@@ -97,7 +96,6 @@ class TestSearchEngine : public QObject
 private slots:
     void initTestCase();
     void cleanupTestCase();
-
 
     void refusesBadArguments();
     void findsCamerasAndReportsRejectedAddresses();
@@ -157,7 +155,7 @@ void TestSearchEngine::findsCamerasAndReportsRejectedAddresses()
     reports.holdMs = 20; // long enough for overlapping reports to show
     CSearchEngine engine;
     QVERIFY(engine.Start(address("127.0.20.1"), address("127.0.20.20"), kPort, "admin", "60917",
-                         &Reports::callback, &reports));
+        &Reports::callback, &reports));
     QCOMPARE(engine.Total(), 20u);
     QVERIFY(waitForProgress(engine, 20000));
     QCOMPARE(engine.Done(), 20u);
@@ -175,8 +173,8 @@ void TestSearchEngine::findsCamerasAndReportsRejectedAddresses()
     }
     foundAddresses.sort();
     QCOMPARE(foundAddresses,
-             QStringList({ "127.0.20.1", "127.0.20.12", "127.0.20.14", "127.0.20.2",
-                           "127.0.20.4", "127.0.20.6" }));
+        QStringList({ "127.0.20.1", "127.0.20.12", "127.0.20.14", "127.0.20.2", "127.0.20.4",
+            "127.0.20.6" }));
     QCOMPARE(serials.size(), 6);
     reports.rejected.sort();
     QCOMPARE(reports.rejected, QStringList({ "127.0.20.13", "127.0.20.3", "127.0.20.5" }));
@@ -261,9 +259,9 @@ void TestSearchEngine::versionsAndSeries_data()
     QTest::newRow("revision 0") << 0x05030000u << 0x000C0101u << 0x03010002u << 0x000C0101u << 0
                                 << QByteArray("V5.3.0 build120101")
                                 << QByteArray("V769.2 build120101") << false;
-    QTest::newRow("type above the table") << 0x01000000u << 0u << 0u << 0u << 116
-                                          << QByteArray("V1.0.0 build000000")
-                                          << QByteArray("V0.0 build000000") << false;
+    QTest::newRow("type above the table")
+        << 0x01000000u << 0u << 0u << 0u << 116 << QByteArray("V1.0.0 build000000")
+        << QByteArray("V0.0 build000000") << false;
 }
 
 void TestSearchEngine::versionsAndSeries()
@@ -332,7 +330,7 @@ void TestSearchEngine::stopDuringFeedStartsNothingMore()
     Reports reports;
     CSearchEngine engine;
     QVERIFY(engine.Start(address("127.0.21.1"), address("127.0.21.200"), kPort, "admin", "60917",
-                         &Reports::callback, &reports));
+        &Reports::callback, &reports));
     QTest::qSleep(300);
     QVERIFY(engine.Stop());
     const quint32 doneAtStop = engine.Done();
@@ -378,10 +376,10 @@ void TestSearchEngine::searchesAgainAfterStop()
     Reports reports;
     CSearchEngine engine;
     QVERIFY(engine.Start(address("127.0.20.70"), address("127.0.20.72"), kPort, "admin", "60917",
-                         &Reports::callback, &reports));
+        &Reports::callback, &reports));
     engine.Stop(); // at once: nothing fed yet
     QVERIFY(engine.Start(address("127.0.20.70"), address("127.0.20.72"), kPort, "admin", "60917",
-                         &Reports::callback, &reports));
+        &Reports::callback, &reports));
     QCOMPARE(engine.Progress(), 0u);
     QVERIFY(waitForProgress(engine, 10000));
     engine.Stop();
@@ -399,7 +397,7 @@ void TestSearchEngine::destroyingARunningEngineStopsIt()
     {
         CSearchEngine engine;
         QVERIFY(engine.Start(address("127.0.20.80"), address("127.0.20.120"), kPort, "admin",
-                             "60917", &Reports::callback, &reports));
+            "60917", &Reports::callback, &reports));
         QTest::qSleep(30);
     }
     const int atDestruction = reports.count();

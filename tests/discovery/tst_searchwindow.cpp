@@ -21,7 +21,7 @@ constexpr quint16 kPort = 8000;
 class QuietTervix : public Tervix
 {
 protected:
-    void showInformation(const QString &, const QString &) override {}
+    void showInformation(const QString &, const QString &) override { }
 };
 
 QStringList columnTexts(QStandardItemModel *model, const QString &header)
@@ -71,8 +71,10 @@ void TestSearchWindow::foundDevicesJoinTheDeviceList()
     dialog->show();
     dialog->findChild<CIpLineEdit *>(QStringLiteral("StartIPlineEdit"))
         ->setText(QStringLiteral("127.0.22.100"));
-    dialog->findChild<QLineEdit *>(QStringLiteral("StopIPlineEdit"))->setText(QStringLiteral("106"));
-    QTest::mouseClick(dialog->findChild<QPushButton *>(QStringLiteral("pushButton")), Qt::LeftButton);
+    dialog->findChild<QLineEdit *>(QStringLiteral("StopIPlineEdit"))
+        ->setText(QStringLiteral("106"));
+    QTest::mouseClick(
+        dialog->findChild<QPushButton *>(QStringLiteral("pushButton")), Qt::LeftButton);
     QVERIFY(dialog->isSearching());
 
     auto *list = dialog->findChild<QListWidget *>(QStringLiteral("listWidget"));
@@ -83,14 +85,15 @@ void TestSearchWindow::foundDevicesJoinTheDeviceList()
         lines.append(list->item(i)->text());
     }
     lines.sort();
-    QCOMPARE(lines, QStringList({ "Online Devices: 127.0.22.101",
-                                  "Online Devices: 127.0.22.102(User Name or Password error)",
-                                  "Online Devices: 127.0.22.103", "Online Devices: 127.0.22.104" }));
+    QCOMPARE(lines,
+        QStringList({ "Online Devices: 127.0.22.101",
+            "Online Devices: 127.0.22.102(User Name or Password error)",
+            "Online Devices: 127.0.22.103", "Online Devices: 127.0.22.104" }));
 
     QStandardItemModel *model = window.deviceModel();
     QCOMPARE(model->rowCount(), 3);
     QCOMPARE(columnTexts(model, QStringLiteral("IP Address")),
-             QStringList({ "127.0.22.101", "127.0.22.103", "127.0.22.104" }));
+        QStringList({ "127.0.22.101", "127.0.22.103", "127.0.22.104" }));
     QCOMPARE(columnTexts(model, QStringLiteral("Port")), QStringList({ "8000", "8000", "8000" }));
     dialog->hide();
     window.close();
