@@ -244,7 +244,7 @@ int main(int argc, char **argv)
         const double plain = reporter.rates["BM_PlainTcpSession" + suffix];
         if (sdk > 0 && plain > 0) {
             std::printf("  %-10s SDK %9.0f/s   plain TCP %9.0f/s   SDK / plain = %.2f\n", threads,
-                        sdk, plain, sdk / plain);
+                sdk, plain, sdk / plain);
         }
     }
 

@@ -71,8 +71,9 @@ bool applyFaultWord(Fault &fault, const QString &word, QString *error)
     const QString value = word.section(QLatin1Char('='), 1).trimmed();
     bool ok = true;
     const int number = value.isEmpty() ? 0 : value.toInt(&ok);
-    const bool needsNumber = key != QLatin1String("never-return") && key != QLatin1String("ptz-unsupported")
-        && key != QLatin1String("reboot-unsupported") && key != QLatin1String("restore-unsupported");
+    const bool needsNumber = key != QLatin1String("never-return")
+        && key != QLatin1String("ptz-unsupported") && key != QLatin1String("reboot-unsupported")
+        && key != QLatin1String("restore-unsupported");
     if (needsNumber && (value.isEmpty() || !ok || number < 0)) {
         if (error) {
             *error = QStringLiteral("fault '%1' needs a number").arg(word);
@@ -115,9 +116,7 @@ class DeviceSession : public QObject
 {
 public:
     DeviceSession(Camera *camera, QTcpSocket *socket)
-        : QObject(camera)
-        , m_camera(camera)
-        , m_socket(socket)
+        : QObject(camera), m_camera(camera), m_socket(socket)
     {
         socket->setParent(this);
         socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
@@ -210,16 +209,16 @@ private:
         }
     }
 
-    void send(const proto::Header &header, const QByteArray &payload,
-              const std::function<void()> &after)
+    void send(
+        const proto::Header &header, const QByteArray &payload, const std::function<void()> &after)
     {
         const auto frame = proto::encodeFrame(header, bytes(payload), std::size_t(payload.size()));
         // What follows an answer (a reboot, a listener move) happens even
         // when the client went away before the answer could be written.
         auto write = [self = QPointer<DeviceSession>(this), frame, after] {
             if (self && !self->m_finished) {
-                self->m_socket->write(reinterpret_cast<const char *>(frame.data()),
-                                      qint64(frame.size()));
+                self->m_socket->write(
+                    reinterpret_cast<const char *>(frame.data()), qint64(frame.size()));
             }
             if (after) {
                 after();
@@ -234,7 +233,7 @@ private:
     }
 
     void reply(const proto::Header &request, quint32 status, const QByteArray &payload = {},
-               const std::function<void()> &after = {})
+        const std::function<void()> &after = {})
     {
         proto::Header answer;
         answer.flags = proto::FlagReply;
@@ -296,7 +295,7 @@ private:
                 reply(request, proto::ParameterError);
                 return;
             }
-            const quint32 status = m_camera->handleSet(this, command, channel, payload.mid(8));
+            const quint32 status = m_camera->handleSet(command, payload.mid(8));
             reply(request, status, {}, [camera = m_camera, status] {
                 if (status == proto::Ok) {
                     camera->setApplied();
@@ -323,7 +322,8 @@ private:
             reply(request, proto::Ok);
             return;
         case proto::GetAbility: {
-            if (payload.size() < 8 || proto::getU32(bytes(payload) + 4) != quint32(payload.size() - 8)) {
+            if (payload.size() < 8
+                || proto::getU32(bytes(payload) + 4) != quint32(payload.size() - 8)) {
                 reply(request, proto::ParameterError);
                 return;
             }
@@ -370,7 +370,8 @@ private:
             std::string_view(password.constData(), std::size_t(password.size())), m_nonce,
             login->userName);
         const QByteArray user = m_camera->userName();
-        const bool userOk = login->userName == std::string_view(user.constData(), std::size_t(user.size()));
+        const bool userOk
+            = login->userName == std::string_view(user.constData(), std::size_t(user.size()));
         // Both checks run whatever the user name, so timing tells nothing.
         const bool proofOk = proto::proofsEqual(expected.data(), login->proof);
         if (!userOk || !proofOk) {
@@ -396,13 +397,12 @@ private:
 // ---- Camera -------------------------------------------------------------
 
 Camera::Camera(int index, FactoryDevice factory, const Settings &settings, QObject *parent)
-    : QObject(parent)
-    , m_index(index)
-    , m_factory(std::move(factory))
-    , m_settings(settings)
-    , m_records(m_factory.records)
-{
-}
+    : QObject(parent),
+      m_index(index),
+      m_factory(std::move(factory)),
+      m_settings(settings),
+      m_records(m_factory.records)
+{ }
 
 Camera::~Camera()
 {
@@ -426,7 +426,7 @@ QByteArray Camera::netText(int offset) const
 QString Camera::serialNo() const
 {
     return fieldText(m_records.value(SOLV_GET_DEVICECFG), SOLV_DEVICECFG_SERIAL_OFFSET,
-                     SOLV_DEVICECFG_SERIAL_LEN);
+        SOLV_DEVICECFG_SERIAL_LEN);
 }
 
 QByteArray Camera::macBytes() const
@@ -479,7 +479,8 @@ QString Camera::softwareVersionText() const
     const quint32 v = fieldU32(device, SOLV_DEVICECFG_SOFTWARE_VERSION_OFFSET);
     const quint32 d = fieldU32(device, SOLV_DEVICECFG_SOFTWARE_BUILD_DATE_OFFSET);
     if ((v >> 24) != 0) {
-        return QString::asprintf("V%u.%u.%u ", v >> 24, (v >> 16) & 0xFF, v & 0xFFFF) + buildDate(d);
+        return QString::asprintf("V%u.%u.%u ", v >> 24, (v >> 16) & 0xFF, v & 0xFFFF)
+            + buildDate(d);
     }
     return QString::asprintf("V%u.%u ", v >> 16, v & 0xFFFF) + buildDate(d);
 }
@@ -680,7 +681,7 @@ bool Camera::readdress(const QString &ip, const QString &mask, quint16 port)
     return true;
 }
 
-quint32 Camera::handleSet(DeviceSession *, quint32 command, qint32, const QByteArray &record)
+quint32 Camera::handleSet(quint32 command, const QByteArray &record)
 {
     const quint32 getCommand = SOLV_RecordGetCommand(command);
     if (quint32(record.size()) != SOLV_RecordSize(command)) {
@@ -732,7 +733,8 @@ QByteArray Camera::ability(quint32 type) const
     }
     if (!text.isEmpty() && text.size() < m_fault.abilityMinSize) {
         // A comment after the root element keeps the document valid.
-        const int fill = std::min<int>(m_fault.abilityMinSize, int(proto::MaxText)) - text.size() - 8;
+        const int fill
+            = std::min<int>(m_fault.abilityMinSize, int(proto::MaxText)) - text.size() - 8;
         if (fill > 0) {
             text += "\n<!--" + QByteArray(fill, 'x') + "-->";
         }
@@ -742,7 +744,8 @@ QByteArray Camera::ability(quint32 type) const
 
 QByteArray Camera::ptzList() const
 {
-    const int count = std::min<int>(int(m_factory.ptzProtocols.size()), int(proto::MaxPtzProtocols));
+    const int count
+        = std::min<int>(int(m_factory.ptzProtocols.size()), int(proto::MaxPtzProtocols));
     QByteArray list(int(4 + count * proto::PtzEntrySize), '\0');
     auto *out = reinterpret_cast<uint8_t *>(list.data());
     proto::putU32(out, quint32(count));
@@ -750,7 +753,8 @@ QByteArray Camera::ptzList() const
         const auto &[type, name] = m_factory.ptzProtocols.at(i);
         uint8_t *entry = out + 4 + i * proto::PtzEntrySize;
         proto::putU32(entry, type);
-        std::memcpy(entry + 4, name.constData(), std::min<std::size_t>(std::size_t(name.size()), proto::PtzNameSize));
+        std::memcpy(entry + 4, name.constData(),
+            std::min<std::size_t>(std::size_t(name.size()), proto::PtzNameSize));
     }
     return list;
 }

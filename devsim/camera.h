@@ -20,16 +20,16 @@ class DeviceSession;
 // Misbehaviour a camera can be told to show, for tests and demonstrations.
 struct Fault
 {
-    QSet<quint32> refusedSets;          // record commands (get or set number) whose sets fail
-    QSet<quint32> unsupportedCommands;  // config commands answered with "not supported"
+    QSet<quint32> refusedSets; // record commands (get or set number) whose sets fail
+    QSet<quint32> unsupportedCommands; // config commands answered with "not supported"
     QSet<quint32> unsupportedAbilities; // ability types answered with "not supported"
     bool ptzUnsupported = false;
     bool rebootUnsupported = false;
     bool restoreUnsupported = false;
-    int delayMs = 0;          // every frame the camera sends waits this long (times the time scale)
+    int delayMs = 0; // every frame the camera sends waits this long (times the time scale)
     int dropAfterFrames = -1; // the connection is closed when frame N + 1 arrives; -1 never
-    int abilityMinSize = 0;   // ability texts are padded to at least this many bytes
-    int maxSessions = -1;     // connections served at once; -1 the camera's default
+    int abilityMinSize = 0; // ability texts are padded to at least this many bytes
+    int maxSessions = -1; // connections served at once; -1 the camera's default
     bool neverReturn = false; // stays offline after a reboot
 
     bool operator==(const Fault &) const = default;
@@ -101,8 +101,8 @@ public:
     int scaledMs(int ms) const;
     QByteArray ability(quint32 type) const;
     QByteArray ptzList() const;
-    quint32 handleSet(DeviceSession *session, quint32 command, qint32 channel,
-                      const QByteArray &record);
+    // Stores a set record unless refused; the status to answer with.
+    quint32 handleSet(quint32 command, const QByteArray &record);
     // Called once the answer to a successful set has been written.
     void setApplied();
     void sessionClosed(DeviceSession *session);

@@ -14,10 +14,8 @@ quint16 defaultDiscoveryPort()
     return quarry::discoveryPort();
 }
 
-Fleet::Fleet(FleetOptions options)
-    : m_options(std::move(options))
-{
-}
+Fleet::Fleet(FleetOptions options) : m_options(std::move(options))
+{ }
 
 Fleet::~Fleet()
 {
@@ -85,8 +83,8 @@ bool Fleet::start(QString *error)
         settings.rebootSeconds = m_options.rebootSeconds;
         settings.maxSessions = m_options.maxSessions;
         for (int i = 0; i < m_options.count; ++i) {
-            FactoryDevice factory = makeFactoryDevice(i, m_options.seed, address(i),
-                                                      m_options.port, m_options.ptzCount);
+            FactoryDevice factory = makeFactoryDevice(
+                i, m_options.seed, address(i), m_options.port, m_options.ptzCount);
             if (m_options.passwords.contains(i)) {
                 factory.password = m_options.passwords.value(i);
             }
@@ -152,9 +150,8 @@ QByteArray Fleet::record(int index, quint32 getCommand) const
 
 QByteArray Fleet::factoryRecord(int index, quint32 getCommand) const
 {
-    return onFleet<QByteArray>(index, [&](Camera &camera) {
-        return camera.factory().records.value(getCommand);
-    });
+    return onFleet<QByteArray>(
+        index, [&](Camera &camera) { return camera.factory().records.value(getCommand); });
 }
 
 void Fleet::setRecord(int index, quint32 getCommand, const QByteArray &record)

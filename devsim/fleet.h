@@ -26,12 +26,12 @@ struct FleetOptions
     quint16 port = 8000;
     quint32 seed = 1;
     QHash<int, QByteArray> passwords; // index -> password other than the factory's
-    double timeScale = 1.0;           // multiplies every wait: reboot time, delays
-    int rebootSeconds = 20;           // device time a reboot takes
+    double timeScale = 1.0; // multiplies every wait: reboot time, delays
+    int rebootSeconds = 20; // device time a reboot takes
     quint16 discoveryPort = defaultDiscoveryPort(); // 0: no discovery service
     int ptzCount = 20;
-    int maxSessions = 32;             // connections each camera serves at once
-    QHash<int, Fault> faults;         // index -> fault from the start
+    int maxSessions = 32; // connections each camera serves at once
+    QHash<int, Fault> faults; // index -> fault from the start
 };
 
 // A fleet of simulated cameras served from a thread of its own, so that
@@ -76,8 +76,7 @@ public:
     QList<Camera *> cameras() const { return m_cameras; }
 
 private:
-    template<typename T>
-    T onFleet(int index, const std::function<T(Camera &)> &f) const
+    template<typename T> T onFleet(int index, const std::function<T(Camera &)> &f) const
     {
         T result {};
         run([&] {
@@ -91,7 +90,7 @@ private:
     FleetOptions m_options;
     std::unique_ptr<QThread> m_thread;
     std::unique_ptr<QObject> m_context; // lives on m_thread
-    QList<Camera *> m_cameras;          // children of m_context
+    QList<Camera *> m_cameras; // children of m_context
     DiscoveryService *m_discovery = nullptr;
 };
 

@@ -60,52 +60,49 @@ int main(int argc, char *argv[])
         "Simulated cameras on consecutive loopback addresses, speaking the device and "
         "discovery protocols."));
     parser.addHelpOption();
-    const QCommandLineOption countOption(QStringLiteral("count"), QStringLiteral("Number of cameras."),
-                                         QStringLiteral("N"), QStringLiteral("1"));
+    const QCommandLineOption countOption(QStringLiteral("count"),
+        QStringLiteral("Number of cameras."), QStringLiteral("N"), QStringLiteral("1"));
     const QCommandLineOption firstOption(QStringLiteral("first-address"),
-                                         QStringLiteral("Address of the first camera."),
-                                         QStringLiteral("ADDRESS"), QStringLiteral("127.0.1.1"));
+        QStringLiteral("Address of the first camera."), QStringLiteral("ADDRESS"),
+        QStringLiteral("127.0.1.1"));
     const QCommandLineOption portOption(QStringLiteral("port"), QStringLiteral("Device SDK port."),
-                                        QStringLiteral("PORT"), QStringLiteral("8000"));
+        QStringLiteral("PORT"), QStringLiteral("8000"));
     const QCommandLineOption seedOption(QStringLiteral("seed"),
-                                        QStringLiteral("Seed of the factory contents."),
-                                        QStringLiteral("SEED"), QStringLiteral("1"));
-    const QCommandLineOption passwordOption(
-        QStringLiteral("password"),
+        QStringLiteral("Seed of the factory contents."), QStringLiteral("SEED"),
+        QStringLiteral("1"));
+    const QCommandLineOption passwordOption(QStringLiteral("password"),
         QStringLiteral("Password of camera INDEX (counted from 0); repeatable."),
         QStringLiteral("INDEX=PASSWORD"));
-    const QCommandLineOption everyOption(
-        QStringLiteral("other-password-every"),
+    const QCommandLineOption everyOption(QStringLiteral("other-password-every"),
         QStringLiteral("Every K-th camera (K-1, 2K-1, ...) gets PASSWORD."),
         QStringLiteral("K:PASSWORD"));
     const QCommandLineOption scaleOption(QStringLiteral("time-scale"),
-                                         QStringLiteral("Multiplies every wait (reboots, delays)."),
-                                         QStringLiteral("FACTOR"), QStringLiteral("1"));
+        QStringLiteral("Multiplies every wait (reboots, delays)."), QStringLiteral("FACTOR"),
+        QStringLiteral("1"));
     const QCommandLineOption rebootOption(QStringLiteral("reboot-seconds"),
-                                          QStringLiteral("Device time a reboot takes."),
-                                          QStringLiteral("SECONDS"), QStringLiteral("20"));
+        QStringLiteral("Device time a reboot takes."), QStringLiteral("SECONDS"),
+        QStringLiteral("20"));
     const QCommandLineOption ptzOption(QStringLiteral("ptz-count"),
-                                       QStringLiteral("Number of PTZ protocols listed."),
-                                       QStringLiteral("N"), QStringLiteral("20"));
+        QStringLiteral("Number of PTZ protocols listed."), QStringLiteral("N"),
+        QStringLiteral("20"));
     const QCommandLineOption sessionsOption(QStringLiteral("max-sessions"),
-                                            QStringLiteral("Sessions each camera serves at once."),
-                                            QStringLiteral("N"), QStringLiteral("32"));
-    const QCommandLineOption faultOption(
-        QStringLiteral("fault"),
-        QStringLiteral("Fault of camera INDEX (or 'all'); repeatable. FAULT is one of "
-                       "refuse-set=CMD, unsupported=CMD, unsupported-ability=TYPE, ptz-unsupported, "
-                       "reboot-unsupported, restore-unsupported, delay=MS, drop-after=FRAMES, "
-                       "ability-size=BYTES, max-sessions=N, never-return."),
+        QStringLiteral("Sessions each camera serves at once."), QStringLiteral("N"),
+        QStringLiteral("32"));
+    const QCommandLineOption faultOption(QStringLiteral("fault"),
+        QStringLiteral(
+            "Fault of camera INDEX (or 'all'); repeatable. FAULT is one of "
+            "refuse-set=CMD, unsupported=CMD, unsupported-ability=TYPE, ptz-unsupported, "
+            "reboot-unsupported, restore-unsupported, delay=MS, drop-after=FRAMES, "
+            "ability-size=BYTES, max-sessions=N, never-return."),
         QStringLiteral("INDEX:FAULT"));
-    const QCommandLineOption discoveryOption(
-        QStringLiteral("discovery-port"),
+    const QCommandLineOption discoveryOption(QStringLiteral("discovery-port"),
         QStringLiteral("UDP port of the discovery protocol (0 turns discovery off)."),
         QStringLiteral("PORT"), QString::number(devsim::defaultDiscoveryPort()));
-    const QCommandLineOption quietOption(QStringLiteral("quiet"),
-                                         QStringLiteral("Print a summary instead of one line per camera."));
-    parser.addOptions({ countOption, firstOption, portOption, seedOption, passwordOption, everyOption,
-                        scaleOption, rebootOption, ptzOption, sessionsOption, faultOption,
-                        discoveryOption, quietOption });
+    const QCommandLineOption quietOption(
+        QStringLiteral("quiet"), QStringLiteral("Print a summary instead of one line per camera."));
+    parser.addOptions({ countOption, firstOption, portOption, seedOption, passwordOption,
+        everyOption, scaleOption, rebootOption, ptzOption, sessionsOption, faultOption,
+        discoveryOption, quietOption });
     parser.process(app);
 
     auto fail = [&](const QString &message) {
@@ -200,7 +197,9 @@ int main(int argc, char *argv[])
     }
     QSocketNotifier notifier(g_signalPipe[0], QSocketNotifier::Read);
     QObject::connect(&notifier, &QSocketNotifier::activated, &app, &QCoreApplication::quit);
-    struct sigaction action {};
+    struct sigaction action
+    {
+    };
     action.sa_handler = onSignal;
     sigemptyset(&action.sa_mask);
     ::sigaction(SIGINT, &action, nullptr);

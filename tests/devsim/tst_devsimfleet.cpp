@@ -156,7 +156,9 @@ private slots:
         });
         QCOMPARE(software, text);
         // The DSP version always has the two-part form.
-        QCOMPARE(dsp, QString::asprintf("V%u.%u build", version >> 16, version & 0xFFFF) + text.section(QStringLiteral("build"), 1));
+        QCOMPARE(dsp,
+            QString::asprintf("V%u.%u build", version >> 16, version & 0xFFFF)
+                + text.section(QStringLiteral("build"), 1));
         m_fleet->setRecord(0, SOLV_GET_DEVICECFG, original);
     }
 
@@ -167,22 +169,25 @@ private slots:
         std::atomic<int> changes { 0 };
         QMetaObject::Connection connection;
         m_fleet->run([&] {
-            connection = QObject::connect(m_fleet->cameras().at(1), &devsim::Camera::identityChanged,
-                                          [&changes] { ++changes; });
+            connection = QObject::connect(m_fleet->cameras().at(1),
+                &devsim::Camera::identityChanged, [&changes] { ++changes; });
         });
         const int32_t id = SOLV_Login_V30("127.0.6.2", Port, "admin", "60917", nullptr);
         QVERIFY(id >= 0);
         QByteArray device(SOLV_DEVICECFG_SIZE, '\0');
-        QVERIFY(SOLV_GetDVRConfig(id, SOLV_GET_DEVICECFG, 0, device.data(), SOLV_DEVICECFG_SIZE, nullptr));
+        QVERIFY(SOLV_GetDVRConfig(
+            id, SOLV_GET_DEVICECFG, 0, device.data(), SOLV_DEVICECFG_SIZE, nullptr));
         // The device name is no identity field: no change.
         std::memcpy(device.data() + SOLV_DEVICECFG_NAME_OFFSET, "Lobby", 6);
-        QVERIFY(SOLV_SetDVRConfig(id, SOLV_SET_DEVICECFG, 0, device.constData(), SOLV_DEVICECFG_SIZE));
+        QVERIFY(
+            SOLV_SetDVRConfig(id, SOLV_SET_DEVICECFG, 0, device.constData(), SOLV_DEVICECFG_SIZE));
         QCOMPARE(changes.load(), 0);
         QByteArray serial(SOLV_DEVICECFG_SERIAL_LEN, '\0');
         std::memcpy(serial.data(), "TEST-SERIAL-0001", 16);
         device.replace(SOLV_DEVICECFG_SERIAL_OFFSET, SOLV_DEVICECFG_SERIAL_LEN, serial);
         device[SOLV_DEVICECFG_CHANNEL_COUNT_OFFSET] = 4;
-        QVERIFY(SOLV_SetDVRConfig(id, SOLV_SET_DEVICECFG, 0, device.constData(), SOLV_DEVICECFG_SIZE));
+        QVERIFY(
+            SOLV_SetDVRConfig(id, SOLV_SET_DEVICECFG, 0, device.constData(), SOLV_DEVICECFG_SIZE));
         QCOMPARE(changes.load(), 1);
         QString serialNo;
         quint32 channels = 0;
@@ -201,16 +206,20 @@ private slots:
     void readdressRefusesAnAddressInUse()
     {
         // Camera 3 cannot move onto camera 2's address and port.
-        QVERIFY(!m_fleet->readdress(3, QStringLiteral("127.0.6.3"), QStringLiteral("255.255.255.0"), Port));
-        QVERIFY(!m_fleet->readdress(3, QStringLiteral("127.0.6.40"), QStringLiteral("not a mask"), Port));
+        QVERIFY(!m_fleet->readdress(
+            3, QStringLiteral("127.0.6.3"), QStringLiteral("255.255.255.0"), Port));
+        QVERIFY(!m_fleet->readdress(
+            3, QStringLiteral("127.0.6.40"), QStringLiteral("not a mask"), Port));
         QCOMPARE(m_fleet->currentAddress(3), QStringLiteral("127.0.6.4"));
-        QVERIFY(m_fleet->readdress(3, QStringLiteral("127.0.6.40"), QStringLiteral("255.255.0.0"), Port + 5));
+        QVERIFY(m_fleet->readdress(
+            3, QStringLiteral("127.0.6.40"), QStringLiteral("255.255.0.0"), Port + 5));
         QCOMPARE(m_fleet->currentAddress(3), QStringLiteral("127.0.6.40"));
         QCOMPARE(m_fleet->currentPort(3), quint16(Port + 5));
         const int32_t id = SOLV_Login_V30("127.0.6.40", Port + 5, "admin", "60917", nullptr);
         QVERIFY(id >= 0);
         QVERIFY(SOLV_Logout(id));
-        QVERIFY(m_fleet->readdress(3, QStringLiteral("127.0.6.4"), QStringLiteral("255.255.255.0"), Port));
+        QVERIFY(m_fleet->readdress(
+            3, QStringLiteral("127.0.6.4"), QStringLiteral("255.255.255.0"), Port));
     }
 
     // The camera took the new address; that its answer came too late for
@@ -239,7 +248,8 @@ private slots:
         QVERIFY(moved >= 0);
         QVERIFY(SOLV_Logout(moved));
         SOLV_SetRecvTimeOut(5000);
-        QVERIFY(m_fleet->readdress(3, QStringLiteral("127.0.6.4"), QStringLiteral("255.255.255.0"), Port));
+        QVERIFY(m_fleet->readdress(
+            3, QStringLiteral("127.0.6.4"), QStringLiteral("255.255.255.0"), Port));
     }
 
     // goingOffline comes while the camera is still online (discovery says
@@ -256,9 +266,8 @@ private slots:
                 onlineAtGoodbye = camera->isOnline();
                 ++offline;
             });
-            connections << QObject::connect(camera, &devsim::Camera::cameOnline, [&, camera] {
-                online = camera->isOnline() ? 1 : -1;
-            });
+            connections << QObject::connect(camera, &devsim::Camera::cameOnline,
+                [&, camera] { online = camera->isOnline() ? 1 : -1; });
         });
         m_fleet->reboot(2);
         QCOMPARE(offline.load(), 1);
@@ -306,7 +315,8 @@ private slots:
         QVERIFY(id >= 0);
         QByteArray net(SOLV_NETCFG_SIZE, '\0');
         QVERIFY(SOLV_GetDVRConfig(id, SOLV_GET_NETCFG, 0, net.data(), SOLV_NETCFG_SIZE, nullptr));
-        QCOMPARE(QByteArray(net.constData() + SOLV_NETCFG_IP_ADDRESS_OFFSET), QByteArray("127.0.12.46"));
+        QCOMPARE(
+            QByteArray(net.constData() + SOLV_NETCFG_IP_ADDRESS_OFFSET), QByteArray("127.0.12.46"));
         QVERIFY(SOLV_Logout(id));
     }
 };

@@ -40,12 +40,12 @@ private slots:
     {
         QFETCH(int, signal);
         QProcess process;
-        process.start(program(), { QStringLiteral("--count"), QStringLiteral("3"),
-                                   QStringLiteral("--first-address"), QStringLiteral("127.0.6.201"),
-                                   QStringLiteral("--port"), QString::number(Port),
-                                   QStringLiteral("--discovery-port"), QStringLiteral("0"),
-                                   QStringLiteral("--password"), QStringLiteral("1=other"),
-                                   QStringLiteral("--fault"), QStringLiteral("2:refuse-set=1001") });
+        process.start(program(),
+            { QStringLiteral("--count"), QStringLiteral("3"), QStringLiteral("--first-address"),
+                QStringLiteral("127.0.6.201"), QStringLiteral("--port"), QString::number(Port),
+                QStringLiteral("--discovery-port"), QStringLiteral("0"),
+                QStringLiteral("--password"), QStringLiteral("1=other"), QStringLiteral("--fault"),
+                QStringLiteral("2:refuse-set=1001") });
         QVERIFY(process.waitForStarted());
         QByteArray output;
         while (!output.contains("ready\n") && process.waitForReadyRead(5000)) {
@@ -79,10 +79,12 @@ private slots:
         QTest::addColumn<QString>("message");
         QTest::newRow("count zero") << QStringList { "--count", "0" } << "--count";
         QTest::newRow("port text") << QStringList { "--port", "eighty" } << "--port";
-        QTest::newRow("password index out of range") << QStringList { "--password", "5=x" } << "--password";
+        QTest::newRow("password index out of range")
+            << QStringList { "--password", "5=x" } << "--password";
         QTest::newRow("unknown fault") << QStringList { "--fault", "0:melt" } << "melt";
         QTest::newRow("fault index") << QStringList { "--fault", "9:delay=5" } << "--fault";
-        QTest::newRow("address taken") << QStringList { "--first-address", "127.0.6.230", "--port", "18611" } << "127.0.6.230";
+        QTest::newRow("address taken")
+            << QStringList { "--first-address", "127.0.6.230", "--port", "18611" } << "127.0.6.230";
         QTest::newRow("not an address") << QStringList { "--first-address", "camera" } << "camera";
     }
 

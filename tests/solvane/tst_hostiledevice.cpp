@@ -39,14 +39,14 @@ QByteArray le16(quint16 value)
 }
 
 QByteArray header(quint16 command, quint32 sequence, quint32 status, quint32 length,
-                  quint8 flags = 1, quint32 magic = Magic, quint8 version = 1)
+    quint8 flags = 1, quint32 magic = Magic, quint8 version = 1)
 {
-    return le32(magic) + char(version) + char(flags) + le16(command) + le32(sequence)
-        + le32(status) + le32(length);
+    return le32(magic) + char(version) + char(flags) + le16(command) + le32(sequence) + le32(status)
+        + le32(length);
 }
 
-QByteArray frame(quint16 command, quint32 sequence, quint32 status, const QByteArray &payload,
-                 quint8 flags = 1)
+QByteArray frame(
+    quint16 command, quint32 sequence, quint32 status, const QByteArray &payload, quint8 flags = 1)
 {
     return header(command, sequence, status, quint32(payload.size()), flags) + payload;
 }
@@ -64,9 +64,7 @@ class FakeDevice
 {
 public:
     FakeDevice(Stage stage, QByteArray bad, bool closeAfter)
-        : m_stage(stage)
-        , m_bad(std::move(bad))
-        , m_closeAfter(closeAfter)
+        : m_stage(stage), m_bad(std::move(bad)), m_closeAfter(closeAfter)
     {
         m_listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
         const int one = 1;
@@ -90,10 +88,7 @@ public:
     }
 
     quint16 port() const { return m_port; }
-    QByteArray received() const
-    {
-        return m_done ? m_received : QByteArray();
-    }
+    QByteArray received() const { return m_done ? m_received : QByteArray(); }
     QByteArray nonce() const { return m_nonce; }
     void waitDone()
     {
@@ -173,8 +168,7 @@ private:
         if (!m_closeAfter) {
             // Stay silent and read on until the client gives up.
             char sink[256];
-            while (readExact(fd, sink, 1)) {
-            }
+            while (readExact(fd, sink, 1)) { }
         }
         ::close(fd);
         m_done = true;
@@ -221,36 +215,70 @@ private slots:
         const QByteArray wrongVersion = header(0x0001, 0, 0, 32, 0, Magic, 9) + QByteArray(32, 'n');
         const QByteArray truncated = challenge(QByteArray(32, 'n')).left(HeaderSize + 10);
 
-        QTest::newRow("challenge: closed at once") << AtChallenge << QByteArray() << true << uint32_t(SOLV_RECV_FAILED);
-        QTest::newRow("challenge: garbage") << AtChallenge << garbage << false << uint32_t(SOLV_MALFORMED_DATA);
-        QTest::newRow("challenge: over-limit length") << AtChallenge << overLimit << false << uint32_t(SOLV_MALFORMED_DATA);
-        QTest::newRow("challenge: wrong magic") << AtChallenge << wrongMagic << false << uint32_t(SOLV_MALFORMED_DATA);
-        QTest::newRow("challenge: wrong version") << AtChallenge << wrongVersion << false << uint32_t(SOLV_VERSION_MISMATCH);
-        QTest::newRow("challenge: closed mid-header") << AtChallenge << truncated.left(9) << true << uint32_t(SOLV_RECV_FAILED);
-        QTest::newRow("challenge: closed mid-payload") << AtChallenge << truncated << true << uint32_t(SOLV_RECV_FAILED);
-        QTest::newRow("challenge: truncated, silent") << AtChallenge << truncated << false << uint32_t(SOLV_TIMEOUT);
-        QTest::newRow("challenge: short nonce") << AtChallenge << challenge(QByteArray(8, 'n')) << false << uint32_t(SOLV_MALFORMED_DATA);
-        QTest::newRow("challenge: another command") << AtChallenge << frame(0x0010, 0, 0, QByteArray(32, 'n'), 0) << false << uint32_t(SOLV_MALFORMED_DATA);
-        QTest::newRow("challenge: too many sessions") << AtChallenge << frame(0x0001, 0, 67, {}, 0) << true << uint32_t(SOLV_TOO_MANY_SESSIONS);
-        QTest::newRow("challenge: nothing at all") << AtChallenge << QByteArray() << false << uint32_t(SOLV_TIMEOUT);
+        QTest::newRow("challenge: closed at once")
+            << AtChallenge << QByteArray() << true << uint32_t(SOLV_RECV_FAILED);
+        QTest::newRow("challenge: garbage")
+            << AtChallenge << garbage << false << uint32_t(SOLV_MALFORMED_DATA);
+        QTest::newRow("challenge: over-limit length")
+            << AtChallenge << overLimit << false << uint32_t(SOLV_MALFORMED_DATA);
+        QTest::newRow("challenge: wrong magic")
+            << AtChallenge << wrongMagic << false << uint32_t(SOLV_MALFORMED_DATA);
+        QTest::newRow("challenge: wrong version")
+            << AtChallenge << wrongVersion << false << uint32_t(SOLV_VERSION_MISMATCH);
+        QTest::newRow("challenge: closed mid-header")
+            << AtChallenge << truncated.left(9) << true << uint32_t(SOLV_RECV_FAILED);
+        QTest::newRow("challenge: closed mid-payload")
+            << AtChallenge << truncated << true << uint32_t(SOLV_RECV_FAILED);
+        QTest::newRow("challenge: truncated, silent")
+            << AtChallenge << truncated << false << uint32_t(SOLV_TIMEOUT);
+        QTest::newRow("challenge: short nonce") << AtChallenge << challenge(QByteArray(8, 'n'))
+                                                << false << uint32_t(SOLV_MALFORMED_DATA);
+        QTest::newRow("challenge: another command")
+            << AtChallenge << frame(0x0010, 0, 0, QByteArray(32, 'n'), 0) << false
+            << uint32_t(SOLV_MALFORMED_DATA);
+        QTest::newRow("challenge: too many sessions") << AtChallenge << frame(0x0001, 0, 67, {}, 0)
+                                                      << true << uint32_t(SOLV_TOO_MANY_SESSIONS);
+        QTest::newRow("challenge: nothing at all")
+            << AtChallenge << QByteArray() << false << uint32_t(SOLV_TIMEOUT);
 
-        QTest::newRow("login: garbage") << AtLogin << garbage << false << uint32_t(SOLV_MALFORMED_DATA);
-        QTest::newRow("login: over-limit length") << AtLogin << header(0x0002, 1, 0, 65537) << false << uint32_t(SOLV_MALFORMED_DATA);
-        QTest::newRow("login: wrong sequence") << AtLogin << frame(0x0002, 5, 0, le32(7)) << false << uint32_t(SOLV_MALFORMED_DATA);
-        QTest::newRow("login: not marked as answer") << AtLogin << frame(0x0002, 1, 0, le32(7), 0) << false << uint32_t(SOLV_MALFORMED_DATA);
-        QTest::newRow("login: no session number") << AtLogin << frame(0x0002, 1, 0, {}) << false << uint32_t(SOLV_MALFORMED_DATA);
-        QTest::newRow("login: closed mid-frame") << AtLogin << frame(0x0002, 1, 0, le32(7)).left(22) << true << uint32_t(SOLV_RECV_FAILED);
-        QTest::newRow("login: refused") << AtLogin << frame(0x0002, 1, 1, {}) << true << uint32_t(SOLV_PASSWORD_ERROR);
+        QTest::newRow("login: garbage")
+            << AtLogin << garbage << false << uint32_t(SOLV_MALFORMED_DATA);
+        QTest::newRow("login: over-limit length")
+            << AtLogin << header(0x0002, 1, 0, 65537) << false << uint32_t(SOLV_MALFORMED_DATA);
+        QTest::newRow("login: wrong sequence")
+            << AtLogin << frame(0x0002, 5, 0, le32(7)) << false << uint32_t(SOLV_MALFORMED_DATA);
+        QTest::newRow("login: not marked as answer")
+            << AtLogin << frame(0x0002, 1, 0, le32(7), 0) << false << uint32_t(SOLV_MALFORMED_DATA);
+        QTest::newRow("login: no session number")
+            << AtLogin << frame(0x0002, 1, 0, {}) << false << uint32_t(SOLV_MALFORMED_DATA);
+        QTest::newRow("login: closed mid-frame") << AtLogin << frame(0x0002, 1, 0, le32(7)).left(22)
+                                                 << true << uint32_t(SOLV_RECV_FAILED);
+        QTest::newRow("login: refused")
+            << AtLogin << frame(0x0002, 1, 1, {}) << true << uint32_t(SOLV_PASSWORD_ERROR);
 
-        QTest::newRow("get: garbage") << AtCall << garbage << false << uint32_t(SOLV_MALFORMED_DATA);
-        QTest::newRow("get: over-limit length") << AtCall << header(0x0010, 2, 0, 0xFFFFFFFF) << false << uint32_t(SOLV_MALFORMED_DATA);
-        QTest::newRow("get: wrong magic") << AtCall << header(0x0010, 2, 0, 132, 1, 0x4E564C54) << false << uint32_t(SOLV_MALFORMED_DATA);
-        QTest::newRow("get: record too short") << AtCall << frame(0x0010, 2, 0, QByteArray(100, 'r')) << false << uint32_t(SOLV_MALFORMED_DATA);
-        QTest::newRow("get: record too long") << AtCall << frame(0x0010, 2, 0, QByteArray(65536, 'r')) << false << uint32_t(SOLV_MALFORMED_DATA);
-        QTest::newRow("get: answer to another command") << AtCall << frame(0x0011, 2, 0, QByteArray(132, 'r')) << false << uint32_t(SOLV_MALFORMED_DATA);
-        QTest::newRow("get: closed mid-frame") << AtCall << frame(0x0010, 2, 0, QByteArray(132, 'r')).left(100) << true << uint32_t(SOLV_RECV_FAILED);
-        QTest::newRow("get: truncated, silent") << AtCall << frame(0x0010, 2, 0, QByteArray(132, 'r')).left(100) << false << uint32_t(SOLV_TIMEOUT);
-        QTest::newRow("get: closed") << AtCall << QByteArray() << true << uint32_t(SOLV_RECV_FAILED);
+        QTest::newRow("get: garbage")
+            << AtCall << garbage << false << uint32_t(SOLV_MALFORMED_DATA);
+        QTest::newRow("get: over-limit length")
+            << AtCall << header(0x0010, 2, 0, 0xFFFFFFFF) << false << uint32_t(SOLV_MALFORMED_DATA);
+        QTest::newRow("get: wrong magic") << AtCall << header(0x0010, 2, 0, 132, 1, 0x4E564C54)
+                                          << false << uint32_t(SOLV_MALFORMED_DATA);
+        QTest::newRow("get: record too short")
+            << AtCall << frame(0x0010, 2, 0, QByteArray(100, 'r')) << false
+            << uint32_t(SOLV_MALFORMED_DATA);
+        QTest::newRow("get: record too long")
+            << AtCall << frame(0x0010, 2, 0, QByteArray(65536, 'r')) << false
+            << uint32_t(SOLV_MALFORMED_DATA);
+        QTest::newRow("get: answer to another command")
+            << AtCall << frame(0x0011, 2, 0, QByteArray(132, 'r')) << false
+            << uint32_t(SOLV_MALFORMED_DATA);
+        QTest::newRow("get: closed mid-frame")
+            << AtCall << frame(0x0010, 2, 0, QByteArray(132, 'r')).left(100) << true
+            << uint32_t(SOLV_RECV_FAILED);
+        QTest::newRow("get: truncated, silent")
+            << AtCall << frame(0x0010, 2, 0, QByteArray(132, 'r')).left(100) << false
+            << uint32_t(SOLV_TIMEOUT);
+        QTest::newRow("get: closed")
+            << AtCall << QByteArray() << true << uint32_t(SOLV_RECV_FAILED);
     }
 
     void brokenFramesFailTheCall()
@@ -273,11 +301,13 @@ private slots:
             QVERIFY(id >= 0);
             QByteArray record(SOLV_DEVICECFG_SIZE, 'k');
             const QByteArray before = record;
-            QVERIFY(!SOLV_GetDVRConfig(id, SOLV_GET_DEVICECFG, 0, record.data(), SOLV_DEVICECFG_SIZE, nullptr));
+            QVERIFY(!SOLV_GetDVRConfig(
+                id, SOLV_GET_DEVICECFG, 0, record.data(), SOLV_DEVICECFG_SIZE, nullptr));
             QCOMPARE(SOLV_GetLastError(), error);
             QCOMPARE(record, before); // a failed read leaves the buffer alone
             // The connection cannot be trusted any more: later calls fail too.
-            QVERIFY(!SOLV_GetDVRConfig(id, SOLV_GET_DEVICECFG, 0, record.data(), SOLV_DEVICECFG_SIZE, nullptr));
+            QVERIFY(!SOLV_GetDVRConfig(
+                id, SOLV_GET_DEVICECFG, 0, record.data(), SOLV_DEVICECFG_SIZE, nullptr));
             QCOMPARE(SOLV_GetLastError(), uint32_t(SOLV_RECV_FAILED));
             QVERIFY(SOLV_Logout(id));
         }
@@ -318,7 +348,8 @@ private slots:
     void abilityTextStopsAtItsZero()
     {
         SOLV_SetRecvTimeOut(1000);
-        FakeDevice device(AtCall, frame(0x0030, 2, 0, QByteArray("<UpdateFlag/>\0trailing", 22)), false);
+        FakeDevice device(
+            AtCall, frame(0x0030, 2, 0, QByteArray("<UpdateFlag/>\0trailing", 22)), false);
         const int32_t id = SOLV_Login_V30("127.0.5.1", device.port(), "admin", "60917", nullptr);
         QVERIFY(id >= 0);
         char text[14];
@@ -334,7 +365,8 @@ private slots:
         SOLV_SetRecvTimeOut(1000);
         const QByteArray password = "Pw-60917-xyz";
         FakeDevice device(AtLogin, frame(0x0002, 1, 1, {}), true);
-        QCOMPARE(SOLV_Login_V30("127.0.5.1", device.port(), "admin", password.constData(), nullptr), -1);
+        QCOMPARE(
+            SOLV_Login_V30("127.0.5.1", device.port(), "admin", password.constData(), nullptr), -1);
         device.waitDone();
         const QByteArray sent = device.received();
         QCOMPARE(sent.size(), HeaderSize + 1 + 5 + 32);
@@ -349,9 +381,10 @@ private slots:
         unsigned int length = 0;
         const QByteArray message = device.nonce() + "admin";
         HMAC(EVP_sha256(), password.constData(), password.size(),
-             reinterpret_cast<const unsigned char *>(message.constData()), std::size_t(message.size()),
-             expected, &length);
-        QCOMPARE(sent.mid(HeaderSize + 6), QByteArray(reinterpret_cast<const char *>(expected), 32));
+            reinterpret_cast<const unsigned char *>(message.constData()),
+            std::size_t(message.size()), expected, &length);
+        QCOMPARE(
+            sent.mid(HeaderSize + 6), QByteArray(reinterpret_cast<const char *>(expected), 32));
     }
 };
 

@@ -53,8 +53,8 @@ private:
     {
         QByteArray record(int(SOLV_RecordSize(command)), '\0');
         uint32_t returned = 0;
-        if (!SOLV_GetDVRConfig(id, command, channel, record.data(), uint32_t(record.size()),
-                               &returned)) {
+        if (!SOLV_GetDVRConfig(
+                id, command, channel, record.data(), uint32_t(record.size()), &returned)) {
             return {};
         }
         return record;
@@ -135,16 +135,22 @@ private slots:
         QTest::addColumn<int>("offset");
         QTest::newRow("device name") << uint32_t(SOLV_GET_DEVICECFG) << SOLV_DEVICECFG_NAME_OFFSET;
         QTest::newRow("gateway") << uint32_t(SOLV_GET_NETCFG) << SOLV_NETCFG_GATEWAY_OFFSET;
-        QTest::newRow("channel name") << uint32_t(SOLV_GET_PICCFG) << SOLV_PICCFG_CHANNEL_NAME_OFFSET;
+        QTest::newRow("channel name")
+            << uint32_t(SOLV_GET_PICCFG) << SOLV_PICCFG_CHANNEL_NAME_OFFSET;
         QTest::newRow("hour osd") << uint32_t(SOLV_GET_PICCFG) << SOLV_PICCFG_HOUR_OSD_TYPE_OFFSET;
-        QTest::newRow("record enabled") << uint32_t(SOLV_GET_RECORDCFG) << SOLV_RECORDCFG_ENABLED_OFFSET;
+        QTest::newRow("record enabled")
+            << uint32_t(SOLV_GET_RECORDCFG) << SOLV_RECORDCFG_ENABLED_OFFSET;
         QTest::newRow("ddns type") << uint32_t(SOLV_GET_DDNSCFG) << SOLV_DDNSCFG_SERVER_TYPE_OFFSET;
         QTest::newRow("smtp port") << uint32_t(SOLV_GET_EMAILCFG) << SOLV_EMAILCFG_SMTP_PORT_OFFSET;
-        QTest::newRow("sub stream") << uint32_t(SOLV_GET_COMPRESSCFG) << 88 + SOLV_STREAM_BITRATE_OFFSET;
-        QTest::newRow("decoder address") << uint32_t(SOLV_GET_DECODERCFG) << SOLV_DECODERCFG_DECODER_ADDRESS_OFFSET;
-        QTest::newRow("brightness") << uint32_t(SOLV_GET_FRONTCFG) << SOLV_FRONTCFG_BRIGHTNESS_OFFSET;
+        QTest::newRow("sub stream")
+            << uint32_t(SOLV_GET_COMPRESSCFG) << 88 + SOLV_STREAM_BITRATE_OFFSET;
+        QTest::newRow("decoder address")
+            << uint32_t(SOLV_GET_DECODERCFG) << SOLV_DECODERCFG_DECODER_ADDRESS_OFFSET;
+        QTest::newRow("brightness")
+            << uint32_t(SOLV_GET_FRONTCFG) << SOLV_FRONTCFG_BRIGHTNESS_OFFSET;
         QTest::newRow("ntp port") << uint32_t(SOLV_GET_NTPCFG) << SOLV_NTPCFG_PORT_OFFSET;
-        QTest::newRow("nfs directory") << uint32_t(SOLV_GET_NFSCFG) << SOLV_NFSCFG_ENTRY_OFFSET + SOLV_NFSCFG_ENTRY_DIRECTORY_OFFSET;
+        QTest::newRow("nfs directory") << uint32_t(
+            SOLV_GET_NFSCFG) << SOLV_NFSCFG_ENTRY_OFFSET + SOLV_NFSCFG_ENTRY_DIRECTORY_OFFSET;
     }
 
     void setKeepsEveryOtherByte()
@@ -177,7 +183,8 @@ private slots:
         QTest::newRow("wrong password") << int(Plain) << QByteArray(User) << QByteArray("60918");
         QTest::newRow("empty password") << int(Plain) << QByteArray(User) << QByteArray("");
         QTest::newRow("wrong user") << int(Plain) << QByteArray("root") << QByteArray(Password);
-        QTest::newRow("default on other") << int(OtherPassword) << QByteArray(User) << QByteArray(Password);
+        QTest::newRow("default on other")
+            << int(OtherPassword) << QByteArray(User) << QByteArray(Password);
     }
 
     void wrongCredentialsGiveError1()
@@ -186,9 +193,9 @@ private slots:
         QFETCH(QByteArray, user);
         QFETCH(QByteArray, password);
         SOLV_LOGIN_INFO info {};
-        QCOMPARE(SOLV_Login_V30(ip(camera).constData(), Port, user.constData(),
-                                password.constData(), &info),
-                 -1);
+        QCOMPARE(SOLV_Login_V30(
+                     ip(camera).constData(), Port, user.constData(), password.constData(), &info),
+            -1);
         QCOMPARE(SOLV_GetLastError(), uint32_t(SOLV_PASSWORD_ERROR));
     }
 
@@ -204,12 +211,18 @@ private slots:
         QTest::addColumn<QByteArray>("address");
         QTest::addColumn<QByteArray>("user");
         QTest::addColumn<QByteArray>("password");
-        QTest::newRow("not an address") << QByteArray("camera.local") << QByteArray(User) << QByteArray(Password);
-        QTest::newRow("empty address") << QByteArray("") << QByteArray(User) << QByteArray(Password);
-        QTest::newRow("address out of range") << QByteArray("127.0.3.256") << QByteArray(User) << QByteArray(Password);
-        QTest::newRow("empty user") << QByteArray("127.0.3.1") << QByteArray("") << QByteArray(Password);
-        QTest::newRow("user too long") << QByteArray("127.0.3.1") << QByteArray(33, 'u') << QByteArray(Password);
-        QTest::newRow("password too long") << QByteArray("127.0.3.1") << QByteArray(User) << QByteArray(33, 'p');
+        QTest::newRow("not an address")
+            << QByteArray("camera.local") << QByteArray(User) << QByteArray(Password);
+        QTest::newRow("empty address")
+            << QByteArray("") << QByteArray(User) << QByteArray(Password);
+        QTest::newRow("address out of range")
+            << QByteArray("127.0.3.256") << QByteArray(User) << QByteArray(Password);
+        QTest::newRow("empty user")
+            << QByteArray("127.0.3.1") << QByteArray("") << QByteArray(Password);
+        QTest::newRow("user too long")
+            << QByteArray("127.0.3.1") << QByteArray(33, 'u') << QByteArray(Password);
+        QTest::newRow("password too long")
+            << QByteArray("127.0.3.1") << QByteArray(User) << QByteArray(33, 'p');
     }
 
     void badLoginArgumentsAreParameterErrors()
@@ -217,9 +230,9 @@ private slots:
         QFETCH(QByteArray, address);
         QFETCH(QByteArray, user);
         QFETCH(QByteArray, password);
-        QCOMPARE(SOLV_Login_V30(address.constData(), Port, user.constData(), password.constData(),
-                                nullptr),
-                 -1);
+        QCOMPARE(SOLV_Login_V30(
+                     address.constData(), Port, user.constData(), password.constData(), nullptr),
+            -1);
         QCOMPARE(SOLV_GetLastError(), uint32_t(SOLV_PARAMETER_ERROR));
         QCOMPARE(SOLV_Login_V30(nullptr, Port, User, Password, nullptr), -1);
         QCOMPARE(SOLV_GetLastError(), uint32_t(SOLV_PARAMETER_ERROR));
@@ -237,7 +250,8 @@ private slots:
     {
         QFETCH(int32_t, id);
         QByteArray record(SOLV_DEVICECFG_SIZE, '\0');
-        QVERIFY(!SOLV_GetDVRConfig(id, SOLV_GET_DEVICECFG, 0, record.data(), SOLV_DEVICECFG_SIZE, nullptr));
+        QVERIFY(!SOLV_GetDVRConfig(
+            id, SOLV_GET_DEVICECFG, 0, record.data(), SOLV_DEVICECFG_SIZE, nullptr));
         QCOMPARE(SOLV_GetLastError(), uint32_t(SOLV_NOT_LOGGED_IN));
         QVERIFY(!SOLV_RebootDVR(id));
         QCOMPARE(SOLV_GetLastError(), uint32_t(SOLV_NOT_LOGGED_IN));
@@ -265,14 +279,20 @@ private slots:
         QTest::addColumn<uint32_t>("command");
         QTest::addColumn<int>("size");
         QTest::addColumn<bool>("isSet");
-        QTest::newRow("get one short") << uint32_t(SOLV_GET_NETCFG) << SOLV_NETCFG_SIZE - 1 << false;
-        QTest::newRow("get one long") << uint32_t(SOLV_GET_DEVICECFG) << SOLV_DEVICECFG_SIZE + 1 << false;
+        QTest::newRow("get one short")
+            << uint32_t(SOLV_GET_NETCFG) << SOLV_NETCFG_SIZE - 1 << false;
+        QTest::newRow("get one long")
+            << uint32_t(SOLV_GET_DEVICECFG) << SOLV_DEVICECFG_SIZE + 1 << false;
         QTest::newRow("get zero") << uint32_t(SOLV_GET_FRONTCFG) << 0 << false;
-        QTest::newRow("get other record's size") << uint32_t(SOLV_GET_PICCFG) << SOLV_NETCFG_SIZE << false;
-        QTest::newRow("get with set command") << uint32_t(SOLV_SET_NTPCFG) << SOLV_NTPCFG_SIZE << false;
+        QTest::newRow("get other record's size")
+            << uint32_t(SOLV_GET_PICCFG) << SOLV_NETCFG_SIZE << false;
+        QTest::newRow("get with set command")
+            << uint32_t(SOLV_SET_NTPCFG) << SOLV_NTPCFG_SIZE << false;
         QTest::newRow("set one short") << uint32_t(SOLV_SET_NETCFG) << SOLV_NETCFG_SIZE - 1 << true;
-        QTest::newRow("set one long") << uint32_t(SOLV_SET_EMAILCFG) << SOLV_EMAILCFG_SIZE + 1 << true;
-        QTest::newRow("set with get command") << uint32_t(SOLV_GET_NTPCFG) << SOLV_NTPCFG_SIZE << true;
+        QTest::newRow("set one long")
+            << uint32_t(SOLV_SET_EMAILCFG) << SOLV_EMAILCFG_SIZE + 1 << true;
+        QTest::newRow("set with get command")
+            << uint32_t(SOLV_GET_NTPCFG) << SOLV_NTPCFG_SIZE << true;
     }
 
     void wrongSizeIsParameterError()
@@ -284,8 +304,9 @@ private slots:
         QVERIFY(id >= 0);
         const QByteArray before = m_fleet->record(Plain, SOLV_RecordGetCommand(command));
         std::vector<char> buffer(std::size_t(std::max(size, 1) + 8), '\x11');
-        const int ok = isSet ? SOLV_SetDVRConfig(id, command, 1, buffer.data(), uint32_t(size))
-                             : SOLV_GetDVRConfig(id, command, 1, buffer.data(), uint32_t(size), nullptr);
+        const int ok = isSet
+            ? SOLV_SetDVRConfig(id, command, 1, buffer.data(), uint32_t(size))
+            : SOLV_GetDVRConfig(id, command, 1, buffer.data(), uint32_t(size), nullptr);
         QVERIFY(!ok);
         QCOMPARE(SOLV_GetLastError(), uint32_t(SOLV_PARAMETER_ERROR));
         QCOMPARE(m_fleet->record(Plain, SOLV_RecordGetCommand(command)), before);
@@ -326,7 +347,8 @@ private slots:
         const QByteArray before = get(id, SOLV_GET_FRONTCFG);
         QByteArray changed = before;
         changed[SOLV_FRONTCFG_BRIGHTNESS_OFFSET] = 99;
-        QVERIFY(!SOLV_SetDVRConfig(id, SOLV_SET_FRONTCFG, 1, changed.constData(), SOLV_FRONTCFG_SIZE));
+        QVERIFY(
+            !SOLV_SetDVRConfig(id, SOLV_SET_FRONTCFG, 1, changed.constData(), SOLV_FRONTCFG_SIZE));
         QCOMPARE(SOLV_GetLastError(), uint32_t(SOLV_REFUSED));
         QCOMPARE(get(id, SOLV_GET_FRONTCFG), before);
         // Other records still take their sets.
@@ -347,9 +369,11 @@ private slots:
         QVERIFY(get(id, SOLV_GET_DECODERCFG).isEmpty());
         QCOMPARE(SOLV_GetLastError(), uint32_t(SOLV_NOT_SUPPORT));
         std::vector<char> text(65536);
-        QVERIFY(!SOLV_GetDeviceAbility(id, SOLV_ABILITY_DEVICE, nullptr, 0, text.data(), uint32_t(text.size())));
+        QVERIFY(!SOLV_GetDeviceAbility(
+            id, SOLV_ABILITY_DEVICE, nullptr, 0, text.data(), uint32_t(text.size())));
         QCOMPARE(SOLV_GetLastError(), uint32_t(SOLV_NOT_SUPPORT));
-        QVERIFY(SOLV_GetDeviceAbility(id, SOLV_ABILITY_CAMERA, nullptr, 0, text.data(), uint32_t(text.size())));
+        QVERIFY(SOLV_GetDeviceAbility(
+            id, SOLV_ABILITY_CAMERA, nullptr, 0, text.data(), uint32_t(text.size())));
         QVERIFY(!SOLV_GetDeviceAbility(id, 77, nullptr, 0, text.data(), uint32_t(text.size())));
         QCOMPARE(SOLV_GetLastError(), uint32_t(SOLV_NOT_SUPPORT));
         SOLV_PTZ_PROTOCOL_LIST list;
@@ -418,10 +442,12 @@ private slots:
         const int32_t id = login(Plain);
         QVERIFY(id >= 0);
         std::vector<char> text(65536);
-        QVERIFY(SOLV_GetDeviceAbility(id, SOLV_ABILITY_DEVICE, nullptr, 0, text.data(), uint32_t(text.size())));
+        QVERIFY(SOLV_GetDeviceAbility(
+            id, SOLV_ABILITY_DEVICE, nullptr, 0, text.data(), uint32_t(text.size())));
         const uint32_t length = uint32_t(std::strlen(text.data()));
         // The text and its zero fit exactly; one byte less does not.
-        QVERIFY(SOLV_GetDeviceAbility(id, SOLV_ABILITY_DEVICE, nullptr, 0, text.data(), length + 1));
+        QVERIFY(
+            SOLV_GetDeviceAbility(id, SOLV_ABILITY_DEVICE, nullptr, 0, text.data(), length + 1));
         QVERIFY(!SOLV_GetDeviceAbility(id, SOLV_ABILITY_DEVICE, nullptr, 0, text.data(), length));
         QCOMPARE(SOLV_GetLastError(), uint32_t(SOLV_INSUFFICIENT_BUFFER));
         QVERIFY(!SOLV_GetDeviceAbility(id, SOLV_ABILITY_DEVICE, nullptr, 0, nullptr, 100));
@@ -437,8 +463,8 @@ private slots:
         std::memset(list.bytes, 0xEE, sizeof list.bytes);
         QVERIFY(SOLV_GetPTZProtocol(id, &list));
         QCOMPARE(u32At(QByteArray(reinterpret_cast<const char *>(list.bytes), sizeof list.bytes),
-                       SOLV_PTZ_PROTOCOL_COUNT_OFFSET),
-                 quint32(20));
+                     SOLV_PTZ_PROTOCOL_COUNT_OFFSET),
+            quint32(20));
         QVERIFY(std::strlen(reinterpret_cast<const char *>(list.bytes + 8)) > 0);
         // Entries past the count are zero, not left as they were.
         QCOMPARE(list.bytes[4 + 20 * 20], uchar(0));
@@ -523,7 +549,8 @@ private slots:
         SOLV_SetConnectTime(400, 3);
         QElapsedTimer timer;
         timer.start();
-        QCOMPARE(SOLV_Login_V30("127.0.3.251", ntohs(address.sin_port), User, Password, nullptr), -1);
+        QCOMPARE(
+            SOLV_Login_V30("127.0.3.251", ntohs(address.sin_port), User, Password, nullptr), -1);
         const qint64 elapsed = timer.elapsed();
         QCOMPARE(SOLV_GetLastError(), uint32_t(SOLV_CONNECT_FAILED));
         QVERIFY2(elapsed >= 350 && elapsed < 1000, qPrintable(QString::number(elapsed)));
@@ -648,11 +675,13 @@ private slots:
 
         // Move it back for the other tests, through the fleet this time.
         QVERIFY(SOLV_Logout(id));
-        QVERIFY(m_fleet->readdress(Moves, m_fleet->address(Moves), QStringLiteral("255.255.255.0"), Port));
+        QVERIFY(m_fleet->readdress(
+            Moves, m_fleet->address(Moves), QStringLiteral("255.255.255.0"), Port));
         id = login(Moves);
         QVERIFY(id >= 0);
         const QByteArray back = get(id, SOLV_GET_NETCFG, 0);
-        QCOMPARE(back.mid(SOLV_NETCFG_IP_ADDRESS_OFFSET, 16), original.mid(SOLV_NETCFG_IP_ADDRESS_OFFSET, 16));
+        QCOMPARE(back.mid(SOLV_NETCFG_IP_ADDRESS_OFFSET, 16),
+            original.mid(SOLV_NETCFG_IP_ADDRESS_OFFSET, 16));
         QVERIFY(SOLV_Logout(id));
     }
 

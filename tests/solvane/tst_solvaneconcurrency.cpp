@@ -74,20 +74,22 @@ private slots:
                         }
                         const int now = ++open;
                         int seen = mostOpen;
-                        while (now > seen && !mostOpen.compare_exchange_weak(seen, now)) {
-                        }
+                        while (now > seen && !mostOpen.compare_exchange_weak(seen, now)) { }
                     }
                     for (int k = 0; k < Cameras / Threads; ++k) {
                         const int camera = t + k * Threads;
                         char device[SOLV_DEVICECFG_SIZE];
                         char net[SOLV_NETCFG_SIZE];
                         if (ids[k] < 0
-                            || !SOLV_GetDVRConfig(ids[k], SOLV_GET_DEVICECFG, 0, device, sizeof device, nullptr)
-                            || !SOLV_GetDVRConfig(ids[k], SOLV_GET_NETCFG, 0, net, sizeof net, nullptr)) {
+                            || !SOLV_GetDVRConfig(
+                                ids[k], SOLV_GET_DEVICECFG, 0, device, sizeof device, nullptr)
+                            || !SOLV_GetDVRConfig(
+                                ids[k], SOLV_GET_NETCFG, 0, net, sizeof net, nullptr)) {
                             ++failures;
                         } else if (QString::fromLatin1(device + SOLV_DEVICECFG_SERIAL_OFFSET)
-                                   != m_serials.at(camera)) {
-                            wrong[camera] = QString::fromLatin1(device + SOLV_DEVICECFG_SERIAL_OFFSET);
+                            != m_serials.at(camera)) {
+                            wrong[camera]
+                                = QString::fromLatin1(device + SOLV_DEVICECFG_SERIAL_OFFSET);
                         }
                     }
                     QTest::qSleep(20); // keep all logins open together for a moment

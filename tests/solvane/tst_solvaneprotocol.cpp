@@ -19,15 +19,17 @@ private slots:
             nonce[i] = i;
         }
         const auto proof = proto::loginProof("60917", nonce, "admin");
-        QCOMPARE(QByteArray(reinterpret_cast<const char *>(proof.data()), int(proof.size())).toHex(),
-                 QByteArray("998d47aa4a510077ed065fd4ea44c9fc9e37a1cac3d7cfeb3701970cdd62059f"));
+        QCOMPARE(
+            QByteArray(reinterpret_cast<const char *>(proof.data()), int(proof.size())).toHex(),
+            QByteArray("998d47aa4a510077ed065fd4ea44c9fc9e37a1cac3d7cfeb3701970cdd62059f"));
         const auto payload = proto::encodeLogin("admin", proof);
         proto::Header header;
         header.command = proto::Login;
         header.sequence = 1;
         const auto frame = proto::encodeFrame(header, payload.data(), payload.size());
         QCOMPARE(QByteArray(reinterpret_cast<const char *>(frame.data()), 26).toHex(' '),
-                 QByteArray("53 4c 56 4e 01 00 02 00 01 00 00 00 00 00 00 00 26 00 00 00 05 61 64 6d 69 6e"));
+            QByteArray(
+                "53 4c 56 4e 01 00 02 00 01 00 00 00 00 00 00 00 26 00 00 00 05 61 64 6d 69 6e"));
     }
 
     void proofDependsOnEveryInput()
@@ -35,10 +37,13 @@ private slots:
         uint8_t nonce[proto::NonceSize] = {};
         const auto base = proto::loginProof("60917", nonce, "admin");
         QVERIFY(proto::proofsEqual(base.data(), proto::loginProof("60917", nonce, "admin").data()));
-        QVERIFY(!proto::proofsEqual(base.data(), proto::loginProof("60918", nonce, "admin").data()));
-        QVERIFY(!proto::proofsEqual(base.data(), proto::loginProof("60917", nonce, "admim").data()));
+        QVERIFY(
+            !proto::proofsEqual(base.data(), proto::loginProof("60918", nonce, "admin").data()));
+        QVERIFY(
+            !proto::proofsEqual(base.data(), proto::loginProof("60917", nonce, "admim").data()));
         nonce[31] = 1;
-        QVERIFY(!proto::proofsEqual(base.data(), proto::loginProof("60917", nonce, "admin").data()));
+        QVERIFY(
+            !proto::proofsEqual(base.data(), proto::loginProof("60917", nonce, "admin").data()));
         // The empty password is a valid key.
         QVERIFY(!proto::proofsEqual(base.data(), proto::loginProof("", nonce, "admin").data()));
     }
@@ -50,12 +55,18 @@ private slots:
         QTest::addColumn<quint32>("length");
         QTest::addColumn<int>("verdict");
         QTest::newRow("empty payload") << proto::Magic << 1 << 0u << int(proto::HeaderCheck::Ok);
-        QTest::newRow("largest payload") << proto::Magic << 1 << proto::MaxPayload << int(proto::HeaderCheck::Ok);
-        QTest::newRow("one over") << proto::Magic << 1 << proto::MaxPayload + 1 << int(proto::HeaderCheck::TooLong);
-        QTest::newRow("huge") << proto::Magic << 1 << 0xFFFFFFFFu << int(proto::HeaderCheck::TooLong);
-        QTest::newRow("byte-swapped magic") << 0x534C564Eu << 1 << 0u << int(proto::HeaderCheck::BadMagic);
-        QTest::newRow("version 0") << proto::Magic << 0 << 0u << int(proto::HeaderCheck::BadVersion);
-        QTest::newRow("version 2") << proto::Magic << 2 << 0u << int(proto::HeaderCheck::BadVersion);
+        QTest::newRow("largest payload")
+            << proto::Magic << 1 << proto::MaxPayload << int(proto::HeaderCheck::Ok);
+        QTest::newRow("one over") << proto::Magic << 1 << proto::MaxPayload + 1
+                                  << int(proto::HeaderCheck::TooLong);
+        QTest::newRow("huge") << proto::Magic << 1 << 0xFFFFFFFFu
+                              << int(proto::HeaderCheck::TooLong);
+        QTest::newRow("byte-swapped magic")
+            << 0x534C564Eu << 1 << 0u << int(proto::HeaderCheck::BadMagic);
+        QTest::newRow("version 0")
+            << proto::Magic << 0 << 0u << int(proto::HeaderCheck::BadVersion);
+        QTest::newRow("version 2")
+            << proto::Magic << 2 << 0u << int(proto::HeaderCheck::BadVersion);
     }
 
     void headerChecks()
@@ -89,11 +100,14 @@ private slots:
         QTest::addColumn<QByteArray>("user");
         const QByteArray proof(32, 'p');
         QTest::newRow("admin") << char(5) + QByteArray("admin") + proof << QByteArray("admin");
-        QTest::newRow("longest name") << char(32) + QByteArray(32, 'u') + proof << QByteArray(32, 'u');
+        QTest::newRow("longest name")
+            << char(32) + QByteArray(32, 'u') + proof << QByteArray(32, 'u');
         QTest::newRow("empty name") << char(0) + proof << QByteArray();
         QTest::newRow("name too long") << char(33) + QByteArray(33, 'u') + proof << QByteArray();
-        QTest::newRow("proof short") << char(5) + QByteArray("admin") + proof.left(31) << QByteArray();
-        QTest::newRow("trailing byte") << char(5) + QByteArray("admin") + proof + 'x' << QByteArray();
+        QTest::newRow("proof short")
+            << char(5) + QByteArray("admin") + proof.left(31) << QByteArray();
+        QTest::newRow("trailing byte")
+            << char(5) + QByteArray("admin") + proof + 'x' << QByteArray();
         QTest::newRow("nothing") << QByteArray() << QByteArray();
     }
 
@@ -101,8 +115,8 @@ private slots:
     {
         QFETCH(QByteArray, payload);
         QFETCH(QByteArray, user);
-        const auto login = proto::decodeLogin(reinterpret_cast<const uint8_t *>(payload.constData()),
-                                              std::size_t(payload.size()));
+        const auto login = proto::decodeLogin(
+            reinterpret_cast<const uint8_t *>(payload.constData()), std::size_t(payload.size()));
         QCOMPARE(login.has_value(), !user.isEmpty());
         if (login) {
             QCOMPARE(QByteArray(login->userName.data(), int(login->userName.size())), user);

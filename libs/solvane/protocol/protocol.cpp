@@ -73,8 +73,7 @@ HeaderCheck checkHeader(uint32_t magic, const Header &header)
     return HeaderCheck::Ok;
 }
 
-std::vector<uint8_t> encodeFrame(const Header &header, const uint8_t *payload,
-                                 std::size_t length)
+std::vector<uint8_t> encodeFrame(const Header &header, const uint8_t *payload, std::size_t length)
 {
     std::vector<uint8_t> frame(HeaderSize + length);
     Header withLength = header;
@@ -86,8 +85,8 @@ std::vector<uint8_t> encodeFrame(const Header &header, const uint8_t *payload,
     return frame;
 }
 
-std::array<uint8_t, ProofSize> loginProof(std::string_view password, const uint8_t *nonce,
-                                          std::string_view userName)
+std::array<uint8_t, ProofSize> loginProof(
+    std::string_view password, const uint8_t *nonce, std::string_view userName)
 {
     std::array<uint8_t, NonceSize + MaxUserName> message {};
     const std::size_t nameLength = std::min(userName.size(), MaxUserName);
@@ -100,9 +99,9 @@ std::array<uint8_t, ProofSize> loginProof(std::string_view password, const uint8
     // give it a valid pointer for the empty password.
     static const uint8_t emptyKey = 0;
     const void *key = password.empty() ? static_cast<const void *>(&emptyKey)
-                                        : static_cast<const void *>(password.data());
+                                       : static_cast<const void *>(password.data());
     HMAC(EVP_sha256(), key, int(password.size()), message.data(), NonceSize + nameLength,
-         proof.data(), &proofLength);
+        proof.data(), &proofLength);
     return proof;
 }
 
@@ -116,8 +115,8 @@ bool randomBytes(uint8_t *out, std::size_t length)
     return RAND_bytes(out, int(length)) == 1;
 }
 
-std::vector<uint8_t> encodeLogin(std::string_view userName,
-                                 const std::array<uint8_t, ProofSize> &proof)
+std::vector<uint8_t> encodeLogin(
+    std::string_view userName, const std::array<uint8_t, ProofSize> &proof)
 {
     const std::size_t nameLength = std::min(userName.size(), MaxUserName);
     std::vector<uint8_t> payload(1 + nameLength + ProofSize);

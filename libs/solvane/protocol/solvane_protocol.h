@@ -95,20 +95,19 @@ Header decodeHeader(const uint8_t *in, uint32_t *magic);
 HeaderCheck checkHeader(uint32_t magic, const Header &header);
 
 // A whole frame: header followed by the payload.
-std::vector<uint8_t> encodeFrame(const Header &header, const uint8_t *payload,
-                                 std::size_t length);
+std::vector<uint8_t> encodeFrame(const Header &header, const uint8_t *payload, std::size_t length);
 
 // HMAC-SHA256 keyed by the password over nonce || user name.
-std::array<uint8_t, ProofSize> loginProof(std::string_view password,
-                                          const uint8_t *nonce, std::string_view userName);
+std::array<uint8_t, ProofSize> loginProof(
+    std::string_view password, const uint8_t *nonce, std::string_view userName);
 // Compares without an early exit, so the time taken tells nothing.
 bool proofsEqual(const uint8_t *a, const uint8_t *b);
 // Cryptographically random bytes; false if the generator failed.
 bool randomBytes(uint8_t *out, std::size_t length);
 
 // Login request payload: u8 name length, name, proof.
-std::vector<uint8_t> encodeLogin(std::string_view userName,
-                                 const std::array<uint8_t, ProofSize> &proof);
+std::vector<uint8_t> encodeLogin(
+    std::string_view userName, const std::array<uint8_t, ProofSize> &proof);
 struct LoginRequest
 {
     std::string_view userName;

@@ -55,7 +55,8 @@ int succeed()
 
 int remainingMs(Clock::time_point deadline)
 {
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+    const auto left
+        = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
     return left.count() < 0 ? 0 : int(left.count());
 }
 
@@ -132,8 +133,8 @@ uint32_t recvExact(int fd, uint8_t *data, std::size_t length, Clock::time_point 
 }
 
 // One frame; the payload never grows beyond proto::MaxPayload.
-uint32_t recvFrame(int fd, Clock::time_point deadline, proto::Header &header,
-                   std::vector<uint8_t> &payload)
+uint32_t recvFrame(
+    int fd, Clock::time_point deadline, proto::Header &header, std::vector<uint8_t> &payload)
 {
     uint8_t raw[proto::HeaderSize];
     // An answer is rarely there yet: wait first rather than try and fail.
@@ -216,7 +217,7 @@ struct Session
     // Sends one request and reads its answer. Any transport or framing
     // failure ends the connection: the stream cannot be trusted after it.
     uint32_t transact(uint16_t command, const uint8_t *payload, std::size_t length,
-                      std::vector<uint8_t> &reply, uint32_t waitMs)
+        std::vector<uint8_t> &reply, uint32_t waitMs)
     {
         if (fd < 0) {
             return proto::ReceiveFailed;
@@ -320,8 +321,7 @@ void endSession(Session &session)
 
 // Runs `body` on the session of `userId` under its lock; the code it returns
 // becomes the thread's last error.
-template<typename Body>
-int withSession(int32_t userId, Body body)
+template<typename Body> int withSession(int32_t userId, Body body)
 {
     const auto session = sessions().find(userId);
     if (!session) {
@@ -355,7 +355,7 @@ int SOLV_Cleanup(void)
 }
 
 int32_t SOLV_Login_V30(const char *ipAddress, uint16_t port, const char *userName,
-                       const char *password, SOLV_LOGIN_INFO *info)
+    const char *password, SOLV_LOGIN_INFO *info)
 {
     if (info) {
         std::memset(info, 0, sizeof *info);
@@ -445,7 +445,7 @@ int SOLV_Logout_V30(int32_t userId)
 }
 
 int SOLV_GetDVRConfig(int32_t userId, uint32_t command, int32_t channel, void *buffer,
-                      uint32_t size, uint32_t *returned)
+    uint32_t size, uint32_t *returned)
 {
     if (returned) {
         *returned = 0;
@@ -462,8 +462,8 @@ int SOLV_GetDVRConfig(int32_t userId, uint32_t command, int32_t channel, void *b
         proto::putU32(request, command);
         proto::putU32(request + 4, uint32_t(channel));
         std::vector<uint8_t> reply;
-        const uint32_t status =
-            session.transact(proto::GetConfig, request, sizeof request, reply, g_recvMs);
+        const uint32_t status
+            = session.transact(proto::GetConfig, request, sizeof request, reply, g_recvMs);
         if (status != proto::Ok) {
             return status;
         }
@@ -478,8 +478,8 @@ int SOLV_GetDVRConfig(int32_t userId, uint32_t command, int32_t channel, void *b
     });
 }
 
-int SOLV_SetDVRConfig(int32_t userId, uint32_t command, int32_t channel, const void *buffer,
-                      uint32_t size)
+int SOLV_SetDVRConfig(
+    int32_t userId, uint32_t command, int32_t channel, const void *buffer, uint32_t size)
 {
     const uint32_t recordSize = SOLV_RecordSize(command);
     if (recordSize == 0) {
@@ -494,8 +494,7 @@ int SOLV_SetDVRConfig(int32_t userId, uint32_t command, int32_t channel, const v
         proto::putU32(request.data() + 4, uint32_t(channel));
         std::memcpy(request.data() + 8, buffer, recordSize);
         std::vector<uint8_t> reply;
-        return session.transact(proto::SetConfig, request.data(), request.size(), reply,
-                                g_recvMs);
+        return session.transact(proto::SetConfig, request.data(), request.size(), reply, g_recvMs);
     });
 }
 
@@ -516,7 +515,7 @@ int SOLV_RestoreConfig(int32_t userId)
 }
 
 int SOLV_GetDeviceAbility(int32_t userId, uint32_t abilityType, const char *inBuffer,
-                          uint32_t inSize, char *outBuffer, uint32_t outSize)
+    uint32_t inSize, char *outBuffer, uint32_t outSize)
 {
     if (!outBuffer || outSize == 0 || inSize > proto::MaxAbilityQuery
         || (inSize > 0 && !inBuffer)) {
@@ -530,8 +529,8 @@ int SOLV_GetDeviceAbility(int32_t userId, uint32_t abilityType, const char *inBu
             std::memcpy(request.data() + 8, inBuffer, inSize);
         }
         std::vector<uint8_t> reply;
-        const uint32_t status =
-            session.transact(proto::GetAbility, request.data(), request.size(), reply, g_recvMs);
+        const uint32_t status
+            = session.transact(proto::GetAbility, request.data(), request.size(), reply, g_recvMs);
         if (status != proto::Ok) {
             return status;
         }
@@ -557,8 +556,8 @@ int SOLV_GetPTZProtocol(int32_t userId, SOLV_PTZ_PROTOCOL_LIST *list)
     }
     return withSession(userId, [&](Session &session) -> uint32_t {
         std::vector<uint8_t> reply;
-        const uint32_t status = session.transact(proto::GetPtzProtocols, nullptr, 0, reply,
-                                                 g_recvMs);
+        const uint32_t status
+            = session.transact(proto::GetPtzProtocols, nullptr, 0, reply, g_recvMs);
         if (status != proto::Ok) {
             return status;
         }
@@ -571,9 +570,9 @@ int SOLV_GetPTZProtocol(int32_t userId, SOLV_PTZ_PROTOCOL_LIST *list)
         }
         std::memset(list->bytes, 0, sizeof list->bytes);
         for (uint32_t i = 0; i < count; ++i) {
-            std::memcpy(list->bytes + SOLV_PTZ_PROTOCOL_ENTRY_OFFSET
-                            + i * SOLV_PTZ_PROTOCOL_ENTRY_STRIDE,
-                        reply.data() + 4 + i * proto::PtzEntrySize, proto::PtzEntrySize);
+            std::memcpy(
+                list->bytes + SOLV_PTZ_PROTOCOL_ENTRY_OFFSET + i * SOLV_PTZ_PROTOCOL_ENTRY_STRIDE,
+                reply.data() + 4 + i * proto::PtzEntrySize, proto::PtzEntrySize);
         }
         proto::putU32(list->bytes + SOLV_PTZ_PROTOCOL_COUNT_OFFSET, count);
         return proto::Ok;
