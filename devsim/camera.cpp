@@ -22,6 +22,8 @@ namespace {
 // A connection that has not logged in within this time is dropped, so that
 // idle half-open connections cannot use up the camera's sessions.
 constexpr int LoginWaitMs = 10000;
+// How long a closing connection may take to hand over what was written.
+constexpr int CloseWaitMs = 5000;
 
 const uint8_t *bytes(const QByteArray &data)
 {
@@ -160,7 +162,10 @@ public:
         m_socket->disconnectFromHost();
         if (m_socket->state() == QAbstractSocket::UnconnectedState) {
             finish();
+            return;
         }
+        // A peer that never reads would keep the session (and its slot) for ever.
+        QTimer::singleShot(CloseWaitMs, this, [this] { abort(); });
     }
 
     void abort()
