@@ -211,6 +211,7 @@ struct Session
     int fd = -1;
     uint32_t sequence = 1; // 1 was the login
     uint32_t deviceSession = 0;
+    bool ended = false; // logged out while another call waited for the lock
 
     ~Session() { closeSocket(fd); }
 
@@ -317,6 +318,7 @@ void endSession(Session &session)
         session.transact(proto::Logout, nullptr, 0, reply, std::min<uint32_t>(g_recvMs, 2000));
     }
     closeSocket(session.fd);
+    session.ended = true;
 }
 
 // Runs `body` on the session of `userId` under its lock; the code it returns
@@ -328,6 +330,9 @@ template<typename Body> int withSession(int32_t userId, Body body)
         return fail(SOLV_NOT_LOGGED_IN);
     }
     std::lock_guard guard(session->lock);
+    if (session->ended) {
+        return fail(SOLV_NOT_LOGGED_IN);
+    }
     const uint32_t status = body(*session);
     if (status == proto::MalformedData) {
         // A well-framed answer of the wrong shape: the device and this
