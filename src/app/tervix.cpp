@@ -59,14 +59,14 @@ Tervix::Tervix(QWidget *parent)
     m_deviceStore->Clear();
     m_model = new QStandardItemModel(this);
     DeviceList::SetupColumns(m_model);
-    for (CMainTableWithMend *table : {configTable(), focusTable()}) {
+    for (CMainTableWithMend *table : { configTable(), focusTable() }) {
         table->SetDeviceModel(m_model);
         DeviceList::ApplyColumnWidths(table->tableView());
     }
     connect(m_model, &QStandardItemModel::dataChanged, this, &Tervix::onModelDataChanged);
     connect(configTable()->tableView(), &QTableView::clicked, this, &Tervix::clickedConfigTable);
-    connect(focusTable()->tableView(), &QTableView::clicked, this,
-            &Tervix::clickedAdjustFocusTable);
+    connect(
+        focusTable()->tableView(), &QTableView::clicked, this, &Tervix::clickedAdjustFocusTable);
 
     ui->UserNamelineEdit->setText(QStringLiteral("admin"));
     ui->PasswordlineEdit->setText(QStringLiteral("60917"));
@@ -101,9 +101,9 @@ void Tervix::makeConnections()
     connect(ui->ExpandButtonForAdjust, &QToolButton::clicked, this, &Tervix::BatchMendShow);
     connect(ui->ShrinkButton, &QToolButton::clicked, this, &Tervix::TablehideInConfig);
     connect(ui->ShrinkButton, &QToolButton::clicked, configTable(),
-            &CMainTableWithMend::AllMendAreaHide);
+        &CMainTableWithMend::AllMendAreaHide);
     connect(ui->ShrinkButtonForAdjust, &QToolButton::clicked, focusTable(),
-            &CMainTableWithMend::AllMendAreaHide);
+        &CMainTableWithMend::AllMendAreaHide);
     connect(ui->ShrinkButtonForAdjust, &QToolButton::clicked, this, &Tervix::TablehideInAdjust);
     connect(ui->SearchButton, &QPushButton::clicked, this, &Tervix::SearchShow);
     connect(ui->MaintabWidget, &QTabWidget::currentChanged, this, &Tervix::tabPageChanges);
@@ -143,7 +143,8 @@ void Tervix::Log(const QString &text)
 {
     // The list is a widget: a line from another thread is queued to ours.
     if (QThread::currentThread() != thread()) {
-        QMetaObject::invokeMethod(this, [this, text] { Log(text); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this, text] { Log(text); }, Qt::QueuedConnection);
         return;
     }
     QMutexLocker locker(&m_logMutex);
@@ -159,8 +160,8 @@ QString Tervix::formatLogLine(const QDateTime &time, const QString &text)
     const QDate date = time.date();
     const QTime clock = time.time();
     return QString::asprintf("[%04d-%02d-%02d %02d:%02d:%02d] ", date.year(), date.month(),
-                             date.day(), clock.hour(), clock.minute(), clock.second())
-           + text;
+               date.day(), clock.hour(), clock.minute(), clock.second())
+        + text;
 }
 
 void Tervix::setTableEnabled(DeviceTable table, bool enabled)
@@ -302,9 +303,9 @@ void Tervix::startDiscovery()
     if (adapter == nullptr) {
         adapter = new SearchAdapter(this);
         connect(adapter, &SearchAdapter::DeviceCallback, this, &Tervix::DeviceCallback,
-                Qt::QueuedConnection);
+            Qt::QueuedConnection);
         connect(adapter, &SearchAdapter::UserPasswdError, this, &Tervix::UserPasswdError,
-                Qt::QueuedConnection);
+            Qt::QueuedConnection);
     }
     setDiscoveryAdapter(adapter);
 
@@ -314,10 +315,10 @@ void Tervix::startDiscovery()
     setProperty("quarryLoaded", loaded);
     if (!loaded) {
         showInformation(tr("Failed"),
-                        loader.HasPacketLibrary()
-                            ? tr("Failed to load QUARRY library!")
-                            : tr("Failed to load QUARRY library, Please check the installation "
-                                 "of WinPcap!"));
+            loader.HasPacketLibrary()
+                ? tr("Failed to load QUARRY library!")
+                : tr("Failed to load QUARRY library, Please check the installation "
+                     "of WinPcap!"));
         Log(tr("Failed to load QUARRY library!"));
         return;
     }
@@ -429,8 +430,8 @@ void Tervix::RemoveRow(const char *serial)
     }
 }
 
-void Tervix::onModelDataChanged(const QModelIndex &topLeft, const QModelIndex &bottomRight,
-                                const QList<int> &roles)
+void Tervix::onModelDataChanged(
+    const QModelIndex &topLeft, const QModelIndex &bottomRight, const QList<int> &roles)
 {
     if (m_buildingRow || topLeft.column() != 0) {
         return;
@@ -498,8 +499,8 @@ void Tervix::BatchMendShow()
 
 // --- table forms and selection -------------------------------------------
 
-void Tervix::setTableForm(QGroupBox *group, QWidget *pageFrame, CMainTableWithMend *table,
-                          bool wide)
+void Tervix::setTableForm(
+    QGroupBox *group, QWidget *pageFrame, CMainTableWithMend *table, bool wide)
 {
     if (wide) {
         pageFrame->hide();
@@ -520,9 +521,8 @@ void Tervix::TableshowInConfig()
     ui->ShrinkButton->show();
     ui->ExpandButton->hide();
     disconnect(m_configInfoConnection);
-    m_configInfoConnection
-        = connect(configTable()->tableView(), &QTableView::clicked, configTable(),
-                  qOverload<const QModelIndex &>(&CMainTableWithMend::InfoShowOrNot));
+    m_configInfoConnection = connect(configTable()->tableView(), &QTableView::clicked,
+        configTable(), qOverload<const QModelIndex &>(&CMainTableWithMend::InfoShowOrNot));
     m_configTableWide = true;
 }
 
@@ -543,9 +543,8 @@ void Tervix::TableshowInAdjust()
     ui->ShrinkButtonForAdjust->show();
     ui->ExpandButtonForAdjust->hide();
     disconnect(m_focusInfoConnection);
-    m_focusInfoConnection
-        = connect(focusTable()->tableView(), &QTableView::clicked, focusTable(),
-                  qOverload<const QModelIndex &>(&CMainTableWithMend::InfoShowOrNot));
+    m_focusInfoConnection = connect(focusTable()->tableView(), &QTableView::clicked, focusTable(),
+        qOverload<const QModelIndex &>(&CMainTableWithMend::InfoShowOrNot));
     m_focusTableWide = true;
 }
 
@@ -565,14 +564,14 @@ void Tervix::clickedConfigTable()
         return;
     }
     const int slot = SlotOfCurrentRow(ConfigTable);
-    DEVICEINFO record{};
+    DEVICEINFO record {};
     if (slot < 0 || !m_deviceStore->CopyOut(slot, &record)) {
         return;
     }
     // A freed slot is reused by the next new device, so the same slot may
     // hold another device: compare the serial too.
-    const QByteArray serial(record.szSerialNo,
-                            static_cast<qsizetype>(strnlen(record.szSerialNo, 49)));
+    const QByteArray serial(
+        record.szSerialNo, static_cast<qsizetype>(strnlen(record.szSerialNo, 49)));
     if (slot == m_lastConfigSlot && serial == m_lastConfigSerial) {
         return;
     }
@@ -584,7 +583,7 @@ void Tervix::clickedConfigTable()
 void Tervix::clickedAdjustFocusTable()
 {
     const int slot = SlotOfCurrentRow(FocusTable);
-    DEVICEINFO record{};
+    DEVICEINFO record {};
     if (slot < 0 || !m_deviceStore->CopyOut(slot, &record)) {
         return;
     }
@@ -676,7 +675,7 @@ void Tervix::defaultPasswordChanged(const QString &text)
 QString Tervix::helpIndexPath()
 {
     const QString relative = QStringLiteral("Help/index.html");
-    for (const QString &folder : {QDir::currentPath(), QCoreApplication::applicationDirPath()}) {
+    for (const QString &folder : { QDir::currentPath(), QCoreApplication::applicationDirPath() }) {
         const QFileInfo file(QDir(folder), relative);
         if (file.isFile()) {
             return file.absoluteFilePath();

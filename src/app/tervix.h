@@ -126,8 +126,8 @@ private:
     void setTableForm(QGroupBox *group, QWidget *pageFrame, CMainTableWithMend *table, bool wide);
     void applyCheckCount();
     void updateSelectAllBoxes();
-    void onModelDataChanged(const QModelIndex &topLeft, const QModelIndex &bottomRight,
-                            const QList<int> &roles);
+    void onModelDataChanged(
+        const QModelIndex &topLeft, const QModelIndex &bottomRight, const QList<int> &roles);
     void stopCameraPreview();
     void stopFocusPreview();
     void refillBatchPage(BatchPageHooks *page);
