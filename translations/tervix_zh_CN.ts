@@ -271,7 +271,7 @@ Please change the camera angle!</source>
     </message>
     <message>
         <source>Port</source>
-        <translation type="unfinished"></translation>
+        <translation type="unfinished">端口</translation>
     </message>
     <message>
         <source>Mask</source>
@@ -279,7 +279,7 @@ Please change the camera angle!</source>
     </message>
     <message>
         <source>MAC</source>
-        <translation type="unfinished"></translation>
+        <translation type="unfinished">MAC地址</translation>
     </message>
     <message>
         <source>Model</source>
@@ -563,6 +563,42 @@ Please change the camera angle!</source>
         <source>--json takes no value</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>refused  %1  (user name or password error)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>search takes the first and the last address of the range</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; or &quot;%2&quot; is not an IPv4 address</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the last address %1 lies below the first %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>a search covers at most %1 addresses</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the search could not be started</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 addresses searched in %2 s: %3 devices found, %4 refused the user name or password</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>FIRST LAST</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>logs in to every address from FIRST to LAST and lists the devices found and the addresses that refuse the user name or password</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>DeviceList</name>
@@ -781,6 +817,22 @@ Please change the camera angle!</source>
     <message>
         <source>Failed to initialize encode card!</source>
         <translation>编码卡初始化失败！</translation>
+    </message>
+    <message>
+        <source>Failed</source>
+        <translation>失败</translation>
+    </message>
+    <message>
+        <source>Failed to load QUARRY library!</source>
+        <translation>加载QUARRY库失败！</translation>
+    </message>
+    <message>
+        <source>Failed to load QUARRY library, Please check the installation of WinPcap!</source>
+        <translation>加载QUARRY库失败，请检查WinPcap的安装！</translation>
+    </message>
+    <message>
+        <source>Succeed to load QUARRY library!</source>
+        <translation>加载QUARRY库成功！</translation>
     </message>
 </context>
 <context>
