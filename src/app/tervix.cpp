@@ -39,6 +39,7 @@ namespace {
 
 // Width of a device group in its narrow form, beside its page.
 constexpr int NarrowGroupWidth = 150;
+constexpr size_t SerialBytes = sizeof(DEVICEINFO::szSerialNo);
 
 } // namespace
 
@@ -408,8 +409,11 @@ void Tervix::UpdateRow(const DEVICEINFO &record)
 
 void Tervix::RemoveRow(const char *serial)
 {
-    const int row = DeviceList::FindRowOfSerial(
-        m_model, QString::fromLocal8Bit(serial, static_cast<qsizetype>(strnlen(serial, 49))));
+    if (serial == nullptr) {
+        return;
+    }
+    const int row = DeviceList::FindRowOfSerial(m_model,
+        QString::fromLocal8Bit(serial, static_cast<qsizetype>(strnlen(serial, SerialBytes))));
     if (row < 0) {
         return;
     }
@@ -571,7 +575,7 @@ void Tervix::clickedConfigTable()
     // A freed slot is reused by the next new device, so the same slot may
     // hold another device: compare the serial too.
     const QByteArray serial(
-        record.szSerialNo, static_cast<qsizetype>(strnlen(record.szSerialNo, 49)));
+        record.szSerialNo, static_cast<qsizetype>(strnlen(record.szSerialNo, SerialBytes)));
     if (slot == m_lastConfigSlot && serial == m_lastConfigSerial) {
         return;
     }
