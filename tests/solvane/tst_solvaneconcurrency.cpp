@@ -4,6 +4,7 @@
 #include "solvane.h"
 #include "solvane_records.h"
 
+#include <QDir>
 #include <QTest>
 
 #include <atomic>
@@ -145,6 +146,29 @@ private slots:
         caller.join();
         QCOMPARE(oddErrors.load(), 0);
         QTRY_COMPARE(m_fleet->sessionCount(0), 0);
+    }
+
+    // Every path out of a login gives its descriptors back, on both sides
+    // (the cameras live in this process too).
+    void noDescriptorLeaks()
+    {
+        const auto openDescriptors = [] {
+            return QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::Files | QDir::System).size();
+        };
+        const QByteArray ip = m_fleet->address(5).toLatin1();
+        QTRY_COMPARE(m_fleet->sessionCount(5), 0);
+        const auto before = openDescriptors();
+        char device[SOLV_DEVICECFG_SIZE];
+        for (int i = 0; i < 50; ++i) {
+            const int32_t id = SOLV_Login_V30(ip.constData(), Port, "admin", "60917", nullptr);
+            QVERIFY(id >= 0);
+            QVERIFY(SOLV_GetDVRConfig(id, SOLV_GET_DEVICECFG, 0, device, sizeof device, nullptr));
+            QVERIFY(SOLV_Logout(id));
+            QCOMPARE(SOLV_Login_V30(ip.constData(), Port, "admin", "wrong", nullptr), -1);
+            QCOMPARE(SOLV_Login_V30("127.0.4.250", Port, "admin", "60917", nullptr), -1);
+        }
+        QTRY_COMPARE(m_fleet->sessionCount(5), 0);
+        QTRY_COMPARE(openDescriptors(), before);
     }
 };
 
