@@ -2,7 +2,9 @@
 
 #include "mirt.h"
 
+#include <QDeadlineTimer>
 #include <QMetaType>
+#include <QThread>
 
 #include <atomic>
 #include <cstring>
@@ -36,6 +38,10 @@ SearchAdapter::SearchAdapter(QObject *parent) : QObject(parent)
 {
     // The record pointer crosses threads in queued connections.
     qRegisterMetaType<DEVICEINFO *>("DEVICEINFO*");
+    // Made before any receiver connects, so it runs just before the
+    // receivers of the same report: the report has reached this thread.
+    connect(this, &SearchAdapter::DeviceCallback, this, [this] { --m_inFlight; },
+            Qt::QueuedConnection);
 }
 
 SearchAdapter::~SearchAdapter()
@@ -46,6 +52,13 @@ SearchAdapter::~SearchAdapter()
 
 void SearchAdapter::Report(const DEVICEINFO &record, int type)
 {
+    if (QThread::currentThread() != thread()) {
+        QDeadlineTimer deadline(ThrottleWaitMs);
+        while (m_inFlight.load() >= MaxReportsInFlight && !deadline.hasExpired()) {
+            QThread::usleep(200);
+        }
+    }
+    ++m_inFlight;
     emit DeviceCallback(new DEVICEINFO(record), type);
 }
 

@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QString>
 
+#include <atomic>
 #include <cstdint>
 
 // Carries device reports from the discovery library's thread and the
@@ -20,11 +21,22 @@ public:
 
     // Emits DeviceCallback with a heap copy of the record; the receiver owns
     // and deletes it. type: DeviceReportAddOrUpdate or DeviceReportRemove.
+    // Called from another thread while MaxReportsInFlight reports still wait
+    // for the adapter's thread, it waits (at most ThrottleWaitMs) for that
+    // thread to catch up, so a burst of thousands of announcements is handled
+    // in many short turns of the event loop rather than one long one.
     void Report(const DEVICEINFO &record, int type);
+
+    static constexpr int MaxReportsInFlight = 64;
+    static constexpr int ThrottleWaitMs = 100;
+    int reportsInFlight() const { return m_inFlight.load(); }
 
 signals:
     void DeviceCallback(DEVICEINFO *record, int type);
     void UserPasswdError(QString ipAddress);
+
+private:
+    std::atomic<int> m_inFlight {0};
 };
 
 // The adapter that the library callbacks report through. The announcement

@@ -1,9 +1,11 @@
 #include "searchadapter.h"
 
 #include <QSignalSpy>
+#include <QThread>
 #include <QTest>
 
 #include <array>
+#include <atomic>
 #include <memory>
 
 namespace {
@@ -71,6 +73,7 @@ private slots:
     void withoutAdapterNothingIsReported();
     void destroyedAdapterUnregistersItself();
     void searchCallbackReportsFoundDevicesAndRefusedAddresses();
+    void burstFromAnotherThreadArrivesWholeAndInOrder();
 
 private:
     std::unique_ptr<SearchAdapter> m_adapter;
@@ -289,6 +292,33 @@ void QuarryDeviceCallbackTest::searchCallbackReportsFoundDevicesAndRefusedAddres
     SearchEngineCallback(nullptr, 1, nullptr);
     QCOMPARE(m_spy->count(), 0);
     QCOMPARE(refused.count(), 1);
+}
+
+void QuarryDeviceCallbackTest::burstFromAnotherThreadArrivesWholeAndInOrder()
+{
+    // More reports than may wait at once: the sender is held back while this
+    // thread is busy, and nothing is lost or reordered.
+    const int count = SearchAdapter::MaxReportsInFlight * 2 + 5;
+    std::atomic<bool> done {false};
+    std::unique_ptr<QThread> sender(QThread::create([&] {
+        for (int i = 0; i < count; ++i) {
+            Texts texts;
+            texts.byArgument[2] = "BURST-" + QByteArray::number(i);
+            announce(texts, QUARRY_EVENT_PRESENT);
+        }
+        done = true;
+    }));
+    sender->start();
+    QTRY_VERIFY_WITH_TIMEOUT(done.load(), 10000);
+    sender->wait();
+    QTRY_COMPARE(m_adapter->reportsInFlight(), 0);
+    // The spy's own connection is direct, so it saw every emission.
+    auto reports = take(*m_spy);
+    QCOMPARE(int(reports.size()), count);
+    for (int i = 0; i < count; ++i) {
+        QCOMPARE(QByteArray(reports[size_t(i)].first->szSerialNo),
+                 "BURST-" + QByteArray::number(i));
+    }
 }
 
 QTEST_GUILESS_MAIN(QuarryDeviceCallbackTest)

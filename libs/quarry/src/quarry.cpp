@@ -29,6 +29,7 @@ constexpr int kPollMs = 100;
 // Datagrams handled before the expiry check runs again, so a flood of
 // announcements cannot starve the detection of silent devices.
 constexpr int kDrainLimit = 512;
+constexpr milliseconds kMaxExpiryDelay {5000};
 constexpr int kUpdateAttempts = 3;
 constexpr int kUpdateWaitMs = 1000;
 constexpr const char *kVersionText = "1";
@@ -127,10 +128,15 @@ private:
             if (fds[1].revents != 0) {
                 break;
             }
+            bool backlog = false;
             if ((fds[0].revents & POLLIN) != 0) {
-                drain();
+                backlog = !drain();
             }
-            if (Clock::now() >= nextExpiry) {
+            // Announcements still queued in the socket may be the very ones
+            // that keep a device alive: judge silence on an empty queue
+            // (unless the queue never empties).
+            const auto now = Clock::now();
+            if (now >= nextExpiry && (!backlog || now >= nextExpiry + kMaxExpiryDelay)) {
                 expire();
                 nextExpiry = Clock::now() + milliseconds(kPollMs);
             }
@@ -148,16 +154,18 @@ private:
         }
     }
 
-    void drain()
+    // true when the socket's queue was emptied.
+    bool drain()
     {
         uint8_t buffer[quarry::kMaxPacketSize + 1];
         for (int i = 0; i < kDrainLimit; ++i) {
             const ssize_t size = recv(m_socket, buffer, sizeof buffer, MSG_DONTWAIT);
             if (size < 0) {
-                return;
+                return errno == EAGAIN || errno == EWOULDBLOCK;
             }
             handle(buffer, static_cast<size_t>(size));
         }
+        return false;
     }
 
     void handle(const uint8_t *data, size_t size)
