@@ -357,7 +357,7 @@ void TestSearchEngine::stopWaitsForProbesUnderWay()
     CSearchEngine engine;
     const quint32 only = address("127.0.20.60");
     QVERIFY(engine.Start(only, only, kPort, "admin", "60917", &Reports::callback, &reports));
-    QTest::qSleep(100); // the probe is logging in now
+    QTRY_VERIFY(fleet.sessionCount(0) > 0); // the probe is logging in now
     engine.Stop();
     // The probe was past its stop check: it finished before Stop returned,
     // and nothing arrives later.
