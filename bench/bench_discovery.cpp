@@ -100,8 +100,8 @@ Fill waitForRows(Tervix &window, int count, const std::function<void()> &begin)
             loop.quit();
         }
     };
-    const auto connection = QObject::connect(window.deviceModel(),
-                                             &QAbstractItemModel::rowsInserted, &loop, check);
+    const auto connection
+        = QObject::connect(window.deviceModel(), &QAbstractItemModel::rowsInserted, &loop, check);
     QTimer::singleShot(kTimeoutMs, &loop, &QEventLoop::quit);
     stall.start();
     clock.start();
@@ -178,7 +178,8 @@ void run(int count, const QString &firstAddress)
         const Fill straight = waitForRows(window, count, [&] {
             for (const DEVICEINFO &record : records) {
                 QMetaObject::invokeMethod(
-                    &window, [&window, copy = new DEVICEINFO(record)] {
+                    &window,
+                    [&window, copy = new DEVICEINFO(record)] {
                         window.DeviceCallback(copy, DeviceReportAddOrUpdate);
                     },
                     Qt::QueuedConnection);
@@ -193,14 +194,15 @@ void run(int count, const QString &firstAddress)
     std::printf("N=%d  (fleet start %.0f ms)\n", count, fleetMs);
     std::printf("  first show -> %d rows   %8.1f ms\n", count, median(first));
     std::printf("  QUARRY_Start -> %d rows %8.1f ms   (%.0f rows/s)\n", count, restartMs,
-                restartMs > 0 ? count * 1000.0 / restartMs : 0.0);
+        restartMs > 0 ? count * 1000.0 / restartMs : 0.0);
     std::printf("  direct slot baseline    %8.1f ms   restart/direct = %.2f\n", directMs,
-                directMs > 0 ? restartMs / directMs : 0.0);
-    auto longest = [](const std::vector<double> &v) { return *std::max_element(v.begin(), v.end()); };
+        directMs > 0 ? restartMs / directMs : 0.0);
+    auto longest
+        = [](const std::vector<double> &v) { return *std::max_element(v.begin(), v.end()); };
     std::printf("  longest stall: first show %.1f ms, QUARRY_Start burst %.1f ms, direct %.1f ms;"
                 " idle loop %.1f ms (burst/idle %.1f)\n",
-                longest(showStall), longest(restartStall), longest(directStall), median(idle),
-                median(idle) > 0 ? longest(restartStall) / median(idle) : 0.0);
+        longest(showStall), longest(restartStall), longest(directStall), median(idle),
+        median(idle) > 0 ? longest(restartStall) / median(idle) : 0.0);
     std::fflush(stdout);
 }
 
@@ -221,7 +223,7 @@ int main(int argc, char *argv[])
         sizes.push_back(arg.toInt());
     }
     if (sizes.empty()) {
-        sizes = {250, 2000};
+        sizes = { 250, 2000 };
     }
     int block = 40;
     for (int count : sizes) {

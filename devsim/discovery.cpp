@@ -29,7 +29,7 @@ std::optional<std::string> text(const QString &value)
 // holds the camera's address, loopback for loopback cameras.
 in_addr interfaceFor(const QString &ip, const std::vector<quarry::Ipv4Interface> &interfaces)
 {
-    in_addr loopback {htonl(INADDR_LOOPBACK)};
+    in_addr loopback { htonl(INADDR_LOOPBACK) };
     in_addr address {};
     if (inet_pton(AF_INET, ip.toLatin1().constData(), &address) != 1) {
         return loopback;
@@ -38,8 +38,7 @@ in_addr interfaceFor(const QString &ip, const std::vector<quarry::Ipv4Interface>
         return loopback;
     }
     for (const auto &item : interfaces) {
-        if ((item.address.s_addr & item.netmask.s_addr)
-            == (address.s_addr & item.netmask.s_addr)) {
+        if ((item.address.s_addr & item.netmask.s_addr) == (address.s_addr & item.netmask.s_addr)) {
             return item.address;
         }
     }
@@ -58,10 +57,9 @@ qint64 monotonicMs()
 
 } // namespace
 
-DiscoveryService::DiscoveryService(const QList<Camera *> &cameras, quint16 discoveryPort,
-                                   QObject *parent)
-    : QObject(parent)
-    , m_port(discoveryPort)
+DiscoveryService::DiscoveryService(
+    const QList<Camera *> &cameras, quint16 discoveryPort, QObject *parent)
+    : QObject(parent), m_port(discoveryPort)
 {
     m_states.reserve(cameras.size());
     for (Camera *camera : cameras) {
@@ -263,7 +261,7 @@ void DiscoveryService::sendAnnouncement(int index, bool goodbye)
         a, goodbye ? quarry::PacketType::Goodbye : quarry::PacketType::Announce);
     static const auto interfaces = quarry::ipv4Interfaces();
     if (quarry::sendToGroup(m_socket, quarry::discoveryGroup(), m_port,
-                            interfaceFor(camera->ipAddress(), interfaces), packet)) {
+            interfaceFor(camera->ipAddress(), interfaces), packet)) {
         ++m_sent;
     }
 }
@@ -276,7 +274,7 @@ void DiscoveryService::readPending()
         sockaddr_in sender {};
         socklen_t senderSize = sizeof sender;
         const ssize_t size = recvfrom(m_socket, buffer, sizeof buffer, MSG_DONTWAIT,
-                                      reinterpret_cast<sockaddr *>(&sender), &senderSize);
+            reinterpret_cast<sockaddr *>(&sender), &senderSize);
         if (size < 0) {
             return;
         }
@@ -301,17 +299,17 @@ void DiscoveryService::handleReaddress(const uint8_t *data, size_t size, const s
     }
     auto reply = [&](const QByteArray &packet) {
         sendto(m_socket, packet.constData(), size_t(packet.size()), MSG_NOSIGNAL,
-               reinterpret_cast<const sockaddr *>(&sender), sizeof sender);
+            reinterpret_cast<const sockaddr *>(&sender), sizeof sender);
         ++m_sent;
     };
-    const QByteArray nonce(reinterpret_cast<const char *>(request->nonce.data()),
-                           qsizetype(request->nonce.size()));
+    const QByteArray nonce(
+        reinterpret_cast<const char *>(request->nonce.data()), qsizetype(request->nonce.size()));
     if (const auto known = m_recentReplies.constFind(nonce); known != m_recentReplies.cend()) {
         reply(known.value());
         return;
     }
-    const QByteArray mac(reinterpret_cast<const char *>(request->mac.data()),
-                         qsizetype(request->mac.size()));
+    const QByteArray mac(
+        reinterpret_cast<const char *>(request->mac.data()), qsizetype(request->mac.size()));
     const int index = m_byMac.value(mac, -1);
     if (index < 0) {
         return; // another device's request
@@ -332,23 +330,22 @@ void DiscoveryService::handleReaddress(const uint8_t *data, size_t size, const s
         char mask[INET_ADDRSTRLEN] = {};
         inet_ntop(AF_INET, request->ipAddress.data(), ip, sizeof ip);
         inet_ntop(AF_INET, request->subnetMask.data(), mask, sizeof mask);
-        const uint32_t host = (uint32_t(request->ipAddress[0]) << 24)
-            | (uint32_t(request->ipAddress[1]) << 16);
+        const uint32_t host
+            = (uint32_t(request->ipAddress[0]) << 24) | (uint32_t(request->ipAddress[1]) << 16);
         const bool usable = quarry::isValidSubnetMask(request->subnetMask) && request->port != 0
             && request->ipAddress[0] != 0 && !IN_MULTICAST(host)
-            && request->ipAddress != std::array<uint8_t, 4> {255, 255, 255, 255};
+            && request->ipAddress != std::array<uint8_t, 4> { 255, 255, 255, 255 };
         // Moved first, answered after: only a move that happened is confirmed.
         const bool moved = usable
-            && camera->readdress(QString::fromLatin1(ip), QString::fromLatin1(mask),
-                                 request->port);
+            && camera->readdress(QString::fromLatin1(ip), QString::fromLatin1(mask), request->port);
         answer.status = moved ? quarry::ReaddressStatus::Done : quarry::ReaddressStatus::Refused;
         if (moved) {
             queue(index);
         }
     }
     const auto encoded = quarry::encodeReaddressReply(answer);
-    const QByteArray packet(reinterpret_cast<const char *>(encoded.data()),
-                            qsizetype(encoded.size()));
+    const QByteArray packet(
+        reinterpret_cast<const char *>(encoded.data()), qsizetype(encoded.size()));
     reply(packet);
     m_recentReplies.insert(nonce, packet);
     m_recentOrder.push_back(nonce);

@@ -25,8 +25,8 @@ class DiscoveryService : public QObject
 {
     Q_OBJECT
 public:
-    DiscoveryService(const QList<Camera *> &cameras, quint16 discoveryPort,
-                     QObject *parent = nullptr);
+    DiscoveryService(
+        const QList<Camera *> &cameras, quint16 discoveryPort, QObject *parent = nullptr);
     ~DiscoveryService() override;
 
     // false when the socket could not be opened; the fleet runs on without discovery.

@@ -28,8 +28,8 @@ QString text(const char *value)
 }
 
 void collect(const char *, const char *serial, const char *mac, const char *ip, const char *mask,
-             uint32_t type, uint16_t port, uint32_t channels, uint32_t disks,
-             const char *software, const char *dsp, const char *startTime, int32_t event)
+    uint32_t type, uint16_t port, uint32_t channels, uint32_t disks, const char *software,
+    const char *dsp, const char *startTime, int32_t event)
 {
     QMutexLocker locker(&g_lock);
     const QString key = text(serial);
@@ -40,16 +40,17 @@ void collect(const char *, const char *serial, const char *mac, const char *ip, 
     if (event != QUARRY_EVENT_PRESENT && event != QUARRY_EVENT_CHANGED) {
         return;
     }
-    g_devices.insert(key, Announced {key, text(mac), text(ip), text(mask),
-                                     QString::fromLatin1(QuarryModelName(type)), text(software),
-                                     text(dsp), text(startTime), port, channels, disks});
+    g_devices.insert(key,
+        Announced { key, text(mac), text(ip), text(mask),
+            QString::fromLatin1(QuarryModelName(type)), text(software), text(dsp), text(startTime),
+            port, channels, disks });
 }
 
 // Loads libquarry.so for the life of the object.
 class LoadedLibrary
 {
 public:
-    LoadedLibrary() : m_loaded(QuarryLoader::instance().Load()) {}
+    LoadedLibrary() : m_loaded(QuarryLoader::instance().Load()) { }
     ~LoadedLibrary()
     {
         if (m_loaded) {
@@ -64,13 +65,13 @@ private:
 
 void printTable(const QList<Announced> &devices)
 {
-    const QStringList headers = {Cli::tr("Serial"),   Cli::tr("IP"),       Cli::tr("Port"),
-                                 Cli::tr("Mask"),     Cli::tr("MAC"),      Cli::tr("Model"),
-                                 Cli::tr("Channels"), Cli::tr("Software"), Cli::tr("Start time")};
+    const QStringList headers
+        = { Cli::tr("Serial"), Cli::tr("IP"), Cli::tr("Port"), Cli::tr("Mask"), Cli::tr("MAC"),
+              Cli::tr("Model"), Cli::tr("Channels"), Cli::tr("Software"), Cli::tr("Start time") };
     QList<QStringList> rows;
     for (const Announced &d : devices) {
-        rows << QStringList {d.serial, d.ip,    QString::number(d.port), d.mask,       d.mac,
-                             d.model,  QString::number(d.channels),      d.software,   d.startTime};
+        rows << QStringList { d.serial, d.ip, QString::number(d.port), d.mask, d.mac, d.model,
+            QString::number(d.channels), d.software, d.startTime };
     }
     QList<qsizetype> widths;
     for (const QString &header : headers) {
@@ -132,17 +133,15 @@ int runDiscover(const QStringList &args, const CliOptions &options)
     if (options.json) {
         QJsonArray array;
         for (const Announced &d : std::as_const(devices)) {
-            array.append(QJsonObject {{QStringLiteral("serial"), d.serial},
-                                      {QStringLiteral("ip"), d.ip},
-                                      {QStringLiteral("port"), d.port},
-                                      {QStringLiteral("mask"), d.mask},
-                                      {QStringLiteral("mac"), d.mac},
-                                      {QStringLiteral("model"), d.model},
-                                      {QStringLiteral("channels"), qint64(d.channels)},
-                                      {QStringLiteral("disks"), qint64(d.disks)},
-                                      {QStringLiteral("softwareVersion"), d.software},
-                                      {QStringLiteral("dspVersion"), d.dsp},
-                                      {QStringLiteral("startTime"), d.startTime}});
+            array.append(QJsonObject { { QStringLiteral("serial"), d.serial },
+                { QStringLiteral("ip"), d.ip }, { QStringLiteral("port"), d.port },
+                { QStringLiteral("mask"), d.mask }, { QStringLiteral("mac"), d.mac },
+                { QStringLiteral("model"), d.model },
+                { QStringLiteral("channels"), qint64(d.channels) },
+                { QStringLiteral("disks"), qint64(d.disks) },
+                { QStringLiteral("softwareVersion"), d.software },
+                { QStringLiteral("dspVersion"), d.dsp },
+                { QStringLiteral("startTime"), d.startTime } });
         }
         cliPrintJson(array);
     } else {
@@ -210,8 +209,8 @@ int runReaddress(const QStringList &args, const CliOptions &options)
         return cliUsageError(Cli::tr("--ip takes a dotted IPv4 address, not \"%1\"").arg(ip));
     }
     if (!isMask(mask)) {
-        return cliUsageError(Cli::tr("--mask takes a subnet mask such as 255.255.255.0, not \"%1\"")
-                                 .arg(mask));
+        return cliUsageError(
+            Cli::tr("--mask takes a subnet mask such as 255.255.255.0, not \"%1\"").arg(mask));
     }
     LoadedLibrary library;
     if (!library.loaded()) {
@@ -223,8 +222,7 @@ int runReaddress(const QStringList &args, const CliOptions &options)
     const QByteArray maskText = mask.toLatin1();
     const QByteArray portText = QByteArray::number(options.port);
     const int32_t result = Quarry_SendUpdateIp(macText.constData(), ipText.constData(),
-                                               maskText.constData(),
-                                               options.password.constData(), portText.constData());
+        maskText.constData(), options.password.constData(), portText.constData());
     if (result == QUARRY_UPDATE_BAD_ARGUMENT) {
         return cliUsageError(Cli::tr("\"%1\" is not a MAC such as 02:54:56:00:00:01").arg(mac));
     }
@@ -232,24 +230,22 @@ int runReaddress(const QStringList &args, const CliOptions &options)
     if (!done) {
         cliError(Cli::tr("readdress %1 failed: %2").arg(mac, resultText(result)));
     }
-    cliPrintFields(options, {{QStringLiteral("ok"), done},
-                             {QStringLiteral("mac"), mac},
-                             {QStringLiteral("ip"), ip},
-                             {QStringLiteral("mask"), mask},
-                             {QStringLiteral("port"), options.port},
-                             {QStringLiteral("result"), result}});
+    cliPrintFields(options,
+        { { QStringLiteral("ok"), done }, { QStringLiteral("mac"), mac },
+            { QStringLiteral("ip"), ip }, { QStringLiteral("mask"), mask },
+            { QStringLiteral("port"), options.port }, { QStringLiteral("result"), result } });
     return done ? CliOk : CliFailed;
 }
 
 } // namespace
 
-const CliCommand discoverCommand = {
-    "discover", QT_TRANSLATE_NOOP("Cli", "[--seconds N]"),
+const CliCommand discoverCommand = { "discover", QT_TRANSLATE_NOOP("Cli", "[--seconds N]"),
     QT_TRANSLATE_NOOP("Cli", "lists the devices that announce themselves within N seconds (3)"),
-    "seconds", runDiscover};
+    "seconds", runDiscover };
 
-const CliCommand readdressCommand = {
-    "readdress", QT_TRANSLATE_NOOP("Cli", "MAC --ip ADDRESS --mask MASK [--port N]"),
-    QT_TRANSLATE_NOOP("Cli", "moves a device to a new address and SDK port by its MAC, proving "
-                             "the password"),
-    "ip mask", runReaddress};
+const CliCommand readdressCommand
+    = { "readdress", QT_TRANSLATE_NOOP("Cli", "MAC --ip ADDRESS --mask MASK [--port N]"),
+          QT_TRANSLATE_NOOP("Cli",
+              "moves a device to a new address and SDK port by its MAC, proving "
+              "the password"),
+          "ip mask", runReaddress };

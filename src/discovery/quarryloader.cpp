@@ -28,8 +28,7 @@ QStringList candidatePaths()
     return existing;
 }
 
-template<typename Proc>
-Proc entryPoint(const char *name)
+template<typename Proc> Proc entryPoint(const char *name)
 {
     void *handle = QuarryLoader::instance().handle();
     if (handle == nullptr) {
@@ -134,7 +133,7 @@ int32_t Quarry_Stop()
 }
 
 int32_t Quarry_SendUpdateIp(const char *mac, const char *newIp, const char *newMask,
-                            const char *password, const char *newPort)
+    const char *password, const char *newPort)
 {
     const auto update = entryPoint<QUARRY_SendUpdateIpProc>("QUARRY_SendUpdateIp");
     return update != nullptr ? update(mac, newIp, newMask, password, newPort) : 0;

@@ -39,7 +39,7 @@ private:
     QuarryLoader() = default;
 
     mutable MIRT_Mutex m_lock; // held for the whole of Load and Unload
-    std::atomic<void *> m_handle {nullptr};
+    std::atomic<void *> m_handle { nullptr };
     int m_referenceCount = 0;
     QString m_path;
 };
@@ -50,4 +50,4 @@ int32_t Quarry_Start(QUARRY_DeviceCallback callback);
 int32_t Quarry_Stop();
 // 1 only when the device confirmed the new address.
 int32_t Quarry_SendUpdateIp(const char *mac, const char *newIp, const char *newMask,
-                            const char *password, const char *newPort);
+    const char *password, const char *newPort);

@@ -11,7 +11,7 @@
 
 namespace {
 
-std::atomic<SearchAdapter *> g_adapter {nullptr};
+std::atomic<SearchAdapter *> g_adapter { nullptr };
 
 // Texts from the network are accepted only below this length.
 constexpr size_t kMaxAnnouncedText = 64;
@@ -23,8 +23,7 @@ bool acceptable(const char *text)
 
 // Copies as much of the text as fits, always zero-terminated; an absent text
 // is stored as "(null)".
-template<size_t N>
-void copyText(char (&field)[N], const char *text)
+template<size_t N> void copyText(char (&field)[N], const char *text)
 {
     const char *source = text != nullptr ? text : "(null)";
     const size_t length = strnlen(source, N - 1);
@@ -40,8 +39,8 @@ SearchAdapter::SearchAdapter(QObject *parent) : QObject(parent)
     qRegisterMetaType<DEVICEINFO *>("DEVICEINFO*");
     // Made before any receiver connects, so it runs just before the
     // receivers of the same report: the report has reached this thread.
-    connect(this, &SearchAdapter::DeviceCallback, this, [this] { --m_inFlight; },
-            Qt::QueuedConnection);
+    connect(
+        this, &SearchAdapter::DeviceCallback, this, [this] { --m_inFlight; }, Qt::QueuedConnection);
 }
 
 SearchAdapter::~SearchAdapter()
@@ -73,17 +72,16 @@ SearchAdapter *discoveryAdapter()
 }
 
 void QuarryDeviceCallback(const char *protocolVersion, const char *serialNo, const char *mac,
-                          const char *ipAddress, const char *subnetMask, uint32_t deviceType,
-                          uint16_t port, uint32_t channelCount, uint32_t diskCount,
-                          const char *softwareVersion, const char *dspVersion,
-                          const char *startTime, int32_t event)
+    const char *ipAddress, const char *subnetMask, uint32_t deviceType, uint16_t port,
+    uint32_t channelCount, uint32_t diskCount, const char *softwareVersion, const char *dspVersion,
+    const char *startTime, int32_t event)
 {
     if (event != QUARRY_EVENT_PRESENT && event != QUARRY_EVENT_CHANGED
         && event != QUARRY_EVENT_GONE) {
         return;
     }
-    for (const char *text : {protocolVersion, serialNo, mac, ipAddress, subnetMask,
-                             softwareVersion, dspVersion, startTime}) {
+    for (const char *text : { protocolVersion, serialNo, mac, ipAddress, subnetMask,
+             softwareVersion, dspVersion, startTime }) {
         if (!acceptable(text)) {
             return;
         }
@@ -105,8 +103,8 @@ void QuarryDeviceCallback(const char *protocolVersion, const char *serialNo, con
     record.dwChannelNum = channelCount;
     record.dwDiskNum = diskCount;
     record.dwSource = 0;
-    adapter->Report(record, event == QUARRY_EVENT_GONE ? DeviceReportRemove
-                                                       : DeviceReportAddOrUpdate);
+    adapter->Report(
+        record, event == QUARRY_EVENT_GONE ? DeviceReportRemove : DeviceReportAddOrUpdate);
 }
 
 void SearchEngineCallback(DEVICEINFO *record, int code, void *)

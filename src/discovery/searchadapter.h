@@ -36,7 +36,7 @@ signals:
     void UserPasswdError(QString ipAddress);
 
 private:
-    std::atomic<int> m_inFlight {0};
+    std::atomic<int> m_inFlight { 0 };
 };
 
 // The adapter that the library callbacks report through. The announcement
@@ -50,10 +50,9 @@ SearchAdapter *discoveryAdapter();
 // an absent text as "(null)" and reports events 1 and 4 as add-or-update, 3
 // as remove; any other event changes nothing.
 void QuarryDeviceCallback(const char *protocolVersion, const char *serialNo, const char *mac,
-                          const char *ipAddress, const char *subnetMask, uint32_t deviceType,
-                          uint16_t port, uint32_t channelCount, uint32_t diskCount,
-                          const char *softwareVersion, const char *dspVersion,
-                          const char *startTime, int32_t event);
+    const char *ipAddress, const char *subnetMask, uint32_t deviceType, uint16_t port,
+    uint32_t channelCount, uint32_t diskCount, const char *softwareVersion, const char *dspVersion,
+    const char *startTime, int32_t event);
 
 // The IP-range search's report callback (see CSearchEngine): code 1 reports
 // the found device, code 255 the address that refused the credentials; other

@@ -36,7 +36,7 @@ void sendRaw(const quarry::Packet &packet)
     const int fd = quarry::openRequestSocket();
     QVERIFY(fd >= 0);
     QVERIFY(quarry::sendToGroup(fd, quarry::discoveryGroup(), quarry::discoveryPort(),
-                                in_addr {htonl(INADDR_LOOPBACK)}, packet));
+        in_addr { htonl(INADDR_LOOPBACK) }, packet));
     close(fd);
 }
 
@@ -44,7 +44,8 @@ void sendRaw(const quarry::Packet &packet)
 QStringList logLines(const QWidget *window)
 {
     QStringList lines;
-    for (const QListWidget *list : window->findChildren<QListWidget *>(QStringLiteral("listWidget"))) {
+    for (const QListWidget *list :
+        window->findChildren<QListWidget *>(QStringLiteral("listWidget"))) {
         for (int i = 0; i < list->count(); ++i) {
             lines << list->item(i)->text();
         }
@@ -153,8 +154,8 @@ void DiscoveryListTest::missingLibraryIsReportedAndTheProgramRunsOn()
     RecordingTervix window;
     window.show();
     qputenv("TERVIX_BIN_DIR", binDir);
-    QCOMPARE(window.titles, QStringList {QStringLiteral("Failed")});
-    QCOMPARE(window.messages, QStringList {QStringLiteral("Failed to load QUARRY library!")});
+    QCOMPARE(window.titles, QStringList { QStringLiteral("Failed") });
+    QCOMPARE(window.messages, QStringList { QStringLiteral("Failed to load QUARRY library!") });
     QVERIFY(logged(&window, QStringLiteral("Failed to load QUARRY library!")));
     // No announcements, but the window works and closes normally.
     QTest::qWait(300);
@@ -177,8 +178,8 @@ void DiscoveryListTest::firstShowFillsTheListWithTheFleet()
         const int row = rowOf(serial(i));
         QVERIFY(row >= 0);
         QCOMPARE(cell(m_window->deviceModel(), row, DeviceList::IpHeader()), m_fleet->address(i));
-        QCOMPARE(cell(m_window->deviceModel(), row, DeviceList::PortHeader()),
-                 QStringLiteral("18200"));
+        QCOMPARE(
+            cell(m_window->deviceModel(), row, DeviceList::PortHeader()), QStringLiteral("18200"));
     }
 }
 
@@ -186,16 +187,15 @@ void DiscoveryListTest::changedCameraUpdatesItsRowInPlace()
 {
     const int row = rowOf(serial(1));
     const int rows = m_window->deviceModel()->rowCount();
-    QVERIFY(m_fleet->readdress(1, QStringLiteral("127.0.10.21"), QStringLiteral("255.255.0.0"),
-                               18221));
+    QVERIFY(
+        m_fleet->readdress(1, QStringLiteral("127.0.10.21"), QStringLiteral("255.255.0.0"), 18221));
     QTRY_COMPARE_WITH_TIMEOUT(cell(m_window->deviceModel(), row, DeviceList::IpHeader()),
-                              QStringLiteral("127.0.10.21"), 3000);
+        QStringLiteral("127.0.10.21"), 3000);
     QCOMPARE(rowOf(serial(1)), row);
     QCOMPARE(m_window->deviceModel()->rowCount(), rows);
-    QCOMPARE(cell(m_window->deviceModel(), row, DeviceList::PortHeader()),
-             QStringLiteral("18221"));
+    QCOMPARE(cell(m_window->deviceModel(), row, DeviceList::PortHeader()), QStringLiteral("18221"));
     QCOMPARE(cell(m_window->deviceModel(), row, DeviceList::MaskHeader()),
-             QStringLiteral("255.255.0.0"));
+        QStringLiteral("255.255.0.0"));
 }
 
 void DiscoveryListTest::goodbyeRemovesTheRowAndTheRebootBringsItBack()
@@ -250,10 +250,9 @@ void DiscoveryListTest::otherEventsChangeNothing()
     const QString s = serial(0);
     const int row = rowOf(s);
     const QByteArray serialText = s.toLatin1();
-    for (int32_t event : {0, 2, 5, 6, -1}) {
+    for (int32_t event : { 0, 2, 5, 6, -1 }) {
         QuarryDeviceCallback("1", serialText.constData(), "02:00:00:00:00:99", "127.0.10.99",
-                             "255.0.0.0", 20031, 9999, 1, 1, "V", "V", "2026-01-01 00:00:00",
-                             event);
+            "255.0.0.0", 20031, 9999, 1, 1, "V", "V", "2026-01-01 00:00:00", event);
     }
     QTest::qWait(100);
     QCOMPARE(rowOf(s), row);
@@ -265,19 +264,19 @@ void DiscoveryListTest::readdressNeedsTheRightPassword()
 {
     const QByteArray macText = mac(4).toLatin1();
     const int row = rowOf(serial(4));
-    QCOMPARE(Quarry_SendUpdateIp(macText.constData(), "127.0.10.44", "255.255.255.0", "wrong",
-                                 "18244"),
-             QUARRY_UPDATE_WRONG_PASSWORD);
+    QCOMPARE(
+        Quarry_SendUpdateIp(macText.constData(), "127.0.10.44", "255.255.255.0", "wrong", "18244"),
+        QUARRY_UPDATE_WRONG_PASSWORD);
     QCOMPARE(m_fleet->currentAddress(4), m_fleet->address(4));
 
     QCOMPARE(Quarry_SendUpdateIp(macText.constData(), "127.0.10.44", "255.255.255.0",
-                                 m_window->defaultPassword(), "18244"),
-             1);
+                 m_window->defaultPassword(), "18244"),
+        1);
     QTRY_COMPARE_WITH_TIMEOUT(cell(m_window->deviceModel(), row, DeviceList::IpHeader()),
-                              QStringLiteral("127.0.10.44"), 3000);
+        QStringLiteral("127.0.10.44"), 3000);
     SOLV_LOGIN_INFO info {};
-    const int32_t user = SOLV_Login_V30("127.0.10.44", 18244, m_window->defaultUserName(),
-                                        m_window->defaultPassword(), &info);
+    const int32_t user = SOLV_Login_V30(
+        "127.0.10.44", 18244, m_window->defaultUserName(), m_window->defaultPassword(), &info);
     QVERIFY(user >= 0);
     SOLV_Logout(user);
 }

@@ -1,8 +1,8 @@
 #include "searchadapter.h"
 
 #include <QSignalSpy>
-#include <QThread>
 #include <QTest>
+#include <QThread>
 
 #include <array>
 #include <atomic>
@@ -36,7 +36,7 @@ struct Texts
 void announce(const Texts &t, int32_t event, uint32_t type = 20031)
 {
     QuarryDeviceCallback(t.at(1), t.at(2), t.at(3), t.at(4), t.at(5), type, 8000, 4, 2, t.at(10),
-                         t.at(11), t.at(12), event);
+        t.at(11), t.at(12), event);
 }
 
 // Takes ownership of every record the spy caught.
@@ -45,7 +45,7 @@ std::vector<std::pair<std::unique_ptr<DEVICEINFO>, int>> take(QSignalSpy &spy)
     std::vector<std::pair<std::unique_ptr<DEVICEINFO>, int>> reports;
     for (const QList<QVariant> &arguments : std::as_const(spy)) {
         reports.emplace_back(std::unique_ptr<DEVICEINFO>(arguments.at(0).value<DEVICEINFO *>()),
-                             arguments.at(1).toInt());
+            arguments.at(1).toInt());
     }
     spy.clear();
     return reports;
@@ -125,7 +125,7 @@ void QuarryDeviceCallbackTest::textLengthDecidesAcceptance_data()
     QTest::addColumn<int>("argument");
     QTest::addColumn<int>("length");
     QTest::addColumn<bool>("accepted");
-    for (int argument : {1, 2, 3, 4, 5, 10, 11, 12}) {
+    for (int argument : { 1, 2, 3, 4, 5, 10, 11, 12 }) {
         QTest::addRow("argument %d, 63 characters", argument) << argument << 63 << true;
         QTest::addRow("argument %d, 64 characters", argument) << argument << 64 << false;
     }
@@ -147,15 +147,15 @@ void QuarryDeviceCallbackTest::textLengthDecidesAcceptance()
 void QuarryDeviceCallbackTest::absentTextsAreListedAsNull()
 {
     Texts texts;
-    for (int argument : {1, 2, 3, 4, 5, 10, 11, 12}) {
+    for (int argument : { 1, 2, 3, 4, 5, 10, 11, 12 }) {
         texts.absent[size_t(argument)] = true;
     }
     announce(texts, QUARRY_EVENT_PRESENT);
     auto reports = take(*m_spy);
     QCOMPARE(reports.size(), size_t(1));
     const DEVICEINFO &r = *reports.front().first;
-    for (const char *field : {r.szSerialNo, r.szMAC, r.szIPAddress, r.szSubnetMask,
-                              r.szSoftwareVersion, r.szDSPVersion, r.szStartTime}) {
+    for (const char *field : { r.szSerialNo, r.szMAC, r.szIPAddress, r.szSubnetMask,
+             r.szSoftwareVersion, r.szDSPVersion, r.szStartTime }) {
         QCOMPARE(QByteArray(field), QByteArray("(null)"));
     }
 }
@@ -215,12 +215,12 @@ void QuarryDeviceCallbackTest::overlongFieldsAreCutAndTerminated()
     auto reports = take(*m_spy);
     QCOMPARE(reports.size(), size_t(1));
     const DEVICEINFO &r = *reports.front().first;
-    const char *field = argument == 2    ? r.szSerialNo
-                        : argument == 3  ? r.szMAC
-                        : argument == 4  ? r.szIPAddress
-                        : argument == 10 ? r.szSoftwareVersion
-                        : argument == 11 ? r.szDSPVersion
-                                         : r.szStartTime;
+    const char *field = argument == 2 ? r.szSerialNo
+        : argument == 3               ? r.szMAC
+        : argument == 4               ? r.szIPAddress
+        : argument == 10              ? r.szSoftwareVersion
+        : argument == 11              ? r.szDSPVersion
+                                      : r.szStartTime;
     QCOMPARE(QByteArray(field), text.left(stored));
     // The neighbouring fields are intact.
     QCOMPARE(r.dwSource, 0u);
@@ -299,7 +299,7 @@ void QuarryDeviceCallbackTest::burstFromAnotherThreadArrivesWholeAndInOrder()
     // More reports than may wait at once: the sender is held back while this
     // thread is busy, and nothing is lost or reordered.
     const int count = SearchAdapter::MaxReportsInFlight * 2 + 5;
-    std::atomic<bool> done {false};
+    std::atomic<bool> done { false };
     std::unique_ptr<QThread> sender(QThread::create([&] {
         for (int i = 0; i < count; ++i) {
             Texts texts;
@@ -316,8 +316,8 @@ void QuarryDeviceCallbackTest::burstFromAnotherThreadArrivesWholeAndInOrder()
     auto reports = take(*m_spy);
     QCOMPARE(int(reports.size()), count);
     for (int i = 0; i < count; ++i) {
-        QCOMPARE(QByteArray(reports[size_t(i)].first->szSerialNo),
-                 "BURST-" + QByteArray::number(i));
+        QCOMPARE(
+            QByteArray(reports[size_t(i)].first->szSerialNo), "BURST-" + QByteArray::number(i));
     }
 }
 

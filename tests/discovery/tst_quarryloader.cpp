@@ -7,10 +7,8 @@
 namespace {
 
 void ignoreAnnouncement(const char *, const char *, const char *, const char *, const char *,
-                        uint32_t, uint16_t, uint32_t, uint32_t, const char *, const char *,
-                        const char *, int32_t)
-{
-}
+    uint32_t, uint16_t, uint32_t, uint32_t, const char *, const char *, const char *, int32_t)
+{ }
 
 } // namespace
 
@@ -39,8 +37,8 @@ void QuarryLoaderTest::missingLibraryFailsAndEntryPointsAnswerZero()
     QVERIFY(loader.handle() == nullptr);
     QCOMPARE(Quarry_Start(ignoreAnnouncement), 0);
     QCOMPARE(Quarry_Stop(), 0);
-    QCOMPARE(Quarry_SendUpdateIp("02:54:56:00:00:01", "127.0.9.5", "255.0.0.0", "60917", "8000"),
-             0);
+    QCOMPARE(
+        Quarry_SendUpdateIp("02:54:56:00:00:01", "127.0.9.5", "255.0.0.0", "60917", "8000"), 0);
     QVERIFY(loader.Unload());
     QCOMPARE(loader.referenceCount(), 0);
     qputenv("TERVIX_BIN_DIR", m_binDir);
@@ -74,7 +72,7 @@ void QuarryLoaderTest::loadsFromTheProgramsFolderOrBinDirectory()
     QVERIFY(loader.Load());
     // The test runs from its own folder, so the library comes from TERVIX_BIN_DIR.
     QCOMPARE(loader.libraryPath(),
-             QDir(QFile::decodeName(m_binDir)).filePath(QStringLiteral("libquarry.so")));
+        QDir(QFile::decodeName(m_binDir)).filePath(QStringLiteral("libquarry.so")));
     loader.Unload();
     QVERIFY(loader.libraryPath().isEmpty());
 }

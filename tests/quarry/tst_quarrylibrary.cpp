@@ -33,9 +33,9 @@ std::optional<std::string> optionalText(const char *text)
     return text != nullptr ? std::optional<std::string>(text) : std::nullopt;
 }
 
-void collect(const char *version, const char *serial, const char *mac, const char *ip,
-             const char *, uint32_t type, uint16_t port, uint32_t, uint32_t, const char *,
-             const char *, const char *, int32_t event)
+void collect(const char *version, const char *serial, const char *mac, const char *ip, const char *,
+    uint32_t type, uint16_t port, uint32_t, uint32_t, const char *, const char *, const char *,
+    int32_t event)
 {
     Event e;
     e.event = event;
@@ -49,11 +49,10 @@ void collect(const char *version, const char *serial, const char *mac, const cha
     g_events.push_back(e);
 }
 
-std::atomic<int> g_stopFromCallback {-100};
+std::atomic<int> g_stopFromCallback { -100 };
 
 void stopFromCallback(const char *, const char *, const char *, const char *, const char *,
-                      uint32_t, uint16_t, uint32_t, uint32_t, const char *, const char *,
-                      const char *, int32_t)
+    uint32_t, uint16_t, uint32_t, uint32_t, const char *, const char *, const char *, int32_t)
 {
     int expected = -100;
     g_stopFromCallback.compare_exchange_strong(expected, QUARRY_Stop());
@@ -90,7 +89,7 @@ void sendRaw(const quarry::Packet &packet)
     const int fd = quarry::openRequestSocket();
     QVERIFY(fd >= 0);
     QVERIFY(quarry::sendToGroup(fd, quarry::discoveryGroup(), quarry::discoveryPort(),
-                                in_addr {htonl(INADDR_LOOPBACK)}, packet));
+        in_addr { htonl(INADDR_LOOPBACK) }, packet));
     close(fd);
 }
 
@@ -193,9 +192,9 @@ void QuarryLibraryTest::readdressWithRightPasswordMovesTheCamera()
 {
     const std::string s = serial(1).toStdString();
     const QByteArray macText = mac(1).toLatin1();
-    QCOMPARE(QUARRY_SendUpdateIp(macText.constData(), "127.0.9.21", "255.255.0.0", "60917",
-                                 "18121"),
-             QUARRY_UPDATE_DONE);
+    QCOMPARE(
+        QUARRY_SendUpdateIp(macText.constData(), "127.0.9.21", "255.255.0.0", "60917", "18121"),
+        QUARRY_UPDATE_DONE);
     QCOMPARE(m_fleet->currentAddress(1), QStringLiteral("127.0.9.21"));
     QCOMPARE(m_fleet->currentPort(1), quint16(18121));
     QTRY_COMPARE_WITH_TIMEOUT(count(QUARRY_EVENT_CHANGED, s), 1, 3000);
@@ -214,13 +213,12 @@ void QuarryLibraryTest::readdressWithRightPasswordMovesTheCamera()
 void QuarryLibraryTest::readdressWithWrongPasswordChangesNothing()
 {
     const QByteArray macText = mac(0).toLatin1();
-    QCOMPARE(QUARRY_SendUpdateIp(macText.constData(), "127.0.9.30", "255.255.255.0", "60918",
-                                 "18100"),
-             QUARRY_UPDATE_WRONG_PASSWORD);
+    QCOMPARE(
+        QUARRY_SendUpdateIp(macText.constData(), "127.0.9.30", "255.255.255.0", "60918", "18100"),
+        QUARRY_UPDATE_WRONG_PASSWORD);
     QCOMPARE(m_fleet->currentAddress(0), m_fleet->address(0));
-    QCOMPARE(QUARRY_SendUpdateIp(macText.constData(), "127.0.9.30", "255.255.255.0", "",
-                                 "18100"),
-             QUARRY_UPDATE_WRONG_PASSWORD);
+    QCOMPARE(QUARRY_SendUpdateIp(macText.constData(), "127.0.9.30", "255.255.255.0", "", "18100"),
+        QUARRY_UPDATE_WRONG_PASSWORD);
     QCOMPARE(m_fleet->currentAddress(0), m_fleet->address(0));
 }
 
@@ -242,17 +240,16 @@ void QuarryLibraryTest::readdressRejectsMalformedArguments_data()
                                  << QByteArray("60917") << QByteArray("8000");
     QTest::newRow("multicast address") << m << QByteArray("239.0.0.1") << QByteArray("255.0.0.0")
                                        << QByteArray("60917") << QByteArray("8000");
-    QTest::newRow("mask with a hole") << m << QByteArray("127.0.9.40")
-                                      << QByteArray("255.0.255.0") << QByteArray("60917")
-                                      << QByteArray("8000");
+    QTest::newRow("mask with a hole") << m << QByteArray("127.0.9.40") << QByteArray("255.0.255.0")
+                                      << QByteArray("60917") << QByteArray("8000");
     QTest::newRow("port zero") << m << QByteArray("127.0.9.40") << QByteArray("255.0.0.0")
                                << QByteArray("60917") << QByteArray("0");
     QTest::newRow("port too large") << m << QByteArray("127.0.9.40") << QByteArray("255.0.0.0")
                                     << QByteArray("60917") << QByteArray("65536");
     QTest::newRow("port not decimal") << m << QByteArray("127.0.9.40") << QByteArray("255.0.0.0")
                                       << QByteArray("60917") << QByteArray("80a");
-    QTest::newRow("absent password") << m << QByteArray("127.0.9.40") << QByteArray("255.0.0.0")
-                                     << null << QByteArray("8000");
+    QTest::newRow("absent password")
+        << m << QByteArray("127.0.9.40") << QByteArray("255.0.0.0") << null << QByteArray("8000");
 }
 
 void QuarryLibraryTest::readdressRejectsMalformedArguments()
@@ -262,15 +259,16 @@ void QuarryLibraryTest::readdressRejectsMalformedArguments()
     QFETCH(QByteArray, mask);
     QFETCH(QByteArray, password);
     QFETCH(QByteArray, port);
-    auto text = [](const QByteArray &value) { return value.isNull() ? nullptr : value.constData(); };
+    auto text
+        = [](const QByteArray &value) { return value.isNull() ? nullptr : value.constData(); };
     QCOMPARE(QUARRY_SendUpdateIp(text(macText), text(ip), text(mask), text(password), text(port)),
-             QUARRY_UPDATE_BAD_ARGUMENT);
+        QUARRY_UPDATE_BAD_ARGUMENT);
 }
 
 void QuarryLibraryTest::readdressOfUnknownMacTimesOut()
 {
     QCOMPARE(QUARRY_SendUpdateIp("0e:00:00:00:00:01", "127.0.9.50", "255.0.0.0", "60917", "8000"),
-             QUARRY_UPDATE_NO_ANSWER);
+        QUARRY_UPDATE_NO_ANSWER);
 }
 
 void QuarryLibraryTest::rebootedCameraLeavesAndReturns()

@@ -4,7 +4,6 @@
 
 using namespace quarry;
 
-
 namespace {
 
 Announcement sampleAnnouncement()
@@ -28,9 +27,9 @@ Announcement sampleAnnouncement()
 ReaddressRequest sampleRequest()
 {
     ReaddressRequest r;
-    r.mac = {2, 0x54, 0x56, 0, 0, 8};
-    r.ipAddress = {127, 0, 9, 20};
-    r.subnetMask = {255, 255, 0, 0};
+    r.mac = { 2, 0x54, 0x56, 0, 0, 8 };
+    r.ipAddress = { 127, 0, 9, 20 };
+    r.subnetMask = { 255, 255, 0, 0 };
     r.port = 8100;
     for (size_t i = 0; i < r.nonce.size(); ++i) {
         r.nonce[i] = uint8_t(i * 7 + 1);
@@ -133,7 +132,7 @@ void QuarryProtocolTest::rejectsMalformedAnnouncement()
 
 void QuarryProtocolTest::decodersRejectOtherTypes()
 {
-    const Packet inquiry = encodeInquiry(Inquiry {42});
+    const Packet inquiry = encodeInquiry(Inquiry { 42 });
     const Packet request = encodeReaddressRequest(sampleRequest());
     QVERIFY(!decodeAnnouncement(inquiry.data(), inquiry.size()));
     QVERIFY(!decodeReaddressReply(request.data(), request.size()));

@@ -17,7 +17,7 @@ namespace quarry {
 
 namespace {
 
-constexpr uint8_t kMagic[4] = {'Q', 'R', 'R', 'Y'};
+constexpr uint8_t kMagic[4] = { 'Q', 'R', 'R', 'Y' };
 constexpr size_t kInquiryBody = 4;
 constexpr size_t kRequestBody = 6 + 4 + 4 + 2 + 16 + 32;
 constexpr size_t kReplyBody = 6 + 16 + 1;
@@ -47,8 +47,7 @@ public:
             m_bytes.push_back(static_cast<uint8_t>(value >> shift));
         }
     }
-    template<size_t N>
-    void bytes(const std::array<uint8_t, N> &value)
+    template<size_t N> void bytes(const std::array<uint8_t, N> &value)
     {
         m_bytes.insert(m_bytes.end(), value.begin(), value.end());
     }
@@ -67,7 +66,7 @@ private:
 class Reader
 {
 public:
-    Reader(const uint8_t *data, size_t size) : m_data(data), m_size(size) {}
+    Reader(const uint8_t *data, size_t size) : m_data(data), m_size(size) { }
     bool u8(uint8_t &value)
     {
         if (!need(1)) {
@@ -97,8 +96,7 @@ public:
         m_pos += 4;
         return true;
     }
-    template<size_t N>
-    bool bytes(std::array<uint8_t, N> &value)
+    template<size_t N> bool bytes(std::array<uint8_t, N> &value)
     {
         if (!need(N)) {
             return false;
@@ -288,8 +286,7 @@ std::optional<Announcement> decodeAnnouncement(const uint8_t *data, size_t size)
 
 std::optional<ReaddressRequest> decodeReaddressRequest(const uint8_t *data, size_t size)
 {
-    if (!hasType(data, size, PacketType::ReaddressRequest)
-        || size != kHeaderSize + kRequestBody) {
+    if (!hasType(data, size, PacketType::ReaddressRequest) || size != kHeaderSize + kRequestBody) {
         return std::nullopt;
     }
     Reader reader(data, size);
@@ -338,7 +335,7 @@ Proof readdressProof(const std::string &password, const ReaddressRequest &reques
     static const uint8_t emptyKey = 0;
     const void *key = password.empty() ? static_cast<const void *>(&emptyKey) : password.data();
     HMAC(EVP_sha256(), key, static_cast<int>(password.size()), message.data(), message.size(),
-         proof.data(), &length);
+        proof.data(), &length);
     return proof;
 }
 
@@ -461,7 +458,7 @@ std::vector<Ipv4Interface> ipv4Interfaces()
         haveLoopback = haveLoopback || item.address.s_addr == loopback.s_addr;
     }
     if (!haveLoopback) {
-        result.push_back({"lo", loopback, in_addr {htonl(0xff000000u)}, true});
+        result.push_back({ "lo", loopback, in_addr { htonl(0xff000000u) }, true });
     }
     return result;
 }
@@ -543,7 +540,7 @@ bool sendToGroup(int fd, in_addr group, uint16_t port, in_addr via, const Packet
     target.sin_port = htons(port);
     target.sin_addr = group;
     const ssize_t sent = sendto(fd, packet.data(), packet.size(), MSG_NOSIGNAL,
-                                reinterpret_cast<const sockaddr *>(&target), sizeof target);
+        reinterpret_cast<const sockaddr *>(&target), sizeof target);
     return sent == static_cast<ssize_t>(packet.size());
 }
 

@@ -97,8 +97,7 @@ using Packet = std::vector<uint8_t>;
 Packet encodeInquiry(const Inquiry &inquiry);
 // type is PacketType::Announce or PacketType::Goodbye; texts longer than
 // kMaxTextLength are cut.
-Packet encodeAnnouncement(const Announcement &announcement,
-                          PacketType type = PacketType::Announce);
+Packet encodeAnnouncement(const Announcement &announcement, PacketType type = PacketType::Announce);
 Packet encodeReaddressRequest(const ReaddressRequest &request);
 Packet encodeReaddressReply(const ReaddressReply &reply);
 

@@ -29,7 +29,7 @@ constexpr int kPollMs = 100;
 // Datagrams handled before the expiry check runs again, so a flood of
 // announcements cannot starve the detection of silent devices.
 constexpr int kDrainLimit = 512;
-constexpr milliseconds kMaxExpiryDelay {5000};
+constexpr milliseconds kMaxExpiryDelay { 5000 };
 constexpr int kUpdateAttempts = 3;
 constexpr int kUpdateWaitMs = 1000;
 constexpr const char *kVersionText = "1";
@@ -53,15 +53,15 @@ bool sameIdentity(quarry::Announcement a, const quarry::Announcement &b)
 
 milliseconds silenceLimit(uint32_t periodMs)
 {
-    const uint32_t period = std::clamp(periodMs, quarry::kMinAnnouncePeriodMs,
-                                       quarry::kMaxAnnouncePeriodMs);
+    const uint32_t period
+        = std::clamp(periodMs, quarry::kMinAnnouncePeriodMs, quarry::kMaxAnnouncePeriodMs);
     return milliseconds(period) * quarry::kSilentPeriods + milliseconds(period / 2);
 }
 
 class Listener
 {
 public:
-    explicit Listener(QUARRY_DeviceCallback callback) : m_callback(callback) {}
+    explicit Listener(QUARRY_DeviceCallback callback) : m_callback(callback) { }
 
     ~Listener()
     {
@@ -82,8 +82,8 @@ public:
         m_interfaces = quarry::ipv4Interfaces();
         m_socket = quarry::openGroupSocket(m_port, m_group, m_interfaces);
         if (m_socket < 0) {
-            MIRT_OutputDebug("QUARRY: cannot listen on port %u: %s\n", m_port,
-                             std::strerror(errno));
+            MIRT_OutputDebug(
+                "QUARRY: cannot listen on port %u: %s\n", m_port, std::strerror(errno));
             return false;
         }
         if (pipe2(m_wake, O_CLOEXEC | O_NONBLOCK) != 0) {
@@ -119,7 +119,7 @@ private:
         sendInquiry();
         auto nextExpiry = Clock::now() + milliseconds(kPollMs);
         for (;;) {
-            pollfd fds[2] = {{m_socket, POLLIN, 0}, {m_wake[0], POLLIN, 0}};
+            pollfd fds[2] = { { m_socket, POLLIN, 0 }, { m_wake[0], POLLIN, 0 } };
             const int ready = poll(fds, 2, kPollMs);
             if (ready < 0 && errno != EINTR) {
                 MIRT_OutputDebug("QUARRY: poll failed: %s\n", std::strerror(errno));
@@ -171,8 +171,8 @@ private:
     void handle(const uint8_t *data, size_t size)
     {
         const auto type = quarry::packetType(data, size);
-        if (!type || (*type != quarry::PacketType::Announce
-                      && *type != quarry::PacketType::Goodbye)) {
+        if (!type
+            || (*type != quarry::PacketType::Announce && *type != quarry::PacketType::Goodbye)) {
             return; // our own inquiry looped back, requests of other clients
         }
         auto announcement = quarry::decodeAnnouncement(data, size);
@@ -191,7 +191,7 @@ private:
         }
         const auto now = Clock::now();
         if (found == m_devices.end()) {
-            m_devices.emplace(key, Known {*announcement, now});
+            m_devices.emplace(key, Known { *announcement, now });
             report(*announcement, QUARRY_EVENT_PRESENT);
             return;
         }
@@ -220,15 +220,15 @@ private:
 
     void report(const quarry::Announcement &a, int32_t event)
     {
-        m_callback(kVersionText, textOrNull(a.serialNo), textOrNull(a.mac),
-                   textOrNull(a.ipAddress), textOrNull(a.subnetMask), a.deviceType, a.port,
-                   a.channelCount, a.diskCount, textOrNull(a.softwareVersion),
-                   textOrNull(a.dspVersion), textOrNull(a.startTime), event);
+        m_callback(kVersionText, textOrNull(a.serialNo), textOrNull(a.mac), textOrNull(a.ipAddress),
+            textOrNull(a.subnetMask), a.deviceType, a.port, a.channelCount, a.diskCount,
+            textOrNull(a.softwareVersion), textOrNull(a.dspVersion), textOrNull(a.startTime),
+            event);
     }
 
     QUARRY_DeviceCallback m_callback;
     int m_socket = -1;
-    int m_wake[2] = {-1, -1};
+    int m_wake[2] = { -1, -1 };
     uint16_t m_port = 0;
     in_addr m_group {};
     std::vector<quarry::Ipv4Interface> m_interfaces;
@@ -291,8 +291,8 @@ bool parseMask(const char *text, std::array<uint8_t, 4> &mask)
 
 // Waits up to `timeoutMs` for the answer to this request; the status, or
 // nullopt on time-out.
-std::optional<quarry::ReaddressStatus> awaitReply(int fd, const quarry::ReaddressRequest &request,
-                                                  int timeoutMs)
+std::optional<quarry::ReaddressStatus> awaitReply(
+    int fd, const quarry::ReaddressRequest &request, int timeoutMs)
 {
     const auto deadline = Clock::now() + milliseconds(timeoutMs);
     for (;;) {
@@ -300,7 +300,7 @@ std::optional<quarry::ReaddressStatus> awaitReply(int fd, const quarry::Readdres
         if (left.count() <= 0) {
             return std::nullopt;
         }
-        pollfd pfd {fd, POLLIN, 0};
+        pollfd pfd { fd, POLLIN, 0 };
         const int ready = poll(&pfd, 1, static_cast<int>(left.count()));
         if (ready < 0 && errno != EINTR) {
             return std::nullopt;
@@ -360,7 +360,7 @@ int32_t QUARRY_Stop(void)
 }
 
 int32_t QUARRY_SendUpdateIp(const char *mac, const char *newIp, const char *newMask,
-                            const char *password, const char *newPort)
+    const char *password, const char *newPort)
 {
     quarry::ReaddressRequest request;
     const auto parsedMac = quarry::parseMac(mac);
