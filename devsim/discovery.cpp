@@ -98,6 +98,10 @@ void DiscoveryService::setAnnouncePeriod(int deviceMs)
     m_periodMs = std::clamp(real, MinPeriodMs, int(quarry::kMaxAnnouncePeriodMs));
     // Spread each period's announcements over about twenty ticks.
     m_periodicTimer.setInterval(std::clamp(m_periodMs / 20, 10, 100));
+    // Clients time silence by the period a device announces: tell them now.
+    if (m_socket >= 0) {
+        queueAll();
+    }
 }
 
 bool DiscoveryService::start()

@@ -35,7 +35,8 @@ public:
     void stop();
 
     // Announcement period in device time (scaled by the cameras' time scale,
-    // never below MinPeriodMs of real time).
+    // never below MinPeriodMs of real time); a running service announces
+    // every camera at once with the new period.
     static constexpr int DefaultPeriodMs = 2000;
     static constexpr int MinPeriodMs = 200;
     void setAnnouncePeriod(int deviceMs);

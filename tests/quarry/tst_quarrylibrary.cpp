@@ -118,6 +118,7 @@ private slots:
 private:
     QString serial(int index) const;
     QString mac(int index) const;
+    void setAnnouncePeriod(int deviceMs);
 
     std::unique_ptr<devsim::Fleet> m_fleet;
 };
@@ -158,6 +159,14 @@ QString QuarryLibraryTest::mac(int index) const
     quarry::Mac mac {};
     std::memcpy(mac.data(), bytes.constData(), mac.size());
     return QString::fromStdString(quarry::formatMac(mac));
+}
+
+void QuarryLibraryTest::setAnnouncePeriod(int deviceMs)
+{
+    m_fleet->run([&] {
+        devsim::Camera *camera = m_fleet->cameras().at(0);
+        camera->parent()->findChild<devsim::DiscoveryService *>()->setAnnouncePeriod(deviceMs);
+    });
 }
 
 void QuarryLibraryTest::reportsEveryCameraOnceAfterStart()
@@ -274,10 +283,15 @@ void QuarryLibraryTest::readdressOfUnknownMacTimesOut()
 void QuarryLibraryTest::rebootedCameraLeavesAndReturns()
 {
     const std::string s = serial(2).toStdString();
+    // With a period of 6 s, silence would take over 20 s to notice: a quick
+    // report can only come from the goodbye.
+    setAnnouncePeriod(60000);
+    QTest::qWait(300);
     m_fleet->reboot(2);
-    QTRY_COMPARE_WITH_TIMEOUT(count(QUARRY_EVENT_GONE, s), 1, 2000);
+    QTRY_COMPARE_WITH_TIMEOUT(count(QUARRY_EVENT_GONE, s), 1, 3000);
     QTRY_COMPARE_WITH_TIMEOUT(count(QUARRY_EVENT_PRESENT, s), 2, 5000);
     QCOMPARE(last(s)->event, QUARRY_EVENT_PRESENT);
+    setAnnouncePeriod(devsim::DiscoveryService::DefaultPeriodMs);
 }
 
 void QuarryLibraryTest::silentCameraIsReportedGone()
