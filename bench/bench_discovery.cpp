@@ -30,6 +30,8 @@
 #include <QStandardItemModel>
 #include <QTimer>
 
+#include <sys/resource.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <vector>
@@ -216,6 +218,13 @@ int main(int argc, char *argv[])
     // A port of its own, so a running demo or test does not join the burst.
     if (qEnvironmentVariableIsEmpty("TERVIX_DISCOVERY_PORT")) {
         qputenv("TERVIX_DISCOVERY_PORT", "37990");
+    }
+    // Every camera holds a listening socket: 2000 need more than the usual
+    // soft limit of open files.
+    rlimit limit {};
+    if (getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur < limit.rlim_max) {
+        limit.rlim_cur = limit.rlim_max;
+        setrlimit(RLIMIT_NOFILE, &limit);
     }
     QApplication app(argc, argv);
     std::vector<int> sizes;
