@@ -1,61 +1,255 @@
 #include "maintablewithmend.h"
 
+#include "devicelistmodel.h"
+#include "devicestore.h"
 #include "maintable.h"
+#include "mendrules.h"
+#include "mirt.h"
+#include "progressdialog.h"
+#include "tervixservices.h"
 
 #include <QCheckBox>
+#include <QDebug>
+#include <QEvent>
 #include <QFrame>
+#include <QGridLayout>
 #include <QHBoxLayout>
+#include <QIntValidator>
 #include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QStandardItemModel>
+#include <QToolButton>
 #include <QVBoxLayout>
+
+using namespace NetworkMend;
 
 namespace {
 
-QFrame *makePanel(const QString &name, QWidget *parent)
+constexpr int AddressMaxLength = 15;
+constexpr int NameMaxLength = 32;
+constexpr int MendAreaWidth = 230;
+
+const QString IpTag = QStringLiteral("IP");
+const QString NameTag = QStringLiteral("Devname");
+const QString MaskTag = QStringLiteral("Mask");
+const QString GatewayTag = QStringLiteral("Gateway");
+const QString PortTag = QStringLiteral("Port");
+
+template<typename T> T *named(T *widget, const char *name)
 {
-    auto *frame = new QFrame(parent);
-    frame->setObjectName(name);
-    frame->setFrameShape(QFrame::StyledPanel);
-    auto *layout = new QVBoxLayout(frame);
-    layout->addWidget(new QLabel(CMainTableWithMend::tr("Modify Device Information"), frame));
-    layout->addStretch();
-    return frame;
+    widget->setObjectName(QLatin1String(name));
+    return widget;
+}
+
+QLineEdit *addressEdit(QWidget *parent, const char *name)
+{
+    auto *edit = named(new QLineEdit(parent), name);
+    edit->setMaxLength(AddressMaxLength);
+    return edit;
+}
+
+QToolButton *foldButton(QWidget *parent, const char *name, const char *icon)
+{
+    auto *button = named(new QToolButton(parent), name);
+    button->setAutoRaise(true);
+    button->setIcon(QIcon(QLatin1String(icon)));
+    return button;
+}
+
+template<size_t N> QString fieldText(const char (&field)[N])
+{
+    return DeviceList::FieldText(field);
 }
 
 } // namespace
 
-CMainTableWithMend::CMainTableWithMend(QWidget *parent)
-    : QTableView(parent), m_table(new CMaintable(this)), m_mendArea(new QWidget(this))
+CMainTableWithMend::CMainTableWithMend(QWidget *parent) : QTableView(parent)
+{
+    buildUi();
+
+    m_changeButton->setEnabled(false);
+    m_outButton->hide();
+    m_batchOutButton->hide();
+    m_mendAreaFrame->hide();
+    m_batchMendAreaFrame->hide();
+    m_batchIpLabel->hide();
+    m_batchIpAddrLineEdit->hide();
+    m_portLineEdit->setValidator(new QIntValidator(0, 65535, m_portLineEdit));
+    m_batchPortLineEdit->setValidator(new QIntValidator(0, 65535, m_batchPortLineEdit));
+    m_progressDialog = new ProgressDialog(this);
+
+    connect(m_inButton, &QToolButton::clicked, this, &CMainTableWithMend::MendAreaInorOut);
+    connect(m_outButton, &QToolButton::clicked, this, &CMainTableWithMend::MendAreaInorOut);
+    connect(
+        m_batchInButton, &QToolButton::clicked, this, &CMainTableWithMend::BatchMendAreaInorOut);
+    connect(
+        m_batchOutButton, &QToolButton::clicked, this, &CMainTableWithMend::BatchMendAreaInorOut);
+    connect(tableView(), &QTableView::clicked, this, &CMainTableWithMend::showinfo);
+    connect(m_ipCheckBox, &QCheckBox::clicked, this, &CMainTableWithMend::ChooseIPType);
+    connect(m_changeButton, &QPushButton::clicked, this, &CMainTableWithMend::DevinfoChanged);
+    connect(
+        m_batchChangeButton, &QPushButton::clicked, this, &CMainTableWithMend::BatchDevinfoChanged);
+    connect(m_allCheckBox, &QCheckBox::clicked, this, &CMainTableWithMend::AllCheckStatChanges);
+    connect(&m_worker, &BatchMendThread::FinishSetIpAddress, this,
+        &CMainTableWithMend::FinishSetIpAddress, Qt::QueuedConnection);
+    connect(&m_worker, &BatchMendThread::FinishSetGateway, this,
+        &CMainTableWithMend::FinishSetGateway, Qt::QueuedConnection);
+    connect(&m_worker, &BatchMendThread::FinishDeviceCount, this,
+        &CMainTableWithMend::FinishDeviceCount, Qt::QueuedConnection);
+}
+
+CMainTableWithMend::~CMainTableWithMend()
+{
+    m_worker.wait();
+}
+
+void CMainTableWithMend::buildUi()
 {
     setFrameShape(QFrame::NoFrame);
-    m_table->setObjectName(QStringLiteral("TableWithMendTableView"));
+    m_table = named(new CMaintable(this), "TableWithMendTableView");
+    m_mendArea = named(new QWidget(this), "MendArea");
 
-    m_mendAreaFrame = makePanel(QStringLiteral("MendAreaFrame"), m_mendArea);
-    m_batchMendAreaFrame = makePanel(QStringLiteral("BatchMendAreaFrame"), m_mendArea);
-    auto *chooseAllFrame = new QFrame(m_mendArea);
-    chooseAllFrame->setObjectName(QStringLiteral("ChooseAllFrame"));
-    m_allCheckBox = new QCheckBox(tr("All"), chooseAllFrame);
-    m_allCheckBox->setObjectName(QStringLiteral("AllcheckBox"));
-    auto *chooseAllLayout = new QHBoxLayout(chooseAllFrame);
-    chooseAllLayout->addWidget(m_allCheckBox);
+    // Single-device panel.
+    m_mendAreaFrame = named(new QFrame(m_mendArea), "MendAreaFrame");
+    m_mendAreaFrame->setFrameShape(QFrame::StyledPanel);
+    m_label6 = named(new QLabel(m_mendAreaFrame), "label_6");
+    m_inButton = foldButton(m_mendAreaFrame, "InButton", ":/Tervix/icon/In.png");
+    m_outButton = foldButton(m_mendAreaFrame, "OutButton", ":/Tervix/icon/Out.png");
+    m_mendFrame = named(new QFrame(m_mendAreaFrame), "MendFrame");
+    m_nameLabel = named(new QLabel(m_mendFrame), "label");
+    m_devNameLineEdit = named(new QLineEdit(m_mendFrame), "DevNameLineEdit");
+    m_devNameLineEdit->setMaxLength(NameMaxLength);
+    m_ipLabel = named(new QLabel(m_mendFrame), "label_2");
+    m_ipAddrLineEdit = addressEdit(m_mendFrame, "IPAddrLineEdit");
+    m_maskLabel = named(new QLabel(m_mendFrame), "label_4");
+    m_maskLineEdit = addressEdit(m_mendFrame, "MaskLineEdit");
+    m_gatewayLabel = named(new QLabel(m_mendFrame), "label_3");
+    m_gatewayLineEdit = addressEdit(m_mendFrame, "GatewayLineEdit");
+    m_portLabel = named(new QLabel(m_mendFrame), "label_5");
+    m_portLineEdit = named(new QLineEdit(m_mendFrame), "PortLineEdit");
+    m_changeButton = named(new QPushButton(m_mendFrame), "ChangepushButton");
 
-    auto *areaLayout = new QVBoxLayout(m_mendArea);
-    areaLayout->setContentsMargins(0, 0, 0, 0);
-    areaLayout->addWidget(chooseAllFrame);
-    areaLayout->addWidget(m_mendAreaFrame);
-    areaLayout->addWidget(m_batchMendAreaFrame);
-    areaLayout->addStretch();
-    m_mendArea->setFixedWidth(220);
+    auto *titleRow = new QHBoxLayout;
+    titleRow->addWidget(m_label6, 1);
+    titleRow->addWidget(m_inButton);
+    titleRow->addWidget(m_outButton);
+    auto *fields = new QGridLayout(m_mendFrame);
+    fields->setContentsMargins(0, 0, 0, 0);
+    int row = 0;
+    for (const auto &[label, edit] : { std::pair { m_nameLabel, m_devNameLineEdit },
+             { m_ipLabel, m_ipAddrLineEdit }, { m_maskLabel, m_maskLineEdit },
+             { m_gatewayLabel, m_gatewayLineEdit }, { m_portLabel, m_portLineEdit } }) {
+        fields->addWidget(label, row, 0);
+        fields->addWidget(edit, row, 1);
+        ++row;
+    }
+    fields->addWidget(m_changeButton, row, 1);
+    auto *single = new QVBoxLayout(m_mendAreaFrame);
+    single->addLayout(titleRow);
+    single->addWidget(m_mendFrame);
+
+    // Batch panel.
+    m_batchMendAreaFrame = named(new QFrame(m_mendArea), "BatchMendAreaFrame");
+    m_batchMendAreaFrame->setFrameShape(QFrame::StyledPanel);
+    m_label7 = named(new QLabel(m_batchMendAreaFrame), "label_7");
+    m_batchInButton = foldButton(m_batchMendAreaFrame, "BatchInButton", ":/Tervix/icon/In.png");
+    m_batchOutButton
+        = foldButton(m_batchMendAreaFrame, "BatchOutButton", ":/Tervix/icon/Out.png");
+    m_batchMendFrame = named(new QFrame(m_batchMendAreaFrame), "BatchMendFrame");
+    m_ipCheckBox = named(new QCheckBox(m_batchMendFrame), "IPcheckBox");
+    m_startIpLabel = named(new QLabel(m_batchMendFrame), "StartIPlabel");
+    m_startIpLineEdit = addressEdit(m_batchMendFrame, "StartIPLineEdit");
+    m_batchIpLabel = named(new QLabel(m_batchMendFrame), "IPlabel");
+    m_batchIpAddrLineEdit = addressEdit(m_batchMendFrame, "BatchIPAddrLineEdit");
+    m_batchMaskLabel = named(new QLabel(m_batchMendFrame), "label_19");
+    m_batchMaskLineEdit = addressEdit(m_batchMendFrame, "BatchMaskLineEdit");
+    m_batchGatewayLabel = named(new QLabel(m_batchMendFrame), "label_20");
+    m_batchGatewayLineEdit = addressEdit(m_batchMendFrame, "BatchGatewayLineEdit");
+    m_batchPortLabel = named(new QLabel(m_batchMendFrame), "label_21");
+    m_batchPortLineEdit = named(new QLineEdit(m_batchMendFrame), "BatchPortLineEdit");
+    m_batchChangeButton = named(new QPushButton(m_batchMendFrame), "BatchChangeButton");
+
+    auto *batchTitleRow = new QHBoxLayout;
+    batchTitleRow->addWidget(m_label7, 1);
+    batchTitleRow->addWidget(m_batchInButton);
+    batchTitleRow->addWidget(m_batchOutButton);
+    auto *batchFields = new QGridLayout(m_batchMendFrame);
+    batchFields->setContentsMargins(0, 0, 0, 0);
+    batchFields->addWidget(m_ipCheckBox, 0, 1);
+    row = 1;
+    for (const auto &[label, edit] : { std::pair { m_startIpLabel, m_startIpLineEdit },
+             { m_batchIpLabel, m_batchIpAddrLineEdit }, { m_batchMaskLabel, m_batchMaskLineEdit },
+             { m_batchGatewayLabel, m_batchGatewayLineEdit },
+             { m_batchPortLabel, m_batchPortLineEdit } }) {
+        batchFields->addWidget(label, row, 0);
+        batchFields->addWidget(edit, row, 1);
+        ++row;
+    }
+    batchFields->addWidget(m_batchChangeButton, row, 1);
+    auto *batch = new QVBoxLayout(m_batchMendAreaFrame);
+    batch->addLayout(batchTitleRow);
+    batch->addWidget(m_batchMendFrame);
+
+    // Select-all box.
+    m_chooseAllFrame = named(new QFrame(m_mendArea), "ChooseAllFrame");
+    m_allCheckBox = named(new QCheckBox(m_chooseAllFrame), "AllcheckBox");
+    auto *chooseAll = new QHBoxLayout(m_chooseAllFrame);
+    chooseAll->setContentsMargins(4, 0, 4, 0);
+    chooseAll->addWidget(m_allCheckBox);
+
+    auto *area = new QVBoxLayout(m_mendArea);
+    area->setContentsMargins(0, 0, 0, 0);
+    area->addWidget(m_mendAreaFrame);
+    area->addWidget(m_batchMendAreaFrame);
+    area->addWidget(m_chooseAllFrame);
+    area->addStretch();
+    m_mendArea->setFixedWidth(MendAreaWidth);
 
     auto *layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_table, 1);
     layout->addWidget(m_mendArea);
 
-    m_mendAreaFrame->hide();
-    m_batchMendAreaFrame->hide();
-    connect(m_allCheckBox, &QCheckBox::clicked, this, &CMainTableWithMend::AllCheckStatChanges);
+    retranslateUi();
 }
+
+void CMainTableWithMend::retranslateUi()
+{
+    setWindowTitle(tr("CMainTableWithMend"));
+    m_label6->setText(tr("Modify Device Information"));
+    m_nameLabel->setText(tr("Device Name"));
+    m_ipLabel->setText(tr("IP Address"));
+    m_maskLabel->setText(tr("Subnet Mask"));
+    m_gatewayLabel->setText(tr("Gateway"));
+    m_portLabel->setText(tr("Port"));
+    m_changeButton->setText(tr("Modify"));
+    m_label7->setText(tr("Modify Device Information"));
+    m_ipCheckBox->setText(tr("One IP"));
+    m_startIpLabel->setText(tr("Start IP Address"));
+    m_batchIpLabel->setText(tr("IP Address"));
+    m_batchMaskLabel->setText(tr("Subnet Mask"));
+    m_batchGatewayLabel->setText(tr("Gateway"));
+    m_batchPortLabel->setText(tr("Port"));
+    m_batchChangeButton->setText(tr("Modify"));
+    m_allCheckBox->setText(tr("All"));
+    for (QLineEdit *edit : { m_devNameLineEdit, m_ipAddrLineEdit, m_maskLineEdit,
+             m_gatewayLineEdit, m_portLineEdit, m_startIpLineEdit, m_batchIpAddrLineEdit,
+             m_batchMaskLineEdit, m_batchGatewayLineEdit, m_batchPortLineEdit }) {
+        edit->clear();
+    }
+}
+
+void CMainTableWithMend::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::LanguageChange) {
+        retranslateUi();
+    }
+    QTableView::changeEvent(event);
+}
+
+// --- the table -----------------------------------------------------------
 
 void CMainTableWithMend::SetDeviceModel(QStandardItemModel *model)
 {
@@ -108,6 +302,42 @@ bool CMainTableWithMend::IsAllChecked() const
     return m_allCheckBox->isChecked();
 }
 
+// --- showing and hiding --------------------------------------------------
+
+void CMainTableWithMend::setSinglePanelFolded(bool folded)
+{
+    m_mendFrame->setVisible(!folded);
+    m_inButton->setVisible(folded);
+    m_outButton->setVisible(!folded);
+    m_singleFolded = folded;
+}
+
+void CMainTableWithMend::setBatchPanelFolded(bool folded)
+{
+    m_batchMendFrame->setVisible(!folded);
+    m_batchInButton->setVisible(folded);
+    m_batchOutButton->setVisible(!folded);
+    m_batchFolded = folded;
+}
+
+void CMainTableWithMend::MendAreaInorOut()
+{
+    setSinglePanelFolded(!m_singleFolded);
+}
+
+void CMainTableWithMend::BatchMendAreaInorOut()
+{
+    setBatchPanelFolded(!m_batchFolded);
+}
+
+void CMainTableWithMend::ChooseIPType(bool on)
+{
+    m_batchIpLabel->setVisible(on);
+    m_batchIpAddrLineEdit->setVisible(on);
+    m_startIpLabel->setVisible(!on);
+    m_startIpLineEdit->setVisible(!on);
+}
+
 void CMainTableWithMend::GroupBoxShow()
 {
     m_mendAreaFrame->hide();
@@ -127,13 +357,20 @@ void CMainTableWithMend::AllMendAreaHide()
 
 void CMainTableWithMend::InfoShowOrNot()
 {
-    m_mendAreaFrame->setVisible(m_mendAreaFrame->isHidden());
+    if (!m_mendAreaFrame->isHidden()) {
+        m_mendAreaFrame->hide();
+        return;
+    }
+    // A panel that opens shows its fields, so its fold buttons stay true.
+    m_mendAreaFrame->show();
+    setSinglePanelFolded(false);
 }
 
 void CMainTableWithMend::InfoShowOrNot(const QModelIndex &)
 {
     if (m_batchMendAreaFrame->isHidden()) {
         m_mendAreaFrame->show();
+        setSinglePanelFolded(false);
     }
 }
 
@@ -146,5 +383,265 @@ void CMainTableWithMend::AllCheckStatChanges(bool on)
         if (QStandardItem *item = m_model->item(row, 0)) {
             item->setCheckState(on ? Qt::Checked : Qt::Unchecked);
         }
+    }
+}
+
+// --- single device -------------------------------------------------------
+
+void CMainTableWithMend::showinfo(const QModelIndex &index)
+{
+    if (m_model == nullptr || !index.isValid()) {
+        return;
+    }
+    m_changeButton->setEnabled(true);
+    const int row = index.row();
+    MIRT_OutputDebug("iCurRow:%d\n", row);
+    for (int column = 1; column < m_model->columnCount(); ++column) {
+        const QModelIndex cell = m_model->index(row, column);
+        const QString tag = cell.data(DeviceList::TagRole).toString();
+        const QString text = cell.data().toString();
+        if (tag == IpTag) {
+            m_ipAddrLineEdit->setText(text);
+            m_ipColumn = column;
+        } else if (tag == NameTag) {
+            m_devNameLineEdit->setText(text);
+            m_nameColumn = column;
+        } else if (tag == MaskTag) {
+            m_maskLineEdit->setText(text);
+            m_maskColumn = column;
+        } else if (tag == GatewayTag) {
+            m_gatewayLineEdit->setText(text);
+            m_gatewayColumn = column;
+        } else if (tag == PortTag) {
+            m_portLineEdit->setText(text);
+            m_portColumn = column;
+        }
+    }
+    const int serialColumn = DeviceList::FindColumn(m_model, DeviceList::SerialHeader());
+    m_shownSerial = m_model->index(row, serialColumn).data().toString();
+}
+
+void CMainTableWithMend::DevinfoChanged()
+{
+    const QString name = m_devNameLineEdit->text();
+    const QString ipText = m_ipAddrLineEdit->text();
+    const QString maskText = m_maskLineEdit->text();
+    const QString gatewayText = m_gatewayLineEdit->text();
+    const QString portText = m_portLineEdit->text();
+
+    if (!name.isEmpty() && IsDeviceNameTooLong(name)) {
+        showMessage(tr("Error!"), tr("Device name exceeds maximum length!"));
+        return;
+    }
+    const QString problem = CheckNetworkFields(ipText, maskText, gatewayText, portText);
+    if (!problem.isEmpty()) {
+        showMessage(tr("Error!"), problem);
+        return;
+    }
+
+    // The device must still be the one whose fields the panel shows.
+    const int row = CurrentRow();
+    const int slot = row >= 0 && m_model != nullptr ? DeviceList::SlotOfRow(m_model, row) : -1;
+    DEVICEINFO device {};
+    CDeviceStore *devices = store();
+    if (devices == nullptr || slot < 0 || !devices->CopyOut(slot, &device)
+        || fieldText(device.szSerialNo) != m_shownSerial) {
+        showMessage(tr("Error"), tr("Select a device first!"));
+        return;
+    }
+    const QString serial = fieldText(device.szSerialNo);
+    const DeviceCredentials defaults = DefaultCredentials();
+
+    const QString ip = CanonicalAddress(ipText);
+    const QString mask = CanonicalAddress(maskText);
+    const quint16 port = static_cast<quint16>(portText.toUInt());
+    const bool moved = SetDeviceIpPortMask(devices, slot, ip.toLatin1(), port, mask.toLatin1(), defaults);
+    if (moved) {
+        m_model->setData(m_model->index(row, m_ipColumn), ip);
+        m_model->setData(m_model->index(row, m_maskColumn), mask);
+        m_model->setData(m_model->index(row, m_portColumn), QString::number(port));
+        MIRT_OutputDebug("iCurRow:%d\n", row);
+    }
+    log(IpPortMaskLogLine(serial, ip, port, mask, moved));
+
+    if (!name.isEmpty()) {
+        const bool renamed = SetDeviceName(devices, slot, name.toLocal8Bit(), defaults);
+        if (renamed) {
+            m_model->setData(m_model->index(row, m_nameColumn), name);
+        }
+        log(NameLogLine(serial, name, renamed));
+    }
+    if (!gatewayText.isEmpty()) {
+        const QString gateway = CanonicalAddress(gatewayText);
+        const bool done = SetDeviceGateway(devices, slot, gateway.toLatin1(), defaults);
+        if (done) {
+            m_model->setData(m_model->index(row, m_gatewayColumn), gateway);
+        }
+        log(GatewayLogLine(serial, gateway, done));
+    }
+}
+
+// --- batch ---------------------------------------------------------------
+
+void CMainTableWithMend::BatchDevinfoChanged()
+{
+    const bool oneIp = m_ipCheckBox->isChecked();
+    const QString addressText = oneIp ? m_batchIpAddrLineEdit->text() : m_startIpLineEdit->text();
+    const QString maskText = m_batchMaskLineEdit->text();
+    const QString gatewayText = m_batchGatewayLineEdit->text();
+    const QString portText = m_batchPortLineEdit->text();
+    m_ticked.clear();
+    m_tickedSerials.clear();
+
+    const QString problem = CheckNetworkFields(addressText, maskText, gatewayText, portText);
+    if (!problem.isEmpty()) {
+        showMessage(tr("Error!"), problem);
+        return;
+    }
+    if (m_model == nullptr) {
+        return;
+    }
+    const int serialColumn = DeviceList::FindColumn(m_model, DeviceList::SerialHeader());
+    for (int row = 0; row < m_model->rowCount(); ++row) {
+        if (m_model->index(row, 0).data(Qt::CheckStateRole).toInt() == Qt::Checked) {
+            const QModelIndex serialCell = m_model->index(row, serialColumn);
+            const int slot = serialCell.data(DeviceList::TagRole).toInt();
+            m_ticked.append(BatchMendItem { slot, row, QString() });
+            m_tickedSerials.insert(slot, serialCell.data().toString());
+        }
+    }
+    if (m_ticked.isEmpty()) {
+        return;
+    }
+
+    QStringList addresses;
+    QString error;
+    if (!BatchAddresses(
+            CanonicalAddress(addressText), oneIp, int(m_ticked.size()), &addresses, &error)) {
+        m_ticked.clear();
+        m_tickedSerials.clear();
+        showMessage(tr("Error!"), error);
+        return;
+    }
+    for (int i = 0; i < m_ticked.size(); ++i) {
+        m_ticked[i].ip = addresses.at(i);
+    }
+
+    m_progressDialog->setText(tr("Modifying, please wait..."));
+    m_progressDialog->setRange(0, int(m_ticked.size()));
+    m_progressDialog->setValue(0);
+    m_worker.SetParameters(store(), m_ticked, static_cast<quint16>(portText.toUInt()),
+        CanonicalAddress(maskText),
+        gatewayText.isEmpty() ? QString() : CanonicalAddress(gatewayText));
+    m_worker.start(QThread::InheritPriority);
+    m_progressDialog->exec();
+    m_worker.wait();
+    m_ticked.clear();
+    m_tickedSerials.clear();
+    MIRT_OutputDebug("Batch modify complete!\n");
+    update();
+}
+
+void CMainTableWithMend::FinishSetIpAddress(
+    int iDevIndex, int iRow, QString ip, unsigned short nPort, QString mask, bool result)
+{
+    const QString serial = m_tickedSerials.value(iDevIndex, serialOfSlot(iDevIndex));
+    if (result) {
+        const int row = rowOfDevice(iDevIndex, serial, iRow);
+        if (row >= 0) {
+            setTaggedCell(row, IpTag, ip);
+            setTaggedCell(row, MaskTag, mask);
+            setTaggedCell(row, PortTag, QString::number(nPort));
+        }
+    }
+    log(IpPortMaskLogLine(serial, ip, nPort, mask, result));
+}
+
+void CMainTableWithMend::FinishSetGateway(int iDevIndex, int iRow, QString gateway, bool result)
+{
+    const QString serial = m_tickedSerials.value(iDevIndex, serialOfSlot(iDevIndex));
+    if (result) {
+        const int row = rowOfDevice(iDevIndex, serial, iRow);
+        if (row >= 0) {
+            setTaggedCell(row, GatewayTag, gateway);
+        }
+    }
+    log(GatewayLogLine(serial, gateway, result));
+}
+
+void CMainTableWithMend::FinishDeviceCount(int iCount)
+{
+    m_progressDialog->setValue(iCount);
+    if (iCount == m_ticked.size()) {
+        m_progressDialog->done(0);
+    }
+}
+
+// --- helpers -------------------------------------------------------------
+
+CDeviceStore *CMainTableWithMend::store() const
+{
+    if (m_store != nullptr) {
+        return m_store;
+    }
+    TervixServices *services = tervixServices();
+    return services != nullptr ? services->deviceStore() : nullptr;
+}
+
+QString CMainTableWithMend::serialOfSlot(int slot) const
+{
+    DEVICEINFO device {};
+    CDeviceStore *devices = store();
+    if (devices == nullptr || !devices->CopyOut(slot, &device)) {
+        return QString();
+    }
+    return fieldText(device.szSerialNo);
+}
+
+int CMainTableWithMend::rowOfDevice(int slot, const QString &serial, int hint) const
+{
+    if (m_model == nullptr) {
+        return -1;
+    }
+    // Rows move when devices leave the list during a run: trust the row only
+    // while it still holds the device.
+    const int serialColumn = DeviceList::FindColumn(m_model, DeviceList::SerialHeader());
+    auto holds = [&](int row) {
+        const QModelIndex cell = m_model->index(row, serialColumn);
+        return cell.data().toString() == serial && cell.data(DeviceList::TagRole).toInt() == slot;
+    };
+    if (hint >= 0 && hint < m_model->rowCount() && holds(hint)) {
+        return hint;
+    }
+    for (int row = 0; row < m_model->rowCount(); ++row) {
+        if (holds(row)) {
+            return row;
+        }
+    }
+    return -1;
+}
+
+void CMainTableWithMend::setTaggedCell(int row, const QString &tag, const QString &text)
+{
+    for (int column = 1; column < m_model->columnCount(); ++column) {
+        const QModelIndex cell = m_model->index(row, column);
+        if (cell.data(DeviceList::TagRole).toString() == tag) {
+            m_model->setData(cell, text);
+            return;
+        }
+    }
+}
+
+void CMainTableWithMend::showMessage(const QString &title, const QString &text)
+{
+    QMessageBox::information(this, title, text, QMessageBox::Ok);
+}
+
+void CMainTableWithMend::log(const QString &text)
+{
+    if (TervixServices *services = tervixServices()) {
+        services->Log(text);
+    } else {
+        qDebug().noquote() << text;
     }
 }

@@ -1,0 +1,98 @@
+#include "maintable.h"
+
+#include <QHeaderView>
+#include <QStandardItemModel>
+#include <QTest>
+
+namespace {
+
+QStandardItemModel *model(QObject *parent)
+{
+    auto *m = new QStandardItemModel(0, 4, parent);
+    const QList<QList<QString>> rows = { { "", "b", "2", "x" }, { "", "c", "1", "z" },
+        { "", "a", "3", "y" } };
+    for (const QList<QString> &texts : rows) {
+        QList<QStandardItem *> items;
+        for (const QString &text : texts) {
+            items << new QStandardItem(text);
+        }
+        m->appendRow(items);
+    }
+    return m;
+}
+
+QStringList column(const QAbstractItemModel *m, int c)
+{
+    QStringList texts;
+    for (int row = 0; row < m->rowCount(); ++row) {
+        texts << m->index(row, c).data().toString();
+    }
+    return texts;
+}
+
+} // namespace
+
+class TestMaintable : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void innerViewCarriesTheSettings();
+    void checkColumnNeverSortsNorFlipsTheOrder();
+    void oneOrderFlagForAllColumns();
+    void currentRowIsMinusOneWithoutCurrentIndex();
+};
+
+void TestMaintable::innerViewCarriesTheSettings()
+{
+    CMaintable table;
+    QTableView *view = table.tableView();
+    QCOMPARE(view->objectName(), QStringLiteral("maintableView"));
+    QCOMPARE(view->editTriggers(), QAbstractItemView::NoEditTriggers);
+    QCOMPARE(view->selectionMode(), QAbstractItemView::SingleSelection);
+    QCOMPARE(view->selectionBehavior(), QAbstractItemView::SelectRows);
+    QVERIFY(!view->isSortingEnabled());
+    QVERIFY(view->horizontalHeader()->sectionsMovable());
+    QCOMPARE(view->verticalHeader()->defaultSectionSize(), 25);
+    QCOMPARE(view->palette().color(QPalette::Inactive, QPalette::AlternateBase),
+        QColor(247, 255, 155));
+}
+
+void TestMaintable::checkColumnNeverSortsNorFlipsTheOrder()
+{
+    CMaintable table;
+    QStandardItemModel *m = model(&table);
+    table.tableView()->setModel(m);
+    table.HeaderSectionClicked(0);
+    QCOMPARE(column(m, 1), (QStringList { "b", "c", "a" }));
+    QVERIFY(table.NextSortAscending());
+}
+
+void TestMaintable::oneOrderFlagForAllColumns()
+{
+    CMaintable table;
+    QStandardItemModel *m = model(&table);
+    table.tableView()->setModel(m);
+    table.HeaderSectionClicked(2);
+    QCOMPARE(column(m, 2), (QStringList { "1", "2", "3" }));
+    // The next click, on another column, sorts the other way.
+    table.HeaderSectionClicked(3);
+    QCOMPARE(column(m, 3), (QStringList { "z", "y", "x" }));
+    table.HeaderSectionClicked(1);
+    QCOMPARE(column(m, 1), (QStringList { "a", "b", "c" }));
+}
+
+void TestMaintable::currentRowIsMinusOneWithoutCurrentIndex()
+{
+    CMaintable table;
+    QStandardItemModel *m = model(&table);
+    table.tableView()->setModel(m);
+    QCOMPARE(table.CurrentRow(), -1);
+    table.tableView()->setCurrentIndex(m->index(1, 1));
+    QCOMPARE(table.CurrentRow(), 1);
+    m->clear();
+    QCOMPARE(table.CurrentRow(), -1);
+}
+
+QTEST_MAIN(TestMaintable)
+#include "tst_maintable.moc"

@@ -1,0 +1,299 @@
+#include "devicelistmodel.h"
+#include "fakeservices.h"
+#include "maintablewithmend.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStandardItemModel>
+#include <QTest>
+
+namespace {
+
+// The table with its message boxes recorded instead of shown.
+class RecordingTable : public CMainTableWithMend
+{
+public:
+    QStringList titles;
+    QStringList messages;
+
+protected:
+    void showMessage(const QString &title, const QString &text) override
+    {
+        titles << title;
+        messages << text;
+    }
+};
+
+DEVICEINFO device(const char *serial, const char *ip)
+{
+    DEVICEINFO record {};
+    CopyDeviceText(record.szSerialNo, serial);
+    CopyDeviceText(record.szIPAddress, ip);
+    CopyDeviceText(record.szSubnetMask, "255.255.255.0");
+    record.wPort = 8000;
+    return record;
+}
+
+} // namespace
+
+class TestMainTableWithMend : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void startsWithTheStartAddressForm();
+    void foldButtonsFollowThePanel();
+    void oneIpSwapsTheAddressFields();
+    void selectAllTicksEveryRow();
+    void showinfoFillsTheSinglePanel();
+    void singleChangeRefusesBadFields_data();
+    void singleChangeRefusesBadFields();
+    void removedDeviceGivesSelectADeviceFirst();
+    void deviceThatMovedIntoTheCurrentRowIsNotChanged();
+    void batchWithoutTickedDevicesDoesNothing();
+    void batchRefusesTooFewAddresses();
+    void batchRefusesBadFieldsBeforeCountingDevices();
+
+private:
+    QLineEdit *edit(const char *name) const
+    {
+        return m_table->findChild<QLineEdit *>(QLatin1String(name));
+    }
+    void addDevice(const char *serial, const char *ip);
+    void fillSingle(const QString &name, const QString &ip, const QString &mask,
+        const QString &gateway, const QString &port);
+    void fillBatch(const QString &ip, const QString &mask, const QString &gateway,
+        const QString &port);
+
+    std::unique_ptr<FakeServices> m_services;
+    std::unique_ptr<RecordingTable> m_table;
+    QStandardItemModel *m_model = nullptr;
+};
+
+void TestMainTableWithMend::init()
+{
+    m_services = std::make_unique<FakeServices>();
+    m_table = std::make_unique<RecordingTable>();
+    m_model = new QStandardItemModel(m_table.get());
+    DeviceList::SetupColumns(m_model);
+    m_table->SetDeviceModel(m_model);
+}
+
+void TestMainTableWithMend::cleanup()
+{
+    m_table.reset();
+    m_services.reset();
+}
+
+void TestMainTableWithMend::addDevice(const char *serial, const char *ip)
+{
+    const DEVICEINFO record = device(serial, ip);
+    bool changed = false;
+    const int slot = m_services->store.AddOrUpdate(record, &changed);
+    DeviceList::InsertRow(m_model, m_model->rowCount(), record, slot);
+}
+
+void TestMainTableWithMend::fillSingle(const QString &name, const QString &ip,
+    const QString &mask, const QString &gateway, const QString &port)
+{
+    edit("DevNameLineEdit")->setText(name);
+    edit("IPAddrLineEdit")->setText(ip);
+    edit("MaskLineEdit")->setText(mask);
+    edit("GatewayLineEdit")->setText(gateway);
+    edit("PortLineEdit")->setText(port);
+}
+
+void TestMainTableWithMend::fillBatch(
+    const QString &ip, const QString &mask, const QString &gateway, const QString &port)
+{
+    edit("StartIPLineEdit")->setText(ip);
+    edit("BatchMaskLineEdit")->setText(mask);
+    edit("BatchGatewayLineEdit")->setText(gateway);
+    edit("BatchPortLineEdit")->setText(port);
+}
+
+void TestMainTableWithMend::startsWithTheStartAddressForm()
+{
+    auto *modify = m_table->findChild<QPushButton *>(QStringLiteral("ChangepushButton"));
+    QVERIFY(!modify->isEnabled());
+    QVERIFY(!m_table->IsSinglePanelShown());
+    QVERIFY(!m_table->IsBatchPanelShown());
+    QVERIFY(edit("BatchIPAddrLineEdit")->isHidden());
+    QVERIFY(!edit("StartIPLineEdit")->isHidden());
+    QCOMPARE(edit("IPAddrLineEdit")->maxLength(), 15);
+    QCOMPARE(edit("DevNameLineEdit")->maxLength(), 32);
+}
+
+void TestMainTableWithMend::foldButtonsFollowThePanel()
+{
+    auto *in = m_table->findChild<QWidget *>(QStringLiteral("InButton"));
+    auto *out = m_table->findChild<QWidget *>(QStringLiteral("OutButton"));
+    auto *fields = m_table->findChild<QWidget *>(QStringLiteral("MendFrame"));
+    m_table->InfoShowOrNot(QModelIndex());
+    QVERIFY(m_table->IsSinglePanelShown());
+    QVERIFY(in->isHidden() && !out->isHidden() && !fields->isHidden());
+    m_table->MendAreaInorOut();
+    QVERIFY(!in->isHidden() && out->isHidden() && fields->isHidden());
+    // Opening the panel again shows its fields, with the buttons to match.
+    m_table->InfoShowOrNot();
+    QVERIFY(!m_table->IsSinglePanelShown());
+    m_table->InfoShowOrNot();
+    QVERIFY(in->isHidden() && !out->isHidden() && !fields->isHidden());
+    // While the batch panel shows, a click does not open the single one.
+    m_table->GroupBoxShow();
+    m_table->InfoShowOrNot(QModelIndex());
+    QVERIFY(!m_table->IsSinglePanelShown());
+    QVERIFY(m_table->IsBatchPanelShown());
+}
+
+void TestMainTableWithMend::oneIpSwapsTheAddressFields()
+{
+    m_table->ChooseIPType(true);
+    QVERIFY(!edit("BatchIPAddrLineEdit")->isHidden());
+    QVERIFY(edit("StartIPLineEdit")->isHidden());
+    m_table->ChooseIPType(false);
+    QVERIFY(edit("BatchIPAddrLineEdit")->isHidden());
+    QVERIFY(!edit("StartIPLineEdit")->isHidden());
+}
+
+void TestMainTableWithMend::selectAllTicksEveryRow()
+{
+    addDevice("A", "10.0.0.1");
+    addDevice("B", "10.0.0.2");
+    m_table->AllCheckStatChanges(true);
+    QVERIFY(DeviceList::IsRowChecked(m_model, 0) && DeviceList::IsRowChecked(m_model, 1));
+    m_table->AllCheckStatChanges(false);
+    QVERIFY(!DeviceList::IsRowChecked(m_model, 0) && !DeviceList::IsRowChecked(m_model, 1));
+}
+
+void TestMainTableWithMend::showinfoFillsTheSinglePanel()
+{
+    DEVICEINFO record = device("A", "10.0.0.1");
+    CopyDeviceText(record.szDevName, "door");
+    CopyDeviceText(record.szGateway, "10.0.0.254");
+    record.wPort = 8123;
+    DeviceList::InsertRow(m_model, 0, record, 0);
+    m_table->showinfo(m_model->index(0, 5));
+    QCOMPARE(edit("DevNameLineEdit")->text(), QStringLiteral("door"));
+    QCOMPARE(edit("IPAddrLineEdit")->text(), QStringLiteral("10.0.0.1"));
+    QCOMPARE(edit("MaskLineEdit")->text(), QStringLiteral("255.255.255.0"));
+    QCOMPARE(edit("GatewayLineEdit")->text(), QStringLiteral("10.0.0.254"));
+    QCOMPARE(edit("PortLineEdit")->text(), QStringLiteral("8123"));
+    QVERIFY(m_table->findChild<QPushButton *>(QStringLiteral("ChangepushButton"))->isEnabled());
+}
+
+void TestMainTableWithMend::singleChangeRefusesBadFields_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("ip");
+    QTest::addColumn<QString>("port");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("name over 32 bytes wins")
+        << QStringLiteral("\u6444").repeated(11) << "" << "" << "Device name exceeds maximum length!";
+    QTest::newRow("empty port, not the range")
+        << "" << "10.0.0.9" << "" << "IP address, Subnet Mask and Port can't be empty!";
+    QTest::newRow("port 1999") << "" << "10.0.0.9" << "1999"
+                               << "Port should be ranged from 2000 to 65535!";
+    QTest::newRow("first part 0") << "" << "0.0.0.9" << "8000" << "IP Address is invalid!";
+}
+
+void TestMainTableWithMend::singleChangeRefusesBadFields()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, ip);
+    QFETCH(QString, port);
+    QFETCH(QString, message);
+    addDevice("A", "10.0.0.1");
+    m_table->tableView()->setCurrentIndex(m_model->index(0, 1));
+    m_table->showinfo(m_model->index(0, 1));
+    fillSingle(name, ip, QStringLiteral("255.0.0.0"), QString(), port);
+    m_table->DevinfoChanged();
+    QCOMPARE(m_table->messages, QStringList { message });
+    QCOMPARE(m_table->titles, QStringList { QStringLiteral("Error!") });
+    QVERIFY(m_services->log.isEmpty());
+    DEVICEINFO stored {};
+    QVERIFY(m_services->store.CopyOut(0, &stored));
+    QCOMPARE(QByteArray(stored.szIPAddress), QByteArray("10.0.0.1"));
+}
+
+void TestMainTableWithMend::removedDeviceGivesSelectADeviceFirst()
+{
+    addDevice("A", "10.0.0.1");
+    m_table->tableView()->setCurrentIndex(m_model->index(0, 1));
+    m_table->showinfo(m_model->index(0, 1));
+    fillSingle(QString(), QStringLiteral("10.0.0.9"), QStringLiteral("255.0.0.0"), QString(),
+        QStringLiteral("8000"));
+    // The device stops answering and leaves the list before Modify.
+    m_model->removeRow(0);
+    m_services->store.Remove("A");
+    m_table->DevinfoChanged();
+    QCOMPARE(m_table->messages, QStringList { QStringLiteral("Select a device first!") });
+    QCOMPARE(m_table->titles, QStringList { QStringLiteral("Error") });
+    QVERIFY(m_services->log.isEmpty());
+}
+
+void TestMainTableWithMend::deviceThatMovedIntoTheCurrentRowIsNotChanged()
+{
+    addDevice("A", "10.0.0.1");
+    addDevice("B", "10.0.0.2");
+    m_table->tableView()->setCurrentIndex(m_model->index(0, 1));
+    m_table->showinfo(m_model->index(0, 1));
+    fillSingle(QString(), QStringLiteral("10.0.0.9"), QStringLiteral("255.0.0.0"), QString(),
+        QStringLiteral("8000"));
+    // A leaves; the current index moves on to B, whose fields were never shown.
+    m_model->removeRow(0);
+    m_services->store.Remove("A");
+    QCOMPARE(m_table->CurrentRow(), 0);
+    m_table->DevinfoChanged();
+    QCOMPARE(m_table->messages, QStringList { QStringLiteral("Select a device first!") });
+    DEVICEINFO stored {};
+    QVERIFY(m_services->store.CopyOut(1, &stored));
+    QCOMPARE(QByteArray(stored.szIPAddress), QByteArray("10.0.0.2"));
+}
+
+void TestMainTableWithMend::batchWithoutTickedDevicesDoesNothing()
+{
+    addDevice("A", "10.0.0.1");
+    fillBatch(QStringLiteral("10.0.0.20"), QStringLiteral("255.0.0.0"), QString(),
+        QStringLiteral("8000"));
+    m_table->BatchDevinfoChanged();
+    QVERIFY(m_table->messages.isEmpty());
+    QVERIFY(m_services->log.isEmpty());
+}
+
+void TestMainTableWithMend::batchRefusesTooFewAddresses()
+{
+    for (const char *serial : { "A", "B", "C", "D", "E", "F" }) {
+        addDevice(serial, "10.0.0.1");
+    }
+    m_table->AllCheckStatChanges(true);
+    fillBatch(QStringLiteral("192.168.1.250"), QStringLiteral("255.255.255.0"), QString(),
+        QStringLiteral("8000"));
+    m_table->BatchDevinfoChanged();
+    QCOMPARE(m_table->messages,
+        QStringList { QStringLiteral(
+            "The number of IP addresses is less than the number of devices!") });
+    QCOMPARE(m_table->titles, QStringList { QStringLiteral("Error!") });
+    QVERIFY(m_services->log.isEmpty());
+}
+
+void TestMainTableWithMend::batchRefusesBadFieldsBeforeCountingDevices()
+{
+    fillBatch(QStringLiteral("10.0.0.1"), QStringLiteral("255.255.0.255"), QString(),
+        QStringLiteral("8000"));
+    m_table->BatchDevinfoChanged();
+    QCOMPARE(m_table->messages, QStringList { QStringLiteral("Subnet Mask is invalid!") });
+    m_table->messages.clear();
+    // "One IP" reads the other address field.
+    m_table->findChild<QCheckBox *>(QStringLiteral("IPcheckBox"))->setChecked(true);
+    edit("BatchMaskLineEdit")->setText(QStringLiteral("255.255.0.0"));
+    m_table->BatchDevinfoChanged();
+    QCOMPARE(m_table->messages,
+        QStringList { QStringLiteral("IP address, Subnet Mask and Port can't be empty!") });
+}
+
+QTEST_MAIN(TestMainTableWithMend)
+#include "tst_maintablewithmend.moc"
