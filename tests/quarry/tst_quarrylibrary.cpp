@@ -5,7 +5,9 @@
 #include "solvane.h"
 
 #include <QTest>
+#include <QThread>
 
+#include <atomic>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -56,6 +58,15 @@ void stopFromCallback(const char *, const char *, const char *, const char *, co
 {
     int expected = -100;
     g_stopFromCallback.compare_exchange_strong(expected, QUARRY_Stop());
+}
+
+std::atomic<int> g_slowCalls { 0 };
+
+void slowCallback(const char *, const char *, const char *, const char *, const char *, uint32_t,
+    uint16_t, uint32_t, uint32_t, const char *, const char *, const char *, int32_t)
+{
+    ++g_slowCalls;
+    QThread::msleep(20);
 }
 
 std::vector<Event> events()
@@ -114,6 +125,7 @@ private slots:
     void absentMacReachesTheCallbackAsNull();
     void noCallbackAfterStop();
     void stopFromInsideTheCallbackIsRefused();
+    void stopCutsAQueuedBurstShort();
 
 private:
     QString serial(int index) const;
@@ -349,6 +361,24 @@ void QuarryLibraryTest::stopFromInsideTheCallbackIsRefused()
     QTRY_VERIFY_WITH_TIMEOUT(g_stopFromCallback.load() != -100, 3000);
     QCOMPARE(g_stopFromCallback.load(), 0);
     QCOMPARE(QUARRY_Stop(), 1);
+}
+
+void QuarryLibraryTest::stopCutsAQueuedBurstShort()
+{
+    // A slow receiver and a hundred announcements waiting in the socket: Stop
+    // lets the callback under way finish and runs no other.
+    QCOMPARE(QUARRY_Start(slowCallback), 1);
+    for (int i = 0; i < 100; ++i) {
+        quarry::Announcement a;
+        a.serialNo = "BURST-" + std::to_string(i);
+        a.periodMs = 60000;
+        sendRaw(quarry::encodeAnnouncement(a));
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(g_slowCalls.load() >= 5, 5000);
+    const int before = g_slowCalls.load();
+    QCOMPARE(QUARRY_Stop(), 1);
+    QVERIFY2(g_slowCalls.load() <= before + 1, qPrintable(QString::number(g_slowCalls.load())));
+    QVERIFY(g_slowCalls.load() < 100);
 }
 
 QTEST_GUILESS_MAIN(QuarryLibraryTest)

@@ -97,6 +97,9 @@ public:
 
     void stopAndJoin()
     {
+        // A callback may be slow (its receiver may be the very thread that
+        // is waiting here): no further callback once a stop is asked for.
+        m_stopping.store(true);
         const char byte = 1;
         if (write(m_wake[1], &byte, 1) < 0) {
             // The pipe is only full when a wake-up is already pending.
@@ -158,7 +161,7 @@ private:
     bool drain()
     {
         uint8_t buffer[quarry::kMaxPacketSize + 1];
-        for (int i = 0; i < kDrainLimit; ++i) {
+        for (int i = 0; i < kDrainLimit && !m_stopping.load(); ++i) {
             const ssize_t size = recv(m_socket, buffer, sizeof buffer, MSG_DONTWAIT);
             if (size < 0) {
                 return errno == EAGAIN || errno == EWOULDBLOCK;
@@ -207,7 +210,7 @@ private:
     void expire()
     {
         const auto now = Clock::now();
-        for (auto it = m_devices.begin(); it != m_devices.end();) {
+        for (auto it = m_devices.begin(); it != m_devices.end() && !m_stopping.load();) {
             if (now - it->second.lastSeen > silenceLimit(it->second.announcement.periodMs)) {
                 const quarry::Announcement gone = it->second.announcement;
                 it = m_devices.erase(it);
@@ -234,6 +237,7 @@ private:
     std::vector<quarry::Ipv4Interface> m_interfaces;
     std::unordered_map<std::string, Known> m_devices; // touched by the listener thread only
     std::thread m_thread;
+    std::atomic<bool> m_stopping { false };
 };
 
 // Serialises Start and Stop; held across the join so that no caller of Stop
