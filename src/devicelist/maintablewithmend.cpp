@@ -198,6 +198,7 @@ void CMainTableWithMend::buildUi()
     auto *chooseAll = new QHBoxLayout(m_chooseAllFrame);
     chooseAll->setContentsMargins(4, 0, 4, 0);
     chooseAll->addWidget(m_allCheckBox);
+    chooseAll->addStretch();
 
     auto *area = new QVBoxLayout(m_mendArea);
     area->setContentsMargins(0, 0, 0, 0);
