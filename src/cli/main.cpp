@@ -1,5 +1,6 @@
 // tervix-cli: the device SDK from the command line, for scripts and diagnostics.
 #include "cli_discovery.h"
+#include "cli_network.h"
 #include "cli_search.h"
 #include "commands.h"
 #include "devicecommands.h"
@@ -25,6 +26,7 @@ const CliCommand *const kCommands[] = {
     &discoverCommand,
     &readdressCommand,
     &searchCommand,
+    &setNetworkCommand,
 };
 
 QString usageLine(const CliCommand &command)
