@@ -66,10 +66,10 @@ double runBatch(CDeviceStore &store, quint32 source, int block, const QString &g
 {
     QList<BatchMendItem> items;
     for (int slot = 0; slot < kCameras; ++slot) {
-        store.UpdateRecord(slot, nullptr, [source](DEVICEINFO &record) {
-            record.dwSource = source;
-        });
-        items << BatchMendItem { slot, slot, QStringLiteral("127.0.%1.%2").arg(block).arg(slot + 1) };
+        store.UpdateRecord(
+            slot, nullptr, [source](DEVICEINFO &record) { record.dwSource = source; });
+        items << BatchMendItem { slot, slot,
+            QStringLiteral("127.0.%1.%2").arg(block).arg(slot + 1) };
     }
     BatchMendThread worker;
     std::atomic<int> done { 0 };

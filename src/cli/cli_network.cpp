@@ -260,8 +260,8 @@ int runSetNetwork(const QStringList &, const CliOptions &options)
         r.ip = address;
         r.mask = mask;
         r.port = options.port;
-        r.moved = SetDeviceIpPortMask(&store, items[0].iDevIndex, address.toLatin1(),
-            options.port, mask.toLatin1(), defaults);
+        r.moved = SetDeviceIpPortMask(&store, items[0].iDevIndex, address.toLatin1(), options.port,
+            mask.toLatin1(), defaults);
         print(IpPortMaskLogLine(r.serial, address, options.port, mask, r.moved));
         if (!name.isEmpty()) {
             r.name = name;
@@ -270,7 +270,8 @@ int runSetNetwork(const QStringList &, const CliOptions &options)
         }
         if (!gateway.isEmpty()) {
             r.gateway = gateway;
-            r.gatewaySet = SetDeviceGateway(&store, items[0].iDevIndex, gateway.toLatin1(), defaults);
+            r.gatewaySet
+                = SetDeviceGateway(&store, items[0].iDevIndex, gateway.toLatin1(), defaults);
             print(GatewayLogLine(r.serial, gateway, r.gatewaySet));
         }
     } else {

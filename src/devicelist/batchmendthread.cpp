@@ -2,7 +2,8 @@
 
 #include "mirt.h"
 
-BatchMendThread::BatchMendThread(QObject *parent) : QThread(parent) { }
+BatchMendThread::BatchMendThread(QObject *parent) : QThread(parent)
+{ }
 
 BatchMendThread::~BatchMendThread()
 {
@@ -33,13 +34,13 @@ void BatchMendThread::run()
     int count = 0;
     for (const BatchMendItem &item : std::as_const(m_items)) {
         const QByteArray ip = item.ip.toLatin1();
-        const bool done = SetDeviceIpPortMask(m_store, item.iDevIndex, ip, m_port, mask, m_defaults);
+        const bool done
+            = SetDeviceIpPortMask(m_store, item.iDevIndex, ip, m_port, mask, m_defaults);
         emit FinishSetIpAddress(item.iDevIndex, item.iRow, item.ip, m_port, m_mask, done);
-        MIRT_OutputDebug("Set device ip[%s] port[%d] mask[%s]\n", ip.constData(), int(m_port),
-            mask.constData());
+        MIRT_OutputDebug(
+            "Set device ip[%s] port[%d] mask[%s]\n", ip.constData(), int(m_port), mask.constData());
         if (!m_gateway.isEmpty()) {
-            const bool gatewayDone
-                = SetDeviceGateway(m_store, item.iDevIndex, gateway, m_defaults);
+            const bool gatewayDone = SetDeviceGateway(m_store, item.iDevIndex, gateway, m_defaults);
             emit FinishSetGateway(item.iDevIndex, item.iRow, m_gateway, gatewayDone);
         }
         emit FinishDeviceCount(++count);

@@ -155,8 +155,7 @@ void CMainTableWithMend::buildUi()
     m_batchMendAreaFrame->setFrameShape(QFrame::StyledPanel);
     m_label7 = named(new QLabel(m_batchMendAreaFrame), "label_7");
     m_batchInButton = foldButton(m_batchMendAreaFrame, "BatchInButton", ":/Tervix/icon/In.png");
-    m_batchOutButton
-        = foldButton(m_batchMendAreaFrame, "BatchOutButton", ":/Tervix/icon/Out.png");
+    m_batchOutButton = foldButton(m_batchMendAreaFrame, "BatchOutButton", ":/Tervix/icon/Out.png");
     m_batchMendFrame = named(new QFrame(m_batchMendAreaFrame), "BatchMendFrame");
     m_ipCheckBox = named(new QCheckBox(m_batchMendFrame), "IPcheckBox");
     m_startIpLabel = named(new QLabel(m_batchMendFrame), "StartIPlabel");
@@ -235,9 +234,9 @@ void CMainTableWithMend::retranslateUi()
     m_batchPortLabel->setText(tr("Port"));
     m_batchChangeButton->setText(tr("Modify"));
     m_allCheckBox->setText(tr("All"));
-    for (QLineEdit *edit : { m_devNameLineEdit, m_ipAddrLineEdit, m_maskLineEdit,
-             m_gatewayLineEdit, m_portLineEdit, m_startIpLineEdit, m_batchIpAddrLineEdit,
-             m_batchMaskLineEdit, m_batchGatewayLineEdit, m_batchPortLineEdit }) {
+    for (QLineEdit *edit : { m_devNameLineEdit, m_ipAddrLineEdit, m_maskLineEdit, m_gatewayLineEdit,
+             m_portLineEdit, m_startIpLineEdit, m_batchIpAddrLineEdit, m_batchMaskLineEdit,
+             m_batchGatewayLineEdit, m_batchPortLineEdit }) {
         edit->clear();
     }
 }
@@ -456,7 +455,8 @@ void CMainTableWithMend::DevinfoChanged()
     const QString ip = CanonicalAddress(ipText);
     const QString mask = CanonicalAddress(maskText);
     const quint16 port = static_cast<quint16>(portText.toUInt());
-    const bool moved = SetDeviceIpPortMask(devices, slot, ip.toLatin1(), port, mask.toLatin1(), defaults);
+    const bool moved
+        = SetDeviceIpPortMask(devices, slot, ip.toLatin1(), port, mask.toLatin1(), defaults);
     if (moved) {
         m_model->setData(m_model->index(row, m_ipColumn), ip);
         m_model->setData(m_model->index(row, m_maskColumn), mask);

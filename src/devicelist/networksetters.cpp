@@ -110,8 +110,8 @@ bool SetDeviceIpPortMask(CDeviceStore *store, int slot, const QByteArray &ip, qu
                 const int32_t result = Quarry_SendUpdateIp(mac.constData(), ip.constData(),
                     mask.constData(), defaults.password.constData(), portText.constData());
                 if (result != QUARRY_UPDATE_DONE) {
-                    MIRT_OutputDebug("QUARRY_SendUpdateIp %s failed: %d\n", mac.constData(),
-                        int(result));
+                    MIRT_OutputDebug(
+                        "QUARRY_SendUpdateIp %s failed: %d\n", mac.constData(), int(result));
                 }
                 return result == QUARRY_UPDATE_DONE;
             }

@@ -9,8 +9,8 @@ namespace {
 QStandardItemModel *model(QObject *parent)
 {
     auto *m = new QStandardItemModel(0, 4, parent);
-    const QList<QList<QString>> rows = { { "", "b", "2", "x" }, { "", "c", "1", "z" },
-        { "", "a", "3", "y" } };
+    const QList<QList<QString>> rows
+        = { { "", "b", "2", "x" }, { "", "c", "1", "z" }, { "", "a", "3", "y" } };
     for (const QList<QString> &texts : rows) {
         QList<QStandardItem *> items;
         for (const QString &text : texts) {
@@ -37,26 +37,10 @@ class TestMaintable : public QObject
     Q_OBJECT
 
 private slots:
-    void innerViewCarriesTheSettings();
     void checkColumnNeverSortsNorFlipsTheOrder();
     void oneOrderFlagForAllColumns();
     void currentRowIsMinusOneWithoutCurrentIndex();
 };
-
-void TestMaintable::innerViewCarriesTheSettings()
-{
-    CMaintable table;
-    QTableView *view = table.tableView();
-    QCOMPARE(view->objectName(), QStringLiteral("maintableView"));
-    QCOMPARE(view->editTriggers(), QAbstractItemView::NoEditTriggers);
-    QCOMPARE(view->selectionMode(), QAbstractItemView::SingleSelection);
-    QCOMPARE(view->selectionBehavior(), QAbstractItemView::SelectRows);
-    QVERIFY(!view->isSortingEnabled());
-    QVERIFY(view->horizontalHeader()->sectionsMovable());
-    QCOMPARE(view->verticalHeader()->defaultSectionSize(), 25);
-    QCOMPARE(view->palette().color(QPalette::Inactive, QPalette::AlternateBase),
-        QColor(247, 255, 155));
-}
 
 void TestMaintable::checkColumnNeverSortsNorFlipsTheOrder()
 {

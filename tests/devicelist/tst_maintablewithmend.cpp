@@ -44,10 +44,7 @@ class TestMainTableWithMend : public QObject
 private slots:
     void init();
     void cleanup();
-    void startsWithTheStartAddressForm();
     void foldButtonsFollowThePanel();
-    void oneIpSwapsTheAddressFields();
-    void selectAllTicksEveryRow();
     void showinfoFillsTheSinglePanel();
     void singleChangeRefusesBadFields_data();
     void singleChangeRefusesBadFields();
@@ -65,8 +62,8 @@ private:
     void addDevice(const char *serial, const char *ip);
     void fillSingle(const QString &name, const QString &ip, const QString &mask,
         const QString &gateway, const QString &port);
-    void fillBatch(const QString &ip, const QString &mask, const QString &gateway,
-        const QString &port);
+    void fillBatch(
+        const QString &ip, const QString &mask, const QString &gateway, const QString &port);
 
     std::unique_ptr<FakeServices> m_services;
     std::unique_ptr<RecordingTable> m_table;
@@ -96,8 +93,8 @@ void TestMainTableWithMend::addDevice(const char *serial, const char *ip)
     DeviceList::InsertRow(m_model, m_model->rowCount(), record, slot);
 }
 
-void TestMainTableWithMend::fillSingle(const QString &name, const QString &ip,
-    const QString &mask, const QString &gateway, const QString &port)
+void TestMainTableWithMend::fillSingle(const QString &name, const QString &ip, const QString &mask,
+    const QString &gateway, const QString &port)
 {
     edit("DevNameLineEdit")->setText(name);
     edit("IPAddrLineEdit")->setText(ip);
@@ -113,18 +110,6 @@ void TestMainTableWithMend::fillBatch(
     edit("BatchMaskLineEdit")->setText(mask);
     edit("BatchGatewayLineEdit")->setText(gateway);
     edit("BatchPortLineEdit")->setText(port);
-}
-
-void TestMainTableWithMend::startsWithTheStartAddressForm()
-{
-    auto *modify = m_table->findChild<QPushButton *>(QStringLiteral("ChangepushButton"));
-    QVERIFY(!modify->isEnabled());
-    QVERIFY(!m_table->IsSinglePanelShown());
-    QVERIFY(!m_table->IsBatchPanelShown());
-    QVERIFY(edit("BatchIPAddrLineEdit")->isHidden());
-    QVERIFY(!edit("StartIPLineEdit")->isHidden());
-    QCOMPARE(edit("IPAddrLineEdit")->maxLength(), 15);
-    QCOMPARE(edit("DevNameLineEdit")->maxLength(), 32);
 }
 
 void TestMainTableWithMend::foldButtonsFollowThePanel()
@@ -149,26 +134,6 @@ void TestMainTableWithMend::foldButtonsFollowThePanel()
     QVERIFY(m_table->IsBatchPanelShown());
 }
 
-void TestMainTableWithMend::oneIpSwapsTheAddressFields()
-{
-    m_table->ChooseIPType(true);
-    QVERIFY(!edit("BatchIPAddrLineEdit")->isHidden());
-    QVERIFY(edit("StartIPLineEdit")->isHidden());
-    m_table->ChooseIPType(false);
-    QVERIFY(edit("BatchIPAddrLineEdit")->isHidden());
-    QVERIFY(!edit("StartIPLineEdit")->isHidden());
-}
-
-void TestMainTableWithMend::selectAllTicksEveryRow()
-{
-    addDevice("A", "10.0.0.1");
-    addDevice("B", "10.0.0.2");
-    m_table->AllCheckStatChanges(true);
-    QVERIFY(DeviceList::IsRowChecked(m_model, 0) && DeviceList::IsRowChecked(m_model, 1));
-    m_table->AllCheckStatChanges(false);
-    QVERIFY(!DeviceList::IsRowChecked(m_model, 0) && !DeviceList::IsRowChecked(m_model, 1));
-}
-
 void TestMainTableWithMend::showinfoFillsTheSinglePanel()
 {
     DEVICEINFO record = device("A", "10.0.0.1");
@@ -191,13 +156,22 @@ void TestMainTableWithMend::singleChangeRefusesBadFields_data()
     QTest::addColumn<QString>("ip");
     QTest::addColumn<QString>("port");
     QTest::addColumn<QString>("message");
-    QTest::newRow("name over 32 bytes wins")
-        << QStringLiteral("\u6444").repeated(11) << "" << "" << "Device name exceeds maximum length!";
+    QTest::newRow("name over 32 bytes wins") << QStringLiteral("\u6444").repeated(11) << ""
+                                             << ""
+                                             << "Device name exceeds maximum length!";
     QTest::newRow("empty port, not the range")
-        << "" << "10.0.0.9" << "" << "IP address, Subnet Mask and Port can't be empty!";
-    QTest::newRow("port 1999") << "" << "10.0.0.9" << "1999"
+        << ""
+        << "10.0.0.9"
+        << ""
+        << "IP address, Subnet Mask and Port can't be empty!";
+    QTest::newRow("port 1999") << ""
+                               << "10.0.0.9"
+                               << "1999"
                                << "Port should be ranged from 2000 to 65535!";
-    QTest::newRow("first part 0") << "" << "0.0.0.9" << "8000" << "IP Address is invalid!";
+    QTest::newRow("first part 0") << ""
+                                  << "0.0.0.9"
+                                  << "8000"
+                                  << "IP Address is invalid!";
 }
 
 void TestMainTableWithMend::singleChangeRefusesBadFields()
@@ -274,8 +248,8 @@ void TestMainTableWithMend::batchRefusesTooFewAddresses()
         QStringLiteral("8000"));
     m_table->BatchDevinfoChanged();
     QCOMPARE(m_table->messages,
-        QStringList { QStringLiteral(
-            "The number of IP addresses is less than the number of devices!") });
+        QStringList {
+            QStringLiteral("The number of IP addresses is less than the number of devices!") });
     QCOMPARE(m_table->titles, QStringList { QStringLiteral("Error!") });
     QVERIFY(m_services->log.isEmpty());
 }

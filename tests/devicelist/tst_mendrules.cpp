@@ -114,22 +114,48 @@ void TestMendRules::firstBrokenRuleWins_data()
     QTest::addColumn<QString>("port");
     QTest::addColumn<QString>("message");
     const QString empty = QStringLiteral("IP address, Subnet Mask and Port can't be empty!");
-    QTest::newRow("all good") << "10.0.0.1" << "255.0.0.0" << "" << "8000" << "";
-    QTest::newRow("good with gateway")
-        << "10.0.0.1" << "255.0.0.0" << "10.0.0.254" << "8000" << "";
-    QTest::newRow("empty port before range") << "10.0.0.1" << "255.0.0.0" << "" << "" << empty;
-    QTest::newRow("empty ip before everything")
-        << "" << "0.0.0.0" << "x" << "1" << empty;
-    QTest::newRow("empty mask") << "10.0.0.1" << "" << "" << "8000" << empty;
-    QTest::newRow("bad ip before bad mask")
-        << "0.0.0.1" << "0.0.0.0" << "" << "8000" << "IP Address is invalid!";
-    QTest::newRow("bad mask before bad gateway")
-        << "10.0.0.1" << "255.0.255.0" << "0.1.1.1" << "8000" << "Subnet Mask is invalid!";
-    QTest::newRow("bad gateway before bad port")
-        << "10.0.0.1" << "255.0.0.0" << "0.1.1.1" << "1999" << "Gateway is invalid!";
-    QTest::newRow("port range")
-        << "10.0.0.1" << "255.0.0.0" << "" << "1999"
-        << "Port should be ranged from 2000 to 65535!";
+    QTest::newRow("all good") << "10.0.0.1"
+                              << "255.0.0.0"
+                              << ""
+                              << "8000"
+                              << "";
+    QTest::newRow("good with gateway") << "10.0.0.1"
+                                       << "255.0.0.0"
+                                       << "10.0.0.254"
+                                       << "8000"
+                                       << "";
+    QTest::newRow("empty port before range") << "10.0.0.1"
+                                             << "255.0.0.0"
+                                             << ""
+                                             << "" << empty;
+    QTest::newRow("empty ip before everything") << ""
+                                                << "0.0.0.0"
+                                                << "x"
+                                                << "1" << empty;
+    QTest::newRow("empty mask") << "10.0.0.1"
+                                << ""
+                                << ""
+                                << "8000" << empty;
+    QTest::newRow("bad ip before bad mask") << "0.0.0.1"
+                                            << "0.0.0.0"
+                                            << ""
+                                            << "8000"
+                                            << "IP Address is invalid!";
+    QTest::newRow("bad mask before bad gateway") << "10.0.0.1"
+                                                 << "255.0.255.0"
+                                                 << "0.1.1.1"
+                                                 << "8000"
+                                                 << "Subnet Mask is invalid!";
+    QTest::newRow("bad gateway before bad port") << "10.0.0.1"
+                                                 << "255.0.0.0"
+                                                 << "0.1.1.1"
+                                                 << "1999"
+                                                 << "Gateway is invalid!";
+    QTest::newRow("port range") << "10.0.0.1"
+                                << "255.0.0.0"
+                                << ""
+                                << "1999"
+                                << "Port should be ranged from 2000 to 65535!";
 }
 
 void TestMendRules::firstBrokenRuleWins()
@@ -168,17 +194,15 @@ void TestMendRules::batchAddresses_data()
     QTest::addColumn<bool>("oneIp");
     QTest::addColumn<int>("count");
     QTest::addColumn<QStringList>("expected"); // empty: refused
-    QTest::newRow(".250 with 5")
-        << "192.168.1.250" << false << 5
-        << QStringList { "192.168.1.250", "192.168.1.251", "192.168.1.252", "192.168.1.253",
-               "192.168.1.254" };
+    QTest::newRow(".250 with 5") << "192.168.1.250" << false << 5
+                                 << QStringList { "192.168.1.250", "192.168.1.251", "192.168.1.252",
+                                        "192.168.1.253", "192.168.1.254" };
     QTest::newRow(".250 with 6") << "192.168.1.250" << false << 6 << QStringList {};
     QTest::newRow(".255 with 1") << "192.168.1.255" << false << 1 << QStringList {};
-    QTest::newRow(".0 first")
-        << "10.1.2.0" << false << 2 << QStringList { "10.1.2.0", "10.1.2.1" };
+    QTest::newRow(".0 first") << "10.1.2.0" << false << 2 << QStringList { "10.1.2.0", "10.1.2.1" };
     QTest::newRow(".1 with 254 ends at .254") << "10.1.2.1" << false << 254 << QStringList {};
-    QTest::newRow("one IP")
-        << "10.1.2.255" << true << 3 << QStringList { "10.1.2.255", "10.1.2.255", "10.1.2.255" };
+    QTest::newRow("one IP") << "10.1.2.255" << true << 3
+                            << QStringList { "10.1.2.255", "10.1.2.255", "10.1.2.255" };
 }
 
 void TestMendRules::batchAddresses()

@@ -171,8 +171,9 @@ void TestBatchMendWindow::twentyTickedCamerasMoveToConsecutiveAddresses()
         table->findChild<QPushButton *>(QStringLiteral("BatchChangeButton")), Qt::LeftButton);
 
     const QStringList lines = logLines(m_window.get()).mid(before);
-    static const QRegularExpression moved(QStringLiteral(
-        "^(\\S+) set ip, port, mask to(127\\.0\\.63\\.\\d+), 18800, 255\\.255\\.255\\.0 succeed!$"));
+    static const QRegularExpression moved(
+        QStringLiteral("^(\\S+) set ip, port, mask to(127\\.0\\.63\\.\\d+), 18800, "
+                       "255\\.255\\.255\\.0 succeed!$"));
     QHash<QString, QString> addressOfSerial;
     int gatewayLines = 0;
     for (const QString &line : lines) {

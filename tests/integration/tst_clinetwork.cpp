@@ -96,9 +96,8 @@ void TestCliNetwork::oneDeviceGetsAddressNameAndGateway()
 void TestCliNetwork::batchTakesConsecutiveAddressesAndReportsEachDevice()
 {
     // Camera 3 refuses the password: reported, and the batch goes on.
-    const Run run = cli({ "set-network", "--start-ip", "127.0.61.160", "--mask",
-        "255.255.255.0", "--port", QString::number(FleetPort), "127.0.60.151", "127.0.60.153",
-        "127.0.60.152" });
+    const Run run = cli({ "set-network", "--start-ip", "127.0.61.160", "--mask", "255.255.255.0",
+        "--port", QString::number(FleetPort), "127.0.60.151", "127.0.60.153", "127.0.60.152" });
     QCOMPARE(run.exitCode, 1);
     QCOMPARE(run.lines,
         (QStringList {
@@ -114,8 +113,8 @@ void TestCliNetwork::announcedDeviceMovesByItsMac()
 {
     QByteArray mac;
     m_fleet->run([&] { mac = m_fleet->cameras().at(4)->macBytes().toHex(':'); });
-    const Run run = cli({ "set-network", QString::fromLatin1(mac), "--ip", "127.0.61.170",
-        "--mask", "255.255.255.0", "--port", "18970" });
+    const Run run = cli({ "set-network", QString::fromLatin1(mac), "--ip", "127.0.61.170", "--mask",
+        "255.255.255.0", "--port", "18970" });
     QCOMPARE(run.exitCode, 0);
     QCOMPARE(run.lines,
         QStringList { QString::fromLatin1(mac)
@@ -129,19 +128,16 @@ void TestCliNetwork::badInputTouchesNothing_data()
     QTest::addColumn<QStringList>("args");
     QTest::addColumn<QString>("message");
     const QString host = QStringLiteral("127.0.60.155:18950");
-    QTest::newRow("mask with a hole")
-        << QStringList { "--ip", "127.0.61.180", "--mask", "255.0.255.0", host }
-        << "Subnet Mask is invalid!";
-    QTest::newRow("port 1999")
-        << QStringList { "--ip", "127.0.61.180", "--mask", "255.0.0.0", "--port", "1999", host }
-        << "Port should be ranged from 2000 to 65535!";
-    QTest::newRow("name of 33 bytes")
-        << QStringList { "--ip", "127.0.61.180", "--mask", "255.0.0.0", "--name",
-               QStringLiteral("\u5357").repeated(11), host }
-        << "Device name exceeds maximum length!";
+    QTest::newRow("mask with a hole") << QStringList { "--ip", "127.0.61.180", "--mask",
+        "255.0.255.0", host } << "Subnet Mask is invalid!";
+    QTest::newRow("port 1999") << QStringList { "--ip", "127.0.61.180", "--mask", "255.0.0.0",
+        "--port", "1999", host }
+                               << "Port should be ranged from 2000 to 65535!";
+    QTest::newRow("name of 33 bytes") << QStringList { "--ip", "127.0.61.180", "--mask",
+        "255.0.0.0", "--name", QStringLiteral("\u5357").repeated(11), host }
+                                      << "Device name exceeds maximum length!";
     QTest::newRow("start past .254")
-        << QStringList { "--start-ip", "127.0.61.254", "--mask", "255.0.0.0", host,
-               "127.0.60.154" }
+        << QStringList { "--start-ip", "127.0.61.254", "--mask", "255.0.0.0", host, "127.0.60.154" }
         << "The number of IP addresses is less than the number of devices!";
     QTest::newRow("two devices, one address")
         << QStringList { "--ip", "127.0.61.180", "--mask", "255.0.0.0", host, "127.0.60.154" }

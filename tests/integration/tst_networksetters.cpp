@@ -177,7 +177,8 @@ void TestNetworkSetters::gatewayAndNameArrive()
     const QByteArray netBefore = m_fleet->record(camera, SOLV_GET_NETCFG);
     const QByteArray deviceBefore = m_fleet->record(camera, SOLV_GET_DEVICECFG);
     // Ten three-byte characters and two ASCII ones: exactly 32 bytes.
-    const QByteArray name = (QStringLiteral("\u95e8").repeated(10) + QStringLiteral("-A")).toLocal8Bit();
+    const QByteArray name
+        = (QStringLiteral("\u95e8").repeated(10) + QStringLiteral("-A")).toLocal8Bit();
     QCOMPARE(name.size(), 32);
 
     QVERIFY(SetDeviceGateway(&m_store, slot, "127.0.61.254", Defaults));
@@ -290,8 +291,8 @@ void TestNetworkSetters::emptyGatewaySendsNoGatewaySignal()
     SignalTrace trace;
     runWorker({ { slot, 4, QStringLiteral("127.0.61.19") } }, QString(), &trace);
     QCOMPARE(trace.lines,
-        (QStringList { "ip " + QString::number(slot) + " 4 127.0.61.19 18620 255.255.0.0 1",
-            "count 1" }));
+        (QStringList {
+            "ip " + QString::number(slot) + " 4 127.0.61.19 18620 255.255.0.0 1", "count 1" }));
     // The gateway stays as it was.
     NetCfg expected;
     expected.bytes() = netBefore;
