@@ -18,16 +18,16 @@
 // feed plus 3 s. Ranges of the search dialog hold at most 255 addresses,
 // so every address of them gets its worker at once.
 //
-// A mirt pool grows on demand up to 128 workers for blocking items and
-// retires idle ones, so the engine spreads the addresses round robin over as
-// many pools as that takes: two for a /24 (bench_search: 254 silent
+// A mirt pool grows on demand up to MIRT_THREADPOOL_MAX_BLOCKING_WORKERS (128)
+// workers for blocking items and retires idle ones, so the engine spreads the
+// addresses round robin over as many pools as that takes: two for a /24 (bench_search: 254 silent
 // addresses take 5.6 s this way, 7.3 s in one pool). The workers only exist while
 // addresses are in flight; a range of cameras that answer at once keeps a
 // handful of them busy.
 namespace {
 
 constexpr uint32_t kProbesAtOnce = 300;
-constexpr uint32_t kWorkersPerPool = 128;
+constexpr uint32_t kWorkersPerPool = MIRT_THREADPOOL_MAX_BLOCKING_WORKERS;
 
 // The address as dotted text, most significant byte first.
 void addressText(uint32_t address, char *text, size_t size)

@@ -45,6 +45,8 @@ void MIRT_MutexDestroy(MIRT_MutexHandle mutex);
 /* Thread pool. Work items run in submission order as workers come free. */
 typedef struct MIRT_ThreadPoolRec *MIRT_ThreadPool;
 typedef void *(*MIRT_WorkProc)(void *arg);
+/* Most workers one pool runs at once for items submitted as blocking. */
+#define MIRT_THREADPOOL_MAX_BLOCKING_WORKERS 128
 /* initialThreads: workers started at once and kept while idle; more start on
  * demand and retire when idle. flags: reserved, pass 1. */
 MIRT_ThreadPool MIRT_ThreadPool_Create(unsigned int initialThreads, unsigned int flags);

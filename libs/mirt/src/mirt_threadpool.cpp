@@ -30,7 +30,7 @@
 // number of cores.
 namespace {
 
-constexpr unsigned int kMaxBlockingWorkers = 128;
+constexpr unsigned int kMaxBlockingWorkers = MIRT_THREADPOOL_MAX_BLOCKING_WORKERS;
 constexpr auto kIdleRetire = std::chrono::seconds(5);
 
 struct WorkItem
