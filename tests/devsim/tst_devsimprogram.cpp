@@ -1,7 +1,7 @@
 // tervix-devsim as scripts use it: "ready" when it serves, clean stop on
 // SIGTERM, clear refusal of bad options.
 
-#include "solvane.h"
+#include "solvanecheck.h"
 
 #include <QDir>
 #include <QHostAddress>
@@ -10,6 +10,8 @@
 #include <QTest>
 
 #include <csignal>
+
+using namespace solvcheck;
 
 namespace {
 constexpr quint16 Port = 18610;
@@ -41,11 +43,8 @@ private slots:
         QFETCH(int, signal);
         QProcess process;
         process.start(program(),
-            { QStringLiteral("--count"), QStringLiteral("3"), QStringLiteral("--first-address"),
-                QStringLiteral("127.0.6.201"), QStringLiteral("--port"), QString::number(Port),
-                QStringLiteral("--discovery-port"), QStringLiteral("0"),
-                QStringLiteral("--password"), QStringLiteral("1=other"), QStringLiteral("--fault"),
-                QStringLiteral("2:refuse-set=1001") });
+            { "--count", "3", "--first-address", "127.0.6.201", "--port", QString::number(Port),
+                "--discovery-port", "0", "--password", "1=other", "--fault", "2:refuse-set=1001" });
         QVERIFY(process.waitForStarted());
         QByteArray output;
         while (!output.contains("ready\n") && process.waitForReadyRead(5000)) {
@@ -57,11 +56,13 @@ private slots:
         QVERIFY(lines.at(0).startsWith("127.0.6.201:18610 "));
         QVERIFY(lines.at(1).contains("(other password)"));
 
-        int32_t id = SOLV_Login_V30("127.0.6.202", Port, "admin", "60917", nullptr);
-        QCOMPARE(id, -1);
-        QCOMPARE(SOLV_GetLastError(), uint32_t(SOLV_PASSWORD_ERROR));
-        id = SOLV_Login_V30("127.0.6.202", Port, "admin", "other", nullptr);
+        QCOMPARE(failure(login("127.0.6.202", Port) >= 0), uint32_t(SOLV_PASSWORD_ERROR));
+        int32_t id = login("127.0.6.202", Port, "other");
+        QVERIFY(id >= 0 && SOLV_Logout(id));
+        id = login("127.0.6.203", Port); // its fault refuses network sets
         QVERIFY(id >= 0);
+        QCOMPARE(
+            failure(set(id, SOLV_GET_NETCFG, get(id, SOLV_GET_NETCFG))), uint32_t(SOLV_REFUSED));
         QVERIFY(SOLV_Logout(id));
 
         ::kill(pid_t(process.processId()), signal);
@@ -69,8 +70,7 @@ private slots:
         QCOMPARE(process.exitStatus(), QProcess::NormalExit);
         QCOMPARE(process.exitCode(), 0);
         QVERIFY(process.readAllStandardOutput().contains("stopped"));
-        QCOMPARE(SOLV_Login_V30("127.0.6.201", Port, "admin", "60917", nullptr), -1);
-        QCOMPARE(SOLV_GetLastError(), uint32_t(SOLV_CONNECT_FAILED));
+        QCOMPARE(failure(login("127.0.6.201", Port) >= 0), uint32_t(SOLV_CONNECT_FAILED));
     }
 
     void refusesBadOptions_data()

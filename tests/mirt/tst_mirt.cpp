@@ -1,3 +1,6 @@
+// The portability runtime: threads, semaphores, the pool, atomics, dynamic
+// loading and address texts.
+
 #include "mirt.h"
 
 #include <QElapsedTimer>
@@ -8,66 +11,9 @@
 
 namespace {
 
-void *waitLong(void *arg)
+void *result(intptr_t value)
 {
-    return reinterpret_cast<void *>(
-        static_cast<intptr_t>(MIRT_SemTimedWait(static_cast<MIRT_Sem>(arg), 20000)));
-}
-
-// Uses about 44 × 16 KiB = 704 KiB of stack.
-int recurse(int depth)
-{
-    volatile char block[16 * 1024];
-    block[0] = static_cast<char>(depth);
-    block[sizeof block - 1] = 1;
-    if (depth == 0) {
-        return block[0];
-    }
-    return recurse(depth - 1) + block[sizeof block - 1];
-}
-
-void *deepRecursion(void *)
-{
-    return reinterpret_cast<void *>(static_cast<intptr_t>(recurse(43)));
-}
-
-void *ownStackSize(void *)
-{
-    pthread_attr_t attr;
-    size_t size = 0;
-    if (pthread_getattr_np(pthread_self(), &attr) == 0) {
-        pthread_attr_getstacksize(&attr, &size);
-        pthread_attr_destroy(&attr);
-    }
-    return reinterpret_cast<void *>(size);
-}
-
-void *incrementMany(void *arg)
-{
-    for (int i = 0; i < 100000; ++i) {
-        MIRT_AtomicInc(static_cast<volatile int32_t *>(arg));
-    }
-    return nullptr;
-}
-
-struct Counter
-{
-    std::atomic<int> done { 0 };
-};
-
-void *countAfterSleep(void *arg)
-{
-    auto *counter = static_cast<Counter *>(arg);
-    MIRT_Sleep(counter->done.load() % 10 == 0 ? 200 : 0);
-    ++counter->done;
-    return nullptr;
-}
-
-void *countAfterOneSecond(void *arg)
-{
-    MIRT_Sleep(1000);
-    ++static_cast<Counter *>(arg)->done;
-    return nullptr;
+    return reinterpret_cast<void *>(value);
 }
 
 bool waitFor(const std::atomic<int> &value, int expected, int timeoutMs)
@@ -80,6 +26,8 @@ bool waitFor(const std::atomic<int> &value, int expected, int timeoutMs)
     return value.load() == expected;
 }
 
+// Items of the destroy test wait at the gate; by the time it opens the pool
+// is being destroyed and must refuse new work.
 struct Gate
 {
     MIRT_Sem open = MIRT_SemCreate(0);
@@ -92,34 +40,17 @@ struct Gate
     ~Gate() { MIRT_SemDestroy(open); }
 };
 
-void *noop(void *)
-{
-    return nullptr;
-}
-
 void *gatedItem(void *arg)
 {
     auto *gate = static_cast<Gate *>(arg);
     ++gate->started;
     MIRT_SemTimedWait(gate->open, 20000);
-    // The pool is being destroyed by now: it must refuse new work.
-    if (MIRT_ThreadPool_WorkEx(gate->pool, noop, nullptr, 1) != 0) {
+    if (MIRT_ThreadPool_WorkEx(
+            gate->pool, [](void *) -> void * { return nullptr; }, nullptr, 1)
+        != 0) {
         ++gate->refused;
     }
     ++gate->finished;
-    return nullptr;
-}
-
-void countDropped(void *arg)
-{
-    ++static_cast<Gate *>(arg)->dropped;
-}
-
-void *destroyPool(void *arg)
-{
-    auto *gate = static_cast<Gate *>(arg);
-    MIRT_ThreadPool_Destroy(gate->pool);
-    gate->destroyed = true;
     return nullptr;
 }
 
@@ -133,44 +64,46 @@ private slots:
     void initTestCase() { QCOMPARE(MIRT_Init(), 0); }
     void cleanupTestCase() { MIRT_Fini(); }
 
-    void semaphoreCountsAndTimesOut()
+    void semaphoreCountsWakesAndTimesOut()
     {
         MIRT_Sem sem = MIRT_SemCreate(2);
         QVERIFY(sem);
         QCOMPARE(MIRT_SemTimedWait(sem, 0), 0);
         QCOMPARE(MIRT_SemTimedWait(sem, 0), 0);
         QVERIFY(MIRT_SemTimedWait(sem, 50) != 0);
-        MIRT_SemDestroy(sem);
-    }
-
-    void semaphorePostWakesWaiter()
-    {
-        MIRT_Sem sem = MIRT_SemCreate(0);
+        // A post ends a waiter's 20 s wait at once.
         QElapsedTimer timer;
         timer.start();
-        MIRT_Thread waiter = MIRT_Thread_Create(waitLong, sem, 0);
+        MIRT_Thread waiter = MIRT_Thread_Create(
+            [](void *s) { return result(MIRT_SemTimedWait(static_cast<MIRT_Sem>(s), 20000)); }, sem,
+            0);
         QVERIFY(waiter);
         MIRT_Sleep(100);
         QCOMPARE(MIRT_SemPost(sem), 0);
-        void *result = reinterpret_cast<void *>(-1);
-        QCOMPARE(MIRT_Thread_Wait(waiter, &result), 0);
-        QCOMPARE(result, nullptr);
-        QVERIFY(timer.elapsed() < 10000); // the 20 s wait ended on the post
+        void *waited = result(-1);
+        QCOMPARE(MIRT_Thread_Wait(waiter, &waited), 0);
+        QCOMPARE(waited, nullptr);
+        QVERIFY(timer.elapsed() < 10000);
         MIRT_SemDestroy(sem);
     }
 
-    void threadHasOneMiBStack()
+    void threadsHaveOneMiBStackByDefault()
     {
-        MIRT_Thread thread = MIRT_Thread_Create(deepRecursion, nullptr, 0);
+        MIRT_Thread thread = MIRT_Thread_Create(
+            [](void *) {
+                pthread_attr_t attr;
+                size_t size = 0;
+                if (pthread_getattr_np(pthread_self(), &attr) == 0) {
+                    pthread_attr_getstacksize(&attr, &size);
+                    pthread_attr_destroy(&attr);
+                }
+                return result(intptr_t(size));
+            },
+            nullptr, 0);
         QVERIFY(thread);
-        void *result = nullptr;
-        QCOMPARE(MIRT_Thread_Wait(thread, &result), 0);
-        QCOMPARE(reinterpret_cast<intptr_t>(result), 43);
-
-        thread = MIRT_Thread_Create(ownStackSize, nullptr, MIRT_DEFAULT_STACK_SIZE);
-        QVERIFY(thread);
-        QCOMPARE(MIRT_Thread_Wait(thread, &result), 0);
-        const auto size = reinterpret_cast<size_t>(result);
+        void *value = nullptr;
+        QCOMPARE(MIRT_Thread_Wait(thread, &value), 0);
+        const auto size = reinterpret_cast<size_t>(value);
         QVERIFY2(size >= 1024 * 1024 && size <= 1088 * 1024, QByteArray::number(qulonglong(size)));
     }
 
@@ -179,7 +112,14 @@ private slots:
         volatile int32_t value = 0;
         MIRT_Thread threads[4];
         for (MIRT_Thread &thread : threads) {
-            thread = MIRT_Thread_Create(incrementMany, const_cast<int32_t *>(&value), 0);
+            thread = MIRT_Thread_Create(
+                [](void *arg) -> void * {
+                    for (int i = 0; i < 100000; ++i) {
+                        MIRT_AtomicInc(static_cast<volatile int32_t *>(arg));
+                    }
+                    return nullptr;
+                },
+                const_cast<int32_t *>(&value), 0);
             QVERIFY(thread);
         }
         for (MIRT_Thread thread : threads) {
@@ -189,28 +129,27 @@ private slots:
         QCOMPARE(MIRT_AtomicDec(&value), 399999);
     }
 
-    void poolRunsEveryItem()
+    // 100 blocking items of 1 s each among 400 quick ones, on a pool started
+    // with one worker: all run, and the blocking ones side by side (one at a
+    // time would take 100 s).
+    void poolRunsEveryItemAndBlockingOnesSideBySide()
     {
-        Counter counter;
+        std::atomic<int> done { 0 };
         MIRT_ThreadPool pool = MIRT_ThreadPool_Create(1, 1);
         QVERIFY(pool);
+        const auto quick = [](void *arg) -> void * {
+            ++*static_cast<std::atomic<int> *>(arg);
+            return nullptr;
+        };
+        const auto slow = [](void *arg) -> void * {
+            MIRT_Sleep(1000);
+            ++*static_cast<std::atomic<int> *>(arg);
+            return nullptr;
+        };
         for (int i = 0; i < 500; ++i) {
-            QCOMPARE(MIRT_ThreadPool_WorkEx(pool, countAfterSleep, &counter, 1), 0);
+            QCOMPARE(MIRT_ThreadPool_WorkEx(pool, i % 5 == 0 ? +slow : +quick, &done, 1), 0);
         }
-        QVERIFY(waitFor(counter.done, 500, 30000));
-        MIRT_ThreadPool_Destroy(pool);
-    }
-
-    void poolRunsBlockingItemsSideBySide()
-    {
-        // 100 items of 1 s each: one at a time would take 100 s.
-        Counter counter;
-        MIRT_ThreadPool pool = MIRT_ThreadPool_Create(1, 1);
-        QVERIFY(pool);
-        for (int i = 0; i < 100; ++i) {
-            QCOMPARE(MIRT_ThreadPool_WorkEx(pool, countAfterOneSecond, &counter, 1), 0);
-        }
-        QVERIFY(waitFor(counter.done, 100, 30000));
+        QVERIFY(waitFor(done, 500, 30000));
         MIRT_ThreadPool_Destroy(pool);
     }
 
@@ -219,26 +158,32 @@ private slots:
         Gate gate;
         gate.pool = MIRT_ThreadPool_Create(1, 1);
         QVERIFY(gate.pool);
-        MIRT_ThreadPool_SetDropProc(gate.pool, countDropped);
+        MIRT_ThreadPool_SetDropProc(
+            gate.pool, [](void *arg) { ++static_cast<Gate *>(arg)->dropped; });
         int submitted = 0;
         for (; submitted < 300; ++submitted) {
             QCOMPARE(MIRT_ThreadPool_WorkEx(gate.pool, gatedItem, &gate, 1), 0);
         }
-        MIRT_Thread destroyer = MIRT_Thread_Create(destroyPool, &gate, 0);
+        MIRT_Thread destroyer = MIRT_Thread_Create(
+            [](void *arg) -> void * {
+                auto *gate = static_cast<Gate *>(arg);
+                MIRT_ThreadPool_Destroy(gate->pool);
+                gate->destroyed = true;
+                return nullptr;
+            },
+            &gate, 0);
         QVERIFY(destroyer);
         // The pool cannot be freed while items wait at the gate, so it is safe
         // to submit until Destroy has begun and refuses.
         QElapsedTimer timer;
         timer.start();
-        while (MIRT_ThreadPool_WorkEx(gate.pool, gatedItem, &gate, 1) == 0) {
-            ++submitted;
+        for (; MIRT_ThreadPool_WorkEx(gate.pool, gatedItem, &gate, 1) == 0; ++submitted) {
             QVERIFY(timer.elapsed() < 10000);
             MIRT_Sleep(1);
         }
         MIRT_Sleep(200);
         QVERIFY(!gate.destroyed); // still waiting for the running items
         QVERIFY(gate.dropped > 0);
-
         for (int i = 0; i < submitted; ++i) {
             MIRT_SemPost(gate.open);
         }
@@ -249,20 +194,15 @@ private slots:
         QCOMPARE(gate.started + gate.dropped, submitted);
     }
 
-    void loadsSharedObject()
+    void loadsSharedObjects()
     {
         void *dso = MIRT_LoadDSo(MIRT_TEST_DSO);
         QVERIFY(dso);
-        using AddFn = int (*)(int, int);
-        auto add = reinterpret_cast<AddFn>(MIRT_GetDsoSym(dso, "mirt_test_add"));
+        auto add = reinterpret_cast<int (*)(int, int)>(MIRT_GetDsoSym(dso, "mirt_test_add"));
         QVERIFY(add);
         QCOMPARE(add(2, 3), 5);
         QCOMPARE(MIRT_GetDsoSym(dso, "mirt_test_missing"), nullptr);
         QCOMPARE(MIRT_UnloadDSo(dso), 0);
-    }
-
-    void missingSharedObjectGivesNull()
-    {
         QCOMPARE(MIRT_LoadDSo("/nonexistent/libnothing.so"), nullptr);
         QVERIFY(MIRT_GetLastError() != 0);
     }

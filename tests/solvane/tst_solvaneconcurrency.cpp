@@ -1,16 +1,16 @@
 // Many logins at once from many threads against a fleet of 64 cameras.
 
 #include "fleet.h"
-#include "solvane.h"
-#include "solvane_records.h"
+#include "solvanecheck.h"
 
 #include <QDir>
 #include <QTest>
 
 #include <atomic>
-#include <cstring>
 #include <thread>
 #include <vector>
+
+using namespace solvcheck;
 
 namespace {
 constexpr quint16 Port = 18400;
@@ -22,7 +22,6 @@ class SolvaneConcurrencyTest : public QObject
 {
     Q_OBJECT
 
-private:
     std::unique_ptr<devsim::Fleet> m_fleet;
     QStringList m_serials;
 
@@ -66,40 +65,31 @@ private slots:
                 for (int round = 0; round < 5; ++round) {
                     int32_t ids[Cameras / Threads];
                     for (int k = 0; k < Cameras / Threads; ++k) {
-                        const int camera = t + k * Threads;
-                        const QByteArray ip = m_fleet->address(camera).toLatin1();
-                        ids[k] = SOLV_Login_V30(ip.constData(), Port, "admin", "60917", nullptr);
+                        ids[k] = login(m_fleet->address(t + k * Threads), Port);
                         if (ids[k] < 0) {
                             ++failures;
                             continue;
                         }
                         const int now = ++open;
-                        int seen = mostOpen;
-                        while (now > seen && !mostOpen.compare_exchange_weak(seen, now)) { }
+                        for (int seen = mostOpen;
+                             now > seen && !mostOpen.compare_exchange_weak(seen, now);) { }
                     }
                     for (int k = 0; k < Cameras / Threads; ++k) {
-                        const int camera = t + k * Threads;
-                        char device[SOLV_DEVICECFG_SIZE];
-                        char net[SOLV_NETCFG_SIZE];
-                        if (ids[k] < 0
-                            || !SOLV_GetDVRConfig(
-                                ids[k], SOLV_GET_DEVICECFG, 0, device, sizeof device, nullptr)
-                            || !SOLV_GetDVRConfig(
-                                ids[k], SOLV_GET_NETCFG, 0, net, sizeof net, nullptr)) {
+                        const QByteArray device = get(ids[k], SOLV_GET_DEVICECFG);
+                        if (device.isEmpty() || get(ids[k], SOLV_GET_NETCFG).isEmpty()) {
                             ++failures;
-                        } else if (QString::fromLatin1(device + SOLV_DEVICECFG_SERIAL_OFFSET)
-                            != m_serials.at(camera)) {
-                            wrong[camera]
-                                = QString::fromLatin1(device + SOLV_DEVICECFG_SERIAL_OFFSET);
+                        } else if (QString::fromLatin1(
+                                       device.constData() + SOLV_DEVICECFG_SERIAL_OFFSET)
+                            != m_serials.at(t + k * Threads)) {
+                            wrong[t + k * Threads] = QString::fromLatin1(
+                                device.constData() + SOLV_DEVICECFG_SERIAL_OFFSET);
                         }
                     }
                     QTest::qSleep(20); // keep all logins open together for a moment
-                    for (int k = 0; k < Cameras / Threads; ++k) {
-                        if (ids[k] >= 0) {
+                    for (int32_t id : ids) {
+                        if (id >= 0) {
                             --open;
-                            if (!SOLV_Logout(ids[k])) {
-                                ++failures;
-                            }
+                            failures += SOLV_Logout(id) ? 0 : 1;
                         }
                     }
                 }
@@ -109,8 +99,8 @@ private slots:
             thread.join();
         }
         QCOMPARE(failures.load(), 0);
-        for (int i = 0; i < Cameras; ++i) {
-            QVERIFY2(wrong[i].isEmpty(), qPrintable(wrong[i]));
+        for (const QString &serial : wrong) {
+            QVERIFY2(serial.isEmpty(), qPrintable(serial));
         }
         QVERIFY2(mostOpen.load() > Cameras / 2, qPrintable(QString::number(mostOpen.load())));
     }
@@ -119,24 +109,19 @@ private slots:
     // a call on an ID that another thread just closed fails cleanly.
     void callsRacingWithLogout()
     {
-        const QByteArray ip = m_fleet->address(0).toLatin1();
         std::atomic<int32_t> shared { -1 };
         std::atomic<bool> stop { false };
         std::atomic<int> oddErrors { 0 };
         std::thread caller([&] {
-            char device[SOLV_DEVICECFG_SIZE];
             while (!stop) {
-                const int32_t id = shared;
-                if (!SOLV_GetDVRConfig(id, SOLV_GET_DEVICECFG, 0, device, sizeof device, nullptr)) {
-                    const uint32_t error = SOLV_GetLastError();
-                    if (error != SOLV_NOT_LOGGED_IN && error != SOLV_RECV_FAILED) {
-                        ++oddErrors;
-                    }
+                const uint32_t error = failure(!get(shared, SOLV_GET_DEVICECFG).isEmpty());
+                if (error != ~0u && error != SOLV_NOT_LOGGED_IN && error != SOLV_RECV_FAILED) {
+                    ++oddErrors;
                 }
             }
         });
         for (int i = 0; i < 100; ++i) {
-            const int32_t id = SOLV_Login_V30(ip.constData(), Port, "admin", "60917", nullptr);
+            const int32_t id = login(m_fleet->address(0), Port);
             QVERIFY(id >= 0);
             shared = id;
             QTest::qSleep(1);
@@ -153,19 +138,19 @@ private slots:
     void noDescriptorLeaks()
     {
         const auto openDescriptors = [] {
-            return QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::Files | QDir::System).size();
+            return QDir(QStringLiteral("/proc/self/fd"))
+                .entryList(QDir::Files | QDir::System)
+                .size();
         };
-        const QByteArray ip = m_fleet->address(5).toLatin1();
         QTRY_COMPARE(m_fleet->sessionCount(5), 0);
         const auto before = openDescriptors();
-        char device[SOLV_DEVICECFG_SIZE];
         for (int i = 0; i < 50; ++i) {
-            const int32_t id = SOLV_Login_V30(ip.constData(), Port, "admin", "60917", nullptr);
+            const int32_t id = login(m_fleet->address(5), Port);
             QVERIFY(id >= 0);
-            QVERIFY(SOLV_GetDVRConfig(id, SOLV_GET_DEVICECFG, 0, device, sizeof device, nullptr));
+            QVERIFY(!get(id, SOLV_GET_DEVICECFG).isEmpty());
             QVERIFY(SOLV_Logout(id));
-            QCOMPARE(SOLV_Login_V30(ip.constData(), Port, "admin", "wrong", nullptr), -1);
-            QCOMPARE(SOLV_Login_V30("127.0.4.250", Port, "admin", "60917", nullptr), -1);
+            QCOMPARE(login(m_fleet->address(5), Port, "wrong"), -1);
+            QCOMPARE(login(QStringLiteral("127.0.4.250"), Port), -1);
         }
         QTRY_COMPARE(m_fleet->sessionCount(5), 0);
         QTRY_COMPARE(openDescriptors(), before);

@@ -7,45 +7,58 @@
 
 namespace proto = solvane::proto;
 
+namespace {
+QByteArray hex(const uint8_t *data, std::size_t size)
+{
+    return QByteArray(reinterpret_cast<const char *>(data), qsizetype(size)).toHex(' ');
+}
+} // namespace
+
 class SolvaneProtocolTest : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void documentedLoginExample()
+    void documentedExamples()
     {
         uint8_t nonce[proto::NonceSize];
         for (uint8_t i = 0; i < proto::NonceSize; ++i) {
             nonce[i] = i;
         }
         const auto proof = proto::loginProof("60917", nonce, "admin");
-        QCOMPARE(
-            QByteArray(reinterpret_cast<const char *>(proof.data()), int(proof.size())).toHex(),
+        QCOMPARE(hex(proof.data(), proof.size()).replace(' ', ""),
             QByteArray("998d47aa4a510077ed065fd4ea44c9fc9e37a1cac3d7cfeb3701970cdd62059f"));
         const auto payload = proto::encodeLogin("admin", proof);
         proto::Header header;
         header.command = proto::Login;
         header.sequence = 1;
-        const auto frame = proto::encodeFrame(header, payload.data(), payload.size());
-        QCOMPARE(QByteArray(reinterpret_cast<const char *>(frame.data()), 26).toHex(' '),
-            QByteArray(
-                "53 4c 56 4e 01 00 02 00 01 00 00 00 00 00 00 00 26 00 00 00 05 61 64 6d 69 6e"));
+        auto frame = proto::encodeFrame(header, payload.data(), payload.size());
+        QCOMPARE(frame.size(), std::size_t(20 + 38));
+        QCOMPARE(hex(frame.data(), 26),
+            "53 4c 56 4e 01 00 02 00 01 00 00 00 00 00 00 00 26 00 00 00 05 61 64 6d 69 6e");
+        QCOMPARE(hex(frame.data() + 26, 32), hex(proof.data(), proof.size()));
+        // The refusal of a wrong password.
+        header.flags = proto::FlagReply;
+        header.status = 1;
+        frame = proto::encodeFrame(header, nullptr, 0);
+        QCOMPARE(hex(frame.data(), frame.size()),
+            "53 4c 56 4e 01 01 02 00 01 00 00 00 01 00 00 00 00 00 00 00");
     }
 
     void proofDependsOnEveryInput()
     {
         uint8_t nonce[proto::NonceSize] = {};
         const auto base = proto::loginProof("60917", nonce, "admin");
-        QVERIFY(proto::proofsEqual(base.data(), proto::loginProof("60917", nonce, "admin").data()));
-        QVERIFY(
-            !proto::proofsEqual(base.data(), proto::loginProof("60918", nonce, "admin").data()));
-        QVERIFY(
-            !proto::proofsEqual(base.data(), proto::loginProof("60917", nonce, "admim").data()));
+        const auto differs = [&](const char *password, const char *user) {
+            return !proto::proofsEqual(
+                base.data(), proto::loginProof(password, nonce, user).data());
+        };
+        QVERIFY(!differs("60917", "admin"));
+        QVERIFY(differs("60918", "admin"));
+        QVERIFY(differs("60917", "admim"));
+        QVERIFY(differs("", "admin")); // the empty password is a key too
         nonce[31] = 1;
-        QVERIFY(
-            !proto::proofsEqual(base.data(), proto::loginProof("60917", nonce, "admin").data()));
-        // The empty password is a valid key.
-        QVERIFY(!proto::proofsEqual(base.data(), proto::loginProof("", nonce, "admin").data()));
+        QVERIFY(differs("60917", "admin"));
     }
 
     void headerChecks_data()
@@ -53,20 +66,15 @@ private slots:
         QTest::addColumn<quint32>("magic");
         QTest::addColumn<int>("version");
         QTest::addColumn<quint32>("length");
-        QTest::addColumn<int>("verdict");
-        QTest::newRow("empty payload") << proto::Magic << 1 << 0u << int(proto::HeaderCheck::Ok);
-        QTest::newRow("largest payload")
-            << proto::Magic << 1 << proto::MaxPayload << int(proto::HeaderCheck::Ok);
-        QTest::newRow("one over") << proto::Magic << 1 << proto::MaxPayload + 1
-                                  << int(proto::HeaderCheck::TooLong);
-        QTest::newRow("huge") << proto::Magic << 1 << 0xFFFFFFFFu
-                              << int(proto::HeaderCheck::TooLong);
-        QTest::newRow("byte-swapped magic")
-            << 0x534C564Eu << 1 << 0u << int(proto::HeaderCheck::BadMagic);
-        QTest::newRow("version 0")
-            << proto::Magic << 0 << 0u << int(proto::HeaderCheck::BadVersion);
-        QTest::newRow("version 2")
-            << proto::Magic << 2 << 0u << int(proto::HeaderCheck::BadVersion);
+        QTest::addColumn<proto::HeaderCheck>("verdict");
+        using enum proto::HeaderCheck;
+        QTest::newRow("empty payload") << proto::Magic << 1 << 0u << Ok;
+        QTest::newRow("largest payload") << proto::Magic << 1 << proto::MaxPayload << Ok;
+        QTest::newRow("one over") << proto::Magic << 1 << proto::MaxPayload + 1 << TooLong;
+        QTest::newRow("huge") << proto::Magic << 1 << 0xFFFFFFFFu << TooLong;
+        QTest::newRow("byte-swapped magic") << 0x534C564Eu << 1 << 0u << BadMagic;
+        QTest::newRow("version 0") << proto::Magic << 0 << 0u << BadVersion;
+        QTest::newRow("version 2") << proto::Magic << 2 << 0u << BadVersion;
     }
 
     void headerChecks()
@@ -74,7 +82,7 @@ private slots:
         QFETCH(quint32, magic);
         QFETCH(int, version);
         QFETCH(quint32, length);
-        QFETCH(int, verdict);
+        QFETCH(proto::HeaderCheck, verdict);
         uint8_t raw[proto::HeaderSize];
         proto::Header header;
         header.version = uint8_t(version);
@@ -87,17 +95,18 @@ private slots:
         proto::putU32(raw, magic);
         uint32_t decodedMagic = 0;
         const proto::Header decoded = proto::decodeHeader(raw, &decodedMagic);
-        QCOMPARE(int(proto::checkHeader(decodedMagic, decoded)), verdict);
+        QCOMPARE(proto::checkHeader(decodedMagic, decoded), verdict);
         QCOMPARE(decoded.sequence, header.sequence);
         QCOMPARE(decoded.status, header.status);
         QCOMPARE(decoded.length, length);
         QCOMPARE(decoded.command, header.command);
+        QCOMPARE(decoded.flags, header.flags);
     }
 
     void loginPayloads_data()
     {
         QTest::addColumn<QByteArray>("payload");
-        QTest::addColumn<QByteArray>("user");
+        QTest::addColumn<QByteArray>("user"); // empty: refused
         const QByteArray proof(32, 'p');
         QTest::newRow("admin") << char(5) + QByteArray("admin") + proof << QByteArray("admin");
         QTest::newRow("longest name")
