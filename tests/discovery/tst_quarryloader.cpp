@@ -16,85 +16,68 @@ class QuarryLoaderTest : public QObject
 {
     Q_OBJECT
 
+    const QByteArray m_binDir = qgetenv("TERVIX_BIN_DIR");
+
 private slots:
-    void missingLibraryFailsAndEntryPointsAnswerZero();
-    void secondLoadKeepsTheLibraryUntilTheLastUnload();
-    void loadsFromTheProgramsFolderOrBinDirectory();
-    void lastUnloadStopsARunningLibrary();
-    void needsNoPacketLibrary();
+    void missingLibraryFailsAndEntryPointsAnswerZero()
+    {
+        QTemporaryDir empty;
+        qputenv("TERVIX_BIN_DIR", QFile::encodeName(empty.path()));
+        QuarryLoader &loader = QuarryLoader::instance();
+        QVERIFY(!loader.Load());
+        QCOMPARE(loader.referenceCount(), 0);
+        QVERIFY(loader.handle() == nullptr);
+        QCOMPARE(Quarry_Start(ignoreAnnouncement), 0);
+        QCOMPARE(Quarry_Stop(), 0);
+        QCOMPARE(
+            Quarry_SendUpdateIp("02:54:56:00:00:01", "127.0.9.5", "255.0.0.0", "60917", "8000"), 0);
+        QVERIFY(loader.Unload());
+        QCOMPARE(loader.referenceCount(), 0);
+        qputenv("TERVIX_BIN_DIR", m_binDir);
+    }
 
-private:
-    QByteArray m_binDir = qgetenv("TERVIX_BIN_DIR");
+    void secondLoadKeepsTheLibraryUntilTheLastUnload()
+    {
+        QuarryLoader &loader = QuarryLoader::instance();
+        QVERIFY(loader.Load());
+        void *handle = loader.handle();
+        QVERIFY(handle != nullptr);
+        // The test runs from its own folder, so the library comes from TERVIX_BIN_DIR.
+        const QString path
+            = QDir(QFile::decodeName(m_binDir)).filePath(QStringLiteral("libquarry.so"));
+        QCOMPARE(loader.libraryPath(), path);
+        QVERIFY(loader.Load());
+        QCOMPARE(loader.referenceCount(), 2);
+        QCOMPARE(loader.handle(), handle);
+
+        QVERIFY(loader.Unload());
+        QCOMPARE(loader.referenceCount(), 1);
+        QCOMPARE(loader.handle(), handle);
+        QCOMPARE(loader.libraryPath(), path);
+        QCOMPARE(Quarry_Stop(), 1); // the entry points still answer
+
+        QVERIFY(loader.Unload());
+        QCOMPARE(loader.referenceCount(), 0);
+        QVERIFY(loader.handle() == nullptr);
+        QVERIFY(loader.libraryPath().isEmpty());
+        QCOMPARE(Quarry_Stop(), 0);
+        QVERIFY(loader.Unload()); // one more is harmless
+    }
+
+    void lastUnloadStopsARunningLibrary()
+    {
+        QuarryLoader &loader = QuarryLoader::instance();
+        QVERIFY(loader.Load());
+        QCOMPARE(Quarry_Start(ignoreAnnouncement), 1);
+        // Unloading a listening library would pull its code from under its thread.
+        QVERIFY(loader.Unload());
+        QTest::qWait(300);
+        QVERIFY(loader.Load());
+        QCOMPARE(Quarry_Start(ignoreAnnouncement), 1);
+        QCOMPARE(Quarry_Stop(), 1);
+        QVERIFY(loader.Unload());
+    }
 };
-
-void QuarryLoaderTest::missingLibraryFailsAndEntryPointsAnswerZero()
-{
-    QTemporaryDir empty;
-    qputenv("TERVIX_BIN_DIR", QFile::encodeName(empty.path()));
-    QuarryLoader &loader = QuarryLoader::instance();
-    QVERIFY(!loader.Load());
-    QCOMPARE(loader.referenceCount(), 0);
-    QVERIFY(loader.handle() == nullptr);
-    QCOMPARE(Quarry_Start(ignoreAnnouncement), 0);
-    QCOMPARE(Quarry_Stop(), 0);
-    QCOMPARE(
-        Quarry_SendUpdateIp("02:54:56:00:00:01", "127.0.9.5", "255.0.0.0", "60917", "8000"), 0);
-    QVERIFY(loader.Unload());
-    QCOMPARE(loader.referenceCount(), 0);
-    qputenv("TERVIX_BIN_DIR", m_binDir);
-}
-
-void QuarryLoaderTest::secondLoadKeepsTheLibraryUntilTheLastUnload()
-{
-    QuarryLoader &loader = QuarryLoader::instance();
-    QVERIFY(loader.Load());
-    void *handle = loader.handle();
-    QVERIFY(handle != nullptr);
-    QVERIFY(loader.Load());
-    QCOMPARE(loader.referenceCount(), 2);
-    QCOMPARE(loader.handle(), handle);
-
-    QVERIFY(loader.Unload());
-    QCOMPARE(loader.referenceCount(), 1);
-    QCOMPARE(loader.handle(), handle);
-    QCOMPARE(Quarry_Stop(), 1); // the entry points still answer
-
-    QVERIFY(loader.Unload());
-    QCOMPARE(loader.referenceCount(), 0);
-    QVERIFY(loader.handle() == nullptr);
-    QCOMPARE(Quarry_Stop(), 0);
-    QVERIFY(loader.Unload()); // one more is harmless
-}
-
-void QuarryLoaderTest::loadsFromTheProgramsFolderOrBinDirectory()
-{
-    QuarryLoader &loader = QuarryLoader::instance();
-    QVERIFY(loader.Load());
-    // The test runs from its own folder, so the library comes from TERVIX_BIN_DIR.
-    QCOMPARE(loader.libraryPath(),
-        QDir(QFile::decodeName(m_binDir)).filePath(QStringLiteral("libquarry.so")));
-    loader.Unload();
-    QVERIFY(loader.libraryPath().isEmpty());
-}
-
-void QuarryLoaderTest::lastUnloadStopsARunningLibrary()
-{
-    QuarryLoader &loader = QuarryLoader::instance();
-    QVERIFY(loader.Load());
-    QCOMPARE(Quarry_Start(ignoreAnnouncement), 1);
-    // Unloading a listening library would pull its code from under its thread.
-    QVERIFY(loader.Unload());
-    QTest::qWait(300);
-    QVERIFY(loader.Load());
-    QCOMPARE(Quarry_Start(ignoreAnnouncement), 1);
-    QCOMPARE(Quarry_Stop(), 1);
-    QVERIFY(loader.Unload());
-}
-
-void QuarryLoaderTest::needsNoPacketLibrary()
-{
-    QVERIFY(QuarryLoader::instance().HasPacketLibrary());
-}
 
 QTEST_GUILESS_MAIN(QuarryLoaderTest)
 #include "tst_quarryloader.moc"

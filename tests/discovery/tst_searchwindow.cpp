@@ -1,6 +1,7 @@
 // The search dialog inside the main window: found devices reach the device
 // list through DeviceCallback like announced ones, rejected addresses are
 // listed in the dialog only.
+#include "devicelistmodel.h"
 #include "fleet.h"
 #include "iplineedit.h"
 #include "search.h"
@@ -15,30 +16,11 @@
 
 namespace {
 
-// Addresses of this suite only: 127.0.22.100 and up.
-constexpr quint16 kPort = 8000;
-
 class QuietTervix : public Tervix
 {
 protected:
     void showInformation(const QString &, const QString &) override { }
 };
-
-QStringList columnTexts(QStandardItemModel *model, const QString &header)
-{
-    int column = -1;
-    for (int c = 0; c < model->columnCount(); ++c) {
-        if (model->headerData(c, Qt::Horizontal).toString() == header) {
-            column = c;
-        }
-    }
-    QStringList texts;
-    for (int row = 0; column >= 0 && row < model->rowCount(); ++row) {
-        texts.append(model->item(row, column)->text());
-    }
-    texts.sort();
-    return texts;
-}
 
 } // namespace
 
@@ -52,10 +34,11 @@ private slots:
 
 void TestSearchWindow::foundDevicesJoinTheDeviceList()
 {
+    // Addresses of this suite only: 127.0.22.100 and up.
     devsim::FleetOptions options;
     options.count = 4;
     options.firstAddress = QStringLiteral("127.0.22.101");
-    options.port = kPort;
+    options.port = 8000;
     options.discoveryPort = 0;
     options.seed = 21;
     options.passwords.insert(1, "another");
@@ -80,6 +63,7 @@ void TestSearchWindow::foundDevicesJoinTheDeviceList()
     auto *list = dialog->findChild<QListWidget *>(QStringLiteral("listWidget"));
     QTRY_VERIFY_WITH_TIMEOUT(!dialog->isSearching(), 15000);
     QTRY_COMPARE(list->item(list->count() - 1)->text(), QStringLiteral("Search Complete!"));
+    QCOMPARE(list->item(0)->text(), QStringLiteral("Start Search!"));
     QStringList lines;
     for (int i = 1; i < list->count() - 1; ++i) {
         lines.append(list->item(i)->text());
@@ -89,12 +73,19 @@ void TestSearchWindow::foundDevicesJoinTheDeviceList()
         QStringList({ "Online Devices: 127.0.22.101",
             "Online Devices: 127.0.22.102(User Name or Password error)",
             "Online Devices: 127.0.22.103", "Online Devices: 127.0.22.104" }));
+    QCOMPARE(window.searchEngine()->Done(), 7u);
 
     QStandardItemModel *model = window.deviceModel();
-    QCOMPARE(model->rowCount(), 3);
-    QCOMPARE(columnTexts(model, QStringLiteral("IP Address")),
-        QStringList({ "127.0.22.101", "127.0.22.103", "127.0.22.104" }));
-    QCOMPARE(columnTexts(model, QStringLiteral("Port")), QStringList({ "8000", "8000", "8000" }));
+    const auto cell = [model](int row, const QString &header) {
+        return model->index(row, DeviceList::FindColumn(model, header)).data().toString();
+    };
+    QStringList rows;
+    for (int row = 0; row < model->rowCount(); ++row) {
+        rows.append(cell(row, DeviceList::IpHeader()) + QLatin1Char(':')
+            + cell(row, DeviceList::PortHeader()));
+    }
+    rows.sort();
+    QCOMPARE(rows, QStringList({ "127.0.22.101:8000", "127.0.22.103:8000", "127.0.22.104:8000" }));
     dialog->hide();
     window.close();
 }
