@@ -59,9 +59,8 @@ private slots:
     void recommendsLensesForTypedFocalLength_data();
     void recommendsLensesForTypedFocalLength();
     void otherCameraWithSameSensorRefreshesLenses();
-    void cameraWithoutResolutionsKeepsLastSensor();
-    void showsProportionsAndBracket();
-    void proportionsWithoutViewShowDash();
+    void labelsShowProportionsBracketOrDash();
+    void bandwidthAndStorage_data();
     void bandwidthAndStorage();
     void missingCataloguesLeaveEmptyPage();
 
@@ -87,6 +86,12 @@ void TestAdvacedFunc::listsCamerasAndResolutions()
     Ui::CAdvacedFunc *ui = page.form();
     QCOMPARE(itemsOf(ui->comboIPCType), (QStringList { "Box", "Mini", "Analogue", "Empty" }));
     QCOMPARE(itemsOf(ui->comboResolution), (QStringList { "1280*960", "1280*720" }));
+    const double angle = page.verticalAngle();
+    // A camera without resolutions keeps the last sensor.
+    ui->comboIPCType->setCurrentIndex(3);
+    QCOMPARE(ui->comboResolution->count(), 0);
+    QCOMPARE(page.verticalAngle(), angle);
+    QCOMPARE(ui->editCameraFocus->value(), 4.80);
     ui->comboIPCType->setCurrentIndex(2);
     QCOMPARE(itemsOf(ui->comboResolution), QStringList { "Analog" });
     QCOMPARE(page.windowTitle(), "CAdvacedFunc");
@@ -154,38 +159,20 @@ void TestAdvacedFunc::otherCameraWithSameSensorRefreshesLenses()
     QCOMPARE(ui->labelRecommendNum->text(), "(1)");
 }
 
-void TestAdvacedFunc::cameraWithoutResolutionsKeepsLastSensor()
+void TestAdvacedFunc::labelsShowProportionsBracketOrDash()
 {
     CAdvacedFunc page(m_dir->path(), nullptr);
     Ui::CAdvacedFunc *ui = page.form();
-    const double angle = page.verticalAngle();
-    ui->comboIPCType->setCurrentIndex(3);
-    QCOMPARE(ui->comboResolution->count(), 0);
-    QCOMPARE(page.verticalAngle(), angle);
-    QCOMPARE(ui->editCameraFocus->value(), 4.80);
-}
-
-void TestAdvacedFunc::showsProportionsAndBracket()
-{
-    CAdvacedFunc page(m_dir->path(), nullptr);
-    Ui::CAdvacedFunc *ui = page.form();
+    const QString degree(QChar(0x00B0));
     page.ProPortionChanged(4, 8, 6, 2);
     QCOMPARE(ui->labelNearObj->text(), "50.0%");
     QCOMPARE(ui->labelFarObject->text(), "50.0%");
-    page.CameraBracketChanged(5, 25, 15);
-    QCOMPARE(ui->labelBracket->text(), QString("-5") + QChar(0x00B0));
     page.CameraBracketChanged(1, 30, 20);
-    QCOMPARE(ui->labelBracket->text(), QString("12") + QChar(0x00B0));
-
+    QCOMPARE(ui->labelBracket->text(), "12" + degree);
     // The vertical simulation drives the same labels.
     ui->frameVertical->SetLens(25, 15, 10);
-    QCOMPARE(ui->labelBracket->text(), QString("-5") + QChar(0x00B0));
-}
+    QCOMPARE(ui->labelBracket->text(), "-5" + degree);
 
-void TestAdvacedFunc::proportionsWithoutViewShowDash()
-{
-    CAdvacedFunc page(m_dir->path(), nullptr);
-    Ui::CAdvacedFunc *ui = page.form();
     page.ProPortionChanged(4, 0, 6, -6);
     QCOMPARE(ui->labelNearObj->text(), "-");
     QCOMPARE(ui->labelFarObject->text(), "-");
@@ -193,21 +180,40 @@ void TestAdvacedFunc::proportionsWithoutViewShowDash()
     QCOMPARE(ui->labelBracket->text(), "-");
 }
 
+void TestAdvacedFunc::bandwidthAndStorage_data()
+{
+    QTest::addColumn<int>("kbps");
+    QTest::addColumn<int>("hours");
+    QTest::addColumn<int>("days");
+    QTest::addColumn<QString>("bandwidth");
+    QTest::addColumn<QString>("storage");
+
+    auto row = [](const char *name, int kbps, int hours, int days, const char *bandwidth,
+                   const char *storage) {
+        QTest::newRow(name) << kbps << hours << days << QString(bandwidth) << QString(storage);
+    };
+    row("nothing typed", 0, 0, 0, "0.00", "0.00");
+    row("2 Mbit/s for a month", 2048, 24, 30, "2.00", "632.81");
+    row("no hours", 2048, 0, 30, "2.00", "0.00");
+    row("no bitrate", 0, 24, 30, "0.00", "0.00");
+    row("largest inputs", 65536, 24, 100000, "64.00", "67500000.00");
+}
+
 void TestAdvacedFunc::bandwidthAndStorage()
 {
+    QFETCH(int, kbps);
+    QFETCH(int, hours);
+    QFETCH(int, days);
+    QFETCH(QString, bandwidth);
+    QFETCH(QString, storage);
+
     CAdvacedFunc page(m_dir->path(), nullptr);
     Ui::CAdvacedFunc *ui = page.form();
-    QCOMPARE(ui->editBandwidth->text(), "0.00");
-    QCOMPARE(ui->editSpace->text(), "0.00");
-    ui->editBitrate->setValue(2048);
-    QCOMPARE(ui->editBandwidth->text(), "2.00");
-    QCOMPARE(ui->editSpace->text(), "0.00");
-    ui->spinHour->setValue(24);
-    ui->spinDay->setValue(30);
-    QCOMPARE(ui->editSpace->text(), "632.81");
-    ui->spinHour->setValue(0);
-    QCOMPARE(ui->editSpace->text(), "0.00");
-    QCOMPARE(ui->editBandwidth->text(), "2.00");
+    ui->spinDay->setValue(days);
+    ui->spinHour->setValue(hours);
+    ui->editBitrate->setValue(kbps);
+    QCOMPARE(ui->editBandwidth->text(), bandwidth);
+    QCOMPARE(ui->editSpace->text(), storage);
     QVERIFY(ui->editSpace->isReadOnly() && ui->editBandwidth->isReadOnly());
 }
 

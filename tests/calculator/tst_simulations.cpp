@@ -28,31 +28,43 @@ QPointF centreOf(const CUnidimensionalArrowNode *arrow)
     return arrow->pos() + arrow->boundingRect().center();
 }
 
-// Every visible item of the scene lies within the widget.
-bool everythingInside(const QGraphicsScene *scene, const QRectF &widget)
+// Every visible item of the simulation's scene is finite and lies within the widget.
+bool everythingInside(QWidget *simulation)
 {
-    const QList<QGraphicsItem *> items = scene->items();
+    const QRectF widget = QRectF(simulation->rect()).adjusted(-8, -8, 8, 8);
+    const QList<QGraphicsItem *> items = simulation->findChild<QGraphicsView *>()->scene()->items();
     for (const QGraphicsItem *item : items) {
-        if (!item->isVisible()) {
-            continue;
-        }
-        const QRectF bounds = item->sceneBoundingRect();
-        if (!(std::isfinite(bounds.left()) && std::isfinite(bounds.right())
-                && std::isfinite(bounds.top()) && std::isfinite(bounds.bottom()))) {
-            return false;
-        }
-        if (!bounds.isEmpty() && !widget.adjusted(-8, -8, 8, 8).contains(bounds)) {
-            qWarning() << "item outside the widget:" << bounds;
+        const QRectF b = item->sceneBoundingRect();
+        if (item->isVisible()
+            && (!std::isfinite(b.left() + b.right() + b.top() + b.bottom())
+                || (!b.isEmpty() && !widget.contains(b)))) {
+            qWarning() << "item outside the widget:" << b;
             return false;
         }
     }
     return true;
 }
 
-QGraphicsScene *sceneOf(QWidget *simulation)
+QStringList labels(const CVerticalSimulate *vertical)
 {
-    return simulation->findChild<QGraphicsView *>()->scene();
+    QStringList texts;
+    for (int i = 0; i < CVerticalSimulate::LabelCount; ++i) {
+        texts << vertical->labelText(CVerticalSimulate::Label(i));
+    }
+    return texts;
 }
+
+// Angle, near width, marker width, far width, marker distance.
+QStringList labels(const CHorizontalSimulate &horizontal)
+{
+    QStringList texts;
+    for (int i = 0; i < CHorizontalSimulate::LabelCount; ++i) {
+        texts << horizontal.label(CHorizontalSimulate::Label(i))->valueText();
+    }
+    return texts;
+}
+
+const QString degree(QChar(0x00B0));
 
 } // namespace
 
@@ -64,24 +76,20 @@ private slots:
     void init();
     void cleanup();
 
-    void startsWithFarMarkerOnTheUpperEdge();
-    void draggedDetectionStartMovesFarHeight();
+    void draggingKeepsFarMarkerOnTheUpperEdge();
     void arrowsStayOnTheirAxisAndInTheArea_data();
     void arrowsStayOnTheirAxisAndInTheArea();
     void farMarkerBeforeStartShowsWarning();
-    void lensWithoutDistanceChangesOnlyTheAngle();
-    void lensWithDistanceSetsTheScene();
+    void lensSetsAngleAndOnlyWithDistanceTheScene();
     void reportsProportionsAndBracket();
     void sceneHeightKeepsObjectAndArrowTogether();
     void degenerateLensesDrawInsideTheWidget_data();
     void degenerateLensesDrawInsideTheWidget();
 
-    void horizontalShowsMarkerWidth();
-    void horizontalMarkerBeforeNearShowsNearTwice();
-    void horizontalIgnoresNegativeAngle();
+    void horizontalShowsWidths_data();
+    void horizontalShowsWidths();
     void horizontalMarkerDragStaysInSecondHalf();
 
-    void monitorFollowsProportions();
     void monitorPaintsHugeTreesWithoutTrouble();
 
 private:
@@ -102,45 +110,32 @@ void TestSimulations::cleanup()
     m_vertical = nullptr;
 }
 
-void TestSimulations::startsWithFarMarkerOnTheUpperEdge()
+void TestSimulations::draggingKeepsFarMarkerOnTheUpperEdge()
 {
     const LensMath::VerticalInstallation &model = m_vertical->installation();
+    const double expected = UpperEdgeHeight(5, 25, 15, 30);
+    const QStringList initial { "25" + degree, "15.0", "30.0", "15.0", "5.0",
+        QString::asprintf("%.1f", expected), "4.0" };
     QCOMPARE(model.cameraHeight(), 5.0);
-    QCOMPARE(model.detectionStart(), 15.0);
-    QVERIFY(std::fabs(model.farHeight() - UpperEdgeHeight(5, 25, 15, 30)) < 1e-9);
-    QCOMPARE(m_vertical->labelText(CVerticalSimulate::CameraHeightLabel), "5.0");
-    QCOMPARE(m_vertical->labelText(CVerticalSimulate::DetectionStartLabel), "15.0");
-    QCOMPARE(m_vertical->labelText(CVerticalSimulate::FarDistanceLabel), "30.0");
-    QCOMPARE(m_vertical->labelText(CVerticalSimulate::DepthLabel), "15.0");
-    QCOMPARE(m_vertical->labelText(CVerticalSimulate::ObjectHeightLabel), "4.0");
-    QCOMPARE(m_vertical->labelText(CVerticalSimulate::AngleLabel), QString("25") + QChar(0x00B0));
-}
+    QVERIFY(std::fabs(model.farHeight() - expected) < 1e-9);
+    QCOMPARE(labels(m_vertical), initial);
 
-void TestSimulations::draggedDetectionStartMovesFarHeight()
-{
     QSignalSpy distances(m_vertical, &CVerticalSimulate::DistanceChanged);
     CUnidimensionalArrowNode *start = m_vertical->arrow(CVerticalSimulate::DetectionStartArrow);
     CUnidimensionalArrowNode *farHeight = m_vertical->arrow(CVerticalSimulate::FarHeightArrow);
     const QPointF startCentre = centreOf(start);
-    const double metre = (600.0 - 40 - 70) / 50;
-
-    // Away and back to 15 m.
-    dragCentreTo(start, startCentre + QPointF(5 * metre, 0));
-    QVERIFY(std::fabs(m_vertical->installation().detectionStart() - 20) < 1e-6);
+    // Away by 5 m (490 pixels for 50 m) and back to 15 m.
+    dragCentreTo(start, startCentre + QPointF(5 * 490.0 / 50, 0));
+    QVERIFY(std::fabs(model.detectionStart() - 20) < 1e-6);
     const double farHeightAway = centreOf(farHeight).y();
     dragCentreTo(start, startCentre);
     QVERIFY(centreOf(farHeight).y() != farHeightAway);
-
-    const double expected = UpperEdgeHeight(5, 25, 15, 30);
-    QVERIFY(std::fabs(m_vertical->installation().farHeight() - expected) < 1e-6);
-    QCOMPARE(m_vertical->labelText(CVerticalSimulate::FarHeightLabel),
-        QString::asprintf("%.1f", expected));
-    const double pixelsPerMetre = (320.0 - 40 - 40) / 10;
-    QVERIFY(std::fabs(centreOf(farHeight).y() - (40 + (10 - expected) * pixelsPerMetre)) < 1e-6);
-
+    QVERIFY(std::fabs(model.farHeight() - expected) < 1e-6);
+    QCOMPARE(labels(m_vertical), initial);
+    // 240 pixels for 10 m, from the top at 40.
+    QVERIFY(std::fabs(centreOf(farHeight).y() - (40 + (10 - expected) * 24)) < 1e-6);
     QVERIFY(!distances.isEmpty());
-    QCOMPARE(distances.last().at(0).toFloat(), 15.0f);
-    QCOMPARE(distances.last().at(1).toFloat(), 30.0f);
+    QCOMPARE(distances.last(), (QList<QVariant> { 15.0f, 30.0f }));
 }
 
 void TestSimulations::arrowsStayOnTheirAxisAndInTheArea_data()
@@ -171,7 +166,7 @@ void TestSimulations::arrowsStayOnTheirAxisAndInTheArea()
         QCOMPARE(after.x(), before.x());
         QCOMPARE(after.y(), target.y() > 0 ? area.bottom() : area.top());
     }
-    QVERIFY(everythingInside(sceneOf(m_vertical), QRectF(m_vertical->rect())));
+    QVERIFY(everythingInside(m_vertical));
 }
 
 void TestSimulations::farMarkerBeforeStartShowsWarning()
@@ -193,32 +188,29 @@ void TestSimulations::farMarkerBeforeStartShowsWarning()
     QVERIFY(!m_vertical->isWarningShown());
 }
 
-void TestSimulations::lensWithoutDistanceChangesOnlyTheAngle()
+void TestSimulations::lensSetsAngleAndOnlyWithDistanceTheScene()
 {
+    const LensMath::VerticalInstallation &model = m_vertical->installation();
     dragCentreTo(m_vertical->arrow(CVerticalSimulate::CameraHeightArrow), QPointF(40, 100));
-    const double height = m_vertical->installation().cameraHeight();
-    const double start = m_vertical->installation().detectionStart();
+    const double height = model.cameraHeight();
+    const double start = model.detectionStart();
     m_vertical->SetLens(41.1, 0, 10);
-    QCOMPARE(m_vertical->installation().verticalAngle(), 41.1);
-    QCOMPARE(m_vertical->installation().cameraHeight(), height);
-    QCOMPARE(m_vertical->installation().detectionStart(), start);
+    QCOMPARE(model.verticalAngle(), 41.1);
+    QCOMPARE(model.cameraHeight(), height);
+    QCOMPARE(model.detectionStart(), start);
     QCOMPARE(m_vertical->sceneWidthSpin()->value(), 50);
-    QCOMPARE(m_vertical->labelText(CVerticalSimulate::AngleLabel), QString("41") + QChar(0x00B0));
-}
+    QCOMPARE(m_vertical->labelText(CVerticalSimulate::AngleLabel), "41" + degree);
 
-void TestSimulations::lensWithDistanceSetsTheScene()
-{
     m_vertical->SetLens(30, 12, 10);
     QCOMPARE(m_vertical->sceneWidthSpin()->value(), 24);
-    QCOMPARE(m_vertical->installation().detectionStart(), 12.0);
-    QCOMPARE(m_vertical->installation().farDistance(), 18.0);
-    QCOMPARE(m_vertical->installation().cameraHeight(), 5.0);
-
+    QCOMPARE(model.detectionStart(), 12.0);
+    QCOMPARE(model.farDistance(), 18.0);
+    QCOMPARE(model.cameraHeight(), 5.0);
     // The largest distance of the page still fits the scene width box.
     m_vertical->SetLens(30, 499, 10);
-    QCOMPARE(m_vertical->installation().sceneWidth(), 998);
+    QCOMPARE(model.sceneWidth(), 998);
     m_vertical->SetLens(30, 700, 10);
-    QCOMPARE(m_vertical->installation().sceneWidth(), m_vertical->sceneWidthSpin()->value());
+    QCOMPARE(model.sceneWidth(), m_vertical->sceneWidthSpin()->value());
 }
 
 void TestSimulations::reportsProportionsAndBracket()
@@ -235,9 +227,7 @@ void TestSimulations::reportsProportionsAndBracket()
     QCOMPARE(values.at(1).toFloat(), float(UpperEdgeHeight(5, 25, 25, 25)));
     QCOMPARE(values.at(2).toFloat(), float(model.farHeight()));
     QCOMPARE(values.at(3).toFloat(), float(LensMath::FarDepth(5, 25, 25, 37.5, model.farHeight())));
-    QCOMPARE(bracket.last().at(0).toFloat(), 5.0f);
-    QCOMPARE(bracket.last().at(1).toFloat(), 25.0f);
-    QCOMPARE(bracket.last().at(2).toFloat(), 25.0f);
+    QCOMPARE(bracket.last(), (QList<QVariant> { 5.0f, 25.0f, 25.0f }));
 
     dragCentreTo(m_vertical->arrow(CVerticalSimulate::ObjectTopArrow), QPointF(0, 40 + 0.5 * 240));
     QCOMPARE(proportions.last().at(0).toFloat(), 5.0f);
@@ -277,50 +267,41 @@ void TestSimulations::degenerateLensesDrawInsideTheWidget()
     dragCentreTo(m_vertical->arrow(CVerticalSimulate::DetectionStartArrow), QPointF(-100, 0));
     dragCentreTo(m_vertical->arrow(CVerticalSimulate::FarHeightArrow), QPointF(0, 5000));
     dragCentreTo(m_vertical->arrow(CVerticalSimulate::FarDistanceArrow), QPointF(40, 0));
-    QVERIFY(everythingInside(sceneOf(m_vertical), QRectF(m_vertical->rect())));
+    QVERIFY(everythingInside(m_vertical));
     const QImage picture = m_vertical->grab().toImage();
     QVERIFY(!picture.isNull());
 }
 
-void TestSimulations::horizontalShowsMarkerWidth()
+void TestSimulations::horizontalShowsWidths_data()
 {
+    QTest::addColumn<double>("angle");
+    QTest::addColumn<double>("fraction");
+    QTest::addColumn<QStringList>("expected");
+
+    QTest::newRow("marker at three quarters")
+        << 60.0 << 0.75 << QStringList { "60.0", "23.1", "34.6", "46.2", "30.0" };
+    QTest::newRow("marker before the near line shows the near width")
+        << 60.0 << 0.3 << QStringList { "60.0", "23.1", "23.1", "46.2", "20.0" };
+    // The default angle stays.
+    QTest::newRow("negative angle ignored")
+        << -1.0 << 0.75 << QStringList { "25.0", "8.9", "13.3", "17.7", "30.0" };
+    QTest::newRow("no angle") << 0.0 << 0.75 << QStringList { "0.0", "0.0", "0.0", "0.0", "30.0" };
+}
+
+void TestSimulations::horizontalShowsWidths()
+{
+    QFETCH(double, angle);
+    QFETCH(double, fraction);
+    QFETCH(QStringList, expected);
+
     CHorizontalSimulate horizontal;
     horizontal.resize(400, 260);
-    horizontal.SetViewAngle(60);
+    horizontal.SetViewAngle(angle);
     horizontal.DistanceChanged(20, 40);
-    horizontal.setMarkerFraction(0.75);
-    QCOMPARE(horizontal.label(CHorizontalSimulate::MarkerDistanceLabel)->valueText(), "30.0");
-    QCOMPARE(horizontal.label(CHorizontalSimulate::MarkerWidthLabel)->valueText(), "34.6");
-    QCOMPARE(horizontal.label(CHorizontalSimulate::NearWidthLabel)->valueText(), "23.1");
-    QCOMPARE(horizontal.label(CHorizontalSimulate::FarWidthLabel)->valueText(), "46.2");
-    QCOMPARE(horizontal.label(CHorizontalSimulate::AngleLabel)->valueText(), "60.0");
-    QCOMPARE(horizontal.label(CHorizontalSimulate::AngleLabel)->unit(), QString(QChar(0x00B0)));
+    horizontal.setMarkerFraction(fraction);
+    QCOMPARE(labels(horizontal), expected);
+    QCOMPARE(horizontal.label(CHorizontalSimulate::AngleLabel)->unit(), degree);
     QCOMPARE(horizontal.label(CHorizontalSimulate::MarkerWidthLabel)->unit(), "m");
-}
-
-void TestSimulations::horizontalMarkerBeforeNearShowsNearTwice()
-{
-    CHorizontalSimulate horizontal;
-    horizontal.SetViewAngle(60);
-    horizontal.DistanceChanged(20, 40);
-    horizontal.setMarkerFraction(0.3);
-    QCOMPARE(horizontal.label(CHorizontalSimulate::MarkerDistanceLabel)->valueText(), "20.0");
-    QCOMPARE(horizontal.label(CHorizontalSimulate::MarkerWidthLabel)->valueText(),
-        horizontal.label(CHorizontalSimulate::NearWidthLabel)->valueText());
-}
-
-void TestSimulations::horizontalIgnoresNegativeAngle()
-{
-    CHorizontalSimulate horizontal;
-    horizontal.SetViewAngle(40);
-    horizontal.SetViewAngle(-1);
-    QCOMPARE(horizontal.viewAngle(), 40.0);
-    horizontal.SetViewAngle(0);
-    QCOMPARE(horizontal.viewAngle(), 0.0);
-    // Taken, but shown only at the next redraw.
-    QCOMPARE(horizontal.label(CHorizontalSimulate::AngleLabel)->valueText(), "25.0");
-    horizontal.DistanceChanged(10, 20);
-    QCOMPARE(horizontal.label(CHorizontalSimulate::AngleLabel)->valueText(), "0.0");
 }
 
 void TestSimulations::horizontalMarkerDragStaysInSecondHalf()
@@ -340,21 +321,7 @@ void TestSimulations::horizontalMarkerDragStaysInSecondHalf()
 
     horizontal.SetViewAngle(179.99);
     horizontal.DistanceChanged(0, 0);
-    QVERIFY(everythingInside(sceneOf(&horizontal), QRectF(horizontal.rect())));
-}
-
-void TestSimulations::monitorFollowsProportions()
-{
-    CMonitorSimulate monitor;
-    monitor.ProPortionChanged(4, 4, 8, 8);
-    QCOMPARE(monitor.fractions().nearObject, 1.0);
-    QCOMPARE(monitor.fractions().farObject, 0.5);
-    QCOMPARE(monitor.fractions().horizon, 0.5);
-    monitor.ProPortionChanged(80, 4, 8, 8);
-    QCOMPARE(monitor.fractions().nearObject, 10.0);
-    monitor.ProPortionChanged(4, 4, 0, 8);
-    QCOMPARE(monitor.fractions().nearObject, 10.0);
-    QCOMPARE(monitor.fractions().horizon, 0.5);
+    QVERIFY(everythingInside(&horizontal));
 }
 
 void TestSimulations::monitorPaintsHugeTreesWithoutTrouble()

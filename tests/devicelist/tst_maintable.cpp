@@ -37,26 +37,19 @@ class TestMaintable : public QObject
     Q_OBJECT
 
 private slots:
-    void checkColumnNeverSortsNorFlipsTheOrder();
-    void oneOrderFlagForAllColumns();
+    void sortingSharesOneOrderFlagAndSkipsTheCheckColumn();
     void currentRowIsMinusOneWithoutCurrentIndex();
 };
 
-void TestMaintable::checkColumnNeverSortsNorFlipsTheOrder()
+void TestMaintable::sortingSharesOneOrderFlagAndSkipsTheCheckColumn()
 {
     CMaintable table;
     QStandardItemModel *m = model(&table);
     table.tableView()->setModel(m);
+    // The check column neither sorts nor flips the order.
     table.HeaderSectionClicked(0);
     QCOMPARE(column(m, 1), (QStringList { "b", "c", "a" }));
     QVERIFY(table.NextSortAscending());
-}
-
-void TestMaintable::oneOrderFlagForAllColumns()
-{
-    CMaintable table;
-    QStandardItemModel *m = model(&table);
-    table.tableView()->setModel(m);
     table.HeaderSectionClicked(2);
     QCOMPARE(column(m, 2), (QStringList { "1", "2", "3" }));
     // The next click, on another column, sorts the other way.
@@ -65,7 +58,6 @@ void TestMaintable::oneOrderFlagForAllColumns()
     table.HeaderSectionClicked(1);
     QCOMPARE(column(m, 1), (QStringList { "a", "b", "c" }));
 }
-
 void TestMaintable::currentRowIsMinusOneWithoutCurrentIndex()
 {
     CMaintable table;

@@ -48,11 +48,10 @@ private slots:
     void showinfoFillsTheSinglePanel();
     void singleChangeRefusesBadFields_data();
     void singleChangeRefusesBadFields();
-    void removedDeviceGivesSelectADeviceFirst();
-    void deviceThatMovedIntoTheCurrentRowIsNotChanged();
+    void deviceGoneFromTheCurrentRowIsNotChanged_data();
+    void deviceGoneFromTheCurrentRowIsNotChanged();
     void batchWithoutTickedDevicesDoesNothing();
-    void batchRefusesTooFewAddresses();
-    void batchRefusesBadFieldsBeforeCountingDevices();
+    void batchRefusesBadFieldsThenTooFewAddresses();
 
 private:
     QLineEdit *edit(const char *name) const
@@ -60,10 +59,9 @@ private:
         return m_table->findChild<QLineEdit *>(QLatin1String(name));
     }
     void addDevice(const char *serial, const char *ip);
-    void fillSingle(const QString &name, const QString &ip, const QString &mask,
-        const QString &gateway, const QString &port);
-    void fillBatch(
-        const QString &ip, const QString &mask, const QString &gateway, const QString &port);
+    // Shows the first device in the single panel and types over its fields.
+    void editFirst(const QString &name, const QString &ip, const QString &port);
+    void fillBatch(const QString &ip, const QString &mask);
 
     std::unique_ptr<FakeServices> m_services;
     std::unique_ptr<RecordingTable> m_table;
@@ -93,23 +91,23 @@ void TestMainTableWithMend::addDevice(const char *serial, const char *ip)
     DeviceList::InsertRow(m_model, m_model->rowCount(), record, slot);
 }
 
-void TestMainTableWithMend::fillSingle(const QString &name, const QString &ip, const QString &mask,
-    const QString &gateway, const QString &port)
+void TestMainTableWithMend::editFirst(const QString &name, const QString &ip, const QString &port)
 {
+    m_table->tableView()->setCurrentIndex(m_model->index(0, 1));
+    m_table->showinfo(m_model->index(0, 1));
     edit("DevNameLineEdit")->setText(name);
     edit("IPAddrLineEdit")->setText(ip);
-    edit("MaskLineEdit")->setText(mask);
-    edit("GatewayLineEdit")->setText(gateway);
+    edit("MaskLineEdit")->setText(QStringLiteral("255.0.0.0"));
+    edit("GatewayLineEdit")->clear();
     edit("PortLineEdit")->setText(port);
 }
 
-void TestMainTableWithMend::fillBatch(
-    const QString &ip, const QString &mask, const QString &gateway, const QString &port)
+void TestMainTableWithMend::fillBatch(const QString &ip, const QString &mask)
 {
     edit("StartIPLineEdit")->setText(ip);
     edit("BatchMaskLineEdit")->setText(mask);
-    edit("BatchGatewayLineEdit")->setText(gateway);
-    edit("BatchPortLineEdit")->setText(port);
+    edit("BatchGatewayLineEdit")->clear();
+    edit("BatchPortLineEdit")->setText(QStringLiteral("8000"));
 }
 
 void TestMainTableWithMend::foldButtonsFollowThePanel()
@@ -156,22 +154,17 @@ void TestMainTableWithMend::singleChangeRefusesBadFields_data()
     QTest::addColumn<QString>("ip");
     QTest::addColumn<QString>("port");
     QTest::addColumn<QString>("message");
-    QTest::newRow("name over 32 bytes wins") << QStringLiteral("\u6444").repeated(11) << ""
-                                             << ""
-                                             << "Device name exceeds maximum length!";
-    QTest::newRow("empty port, not the range")
-        << ""
-        << "10.0.0.9"
-        << ""
-        << "IP address, Subnet Mask and Port can't be empty!";
-    QTest::newRow("port 1999") << ""
-                               << "10.0.0.9"
-                               << "1999"
-                               << "Port should be ranged from 2000 to 65535!";
-    QTest::newRow("first part 0") << ""
-                                  << "0.0.0.9"
-                                  << "8000"
-                                  << "IP Address is invalid!";
+
+    auto row = [](const char *tag, const QString &name, const char *ip, const char *port,
+                   const char *message) {
+        QTest::newRow(tag) << name << QString(ip) << QString(port) << QString(message);
+    };
+    row("name over 32 bytes wins", QStringLiteral("\u6444").repeated(11), "", "",
+        "Device name exceeds maximum length!");
+    row("empty port, not the range", "", "10.0.0.9", "",
+        "IP address, Subnet Mask and Port can't be empty!");
+    row("port 1999", "", "10.0.0.9", "1999", "Port should be ranged from 2000 to 65535!");
+    row("first part 0", "", "0.0.0.9", "8000", "IP Address is invalid!");
 }
 
 void TestMainTableWithMend::singleChangeRefusesBadFields()
@@ -181,9 +174,7 @@ void TestMainTableWithMend::singleChangeRefusesBadFields()
     QFETCH(QString, port);
     QFETCH(QString, message);
     addDevice("A", "10.0.0.1");
-    m_table->tableView()->setCurrentIndex(m_model->index(0, 1));
-    m_table->showinfo(m_model->index(0, 1));
-    fillSingle(name, ip, QStringLiteral("255.0.0.0"), QString(), port);
+    editFirst(name, ip, port);
     m_table->DevinfoChanged();
     QCOMPARE(m_table->messages, QStringList { message });
     QCOMPARE(m_table->titles, QStringList { QStringLiteral("Error!") });
@@ -193,80 +184,66 @@ void TestMainTableWithMend::singleChangeRefusesBadFields()
     QCOMPARE(QByteArray(stored.szIPAddress), QByteArray("10.0.0.1"));
 }
 
-void TestMainTableWithMend::removedDeviceGivesSelectADeviceFirst()
+void TestMainTableWithMend::deviceGoneFromTheCurrentRowIsNotChanged_data()
 {
+    QTest::addColumn<bool>("another");
+    QTest::newRow("no device left") << false;
+    // The current index moves on to B, whose fields were never shown.
+    QTest::newRow("another device moved into the row") << true;
+}
+
+void TestMainTableWithMend::deviceGoneFromTheCurrentRowIsNotChanged()
+{
+    QFETCH(bool, another);
     addDevice("A", "10.0.0.1");
-    m_table->tableView()->setCurrentIndex(m_model->index(0, 1));
-    m_table->showinfo(m_model->index(0, 1));
-    fillSingle(QString(), QStringLiteral("10.0.0.9"), QStringLiteral("255.0.0.0"), QString(),
-        QStringLiteral("8000"));
+    if (another) {
+        addDevice("B", "10.0.0.2");
+    }
+    editFirst(QString(), QStringLiteral("10.0.0.9"), QStringLiteral("8000"));
     // The device stops answering and leaves the list before Modify.
     m_model->removeRow(0);
     m_services->store.Remove("A");
+    QCOMPARE(m_table->CurrentRow(), another ? 0 : -1);
     m_table->DevinfoChanged();
     QCOMPARE(m_table->messages, QStringList { QStringLiteral("Select a device first!") });
     QCOMPARE(m_table->titles, QStringList { QStringLiteral("Error") });
     QVERIFY(m_services->log.isEmpty());
-}
-
-void TestMainTableWithMend::deviceThatMovedIntoTheCurrentRowIsNotChanged()
-{
-    addDevice("A", "10.0.0.1");
-    addDevice("B", "10.0.0.2");
-    m_table->tableView()->setCurrentIndex(m_model->index(0, 1));
-    m_table->showinfo(m_model->index(0, 1));
-    fillSingle(QString(), QStringLiteral("10.0.0.9"), QStringLiteral("255.0.0.0"), QString(),
-        QStringLiteral("8000"));
-    // A leaves; the current index moves on to B, whose fields were never shown.
-    m_model->removeRow(0);
-    m_services->store.Remove("A");
-    QCOMPARE(m_table->CurrentRow(), 0);
-    m_table->DevinfoChanged();
-    QCOMPARE(m_table->messages, QStringList { QStringLiteral("Select a device first!") });
     DEVICEINFO stored {};
-    QVERIFY(m_services->store.CopyOut(1, &stored));
-    QCOMPARE(QByteArray(stored.szIPAddress), QByteArray("10.0.0.2"));
+    QCOMPARE(m_services->store.CopyOut(1, &stored), another);
+    QCOMPARE(QByteArray(stored.szIPAddress), another ? QByteArray("10.0.0.2") : QByteArray());
 }
 
 void TestMainTableWithMend::batchWithoutTickedDevicesDoesNothing()
 {
     addDevice("A", "10.0.0.1");
-    fillBatch(QStringLiteral("10.0.0.20"), QStringLiteral("255.0.0.0"), QString(),
-        QStringLiteral("8000"));
+    fillBatch(QStringLiteral("10.0.0.20"), QStringLiteral("255.0.0.0"));
     m_table->BatchDevinfoChanged();
     QVERIFY(m_table->messages.isEmpty());
     QVERIFY(m_services->log.isEmpty());
 }
 
-void TestMainTableWithMend::batchRefusesTooFewAddresses()
+void TestMainTableWithMend::batchRefusesBadFieldsThenTooFewAddresses()
 {
+    // Fields are checked before the ticked devices are counted.
+    fillBatch(QStringLiteral("192.168.1.250"), QStringLiteral("255.255.0.255"));
+    m_table->BatchDevinfoChanged();
+    // "One IP" reads the other address field.
+    auto *oneIp = m_table->findChild<QCheckBox *>(QStringLiteral("IPcheckBox"));
+    oneIp->setChecked(true);
+    edit("BatchMaskLineEdit")->setText(QStringLiteral("255.255.255.0"));
+    m_table->BatchDevinfoChanged();
+    oneIp->setChecked(false);
     for (const char *serial : { "A", "B", "C", "D", "E", "F" }) {
         addDevice(serial, "10.0.0.1");
     }
     m_table->AllCheckStatChanges(true);
-    fillBatch(QStringLiteral("192.168.1.250"), QStringLiteral("255.255.255.0"), QString(),
-        QStringLiteral("8000"));
     m_table->BatchDevinfoChanged();
     QCOMPARE(m_table->messages,
-        QStringList {
-            QStringLiteral("The number of IP addresses is less than the number of devices!") });
-    QCOMPARE(m_table->titles, QStringList { QStringLiteral("Error!") });
+        (QStringList { "Subnet Mask is invalid!",
+            "IP address, Subnet Mask and Port can't be empty!",
+            "The number of IP addresses is less than the number of devices!" }));
+    QCOMPARE(m_table->titles, QStringList(3, QStringLiteral("Error!")));
     QVERIFY(m_services->log.isEmpty());
-}
-
-void TestMainTableWithMend::batchRefusesBadFieldsBeforeCountingDevices()
-{
-    fillBatch(QStringLiteral("10.0.0.1"), QStringLiteral("255.255.0.255"), QString(),
-        QStringLiteral("8000"));
-    m_table->BatchDevinfoChanged();
-    QCOMPARE(m_table->messages, QStringList { QStringLiteral("Subnet Mask is invalid!") });
-    m_table->messages.clear();
-    // "One IP" reads the other address field.
-    m_table->findChild<QCheckBox *>(QStringLiteral("IPcheckBox"))->setChecked(true);
-    edit("BatchMaskLineEdit")->setText(QStringLiteral("255.255.0.0"));
-    m_table->BatchDevinfoChanged();
-    QCOMPARE(m_table->messages,
-        QStringList { QStringLiteral("IP address, Subnet Mask and Port can't be empty!") });
 }
 
 QTEST_MAIN(TestMainTableWithMend)

@@ -16,15 +16,21 @@ namespace {
 constexpr quint16 FleetPort = 18600;
 const DeviceCredentials Defaults { "admin", "60917" };
 
-// One line per worker signal, in the order they were sent.
+// One line per worker signal, in the order they were sent: the signal's
+// name and its arguments, separated by spaces.
 struct SignalTrace
 {
     QMutex lock;
     QStringList lines;
-    void add(const QString &line)
+
+    template<typename... Args> auto recorder(const QString &name)
     {
-        QMutexLocker locker(&lock);
-        lines << line;
+        return [this, name](Args... args) {
+            QStringList parts { name };
+            ((parts << QVariant::fromValue(args).toString()), ...);
+            QMutexLocker locker(&lock);
+            lines << parts.join(' ');
+        };
     }
 };
 
@@ -42,12 +48,11 @@ class TestNetworkSetters : public QObject
 private slots:
     void initTestCase();
     void cleanupTestCase();
-    void announcedCameraMovesAndAnswersThere();
-    void searchedCameraMovesAndEveryOtherByteStays();
+    void cameraMovesAndEveryOtherByteStays_data();
+    void cameraMovesAndEveryOtherByteStays();
     void gatewayAndNameArrive_data();
     void gatewayAndNameArrive();
-    void overlongTextsAreRefusedBeforeTheDevice();
-    void freeSlotFails();
+    void badTextsAndFreeSlotsAreRefusedBeforeTheDevice();
     void refusedLoginGivesFalseForBothAndTheCountStillAdvances();
     void emptyGatewaySendsNoGatewaySignal();
 
@@ -128,37 +133,38 @@ bool TestNetworkSetters::answersAt(
         && net.port() == port;
 }
 
-void TestNetworkSetters::announcedCameraMovesAndAnswersThere()
+void TestNetworkSetters::cameraMovesAndEveryOtherByteStays_data()
 {
-    const int slot = store(0, 0);
-    QVERIFY(SetDeviceIpPortMask(&m_store, slot, "127.0.61.10", 18610, "255.255.0.0", Defaults));
-    QCOMPARE(m_fleet->currentAddress(0), QStringLiteral("127.0.61.10"));
-    QCOMPARE(m_fleet->currentPort(0), quint16(18610));
-    QVERIFY(answersAt(QStringLiteral("127.0.61.10"), 18610));
-    DEVICEINFO stored {};
-    QVERIFY(m_store.CopyOut(slot, &stored));
-    QCOMPARE(text(stored.szIPAddress), QByteArray("127.0.61.10"));
-    QCOMPARE(text(stored.szSubnetMask), QByteArray("255.255.0.0"));
-    QCOMPARE(stored.wPort, quint16(18610));
+    QTest::addColumn<int>("camera");
+    QTest::addColumn<quint32>("source");
+    QTest::newRow("announced") << 0 << quint32(0);
+    QTest::newRow("searched") << 1 << quint32(1);
 }
 
-void TestNetworkSetters::searchedCameraMovesAndEveryOtherByteStays()
+void TestNetworkSetters::cameraMovesAndEveryOtherByteStays()
 {
-    const int slot = store(1, 1);
-    const QByteArray before = m_fleet->record(1, SOLV_GET_NETCFG);
-    QVERIFY(SetDeviceIpPortMask(&m_store, slot, "127.0.61.11", 18611, "255.255.0.0", Defaults));
-    QCOMPARE(m_fleet->currentAddress(1), QStringLiteral("127.0.61.11"));
-    QVERIFY(answersAt(QStringLiteral("127.0.61.11"), 18611));
+    QFETCH(int, camera);
+    QFETCH(quint32, source);
+    const int slot = store(camera, source);
+    const QByteArray before = m_fleet->record(camera, SOLV_GET_NETCFG);
+    const QByteArray ip = "127.0.61.1" + QByteArray::number(camera);
+    const quint16 port = 18610 + camera;
+    QVERIFY(SetDeviceIpPortMask(&m_store, slot, ip, port, "255.255.0.0", Defaults));
+    QCOMPARE(m_fleet->currentAddress(camera).toLatin1(), ip);
+    QCOMPARE(m_fleet->currentPort(camera), port);
+    QVERIFY(answersAt(QString::fromLatin1(ip), port));
 
     NetCfg expected;
     expected.bytes() = before;
-    expected.setIpAddress("127.0.61.11");
+    expected.setIpAddress(ip);
     expected.setSubnetMask("255.255.0.0");
-    expected.setPort(18611);
-    QCOMPARE(m_fleet->record(1, SOLV_GET_NETCFG), expected.bytes());
+    expected.setPort(port);
+    QCOMPARE(m_fleet->record(camera, SOLV_GET_NETCFG), expected.bytes());
     DEVICEINFO stored {};
     QVERIFY(m_store.CopyOut(slot, &stored));
-    QCOMPARE(text(stored.szIPAddress), QByteArray("127.0.61.11"));
+    QCOMPARE(text(stored.szIPAddress), ip);
+    QCOMPARE(text(stored.szSubnetMask), QByteArray("255.255.0.0"));
+    QCOMPARE(stored.wPort, port);
 }
 
 void TestNetworkSetters::gatewayAndNameArrive_data()
@@ -198,7 +204,7 @@ void TestNetworkSetters::gatewayAndNameArrive()
     QCOMPARE(text(stored.szDevName), name);
 }
 
-void TestNetworkSetters::overlongTextsAreRefusedBeforeTheDevice()
+void TestNetworkSetters::badTextsAndFreeSlotsAreRefusedBeforeTheDevice()
 {
     const int slot = store(4, 1);
     const QByteArray deviceBefore = m_fleet->record(4, SOLV_GET_DEVICECFG);
@@ -209,16 +215,13 @@ void TestNetworkSetters::overlongTextsAreRefusedBeforeTheDevice()
     QVERIFY(!SetDeviceIpPortMask(&m_store, slot, "", 18604, "255.0.0.0", Defaults));
     QCOMPARE(m_fleet->record(4, SOLV_GET_DEVICECFG), deviceBefore);
     QCOMPARE(m_fleet->currentAddress(4), m_fleet->address(4));
-}
 
-void TestNetworkSetters::freeSlotFails()
-{
-    const int slot = store(5, 1);
+    const int freed = store(5, 1);
     DEVICEINFO stored {};
-    QVERIFY(m_store.CopyOut(slot, &stored));
+    QVERIFY(m_store.CopyOut(freed, &stored));
     m_store.Remove(stored.szSerialNo);
-    QVERIFY(!SetDeviceIpPortMask(&m_store, slot, "127.0.61.15", 18615, "255.0.0.0", Defaults));
-    QVERIFY(!SetDeviceGateway(&m_store, slot, "127.0.61.254", Defaults));
+    QVERIFY(!SetDeviceIpPortMask(&m_store, freed, "127.0.61.15", 18615, "255.0.0.0", Defaults));
+    QVERIFY(!SetDeviceGateway(&m_store, freed, "127.0.61.254", Defaults));
     QVERIFY(!SetDeviceIpPortMask(&m_store, 999, "127.0.61.15", 18615, "255.0.0.0", Defaults));
     QCOMPARE(m_fleet->currentAddress(5), m_fleet->address(5));
 }
@@ -227,28 +230,12 @@ void TestNetworkSetters::runWorker(
     const QList<BatchMendItem> &items, const QString &gateway, SignalTrace *trace)
 {
     BatchMendThread worker;
-    connect(
-        &worker, &BatchMendThread::FinishSetIpAddress, &worker,
-        [trace](int slot, int row, QString ip, unsigned short port, QString mask, bool result) {
-            trace->add(QStringLiteral("ip %1 %2 %3 %4 %5 %6")
-                           .arg(slot)
-                           .arg(row)
-                           .arg(ip)
-                           .arg(port)
-                           .arg(mask)
-                           .arg(result));
-        },
+    connect(&worker, &BatchMendThread::FinishSetIpAddress, &worker,
+        trace->recorder<int, int, QString, unsigned short, QString, bool>("ip"),
         Qt::DirectConnection);
-    connect(
-        &worker, &BatchMendThread::FinishSetGateway, &worker,
-        [trace](int slot, int row, QString value, bool result) {
-            trace->add(
-                QStringLiteral("gateway %1 %2 %3 %4").arg(slot).arg(row).arg(value).arg(result));
-        },
-        Qt::DirectConnection);
-    connect(
-        &worker, &BatchMendThread::FinishDeviceCount, &worker,
-        [trace](int count) { trace->add(QStringLiteral("count %1").arg(count)); },
+    connect(&worker, &BatchMendThread::FinishSetGateway, &worker,
+        trace->recorder<int, int, QString, bool>("gateway"), Qt::DirectConnection);
+    connect(&worker, &BatchMendThread::FinishDeviceCount, &worker, trace->recorder<int>("count"),
         Qt::DirectConnection);
     worker.SetParameters(&m_store, items, 18620, QStringLiteral("255.255.0.0"), gateway, Defaults);
     worker.start();
@@ -270,12 +257,12 @@ void TestNetworkSetters::refusedLoginGivesFalseForBothAndTheCountStillAdvances()
     const QString s2 = QString::number(refusedAnnounced);
     const QString s3 = QString::number(good);
     QCOMPARE(trace.lines,
-        (QStringList { "ip " + s1 + " 0 127.0.61.16 18620 255.255.0.0 0",
-            "gateway " + s1 + " 0 127.0.61.254 0", "count 1",
-            "ip " + s2 + " 1 127.0.61.17 18620 255.255.0.0 0",
-            "gateway " + s2 + " 1 127.0.61.254 0", "count 2",
-            "ip " + s3 + " 2 127.0.61.18 18620 255.255.0.0 1",
-            "gateway " + s3 + " 2 127.0.61.254 1", "count 3" }));
+        (QStringList { "ip " + s1 + " 0 127.0.61.16 18620 255.255.0.0 false",
+            "gateway " + s1 + " 0 127.0.61.254 false", "count 1",
+            "ip " + s2 + " 1 127.0.61.17 18620 255.255.0.0 false",
+            "gateway " + s2 + " 1 127.0.61.254 false", "count 2",
+            "ip " + s3 + " 2 127.0.61.18 18620 255.255.0.0 true",
+            "gateway " + s3 + " 2 127.0.61.254 true", "count 3" }));
     QCOMPARE(m_fleet->currentAddress(6), m_fleet->address(6));
     QCOMPARE(m_fleet->currentAddress(7), m_fleet->address(7));
     QVERIFY(answersAt(QStringLiteral("127.0.61.18"), 18620));
@@ -292,7 +279,7 @@ void TestNetworkSetters::emptyGatewaySendsNoGatewaySignal()
     runWorker({ { slot, 4, QStringLiteral("127.0.61.19") } }, QString(), &trace);
     QCOMPARE(trace.lines,
         (QStringList {
-            "ip " + QString::number(slot) + " 4 127.0.61.19 18620 255.255.0.0 1", "count 1" }));
+            "ip " + QString::number(slot) + " 4 127.0.61.19 18620 255.255.0.0 true", "count 1" }));
     // The gateway stays as it was.
     NetCfg expected;
     expected.bytes() = netBefore;

@@ -10,90 +10,71 @@ class DeviceFormatTest : public QObject
     Q_OBJECT
 
 private slots:
-    void softwareVersion_data();
-    void softwareVersion();
-    void dspVersion_data();
-    void dspVersion();
-    void macIsLowerCaseHex();
-    void parseMac_data();
-    void parseMac();
+    void versions_data();
+    void versions();
+    void mac_data();
+    void mac();
     void seriesName_data();
     void seriesName();
     void sixtySevenNamedSeries();
 };
 
-void DeviceFormatTest::softwareVersion_data()
+void DeviceFormatTest::versions_data()
 {
+    QTest::addColumn<bool>("dsp");
     QTest::addColumn<quint32>("version");
     QTest::addColumn<quint32>("date");
     QTest::addColumn<QString>("expected");
 
-    QTest::newRow("older form") << 0x00020001u << 0x000B0915u << "V2.1 build110921";
-    QTest::newRow("new form") << 0x03010002u << 0x000B0915u << "V3.1.2 build110921";
-    QTest::newRow("revision zero") << 0x05030000u << 0x000C0101u << "V5.3.0 build120101";
-    QTest::newRow("largest revision") << 0x0100FFFFu << 0x001A0C1Fu << "V1.0.65535 build261231";
-    QTest::newRow("new form, minor zero") << 0x01000003u << 0x00090101u << "V1.0.3 build090101";
-    QTest::newRow("older form keeps 16-bit major")
-        << 0x00FF0001u << 0x00090101u << "V255.1 build090101";
-    QTest::newRow("zero date") << 0x02000001u << 0u << "V2.0.1 build000000";
-    QTest::newRow("three-digit year is not cut")
-        << 0x02000001u << 0x00640101u << "V2.0.1 build1000101";
-}
-
-void DeviceFormatTest::softwareVersion()
-{
-    QFETCH(quint32, version);
-    QFETCH(quint32, date);
-    QFETCH(QString, expected);
-    QCOMPARE(formatSoftwareVersion(version, date), expected);
-}
-
-void DeviceFormatTest::dspVersion_data()
-{
-    QTest::addColumn<quint32>("version");
-    QTest::addColumn<quint32>("date");
-    QTest::addColumn<QString>("expected");
-
-    QTest::newRow("plain") << 0x00040002u << 0x000A0101u << "V4.2 build100101";
+    auto row = [](const char *name, bool dsp, quint32 version, quint32 date, const char *text) {
+        QTest::newRow(name) << dsp << version << date << QString(text);
+    };
+    row("older form", false, 0x00020001, 0x000B0915, "V2.1 build110921");
+    row("new form", false, 0x03010002, 0x000B0915, "V3.1.2 build110921");
+    row("revision zero", false, 0x05030000, 0x000C0101, "V5.3.0 build120101");
+    row("largest revision", false, 0x0100FFFF, 0x001A0C1F, "V1.0.65535 build261231");
+    row("new form, minor zero", false, 0x01000003, 0x00090101, "V1.0.3 build090101");
+    row("older form keeps 16-bit major", false, 0x00FF0001, 0x00090101, "V255.1 build090101");
+    row("zero date", false, 0x02000001, 0, "V2.0.1 build000000");
+    row("three-digit year is not cut", false, 0x02000001, 0x00640101, "V2.0.1 build1000101");
+    row("dsp", true, 0x00040002, 0x000A0101, "V4.2 build100101");
     // The DSP word never uses the new form, even with a top byte set.
-    QTest::newRow("top byte set") << 0x03010002u << 0x000B0915u << "V769.2 build110921";
+    row("dsp with top byte set", true, 0x03010002, 0x000B0915, "V769.2 build110921");
 }
 
-void DeviceFormatTest::dspVersion()
+void DeviceFormatTest::versions()
 {
+    QFETCH(bool, dsp);
     QFETCH(quint32, version);
     QFETCH(quint32, date);
     QFETCH(QString, expected);
-    QCOMPARE(formatDspVersion(version, date), expected);
+    QCOMPARE(
+        dsp ? formatDspVersion(version, date) : formatSoftwareVersion(version, date), expected);
 }
 
-void DeviceFormatTest::macIsLowerCaseHex()
-{
-    QCOMPARE(formatMac(QByteArray::fromHex("0254560AB0FF")), QStringLiteral("02:54:56:0a:b0:ff"));
-    QCOMPARE(formatMac(QByteArray::fromHex("025456")), QString());
-}
-
-void DeviceFormatTest::parseMac_data()
+void DeviceFormatTest::mac_data()
 {
     QTest::addColumn<QString>("text");
-    QTest::addColumn<QByteArray>("expected");
+    QTest::addColumn<QByteArray>("bytes");
 
-    QTest::newRow("colons") << "02:54:56:0a:b0:ff" << QByteArray::fromHex("0254560ab0ff");
-    QTest::newRow("dashes, upper case")
-        << "02-54-56-0A-B0-FF" << QByteArray::fromHex("0254560ab0ff");
+    const QByteArray mac = QByteArray::fromHex("0254560ab0ff");
+    QTest::newRow("colons") << "02:54:56:0a:b0:ff" << mac;
+    QTest::newRow("dashes, upper case") << "02-54-56-0A-B0-FF" << mac;
     QTest::newRow("five parts") << "02:54:56:0a:b0" << QByteArray();
     QTest::newRow("one digit") << "2:54:56:0a:b0:ff" << QByteArray();
     QTest::newRow("not hex") << "02:54:56:0a:b0:fg" << QByteArray();
     QTest::newRow("mixed separators") << "02:54-56:0a:b0:ff" << QByteArray();
 }
 
-void DeviceFormatTest::parseMac()
+void DeviceFormatTest::mac()
 {
     QFETCH(QString, text);
-    QFETCH(QByteArray, expected);
-    QCOMPARE(::parseMac(text), expected);
+    QFETCH(QByteArray, bytes);
+    QCOMPARE(::parseMac(text), bytes);
+    // Shown in lower case with colons; three bytes show nothing.
+    QCOMPARE(formatMac(bytes), bytes.isEmpty() ? QString() : text.toLower().replace('-', ':'));
+    QCOMPARE(formatMac(bytes.left(3)), QString());
 }
-
 void DeviceFormatTest::seriesName_data()
 {
     QTest::addColumn<int>("code");

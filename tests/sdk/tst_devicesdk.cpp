@@ -32,14 +32,11 @@ private slots:
 
     void abilityBufferDoubles_data();
     void abilityBufferDoubles();
-    void abilityNotSupportedStopsAtOnce();
+    void unsupportedRequestsFailAtOnce();
     void readRecordTakesTheWholeRecord();
-    void failedReadLeavesZeros();
-    void refusedWriteReportsFailure();
-    void writeRefusesWrongSize();
+    void refusedOrWrongSizedWritesChangeNothing();
     void ptzProtocolsArrive();
-    void loginReportsWrongPassword();
-    void loginLogsOutWhenDestroyed();
+    void loginReportsWrongPasswordAndLogsOutWhenDestroyed();
 };
 
 void DeviceSdkTest::initTestCase()
@@ -120,10 +117,11 @@ void DeviceSdkTest::abilityBufferDoubles()
     }
 }
 
-void DeviceSdkTest::abilityNotSupportedStopsAtOnce()
+void DeviceSdkTest::unsupportedRequestsFailAtOnce()
 {
     devsim::Fault fault;
     fault.unsupportedAbilities.insert(SOLV_ABILITY_DEVICE);
+    fault.unsupportedCommands.insert(SOLV_GET_PICCFG);
     m_fleet->setFault(Faulty, fault);
     SdkLogin login(ip(Faulty), Port, "admin", "60917");
     QVERIFY(login.ok());
@@ -131,10 +129,16 @@ void DeviceSdkTest::abilityNotSupportedStopsAtOnce()
     QVERIFY(!ability.ok);
     QCOMPARE(ability.error, quint32(SOLV_NOT_SUPPORT));
     QCOMPARE(ability.calls, 1);
-
     const AbilityText camera = readAbility(login.userId(), SOLV_ABILITY_CAMERA);
     QVERIFY(camera.ok);
     QVERIFY(camera.text.contains("CAMERAPARA"));
+
+    // A failed read leaves zeros, not stale bytes.
+    PicCfg picture;
+    picture.bytes().fill('\x33');
+    QVERIFY(!readRecord(login.userId(), picture, 1));
+    QCOMPARE(SOLV_GetLastError(), quint32(SOLV_NOT_SUPPORT));
+    QCOMPARE(picture.bytes(), QByteArray(PicCfg::recordSize, '\0'));
 }
 
 void DeviceSdkTest::readRecordTakesTheWholeRecord()
@@ -151,38 +155,21 @@ void DeviceSdkTest::readRecordTakesTheWholeRecord()
     QCOMPARE(device.bytes(), m_fleet->record(Plain, SOLV_GET_DEVICECFG));
 }
 
-void DeviceSdkTest::failedReadLeavesZeros()
-{
-    devsim::Fault fault;
-    fault.unsupportedCommands.insert(SOLV_GET_PICCFG);
-    m_fleet->setFault(Faulty, fault);
-    SdkLogin login(ip(Faulty), Port, "admin", "60917");
-    QVERIFY(login.ok());
-    PicCfg picture;
-    picture.bytes().fill('\x33');
-    QVERIFY(!readRecord(login.userId(), picture, 1));
-    QCOMPARE(SOLV_GetLastError(), quint32(SOLV_NOT_SUPPORT));
-    QCOMPARE(picture.bytes(), QByteArray(PicCfg::recordSize, '\0'));
-}
-
-void DeviceSdkTest::refusedWriteReportsFailure()
+void DeviceSdkTest::refusedOrWrongSizedWritesChangeNothing()
 {
     devsim::Fault fault;
     fault.refusedSets.insert(SOLV_GET_FRONTCFG);
     m_fleet->setFault(Faulty, fault);
-    SdkLogin login(ip(Faulty), Port, "admin", "60917");
-    QVERIFY(login.ok());
+    SdkLogin faulty(ip(Faulty), Port, "admin", "60917");
+    QVERIFY(faulty.ok());
     FrontCfg front;
-    QVERIFY(readRecord(login.userId(), front, 1));
-    const QByteArray before = m_fleet->record(Faulty, SOLV_GET_FRONTCFG);
+    QVERIFY(readRecord(faulty.userId(), front, 1));
+    const QByteArray frontBefore = m_fleet->record(Faulty, SOLV_GET_FRONTCFG);
     front.setBrightness(front.brightness() == 1 ? 2 : 1);
-    QVERIFY(!writeRecord(login.userId(), front, 1));
+    QVERIFY(!writeRecord(faulty.userId(), front, 1));
     QVERIFY(SOLV_GetLastError() != SOLV_NOERROR);
-    QCOMPARE(m_fleet->record(Faulty, SOLV_GET_FRONTCFG), before);
-}
+    QCOMPARE(m_fleet->record(Faulty, SOLV_GET_FRONTCFG), frontBefore);
 
-void DeviceSdkTest::writeRefusesWrongSize()
-{
     SdkLogin login(ip(Plain), Port, "admin", "60917");
     QVERIFY(login.ok());
     const QByteArray before = m_fleet->record(Plain, SOLV_GET_NTPCFG);
@@ -211,16 +198,12 @@ void DeviceSdkTest::ptzProtocolsArrive()
     QVERIFY(list.name(12).isEmpty());
 }
 
-void DeviceSdkTest::loginReportsWrongPassword()
+void DeviceSdkTest::loginReportsWrongPasswordAndLogsOutWhenDestroyed()
 {
-    SdkLogin login(ip(Plain), Port, "admin", "wrong");
-    QVERIFY(!login.ok());
-    QCOMPARE(login.userId(), -1);
-    QCOMPARE(login.error(), quint32(SOLV_PASSWORD_ERROR));
-}
-
-void DeviceSdkTest::loginLogsOutWhenDestroyed()
-{
+    SdkLogin wrong(ip(Plain), Port, "admin", "wrong");
+    QVERIFY(!wrong.ok());
+    QCOMPARE(wrong.userId(), -1);
+    QCOMPARE(wrong.error(), quint32(SOLV_PASSWORD_ERROR));
     {
         SdkLogin login(ip(Plain), Port, "admin", "60917");
         QVERIFY(login.ok());

@@ -43,15 +43,8 @@ private slots:
     void fieldWritesOnlyItsBytes();
     void recordSizesMatchCommands_data();
     void recordSizesMatchCommands();
-    void textFillsFieldWithoutTerminator();
-    void textReadStopsAtFirstZero();
     void customBitrateOfTwoKbps();
-    void ddnsServerTypeTwoUserNameAtByte380();
-    void entryOutOfRangeTouchesNothing();
-    void shortenedBufferIsNeverOverrun();
-    void setBytesRejectsOtherSizes();
-    void ptzCountNeverExceedsList();
-    void recordSlotKeepsItsSpareBytes();
+    void outOfRangeWritesTouchNothing();
     void parseFieldValueChecksInput_data();
     void parseFieldValueChecksInput();
 };
@@ -124,13 +117,8 @@ void RecordsTest::fieldWritesOnlyItsBytes_data()
     number("compression", "main.frameRate", 16, 12, 4);
     number("compression", "main.iFrameInterval", 50, 16, 2);
     number("compression", "main.encodeType", 7, 20, 1);
-    number("compression", "sub.streamType", 1, 88, 1);
-    number("compression", "sub.resolution", 2, 89, 1);
-    number("compression", "sub.bitrateType", 1, 90, 1);
     number("compression", "sub.bitrate", 15, 92, 4);
-    number("compression", "sub.frameRate", 9, 96, 4);
     number("compression", "sub.iFrameInterval", 25, 100, 2);
-    number("compression", "sub.encodeType", 2, 104, 1);
 
     number("record", "enabled", 1, 4, 4);
     number("record", "day0.allDay", 1, 8, 2);
@@ -161,7 +149,6 @@ void RecordsTest::fieldWritesOnlyItsBytes_data()
     text("nfs", "disk0.host", "10.0.0.9", 4, 16);
     text("nfs", "disk0.directory", "/export/a", 20, 128);
     text("nfs", "disk7.host", "10.0.0.10", 4 + 144 * 7, 16);
-    text("nfs", "disk7.directory", "/export/h", 20 + 144 * 7, 128);
 
     text("email", "account", "cam7", 4, 32);
     text("email", "password", "pw", 36, 32);
@@ -171,7 +158,6 @@ void RecordsTest::fieldWritesOnlyItsBytes_data()
     text("email", "pop3Server", "pop3.example.net", 196, 48);
     text("email", "receiver0.name", "Desk", 244, 32);
     text("email", "receiver0.address", "desk@example.net", 276, 48);
-    text("email", "receiver2.name", "Night", 244 + 160, 32);
     text("email", "receiver2.address", "night@example.net", 276 + 160, 48);
     number("email", "attachPicture", 1, 484, 1);
     number("email", "smtpAuthentication", 1, 485, 1);
@@ -257,60 +243,24 @@ void RecordsTest::recordSizesMatchCommands()
     QCOMPARE(SOLV_RecordGetCommand(getCommand + 1), getCommand);
 }
 
-void RecordsTest::textFillsFieldWithoutTerminator()
-{
-    DeviceCfg device;
-    device.bytes() = patterned(DeviceCfg::recordSize);
-    const QByteArray before = device.bytes();
-    const QByteArray forty(40, 'N');
-    device.setName(forty);
-
-    QCOMPARE(device.name(), QByteArray(32, 'N'));
-    QCOMPARE(device.bytes().mid(4, 32), QByteArray(32, 'N'));
-    // The byte after the field is the device number's, untouched.
-    QCOMPARE(device.bytes().at(36), before.at(36));
-
-    PicCfg picture;
-    picture.setChannelName(QByteArray(40, 'c'));
-    QCOMPARE(picture.channelName(), QByteArray(32, 'c'));
-    QCOMPARE(picture.bytes().at(36), '\0');
-}
-
-void RecordsTest::textReadStopsAtFirstZero()
-{
-    NetCfg net;
-    net.setSubnetMask("255.255.255.0");
-    QCOMPARE(net.subnetMask(), QByteArray("255.255.255.0"));
-    // A shorter text written later leaves no tail of the longer one.
-    net.setSubnetMask("255.0.0.0");
-    QCOMPARE(net.subnetMask(), QByteArray("255.0.0.0"));
-    QCOMPARE(net.bytes().mid(148, 16), padded("255.0.0.0", 16));
-}
-
 void RecordsTest::customBitrateOfTwoKbps()
 {
     QCOMPARE(CompressCfg::customBitrate(2), 0x80000800u);
     QCOMPARE(CompressCfg::customBitrateKbps(0x80000800u), 2u);
     QVERIFY(CompressCfg::isCustomBitrate(0x80000800u));
     QVERIFY(!CompressCfg::isCustomBitrate(27));
-
-    CompressCfg compression;
-    compression.setBitrate(CompressCfg::MainStream, CompressCfg::customBitrate(2));
-    QCOMPARE(compression.bytes().mid(8, 4), QByteArray::fromHex("00080080"));
-    QCOMPARE(compression.bitrate(CompressCfg::SubStream), 0u);
 }
 
-void RecordsTest::ddnsServerTypeTwoUserNameAtByte380()
+void RecordsTest::outOfRangeWritesTouchNothing()
 {
-    DdnsCfg ddns;
-    ddns.setServerType(2);
-    ddns.setUserName(ddns.serverType(), "peanut");
-    QCOMPARE(ddns.bytes().mid(380, 7), QByteArray("peanut\0", 7));
-    QCOMPARE(ddns.userName(2), QByteArray("peanut"));
-}
+    // Too long a text is cut to its field, with no terminator.
+    DeviceCfg device;
+    device.bytes() = patterned(DeviceCfg::recordSize);
+    const QByteArray deviceBefore = device.bytes();
+    device.setName(QByteArray(40, 'N'));
+    QCOMPARE(device.name(), QByteArray(32, 'N'));
+    QCOMPARE(device.bytes().mid(36), deviceBefore.mid(36));
 
-void RecordsTest::entryOutOfRangeTouchesNothing()
-{
     NfsCfg nfs;
     nfs.bytes() = patterned(NfsCfg::recordSize);
     const QByteArray nfsBefore = nfs.bytes();
@@ -337,10 +287,8 @@ void RecordsTest::entryOutOfRangeTouchesNothing()
     DdnsCfg ddns;
     ddns.setUserName(10, "x");
     QCOMPARE(ddns.bytes(), QByteArray(DdnsCfg::recordSize, '\0'));
-}
 
-void RecordsTest::shortenedBufferIsNeverOverrun()
-{
+    // A buffer shortened behind the view's back is never overrun.
     NetCfg net;
     net.bytes().resize(20);
     net.setGateway("10.0.0.1");
@@ -348,20 +296,14 @@ void RecordsTest::shortenedBufferIsNeverOverrun()
     QCOMPARE(net.bytes().size(), 20);
     QCOMPARE(net.gateway(), QByteArray());
     QCOMPARE(net.port(), quint16(0));
-}
 
-void RecordsTest::setBytesRejectsOtherSizes()
-{
     FrontCfg front;
     front.setBrightness(9);
     QVERIFY(!front.setBytes(QByteArray(151, 'x')));
     QCOMPARE(front.brightness(), quint8(9));
     QVERIFY(front.setBytes(QByteArray(152, '\x20')));
     QCOMPARE(front.brightness(), quint8(0x20));
-}
 
-void RecordsTest::ptzCountNeverExceedsList()
-{
     PtzProtocolList list;
     list.setCount(5000);
     QCOMPARE(list.count(), 200);
@@ -374,20 +316,6 @@ void RecordsTest::ptzCountNeverExceedsList()
     QCOMPARE(list.bytes().mid(4 + 40, 4), le(9, 4));
 }
 
-void RecordsTest::recordSlotKeepsItsSpareBytes()
-{
-    RecordCfg record;
-    record.bytes() = patterned(RecordCfg::recordSize);
-    const QByteArray before = record.bytes();
-    const RecordSlot slot { 6, 30, 22, 0, 3 };
-    record.setSlot(2, 1, slot);
-    QCOMPARE(record.slot(2, 1), slot);
-    const int at = 36 + 64 * 2 + 8;
-    QCOMPARE(record.bytes().mid(at + 5, 3), before.mid(at + 5, 3));
-    QCOMPARE(record.daySchedule(2).size(), 64);
-    QCOMPARE(record.daySchedule(2).mid(8, 5), QByteArray::fromHex("061e160003"));
-}
-
 void RecordsTest::parseFieldValueChecksInput_data()
 {
     QTest::addColumn<QString>("record");
@@ -395,48 +323,25 @@ void RecordsTest::parseFieldValueChecksInput_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<bool>("accepted");
 
-    QTest::newRow("u8 at its limit") << "front"
-                                     << "brightness"
-                                     << "255" << true;
-    QTest::newRow("u8 over its limit") << "front"
-                                       << "brightness"
-                                       << "256" << false;
-    QTest::newRow("negative") << "front"
-                              << "brightness"
-                              << "-1" << false;
-    QTest::newRow("not a number") << "front"
-                                  << "brightness"
-                                  << "bright" << false;
-    QTest::newRow("hexadecimal") << "compression"
-                                 << "main.bitrate"
-                                 << "0x80000800" << true;
-    QTest::newRow("u16 over its limit") << "net"
-                                        << "port"
-                                        << "65536" << false;
-    QTest::newRow("text of full width") << "device"
-                                        << "name" << QString(32, 'n') << true;
-    QTest::newRow("text too long") << "device"
-                                   << "name" << QString(33, 'n') << false;
-    QTest::newRow("multibyte text too long") << "device"
-                                             << "name" << QString(11, QChar(0x6444)) << false;
-    QTest::newRow("mac") << "net"
-                         << "mac"
-                         << "02-54-56-00-00-0A" << true;
-    QTest::newRow("mac short") << "net"
-                               << "mac"
-                               << "02:54:56:00:00" << false;
-    QTest::newRow("mac bad digit") << "net"
-                                   << "mac"
-                                   << "02:54:56:00:00:0g" << false;
-    QTest::newRow("slot") << "record"
-                          << "day1.slot3"
-                          << "0:00-24:00/0" << true;
-    QTest::newRow("slot minute 60") << "record"
-                                    << "day1.slot3"
-                                    << "08:60-09:00/0" << false;
-    QTest::newRow("slot without type") << "record"
-                                       << "day1.slot3"
-                                       << "08:00-09:00" << false;
+    auto row = [](const char *name, const char *record, const char *field, const QString &text,
+                   bool accepted) {
+        QTest::newRow(name) << QString(record) << QString(field) << text << accepted;
+    };
+    row("u8 at its limit", "front", "brightness", "255", true);
+    row("u8 over its limit", "front", "brightness", "256", false);
+    row("negative", "front", "brightness", "-1", false);
+    row("not a number", "front", "brightness", "bright", false);
+    row("hexadecimal", "compression", "main.bitrate", "0x80000800", true);
+    row("u16 over its limit", "net", "port", "65536", false);
+    row("text of full width", "device", "name", QString(32, 'n'), true);
+    row("text too long", "device", "name", QString(33, 'n'), false);
+    row("multibyte text too long", "device", "name", QString(11, QChar(0x6444)), false);
+    row("mac", "net", "mac", "02-54-56-00-00-0A", true);
+    row("mac short", "net", "mac", "02:54:56:00:00", false);
+    row("mac bad digit", "net", "mac", "02:54:56:00:00:0g", false);
+    row("slot", "record", "day1.slot3", "0:00-24:00/0", true);
+    row("slot minute 60", "record", "day1.slot3", "08:60-09:00/0", false);
+    row("slot without type", "record", "day1.slot3", "08:00-09:00", false);
 }
 
 void RecordsTest::parseFieldValueChecksInput()
