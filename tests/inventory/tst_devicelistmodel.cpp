@@ -1,6 +1,6 @@
 #include "devicelistmodel.h"
-#include "devicestore.h"
 #include "ipitems.h"
+#include "testdevice.h"
 
 #include <QStandardItemModel>
 #include <QTest>
@@ -9,26 +9,23 @@ namespace {
 
 DEVICEINFO sample()
 {
-    DEVICEINFO record {};
-    CopyDeviceText(record.szSerialNo, "DS-0001");
-    CopyDeviceText(record.szIPAddress, "192.168.1.64");
-    CopyDeviceText(record.szSubnetMask, "255.255.255.0");
+    DEVICEINFO record = testDevice("DS-0001");
     CopyDeviceText(record.szGateway, "192.168.1.1");
-    CopyDeviceText(record.szDevName, "Entrance");
+    // A name in the local 8-bit code page.
+    CopyDeviceText(record.szDevName, QStringLiteral("大门").toLocal8Bit().constData());
     CopyDeviceText(record.szDevModel, "IPCamera");
     CopyDeviceText(record.szMAC, "00:11:22:33:44:55");
     CopyDeviceText(record.szSoftwareVersion, "V5.1.0 build 260101");
     CopyDeviceText(record.szDSPVersion, "V4.0 build 250101");
     CopyDeviceText(record.szStartTime, "2026-12-06 08:00:00");
-    record.wPort = 8000;
     record.dwChannelNum = 1;
     return record;
 }
 
-QString cell(
+QVariant cell(
     const QStandardItemModel &model, int row, const QString &header, int role = Qt::DisplayRole)
 {
-    return model.index(row, DeviceList::FindColumn(&model, header)).data(role).toString();
+    return model.index(row, DeviceList::FindColumn(&model, header)).data(role);
 }
 
 } // namespace
@@ -38,26 +35,23 @@ class TestDeviceListModel : public QObject
     Q_OBJECT
 
 private slots:
-    void headersInOrder();
+    void init();
     void rowCarriesTextsAndTags_data();
     void rowCarriesTextsAndTags();
-    void checkCellFlags();
+    void checkCellIsUncheckedAndNotSelectable();
     void addressCellsSortNumerically();
     void cellsAreFoundByHeaderNotPosition();
     void rewriteKeepsTagsAndSlot();
-    void findsRowAndSlotOfSerial();
-    void nameIsReadAsLocal8Bit();
+
+private:
+    QStandardItemModel m_model;
 };
 
-void TestDeviceListModel::headersInOrder()
+void TestDeviceListModel::init()
 {
-    QStandardItemModel model;
-    DeviceList::SetupColumns(&model);
-    QCOMPARE(model.columnCount(), 13);
-    QCOMPARE(DeviceList::Headers(),
-        (QStringList { "", "IP Address", "Device Serial No.", "Port", "Device Name", "Device Model",
-            "Subnet Mask", "Gateway", "MAC", "Channel No.", "Software Version", "DSP Version",
-            "Start Time" }));
+    m_model.clear();
+    DeviceList::SetupColumns(&m_model);
+    DeviceList::InsertRow(&m_model, 0, sample(), 7);
 }
 
 void TestDeviceListModel::rowCarriesTextsAndTags_data()
@@ -66,30 +60,20 @@ void TestDeviceListModel::rowCarriesTextsAndTags_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<QVariant>("tag");
 
-    QTest::newRow("ip") << "IP Address"
-                        << "192.168.1.64" << QVariant(QStringLiteral("IP"));
-    QTest::newRow("serial") << "Device Serial No."
-                            << "DS-0001" << QVariant(7);
-    QTest::newRow("port") << "Port"
-                          << "8000" << QVariant(QStringLiteral("Port"));
-    QTest::newRow("name") << "Device Name"
-                          << "Entrance" << QVariant(QStringLiteral("Devname"));
-    QTest::newRow("model") << "Device Model"
-                           << "IPCamera" << QVariant();
-    QTest::newRow("mask") << "Subnet Mask"
-                          << "255.255.255.0" << QVariant(QStringLiteral("Mask"));
-    QTest::newRow("gateway") << "Gateway"
-                             << "192.168.1.1" << QVariant(QStringLiteral("Gateway"));
-    QTest::newRow("mac") << "MAC"
-                         << "00:11:22:33:44:55" << QVariant();
-    QTest::newRow("channels") << "Channel No."
-                              << "1" << QVariant();
-    QTest::newRow("software") << "Software Version"
-                              << "V5.1.0 build 260101" << QVariant();
-    QTest::newRow("dsp") << "DSP Version"
-                         << "V4.0 build 250101" << QVariant();
-    QTest::newRow("start") << "Start Time"
-                           << "2026-12-06 08:00:00" << QVariant();
+    const QStringList headers = DeviceList::Headers();
+    QCOMPARE(headers,
+        (QStringList { "", "IP Address", "Device Serial No.", "Port", "Device Name", "Device Model",
+            "Subnet Mask", "Gateway", "MAC", "Channel No.", "Software Version", "DSP Version",
+            "Start Time" }));
+    const QStringList texts { "192.168.1.64", "DS-0001", "8000", QStringLiteral("大门"), "IPCamera",
+        "255.255.255.0", "192.168.1.1", "00:11:22:33:44:55", "1", "V5.1.0 build 260101",
+        "V4.0 build 250101", "2026-12-06 08:00:00" };
+    const QVariantList tags { "IP", 7, "Port", "Devname", {}, "Mask", "Gateway", {}, {}, {}, {},
+        {} };
+    for (int i = 0; i < texts.size(); ++i) {
+        QTest::newRow(qPrintable(headers.at(i + 1)))
+            << headers.at(i + 1) << texts.at(i) << tags.at(i);
+    }
 }
 
 void TestDeviceListModel::rowCarriesTextsAndTags()
@@ -98,52 +82,37 @@ void TestDeviceListModel::rowCarriesTextsAndTags()
     QFETCH(QString, text);
     QFETCH(QVariant, tag);
 
-    QStandardItemModel model;
-    DeviceList::SetupColumns(&model);
-    DeviceList::InsertRow(&model, 0, sample(), 7);
-
-    QCOMPARE(cell(model, 0, header), text);
-    const QVariant stored
-        = model.index(0, DeviceList::FindColumn(&model, header)).data(DeviceList::TagRole);
+    QCOMPARE(m_model.columnCount(), DeviceList::Headers().size());
+    QCOMPARE(cell(m_model, 0, header).toString(), text);
+    const QVariant stored = cell(m_model, 0, header, DeviceList::TagRole);
     QCOMPARE(stored.isValid(), tag.isValid());
-    if (tag.isValid()) {
-        QCOMPARE(stored.toString(), tag.toString());
-    }
+    QCOMPARE(stored.toString(), tag.toString());
 }
 
-void TestDeviceListModel::checkCellFlags()
+void TestDeviceListModel::checkCellIsUncheckedAndNotSelectable()
 {
-    QStandardItemModel model;
-    DeviceList::SetupColumns(&model);
-    DeviceList::InsertRow(&model, 0, sample(), 0);
-    const QStandardItem *check = model.item(0, 0);
+    const QStandardItem *check = m_model.item(0, 0);
     QCOMPARE(check->checkState(), Qt::Unchecked);
     QCOMPARE(check->flags(),
         Qt::ItemIsEditable | Qt::ItemIsDragEnabled | Qt::ItemIsUserCheckable | Qt::ItemIsEnabled);
-    QVERIFY(!(check->flags() & Qt::ItemIsSelectable));
 }
 
 void TestDeviceListModel::addressCellsSortNumerically()
 {
-    QStandardItemModel model;
-    DeviceList::SetupColumns(&model);
     for (const char *ip : { "192.168.1.10", "192.168.1.9", "10.0.0.1" }) {
-        DEVICEINFO record = sample();
-        CopyDeviceText(record.szSerialNo, ip);
-        CopyDeviceText(record.szIPAddress, ip);
-        DeviceList::InsertRow(&model, model.rowCount(), record, model.rowCount());
+        DeviceList::InsertRow(&m_model, m_model.rowCount(), testDevice(ip, ip), m_model.rowCount());
     }
-    const int ipColumn = DeviceList::FindColumn(&model, DeviceList::IpHeader());
-    QVERIFY(dynamic_cast<IpStandardItem *>(model.item(0, ipColumn)) != nullptr);
-    QVERIFY(dynamic_cast<IpStandardItem *>(
-                model.item(0, DeviceList::FindColumn(&model, DeviceList::MaskHeader())))
-        != nullptr);
-    QVERIFY(dynamic_cast<IpStandardItem *>(
-                model.item(0, DeviceList::FindColumn(&model, DeviceList::GatewayHeader())))
-        != nullptr);
-    model.sort(ipColumn);
-    QCOMPARE(cell(model, 0, "IP Address"), QStringLiteral("10.0.0.1"));
-    QCOMPARE(cell(model, 2, "IP Address"), QStringLiteral("192.168.1.10"));
+    for (const QString &header :
+        { DeviceList::IpHeader(), DeviceList::MaskHeader(), DeviceList::GatewayHeader() }) {
+        QVERIFY(dynamic_cast<IpStandardItem *>(
+            m_model.item(0, DeviceList::FindColumn(&m_model, header))));
+    }
+    m_model.sort(DeviceList::FindColumn(&m_model, DeviceList::IpHeader()));
+    QStringList order;
+    for (int row = 0; row < m_model.rowCount(); ++row) {
+        order << cell(m_model, row, DeviceList::IpHeader()).toString();
+    }
+    QCOMPARE(order, (QStringList { "10.0.0.1", "192.168.1.9", "192.168.1.10", "192.168.1.64" }));
 }
 
 void TestDeviceListModel::cellsAreFoundByHeaderNotPosition()
@@ -157,56 +126,32 @@ void TestDeviceListModel::cellsAreFoundByHeaderNotPosition()
     model.setColumnCount(headers.size());
     model.setHorizontalHeaderLabels(headers);
     DeviceList::InsertRow(&model, 0, sample(), 3);
+    DeviceList::InsertRow(&model, 1, testDevice("DS-0002"), 5);
 
     QCOMPARE(model.item(0, 12)->text(), QStringLiteral("192.168.1.64"));
     QCOMPARE(model.item(0, 5)->text(), QStringLiteral("DS-0001"));
-    QCOMPARE(DeviceList::SlotOfRow(&model, 0), 3);
-    QCOMPARE(DeviceList::FindRowOfSerial(&model, QStringLiteral("DS-0001")), 0);
-}
-
-void TestDeviceListModel::rewriteKeepsTagsAndSlot()
-{
-    QStandardItemModel model;
-    DeviceList::SetupColumns(&model);
-    DeviceList::InsertRow(&model, 0, sample(), 4);
-
-    DEVICEINFO changed = sample();
-    CopyDeviceText(changed.szIPAddress, "10.1.1.1");
-    changed.wPort = 9000;
-    DeviceList::RewriteRow(&model, 0, changed);
-
-    QCOMPARE(cell(model, 0, "IP Address"), QStringLiteral("10.1.1.1"));
-    QCOMPARE(cell(model, 0, "Port"), QStringLiteral("9000"));
-    QCOMPARE(cell(model, 0, "IP Address", DeviceList::TagRole), QStringLiteral("IP"));
-    QCOMPARE(DeviceList::SlotOfRow(&model, 0), 4);
-    QCOMPARE(model.item(0, 0)->checkState(), Qt::Unchecked);
-}
-
-void TestDeviceListModel::findsRowAndSlotOfSerial()
-{
-    QStandardItemModel model;
-    DeviceList::SetupColumns(&model);
-    DEVICEINFO second = sample();
-    CopyDeviceText(second.szSerialNo, "DS-0002");
-    DeviceList::InsertRow(&model, 0, sample(), 0);
-    DeviceList::InsertRow(&model, 1, second, 5);
-
     QCOMPARE(DeviceList::FindRowOfSerial(&model, QStringLiteral("DS-0002")), 1);
     QCOMPARE(DeviceList::FindRowOfSerial(&model, QStringLiteral("DS-0003")), -1);
+    QCOMPARE(DeviceList::SlotOfRow(&model, 0), 3);
     QCOMPARE(DeviceList::SlotOfRow(&model, 1), 5);
     QCOMPARE(DeviceList::SlotOfRow(&model, 2), -1);
     QCOMPARE(DeviceList::SlotOfRow(&model, -1), -1);
 }
 
-void TestDeviceListModel::nameIsReadAsLocal8Bit()
+void TestDeviceListModel::rewriteKeepsTagsAndSlot()
 {
-    QStandardItemModel model;
-    DeviceList::SetupColumns(&model);
-    DEVICEINFO record = sample();
-    const QString name = QStringLiteral("大门摄像机");
-    CopyDeviceText(record.szDevName, name.toLocal8Bit().constData());
-    DeviceList::InsertRow(&model, 0, record, 0);
-    QCOMPARE(cell(model, 0, "Device Name"), name);
+    DEVICEINFO changed = sample();
+    CopyDeviceText(changed.szIPAddress, "10.1.1.1");
+    changed.wPort = 9000;
+    m_model.item(0, 0)->setCheckState(Qt::Checked);
+    DeviceList::RewriteRow(&m_model, 0, changed);
+
+    QCOMPARE(cell(m_model, 0, DeviceList::IpHeader()).toString(), QStringLiteral("10.1.1.1"));
+    QCOMPARE(cell(m_model, 0, DeviceList::PortHeader()).toString(), QStringLiteral("9000"));
+    QCOMPARE(cell(m_model, 0, DeviceList::IpHeader(), DeviceList::TagRole).toString(),
+        QStringLiteral("IP"));
+    QCOMPARE(DeviceList::SlotOfRow(&m_model, 0), 7);
+    QVERIFY(DeviceList::IsRowChecked(&m_model, 0));
 }
 
 QTEST_MAIN(TestDeviceListModel)

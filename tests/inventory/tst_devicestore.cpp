@@ -1,200 +1,111 @@
 #include "devicestore.h"
+#include "testdevice.h"
 
-#include <QElapsedTimer>
 #include <QTest>
 
 #include <atomic>
 #include <cstring>
 #include <thread>
 
-namespace {
-
-DEVICEINFO device(const char *serial, const char *ip = "192.168.1.64")
-{
-    DEVICEINFO record {};
-    CopyDeviceText(record.szSerialNo, serial);
-    CopyDeviceText(record.szIPAddress, ip);
-    CopyDeviceText(record.szSubnetMask, "255.255.255.0");
-    CopyDeviceText(record.szSoftwareVersion, "V5.1.0");
-    CopyDeviceText(record.szMAC, "00:11:22:33:44:55");
-    record.wPort = 8000;
-    return record;
-}
-
-} // namespace
+using Edit = void (*)(DEVICEINFO &);
+Q_DECLARE_METATYPE(Edit)
 
 class TestDeviceStore : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void newDeviceTakesNextSlot();
     void mergeRule_data();
     void mergeRule();
-    void searchReportReplacesDiscoveryRecordWhole();
-    void removeUnknownSerialChangesNothing();
-    void freedSlotIsReused();
-    void copyOutRejectsFreeAndOutOfRangeSlots();
-    void clearEmptiesEverySlot();
+    void slotsAreFreedAndReused();
     void iterateVisitsOccupiedSlotsInOrder();
     void iterationHoldsOffWritersUntilRelease();
     void updateRecordChecksTheDeviceStillThere();
     void copyDeviceTextIsBoundedAndTerminated();
 };
 
-void TestDeviceStore::newDeviceTakesNextSlot()
-{
-    CDeviceStore store;
-    bool changed = true;
-    QCOMPARE(store.AddOrUpdate(device("A"), &changed), 0);
-    QVERIFY(!changed);
-    QCOMPARE(store.AddOrUpdate(device("B"), &changed), 1);
-    QCOMPARE(store.Find("B"), 1);
-    QCOMPARE(store.Find("C"), -1);
-    QCOMPARE(store.Find(nullptr), -1);
-}
-
 void TestDeviceStore::mergeRule_data()
 {
-    QTest::addColumn<QString>("field");
+    QTest::addColumn<Edit>("edit");
     QTest::addColumn<bool>("replaces");
 
-    QTest::newRow("name") << "name" << true;
-    QTest::newRow("address") << "ip" << true;
-    QTest::newRow("port") << "port" << true;
-    QTest::newRow("mask") << "mask" << true;
-    QTest::newRow("gateway") << "gateway" << true;
-    QTest::newRow("software version") << "software" << false;
-    QTest::newRow("start time") << "start" << false;
-    QTest::newRow("mac") << "mac" << false;
-    QTest::newRow("source and credentials") << "source" << false;
-    QTest::newRow("identical") << "" << false;
+    QTest::newRow("name") << Edit([](DEVICEINFO &r) { CopyDeviceText(r.szDevName, "Gate"); })
+                          << true;
+    QTest::newRow("address") << Edit([](DEVICEINFO &r) {
+        CopyDeviceText(r.szIPAddress, "192.168.1.65");
+    }) << true;
+    QTest::newRow("port") << Edit([](DEVICEINFO &r) { r.wPort = 8001; }) << true;
+    QTest::newRow("mask") << Edit([](DEVICEINFO &r) {
+        CopyDeviceText(r.szSubnetMask, "255.255.0.0");
+    }) << true;
+    QTest::newRow("gateway") << Edit([](DEVICEINFO &r) {
+        CopyDeviceText(r.szGateway, "192.168.1.1");
+    }) << true;
+    QTest::newRow("software version")
+        << Edit([](DEVICEINFO &r) { CopyDeviceText(r.szSoftwareVersion, "V5.2.0"); }) << false;
+    QTest::newRow("start time") << Edit([](DEVICEINFO &r) {
+        CopyDeviceText(r.szStartTime, "2026-01-01");
+    }) << false;
+    QTest::newRow("mac") << Edit([](DEVICEINFO &r) { CopyDeviceText(r.szMAC, "66:77:88"); })
+                         << false;
+    QTest::newRow("only source and credentials") << Edit([](DEVICEINFO &) {}) << false;
 }
 
 void TestDeviceStore::mergeRule()
 {
-    QFETCH(QString, field);
+    QFETCH(Edit, edit);
     QFETCH(bool, replaces);
 
     CDeviceStore store;
-    bool changed = false;
-    QCOMPARE(store.AddOrUpdate(device("SN1"), &changed), 0);
+    bool changed = true;
+    QCOMPARE(store.AddOrUpdate(testDevice("SN1"), &changed), 0);
+    QVERIFY(!changed);
 
-    DEVICEINFO report = device("SN1");
-    // Every report also differs outside the five fields, so a replacement
-    // is visible in a field that is not compared.
+    // Every report also differs outside the five compared fields (as a
+    // search report with credentials does), so a replacement shows whole.
+    DEVICEINFO report = testDevice("SN1");
     CopyDeviceText(report.szDSPVersion, "DSP 9");
-    if (field == "name") {
-        CopyDeviceText(report.szDevName, "Gate");
-    } else if (field == "ip") {
-        CopyDeviceText(report.szIPAddress, "192.168.1.65");
-    } else if (field == "port") {
-        report.wPort = 8001;
-    } else if (field == "mask") {
-        CopyDeviceText(report.szSubnetMask, "255.255.0.0");
-    } else if (field == "gateway") {
-        CopyDeviceText(report.szGateway, "192.168.1.1");
-    } else if (field == "software") {
-        CopyDeviceText(report.szSoftwareVersion, "V5.2.0");
-    } else if (field == "start") {
-        CopyDeviceText(report.szStartTime, "2026-01-01 00:00:00");
-    } else if (field == "mac") {
-        CopyDeviceText(report.szMAC, "66:77:88:99:aa:bb");
-    } else if (field == "source") {
-        report.dwSource = 1;
-        CopyDeviceText(report.szUserName, "admin");
-        CopyDeviceText(report.szPassword, "secret");
-    }
+    CopyDeviceText(report.szUserName, "admin");
+    CopyDeviceText(report.szPassword, "secret");
+    report.dwSource = 1;
+    edit(report);
 
     changed = !replaces;
     QCOMPARE(store.AddOrUpdate(report, &changed), -1);
     QCOMPARE(changed, replaces);
-
     DEVICEINFO stored {};
     QVERIFY(store.CopyOut(0, &stored));
-    if (replaces) {
-        QCOMPARE(std::memcmp(&stored, &report, sizeof stored), 0);
-    } else {
-        const DEVICEINFO original = device("SN1");
-        QCOMPARE(std::memcmp(&stored, &original, sizeof stored), 0);
+    const DEVICEINFO expected = replaces ? report : testDevice("SN1");
+    QCOMPARE(std::memcmp(&stored, &expected, sizeof stored), 0);
+}
+
+void TestDeviceStore::slotsAreFreedAndReused()
+{
+    CDeviceStore store;
+    bool changed = false;
+    for (const char *serial : { "A", "B", "C" }) {
+        store.AddOrUpdate(testDevice(serial), &changed);
     }
-}
-
-void TestDeviceStore::searchReportReplacesDiscoveryRecordWhole()
-{
-    CDeviceStore store;
-    bool changed = false;
-    store.AddOrUpdate(device("SN1"), &changed);
-
-    DEVICEINFO found = device("SN1");
-    CopyDeviceText(found.szDevName, "Lobby");
-    CopyDeviceText(found.szGateway, "192.168.1.1");
-    CopyDeviceText(found.szUserName, "admin");
-    CopyDeviceText(found.szPassword, "12345");
-    found.dwSource = 1;
-    store.AddOrUpdate(found, &changed);
-    QVERIFY(changed);
-
-    // A later announcement carries no name or gateway: it replaces again.
-    store.AddOrUpdate(device("SN1"), &changed);
-    QVERIFY(changed);
-    DEVICEINFO stored {};
-    QVERIFY(store.CopyOut(0, &stored));
-    QCOMPARE(stored.dwSource, 0u);
-    QCOMPARE(stored.szDevName[0], '\0');
-    QCOMPARE(stored.szGateway[0], '\0');
-    QCOMPARE(stored.szPassword[0], '\0');
-}
-
-void TestDeviceStore::removeUnknownSerialChangesNothing()
-{
-    CDeviceStore store;
-    bool changed = false;
-    store.AddOrUpdate(device("A"), &changed);
+    QCOMPARE(store.Find("C"), 2);
+    QCOMPARE(store.Find("Z"), -1);
+    QCOMPARE(store.Find(nullptr), -1);
     QCOMPARE(store.Remove("Z"), -1);
-    QCOMPARE(store.SlotCount(), 1);
-    QCOMPARE(store.Find("A"), 0);
-}
-
-void TestDeviceStore::freedSlotIsReused()
-{
-    CDeviceStore store;
-    bool changed = false;
-    store.AddOrUpdate(device("A"), &changed);
-    store.AddOrUpdate(device("B"), &changed);
-    store.AddOrUpdate(device("C"), &changed);
-
     QCOMPARE(store.Remove("B"), 1);
-    DEVICEINFO copy {};
-    QVERIFY(!store.CopyOut(1, &copy));
     QCOMPARE(store.SlotCount(), 3);
 
-    QCOMPARE(store.AddOrUpdate(device("D"), &changed), 1);
-    QCOMPARE(store.AddOrUpdate(device("E"), &changed), 3);
-}
-
-void TestDeviceStore::copyOutRejectsFreeAndOutOfRangeSlots()
-{
-    CDeviceStore store;
-    bool changed = false;
-    store.AddOrUpdate(device("A"), &changed);
     DEVICEINFO copy {};
-    QVERIFY(!store.CopyOut(-1, &copy));
     QVERIFY(!store.CopyOut(1, &copy));
+    QVERIFY(!store.CopyOut(-1, &copy));
+    QVERIFY(!store.CopyOut(3, &copy));
     QVERIFY(!store.CopyOut(0, nullptr));
-    QVERIFY(store.CopyOut(0, &copy));
-    QCOMPARE(QByteArray(copy.szSerialNo), QByteArray("A"));
-}
+    QVERIFY(store.CopyOut(2, &copy));
+    QCOMPARE(QByteArray(copy.szSerialNo), QByteArray("C"));
 
-void TestDeviceStore::clearEmptiesEverySlot()
-{
-    CDeviceStore store;
-    bool changed = false;
-    store.AddOrUpdate(device("A"), &changed);
-    store.AddOrUpdate(device("B"), &changed);
+    QCOMPARE(store.AddOrUpdate(testDevice("D"), &changed), 1);
+    QCOMPARE(store.AddOrUpdate(testDevice("E"), &changed), 3);
     store.Clear();
     QCOMPARE(store.SlotCount(), 0);
-    QCOMPARE(store.AddOrUpdate(device("B"), &changed), 0);
+    QCOMPARE(store.AddOrUpdate(testDevice("E"), &changed), 0);
 }
 
 void TestDeviceStore::iterateVisitsOccupiedSlotsInOrder()
@@ -202,7 +113,7 @@ void TestDeviceStore::iterateVisitsOccupiedSlotsInOrder()
     CDeviceStore store;
     bool changed = false;
     for (const char *serial : { "A", "B", "C", "D" }) {
-        store.AddOrUpdate(device(serial), &changed);
+        store.AddOrUpdate(testDevice(serial), &changed);
     }
     store.Remove("B");
 
@@ -223,20 +134,19 @@ void TestDeviceStore::iterationHoldsOffWritersUntilRelease()
 {
     CDeviceStore store;
     bool changed = false;
-    store.AddOrUpdate(device("A"), &changed);
+    store.AddOrUpdate(testDevice("A"), &changed);
 
     std::atomic<bool> written { false };
     auto cursor = store.Iterate();
     std::thread writer([&] {
         bool writerChanged = false;
-        store.AddOrUpdate(device("B"), &writerChanged);
+        store.AddOrUpdate(testDevice("B"), &writerChanged);
         written = true;
     });
     QTest::qWait(100);
     QVERIFY(!written);
     store.Release(std::move(cursor));
     writer.join();
-    QVERIFY(written);
     QCOMPARE(store.Find("B"), 1);
 }
 
@@ -244,19 +154,17 @@ void TestDeviceStore::updateRecordChecksTheDeviceStillThere()
 {
     CDeviceStore store;
     bool changed = false;
-    store.AddOrUpdate(device("A"), &changed);
-
-    QVERIFY(store.WithRecordRead(
-        0, [](const DEVICEINFO &record) { return QByteArray(record.szSerialNo) == "A"; }));
+    store.AddOrUpdate(testDevice("A"), &changed);
+    QVERIFY(store.WithRecordRead(0, [](const DEVICEINFO &r) { return r.szSerialNo[0] == 'A'; }));
     QVERIFY(!store.WithRecordRead(5, [](const DEVICEINFO &) { return true; }));
 
-    QVERIFY(store.UpdateRecord(
-        0, "A", [](DEVICEINFO &record) { CopyDeviceText(record.szIPAddress, "10.0.0.9"); }));
+    auto readdress = [](DEVICEINFO &r) { CopyDeviceText(r.szIPAddress, "10.0.0.9"); };
+    QVERIFY(store.UpdateRecord(0, "A", readdress));
     // The slot now holds another device: nothing is written.
     store.Remove("A");
-    store.AddOrUpdate(device("B"), &changed);
-    QVERIFY(!store.UpdateRecord(
-        0, "A", [](DEVICEINFO &record) { CopyDeviceText(record.szIPAddress, "10.0.0.10"); }));
+    store.AddOrUpdate(testDevice("B"), &changed);
+    QVERIFY(!store.UpdateRecord(0, "A", readdress));
+    QVERIFY(!store.UpdateRecord(1, nullptr, readdress));
     DEVICEINFO copy {};
     QVERIFY(store.CopyOut(0, &copy));
     QCOMPARE(QByteArray(copy.szIPAddress), QByteArray("192.168.1.64"));
