@@ -24,8 +24,6 @@ class TestLensMath : public QObject
     Q_OBJECT
 
 private slots:
-    void focalLengthAndAngles_data();
-    void focalLengthAndAngles();
     void recommendsLenses_data();
     void recommendsLenses();
     void itemText_data();
@@ -39,37 +37,6 @@ private slots:
     void monitorFractions();
     void parallelEdgesKeepTheMarks();
 };
-
-void TestLensMath::focalLengthAndAngles_data()
-{
-    QTest::addColumn<double>("sensorWidth");
-    QTest::addColumn<double>("sensorHeight");
-    QTest::addColumn<int>("distance");
-    QTest::addColumn<int>("width");
-    QTest::addColumn<double>("focal");
-    QTest::addColumn<double>("vertical");
-    QTest::addColumn<double>("horizontal");
-
-    QTest::newRow("1/3 inch, 10 m at 10 m") << 4.8 << 3.6 << 10 << 10 << 4.8 << 41.11 << 53.13;
-    QTest::newRow("1/3 inch, 5 m at 20 m") << 4.8 << 3.6 << 20 << 5 << 19.2 << 10.71 << 14.25;
-    QTest::newRow("1/1.8 inch, 3 m at 30 m") << 7.18 << 5.32 << 30 << 3 << 71.8 << 4.24 << 5.72;
-}
-
-void TestLensMath::focalLengthAndAngles()
-{
-    QFETCH(double, sensorWidth);
-    QFETCH(double, sensorHeight);
-    QFETCH(int, distance);
-    QFETCH(int, width);
-    QFETCH(double, focal);
-    QFETCH(double, vertical);
-    QFETCH(double, horizontal);
-
-    const double computed = focalLength(sensorWidth, distance, width);
-    QCOMPARE(QString::number(computed, 'f', 2), QString::number(focal, 'f', 2));
-    QVERIFY(std::fabs(viewAngle(sensorHeight, computed) - vertical) < 0.01);
-    QVERIFY(std::fabs(viewAngle(sensorWidth, computed) - horizontal) < 0.01);
-}
 
 void TestLensMath::recommendsLenses_data()
 {

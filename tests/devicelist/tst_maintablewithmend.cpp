@@ -1,6 +1,7 @@
 #include "devicelistmodel.h"
 #include "fakeservices.h"
 #include "maintablewithmend.h"
+#include "testdevice.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
@@ -24,16 +25,6 @@ protected:
         messages << text;
     }
 };
-
-DEVICEINFO device(const char *serial, const char *ip)
-{
-    DEVICEINFO record {};
-    CopyDeviceText(record.szSerialNo, serial);
-    CopyDeviceText(record.szIPAddress, ip);
-    CopyDeviceText(record.szSubnetMask, "255.255.255.0");
-    record.wPort = 8000;
-    return record;
-}
 
 } // namespace
 
@@ -85,7 +76,7 @@ void TestMainTableWithMend::cleanup()
 
 void TestMainTableWithMend::addDevice(const char *serial, const char *ip)
 {
-    const DEVICEINFO record = device(serial, ip);
+    const DEVICEINFO record = testDevice(serial, ip);
     bool changed = false;
     const int slot = m_services->store.AddOrUpdate(record, &changed);
     DeviceList::InsertRow(m_model, m_model->rowCount(), record, slot);
@@ -134,7 +125,7 @@ void TestMainTableWithMend::foldButtonsFollowThePanel()
 
 void TestMainTableWithMend::showinfoFillsTheSinglePanel()
 {
-    DEVICEINFO record = device("A", "10.0.0.1");
+    DEVICEINFO record = testDevice("A", "10.0.0.1");
     CopyDeviceText(record.szDevName, "door");
     CopyDeviceText(record.szGateway, "10.0.0.254");
     record.wPort = 8123;
