@@ -232,36 +232,6 @@ private slots:
             3, QStringLiteral("127.0.6.4"), QStringLiteral("255.255.255.0"), Port));
     }
 
-    // goingOffline comes while the camera is still online (discovery says
-    // goodbye), cameOnline once it listens again.
-    void rebootIsAnnounced()
-    {
-        std::atomic<int> offline { 0 };
-        std::atomic<int> online { 0 };
-        std::atomic<bool> onlineAtGoodbye { false };
-        QList<QMetaObject::Connection> connections;
-        m_fleet->run([&] {
-            devsim::Camera *camera = m_fleet->cameras().at(2);
-            connections << QObject::connect(camera, &devsim::Camera::goingOffline, [&, camera] {
-                onlineAtGoodbye = camera->isOnline();
-                ++offline;
-            });
-            connections << QObject::connect(camera, &devsim::Camera::cameOnline,
-                [&, camera] { online = camera->isOnline() ? 1 : -1; });
-        });
-        m_fleet->reboot(2);
-        QCOMPARE(offline.load(), 1);
-        QVERIFY(onlineAtGoodbye);
-        QVERIFY(!m_fleet->isOnline(2));
-        QTRY_COMPARE(online.load(), 1); // 20 s device time at 0.005: 100 ms
-        QVERIFY(m_fleet->isOnline(2));
-        m_fleet->run([&] {
-            for (const auto &connection : connections) {
-                QObject::disconnect(connection);
-            }
-        });
-    }
-
     void stopEndsOpenSessions()
     {
         devsim::FleetOptions options = m_fleet->options();
