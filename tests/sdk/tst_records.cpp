@@ -63,115 +63,93 @@ void RecordsTest::fieldWritesOnlyItsBytes_data()
             << QString::fromLatin1(record) << QString::fromLatin1(field) << value << offset
             << expected;
     };
-    auto number = [&](const char *record, const char *field, quint64 value, int offset, int width) {
-        row(record, field, QString::number(value), offset, le(value, width));
+    struct Number
+    {
+        const char *field;
+        quint64 value;
+        int offset;
+        int width;
     };
-    auto text = [&](const char *record, const char *field, const QByteArray &value, int offset,
-                    int width) {
-        row(record, field, QString::fromLatin1(value), offset, padded(value, width));
+    struct Text
+    {
+        const char *field;
+        QByteArray value;
+        int offset;
+        int width;
+    };
+    // Field, value, offset, width; numbers are little-endian, texts zero-padded.
+    auto fields = [&](const char *record, std::initializer_list<Number> numbers,
+                      std::initializer_list<Text> texts = {}) {
+        for (const Number &n : numbers) {
+            row(record, n.field, QString::number(n.value), n.offset, le(n.value, n.width));
+        }
+        for (const Text &t : texts) {
+            row(record, t.field, QString::fromLatin1(t.value), t.offset, padded(t.value, t.width));
+        }
     };
 
-    text("device", "name", "Gate-7", 4, 32);
-    number("device", "deviceNumber", 0x01020304, 36, 4);
-    text("device", "serialNumber", "TVX-IPC2030-000100000007", 44, 48);
-    number("device", "softwareVersion", 0x03010002, 92, 4);
-    number("device", "softwareBuildDate", 0x000B0915, 96, 4);
-    number("device", "dspVersion", 0x00040002, 100, 4);
-    number("device", "dspBuildDate", 0x000C0101, 104, 4);
-    number("device", "diskCount", 1, 122, 1);
-    number("device", "deviceType", 31, 123, 1);
-    number("device", "channelCount", 4, 124, 1);
-
-    text("net", "ipAddress", "192.168.1.64", 4, 16);
-    text("net", "subnetMask", "255.255.0.0", 148, 16);
-    number("net", "port", 8001, 296, 2);
+    fields("device",
+        { { "deviceNumber", 0x01020304, 36, 4 }, { "softwareVersion", 0x03010002, 92, 4 },
+            { "softwareBuildDate", 0x000B0915, 96, 4 }, { "dspVersion", 0x00040002, 100, 4 },
+            { "dspBuildDate", 0x000C0101, 104, 4 }, { "diskCount", 1, 122, 1 },
+            { "deviceType", 31, 123, 1 }, { "channelCount", 4, 124, 1 } },
+        { { "name", "Gate-7", 4, 32 }, { "serialNumber", "TVX-IPC2030-000100000007", 44, 48 } });
+    fields("net", { { "port", 8001, 296, 2 } },
+        { { "ipAddress", "192.168.1.64", 4, 16 }, { "subnetMask", "255.255.0.0", 148, 16 },
+            { "gateway", "192.168.1.254", 1552, 16 } });
     row("net", "mac", QStringLiteral("02:54:56:ab:cd:ef"), 300,
         QByteArray::fromHex("025456abcdef"));
-    text("net", "gateway", "192.168.1.254", 1552, 16);
-
-    number("front", "brightness", 77, 4, 1);
-    number("front", "contrast", 66, 5, 1);
-    number("front", "sharpness", 55, 6, 1);
-    number("front", "saturation", 44, 7, 1);
-    number("front", "gain", 33, 12, 1);
-    number("front", "exposureMode", 1, 28, 1);
-    number("front", "exposureTime", 4999900, 32, 4);
-    number("front", "dayNightFilterType", 2, 72, 1);
-    number("front", "dayToNightSensitivity", 6, 76, 1);
-    number("front", "nightToDaySensitivity", 5, 77, 1);
-    number("front", "dayNightFilterTime", 120, 78, 1);
-    number("front", "irisMode", 1, 117, 1);
-    number("front", "localOutput", 28, 123, 1);
-
-    text("picture", "channelName", "Front door", 4, 32);
-    number("picture", "showChannelName", 1, 104, 4);
-    number("picture", "showOsd", 1, 7676, 4);
-    number("picture", "osdType", 5, 7684, 1);
-    number("picture", "showWeek", 1, 7685, 1);
-    number("picture", "hourOsdType", 1, 7687, 1);
-
-    number("compression", "main.streamType", 1, 4, 1);
-    number("compression", "main.resolution", 27, 5, 1);
-    number("compression", "main.bitrateType", 1, 6, 1);
-    number("compression", "main.bitrate", 0x80000800, 8, 4);
-    number("compression", "main.frameRate", 16, 12, 4);
-    number("compression", "main.iFrameInterval", 50, 16, 2);
-    number("compression", "main.encodeType", 7, 20, 1);
-    number("compression", "sub.bitrate", 15, 92, 4);
-    number("compression", "sub.iFrameInterval", 25, 100, 2);
-
-    number("record", "enabled", 1, 4, 4);
-    number("record", "day0.allDay", 1, 8, 2);
-    number("record", "day0.allDayType", 3, 10, 1);
-    number("record", "day6.allDay", 1, 32, 2);
-    number("record", "day6.allDayType", 6, 34, 1);
+    fields("front",
+        { { "brightness", 77, 4, 1 }, { "contrast", 66, 5, 1 }, { "sharpness", 55, 6, 1 },
+            { "saturation", 44, 7, 1 }, { "gain", 33, 12, 1 }, { "exposureMode", 1, 28, 1 },
+            { "exposureTime", 4999900, 32, 4 }, { "dayNightFilterType", 2, 72, 1 },
+            { "dayToNightSensitivity", 6, 76, 1 }, { "nightToDaySensitivity", 5, 77, 1 },
+            { "dayNightFilterTime", 120, 78, 1 }, { "irisMode", 1, 117, 1 },
+            { "localOutput", 28, 123, 1 } });
+    fields("picture",
+        { { "showChannelName", 1, 104, 4 }, { "showOsd", 1, 7676, 4 }, { "osdType", 5, 7684, 1 },
+            { "showWeek", 1, 7685, 1 }, { "hourOsdType", 1, 7687, 1 } },
+        { { "channelName", "Front door", 4, 32 } });
+    fields("compression",
+        { { "main.streamType", 1, 4, 1 }, { "main.resolution", 27, 5, 1 },
+            { "main.bitrateType", 1, 6, 1 }, { "main.bitrate", 0x80000800, 8, 4 },
+            { "main.frameRate", 16, 12, 4 }, { "main.iFrameInterval", 50, 16, 2 },
+            { "main.encodeType", 7, 20, 1 }, { "sub.bitrate", 15, 92, 4 },
+            { "sub.iFrameInterval", 25, 100, 2 } });
+    fields("record",
+        { { "enabled", 1, 4, 4 }, { "day0.allDay", 1, 8, 2 }, { "day0.allDayType", 3, 10, 1 },
+            { "day6.allDay", 1, 32, 2 }, { "day6.allDayType", 6, 34, 1 } });
     row("record", "day0.slot0", QStringLiteral("08:15-12:30/1"), 36,
         QByteArray::fromHex("080f0c1e01"));
     row("record", "day3.slot5", QStringLiteral("13:00-18:45/4"), 36 + 64 * 3 + 8 * 5,
         QByteArray::fromHex("0d00122d04"));
     row("record", "day6.slot7", QStringLiteral("23:00-24:00/6"), 36 + 64 * 6 + 8 * 7,
         QByteArray::fromHex("1700180006"));
-
-    number("ddns", "enabled", 1, 0, 1);
-    number("ddns", "serverType", 2, 1, 1);
-    text("ddns", "entry0.userName", "maker-user", 4, 32);
-    text("ddns", "entry2.userName", "peanut", 380, 32);
-    text("ddns", "entry2.password", "secret", 412, 16);
-    text("ddns", "entry2.domain", "cam7.example.net", 428, 64);
-    text("ddns", "entry2.serverAddress", "ph.example.net", 492, 64);
-    number("ddns", "entry2.serverPort", 6060, 556, 2);
-    number("ddns", "entry9.serverPort", 8245, 4 + 188 * 9 + 176, 2);
-
-    text("ntp", "server", "pool.ntp.org", 0, 64);
-    number("ntp", "enabled", 1, 66, 1);
-    number("ntp", "port", 123, 70, 2);
-
-    text("nfs", "disk0.host", "10.0.0.9", 4, 16);
-    text("nfs", "disk0.directory", "/export/a", 20, 128);
-    text("nfs", "disk7.host", "10.0.0.10", 4 + 144 * 7, 16);
-
-    text("email", "account", "cam7", 4, 32);
-    text("email", "password", "pw", 36, 32);
-    text("email", "senderName", "Camera 7", 68, 32);
-    text("email", "senderAddress", "cam7@example.net", 100, 48);
-    text("email", "smtpServer", "smtp.example.net", 148, 48);
-    text("email", "pop3Server", "pop3.example.net", 196, 48);
-    text("email", "receiver0.name", "Desk", 244, 32);
-    text("email", "receiver0.address", "desk@example.net", 276, 48);
-    text("email", "receiver2.address", "night@example.net", 276 + 160, 48);
-    number("email", "attachPicture", 1, 484, 1);
-    number("email", "smtpAuthentication", 1, 485, 1);
-    number("email", "mailInterval", 3, 486, 1);
-    number("email", "ssl", 1, 487, 1);
-    number("email", "smtpPort", 465, 488, 2);
-
-    number("decoder", "baudRate", 14, 4, 4);
-    number("decoder", "dataBits", 3, 8, 1);
-    number("decoder", "stopBits", 1, 9, 1);
-    number("decoder", "parity", 2, 10, 1);
-    number("decoder", "flowControl", 2, 11, 1);
-    number("decoder", "decoderType", 7, 12, 2);
-    number("decoder", "decoderAddress", 255, 14, 2);
+    fields("ddns",
+        { { "enabled", 1, 0, 1 }, { "serverType", 2, 1, 1 }, { "entry2.serverPort", 6060, 556, 2 },
+            { "entry9.serverPort", 8245, 4 + 188 * 9 + 176, 2 } },
+        { { "entry0.userName", "maker-user", 4, 32 }, { "entry2.userName", "peanut", 380, 32 },
+            { "entry2.password", "secret", 412, 16 },
+            { "entry2.domain", "cam7.example.net", 428, 64 },
+            { "entry2.serverAddress", "ph.example.net", 492, 64 } });
+    fields("ntp", { { "enabled", 1, 66, 1 }, { "port", 123, 70, 2 } },
+        { { "server", "pool.ntp.org", 0, 64 } });
+    fields("nfs", {},
+        { { "disk0.host", "10.0.0.9", 4, 16 }, { "disk0.directory", "/export/a", 20, 128 },
+            { "disk7.host", "10.0.0.10", 4 + 144 * 7, 16 } });
+    fields("email",
+        { { "attachPicture", 1, 484, 1 }, { "smtpAuthentication", 1, 485, 1 },
+            { "mailInterval", 3, 486, 1 }, { "ssl", 1, 487, 1 }, { "smtpPort", 465, 488, 2 } },
+        { { "account", "cam7", 4, 32 }, { "password", "pw", 36, 32 },
+            { "senderName", "Camera 7", 68, 32 }, { "senderAddress", "cam7@example.net", 100, 48 },
+            { "smtpServer", "smtp.example.net", 148, 48 },
+            { "pop3Server", "pop3.example.net", 196, 48 }, { "receiver0.name", "Desk", 244, 32 },
+            { "receiver0.address", "desk@example.net", 276, 48 },
+            { "receiver2.address", "night@example.net", 276 + 160, 48 } });
+    fields("decoder",
+        { { "baudRate", 14, 4, 4 }, { "dataBits", 3, 8, 1 }, { "stopBits", 1, 9, 1 },
+            { "parity", 2, 10, 1 }, { "flowControl", 2, 11, 1 }, { "decoderType", 7, 12, 2 },
+            { "decoderAddress", 255, 14, 2 } });
 }
 
 void RecordsTest::fieldWritesOnlyItsBytes()
