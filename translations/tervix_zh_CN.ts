@@ -5,125 +5,125 @@
     <name>CAdvacedFunc</name>
     <message>
         <source>CAdvacedFunc</source>
-        <translation type="unfinished"></translation>
+        <translation>镜头选型</translation>
     </message>
     <message>
         <source>Camera Focus and Lens Typeselection</source>
-        <translation type="unfinished"></translation>
+        <translation>摄像机焦距与镜头选型</translation>
     </message>
     <message>
         <source>IPC Model </source>
-        <translation type="unfinished"></translation>
+        <translation>IPC型号 </translation>
     </message>
     <message>
         <source>Object Distance</source>
-        <translation type="unfinished"></translation>
+        <translation>目标距离</translation>
     </message>
     <message>
         <source>m</source>
-        <translation type="unfinished"></translation>
+        <translation>米</translation>
     </message>
     <message>
         <source>Resolution</source>
-        <translation type="unfinished"></translation>
+        <translation>分辨率</translation>
     </message>
     <message>
         <source>Object Width   </source>
-        <translation type="unfinished"></translation>
+        <translation>目标宽度   </translation>
     </message>
     <message>
         <source>Focus(mm)</source>
-        <translation type="unfinished"></translation>
+        <translation>焦距(mm)</translation>
     </message>
     <message>
         <source>Recommended Lens Model</source>
-        <translation type="unfinished"></translation>
+        <translation>推荐镜头型号</translation>
     </message>
     <message>
         <source>Vertical</source>
-        <translation type="unfinished"></translation>
+        <translation>垂直</translation>
     </message>
     <message>
         <source>Nearby:</source>
-        <translation type="unfinished"></translation>
+        <translation>近处：</translation>
     </message>
     <message>
         <source>0%</source>
-        <translation type="unfinished"></translation>
+        <translation>0%</translation>
     </message>
     <message>
         <source>Distant:</source>
-        <translation type="unfinished"></translation>
+        <translation>远处：</translation>
     </message>
     <message>
         <source>Camera Bracket:</source>
-        <translation type="unfinished"></translation>
+        <translation>支架角度：</translation>
     </message>
     <message>
         <source>0</source>
-        <translation type="unfinished"></translation>
+        <translation>0</translation>
     </message>
     <message>
         <source>Lens Simulation</source>
-        <translation type="unfinished"></translation>
+        <translation>镜头模拟</translation>
     </message>
     <message>
         <source>Horizontal</source>
-        <translation type="unfinished"></translation>
+        <translation>水平</translation>
     </message>
     <message>
         <source>Bandwidth and Storage Space Calculation</source>
-        <translation type="unfinished"></translation>
+        <translation>带宽与存储空间计算</translation>
     </message>
     <message>
         <source>Bitrate(Kbps)</source>
-        <translation type="unfinished"></translation>
+        <translation>码率(Kbps)</translation>
     </message>
     <message>
         <source>Record days</source>
-        <translation type="unfinished"></translation>
+        <translation>录像天数</translation>
     </message>
     <message>
         <source>Hours(per day)</source>
-        <translation type="unfinished"></translation>
+        <translation>小时数(每天)</translation>
     </message>
     <message>
         <source>Bandwidth(Mbps)</source>
-        <translation type="unfinished"></translation>
+        <translation>带宽(Mbps)</translation>
     </message>
     <message>
         <source>Storage Space(G)</source>
-        <translation type="unfinished"></translation>
+        <translation>存储空间(G)</translation>
     </message>
     <message>
         <source>Analog</source>
-        <translation type="unfinished"></translation>
+        <translation>模拟</translation>
     </message>
     <message>
         <source> Interface</source>
-        <translation type="unfinished"></translation>
+        <translation> 接口</translation>
     </message>
 </context>
 <context>
     <name>CHorizontalSimulate</name>
     <message>
         <source>Drag to measure the covered width at another distance</source>
-        <translation type="unfinished"></translation>
+        <translation>拖动以测量其他距离处的覆盖宽度</translation>
     </message>
     <message>
         <source>m</source>
-        <translation type="unfinished"></translation>
+        <translation>米</translation>
     </message>
     <message>
         <source>Horizontal viewing angle</source>
-        <translation type="unfinished"></translation>
+        <translation>水平视场角</translation>
     </message>
 </context>
 <context>
     <name>CIpLineEdit</name>
     <message>
         <source>Dialog</source>
-        <translation type="unfinished"></translation>
+        <translation>对话框</translation>
     </message>
 </context>
 <context>
@@ -136,127 +136,235 @@
         <source>All</source>
         <translation>全选</translation>
     </message>
+    <message>
+        <source>CMainTableWithMend</source>
+        <translation>设备列表</translation>
+    </message>
+    <message>
+        <source>Device Name</source>
+        <translation>设备名称</translation>
+    </message>
+    <message>
+        <source>IP Address</source>
+        <translation>IP地址</translation>
+    </message>
+    <message>
+        <source>Subnet Mask</source>
+        <translation>子网掩码</translation>
+    </message>
+    <message>
+        <source>Gateway</source>
+        <translation>网关</translation>
+    </message>
+    <message>
+        <source>Port</source>
+        <translation>端口</translation>
+    </message>
+    <message>
+        <source>Modify</source>
+        <translation>修改</translation>
+    </message>
+    <message>
+        <source>One IP</source>
+        <translation>同一IP</translation>
+    </message>
+    <message>
+        <source>Start IP Address</source>
+        <translation>起始IP地址</translation>
+    </message>
+    <message>
+        <source>Error!</source>
+        <translation>错误！</translation>
+    </message>
+    <message>
+        <source>Device name exceeds maximum length!</source>
+        <translation>设备名称超过最大长度！</translation>
+    </message>
+    <message>
+        <source>Error</source>
+        <translation>错误</translation>
+    </message>
+    <message>
+        <source>Select a device first!</source>
+        <translation>请先选择一台设备！</translation>
+    </message>
+    <message>
+        <source>Modifying, please wait...</source>
+        <translation>正在修改，请稍候……</translation>
+    </message>
+    <message>
+        <source>IP address, Subnet Mask and Port can&apos;t be empty!</source>
+        <translation>IP地址、子网掩码和端口不能为空！</translation>
+    </message>
+    <message>
+        <source>IP Address is invalid!</source>
+        <translation>IP地址无效！</translation>
+    </message>
+    <message>
+        <source>Subnet Mask is invalid!</source>
+        <translation>子网掩码无效！</translation>
+    </message>
+    <message>
+        <source>Gateway is invalid!</source>
+        <translation>网关无效！</translation>
+    </message>
+    <message>
+        <source>Port should be ranged from 2000 to 65535!</source>
+        <translation>端口范围应为2000到65535！</translation>
+    </message>
+    <message>
+        <source>The number of IP addresses is less than the number of devices!</source>
+        <translation>IP地址数量少于设备数量！</translation>
+    </message>
+    <message>
+        <source> set ip, port, mask to</source>
+        <translation> 设置IP地址、端口、子网掩码为</translation>
+    </message>
+    <message>
+        <source> succeed!</source>
+        <translation> 成功！</translation>
+    </message>
+    <message>
+        <source> failed!</source>
+        <translation> 失败！</translation>
+    </message>
+    <message>
+        <source> set gateway to</source>
+        <translation> 设置网关为</translation>
+    </message>
+    <message>
+        <source> set device name to</source>
+        <translation> 设置设备名称为</translation>
+    </message>
+</context>
+<context>
+    <name>CMaintable</name>
+    <message>
+        <source>CMaintable</source>
+        <translation>设备列表</translation>
+    </message>
 </context>
 <context>
     <name>CSearch</name>
     <message>
         <source>IP Range Error!</source>
-        <translation type="unfinished"></translation>
+        <translation>IP范围错误！</translation>
     </message>
     <message>
         <source>IP Input Error!</source>
-        <translation type="unfinished"></translation>
+        <translation>IP输入错误！</translation>
     </message>
     <message>
         <source>Error!</source>
-        <translation type="unfinished"></translation>
+        <translation>错误！</translation>
     </message>
     <message>
         <source>Failed to start searching!</source>
-        <translation type="unfinished"></translation>
+        <translation>启动搜索失败！</translation>
     </message>
     <message>
         <source>Start Search!</source>
-        <translation type="unfinished"></translation>
+        <translation>开始搜索！</translation>
     </message>
     <message>
         <source>Search Complete!</source>
-        <translation type="unfinished"></translation>
+        <translation>搜索完成！</translation>
     </message>
     <message>
         <source>Online Devices: </source>
-        <translation type="unfinished"></translation>
+        <translation>在线设备: </translation>
     </message>
     <message>
         <source>(User Name or Password error)</source>
-        <translation type="unfinished"></translation>
+        <translation>（用户名或密码错误）</translation>
     </message>
     <message>
         <source>Warning</source>
-        <translation type="unfinished"></translation>
+        <translation>警告</translation>
     </message>
     <message>
         <source>Terminate searching?</source>
-        <translation type="unfinished"></translation>
+        <translation>是否终止搜索？</translation>
     </message>
     <message>
         <source>Ok</source>
-        <translation type="unfinished"></translation>
+        <translation>确定</translation>
     </message>
     <message>
         <source>Cancel</source>
-        <translation type="unfinished"></translation>
+        <translation>取消</translation>
     </message>
 </context>
 <context>
     <name>CSearchClass</name>
     <message>
         <source>Search</source>
-        <translation type="unfinished"></translation>
+        <translation>搜索</translation>
     </message>
     <message>
         <source>IP  </source>
-        <translation type="unfinished"></translation>
+        <translation>IP  </translation>
     </message>
     <message>
         <source>From</source>
-        <translation type="unfinished"></translation>
+        <translation>从</translation>
     </message>
     <message>
         <source>to</source>
-        <translation type="unfinished"></translation>
+        <translation>到</translation>
     </message>
     <message>
         <source>Port     </source>
-        <translation type="unfinished"></translation>
+        <translation>端口     </translation>
     </message>
     <message>
         <source>Start</source>
-        <translation type="unfinished"></translation>
+        <translation>开始</translation>
     </message>
     <message>
         <source>Stop</source>
-        <translation type="unfinished"></translation>
+        <translation>停止</translation>
     </message>
 </context>
 <context>
     <name>CVerticalSimulate</name>
     <message>
         <source>Camera height</source>
-        <translation type="unfinished"></translation>
+        <translation>摄像机安装高度</translation>
     </message>
     <message>
         <source>Beginning of the detection area</source>
-        <translation type="unfinished"></translation>
+        <translation>检测区域起点</translation>
     </message>
     <message>
         <source>Distance of the far marker</source>
-        <translation type="unfinished"></translation>
+        <translation>远处标记的距离</translation>
     </message>
     <message>
         <source>Height of the far marker</source>
-        <translation type="unfinished"></translation>
+        <translation>远处标记的高度</translation>
     </message>
     <message>
         <source>Object height</source>
-        <translation type="unfinished"></translation>
+        <translation>目标高度</translation>
     </message>
     <message>
         <source> m</source>
-        <translation type="unfinished"></translation>
+        <translation> 米</translation>
     </message>
     <message>
         <source>Ground length shown</source>
-        <translation type="unfinished"></translation>
+        <translation>显示的地面长度</translation>
     </message>
     <message>
         <source>Height shown</source>
-        <translation type="unfinished"></translation>
+        <translation>显示的高度</translation>
     </message>
     <message>
         <source>The beginning of the detection area is located behind the object,
 Please change the camera angle!</source>
-        <translation type="unfinished"></translation>
+        <translation>检测区域起点位于目标之后，
+请调整摄像机角度！</translation>
     </message>
 </context>
 <context>
@@ -313,7 +421,7 @@ Please change the camera angle!</source>
     </message>
     <message>
         <source>Failed to load QUARRY library!</source>
-        <translation type="unfinished"></translation>
+        <translation type="unfinished">加载QUARRY库失败！</translation>
     </message>
     <message>
         <source>cannot listen for announcements (is the discovery port free?)</source>
@@ -599,6 +707,46 @@ Please change the camera angle!</source>
         <source>logs in to every address from FIRST to LAST and lists the devices found and the addresses that refuse the user name or password</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>&quot;%1&quot; has no port from 1 to 65535</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; is neither an IPv4 address (with an optional :PORT) nor a MAC</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>set-network needs the device(s) to change</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>give either --ip (one device) or --start-ip (a batch)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>several devices take consecutive addresses from --start-ip</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>--name changes one device only</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Device name exceeds maximum length!</source>
+        <translation type="unfinished">设备名称超过最大长度！</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; names a device listed before</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>HOST --ip ADDRESS --mask MASK [--gateway ADDRESS] [--name TEXT] [--port N] | --start-ip ADDRESS --mask MASK [--gateway ADDRESS] [--port N] HOST...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>changes the address, mask, SDK port (--port), gateway and name of a device, or moves several to consecutive addresses from --start-ip; HOST is ADDRESS[:PORT] (reached with --user/--password) or the MAC of an announced device</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>DeviceList</name>
@@ -655,105 +803,105 @@ Please change the camera angle!</source>
     <name>DeviceSdk</name>
     <message>
         <source>no error</source>
-        <translation type="unfinished"></translation>
+        <translation>没有错误</translation>
     </message>
     <message>
         <source>wrong user name or password</source>
-        <translation type="unfinished"></translation>
+        <translation>用户名或密码错误</translation>
     </message>
     <message>
         <source>not supported by the device</source>
-        <translation type="unfinished"></translation>
+        <translation>设备不支持</translation>
     </message>
     <message>
         <source>buffer too small</source>
-        <translation type="unfinished"></translation>
+        <translation>缓冲区太小</translation>
     </message>
     <message>
         <source>not logged in</source>
-        <translation type="unfinished"></translation>
+        <translation>未登录</translation>
     </message>
     <message>
         <source>invalid parameter</source>
-        <translation type="unfinished"></translation>
+        <translation>参数无效</translation>
     </message>
     <message>
         <source>cannot connect to the device</source>
-        <translation type="unfinished"></translation>
+        <translation>无法连接设备</translation>
     </message>
     <message>
         <source>sending to the device failed</source>
-        <translation type="unfinished"></translation>
+        <translation>向设备发送数据失败</translation>
     </message>
     <message>
         <source>receiving from the device failed</source>
-        <translation type="unfinished"></translation>
+        <translation>从设备接收数据失败</translation>
     </message>
     <message>
         <source>the device did not answer in time</source>
-        <translation type="unfinished"></translation>
+        <translation>设备响应超时</translation>
     </message>
     <message>
         <source>the device sent malformed data</source>
-        <translation type="unfinished"></translation>
+        <translation>设备发送的数据格式错误</translation>
     </message>
     <message>
         <source>the device serves no more sessions</source>
-        <translation type="unfinished"></translation>
+        <translation>设备连接数已满</translation>
     </message>
     <message>
         <source>the device refused the operation</source>
-        <translation type="unfinished"></translation>
+        <translation>设备拒绝了该操作</translation>
     </message>
     <message>
         <source>the device is busy</source>
-        <translation type="unfinished"></translation>
+        <translation>设备忙</translation>
     </message>
     <message>
         <source>the device speaks another protocol version</source>
-        <translation type="unfinished"></translation>
+        <translation>设备协议版本不匹配</translation>
     </message>
     <message>
         <source>too many logins open</source>
-        <translation type="unfinished"></translation>
+        <translation>打开的登录过多</translation>
     </message>
     <message>
         <source>unknown error</source>
-        <translation type="unfinished"></translation>
+        <translation>未知错误</translation>
     </message>
 </context>
 <context>
     <name>ProgressDialogClass</name>
     <message>
         <source>ProgressDialog</source>
-        <translation type="unfinished"></translation>
+        <translation>进度</translation>
     </message>
     <message>
         <source>Please wait...</source>
-        <translation type="unfinished"></translation>
+        <translation>请稍候……</translation>
     </message>
 </context>
 <context>
     <name>RecordFields</name>
     <message>
         <source>%1 takes a whole number from 0 to %2</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 应为0到%2之间的整数</translation>
     </message>
     <message>
         <source>%1 cannot hold a zero byte</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 不能包含零字节</translation>
     </message>
     <message>
         <source>%1 holds at most %2 bytes, &quot;%3&quot; has %4</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 最多容纳%2个字节，&quot;%3&quot;有%4个字节</translation>
     </message>
     <message>
         <source>%1 takes an address like 02:54:56:00:00:01</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 应为形如02:54:56:00:00:01的地址</translation>
     </message>
     <message>
         <source>%1 takes start-stop/type like 08:00-12:00/0 (hours 0 to 24)</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 应为“开始-结束/类型”格式，如08:00-12:00/0（小时为0到24）</translation>
     </message>
 </context>
 <context>
