@@ -207,11 +207,14 @@ void TestAdvacedFunc::bandwidthAndStorage()
 
     CAdvacedFunc page(m_dir->path(), nullptr);
     Ui::CAdvacedFunc *ui = page.form();
+    ui->editBitrate->setValue(kbps);
     ui->spinDay->setValue(days);
     ui->spinHour->setValue(hours);
-    ui->editBitrate->setValue(kbps);
     QCOMPARE(ui->editBandwidth->text(), bandwidth);
     QCOMPARE(ui->editSpace->text(), storage);
+    // Every input counts, whichever changes last.
+    ui->spinDay->setValue(0);
+    QCOMPARE(ui->editSpace->text(), "0.00");
     QVERIFY(ui->editSpace->isReadOnly() && ui->editBandwidth->isReadOnly());
 }
 

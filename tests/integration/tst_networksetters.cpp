@@ -7,6 +7,7 @@
 #include "quarryloader.h"
 #include "records.h"
 #include "solvane.h"
+#include "testdevice.h"
 
 #include <QMutex>
 #include <QTest>
@@ -57,8 +58,8 @@ private slots:
     void emptyGatewaySendsNoGatewaySignal();
 
 private:
-    int store(int camera, quint32 source, const QByteArray &password = "60917");
-    bool answersAt(const QString &ip, quint16 port, const QByteArray &password = "60917") const;
+    int store(int camera, quint32 source);
+    bool answersAt(const QString &ip, quint16 port) const;
     void runWorker(const QList<BatchMendItem> &items, const QString &gateway, SignalTrace *trace);
 
     std::unique_ptr<devsim::Fleet> m_fleet;
@@ -95,41 +96,34 @@ void TestNetworkSetters::cleanupTestCase()
 }
 
 // Puts camera `camera` into the store as discovery (source 0) or the
-// IP-range search (source 1, with `password`) would; returns its slot.
-int TestNetworkSetters::store(int camera, quint32 source, const QByteArray &password)
+// IP-range search (source 1, with the default password) would; returns its slot.
+int TestNetworkSetters::store(int camera, quint32 source)
 {
-    DEVICEINFO record {};
     QByteArray serial;
     QByteArray mac;
     m_fleet->run([&] {
-        const devsim::Camera *c = m_fleet->cameras().at(camera);
-        serial = c->serialNo().toLatin1();
-        mac = c->macBytes().toHex(':');
+        serial = m_fleet->cameras().at(camera)->serialNo().toLatin1();
+        mac = m_fleet->cameras().at(camera)->macBytes().toHex(':');
     });
-    CopyDeviceText(record.szSerialNo, serial.constData());
-    CopyDeviceText(record.szIPAddress, m_fleet->currentAddress(camera).toLatin1().constData());
-    CopyDeviceText(record.szSubnetMask, "255.255.255.0");
+    DEVICEINFO record
+        = testDevice(serial.constData(), m_fleet->currentAddress(camera).toLatin1().constData());
     record.wPort = m_fleet->currentPort(camera);
     record.dwSource = source;
     if (source == 0) {
         CopyDeviceText(record.szMAC, mac.constData());
     } else {
         CopyDeviceText(record.szUserName, "admin");
-        CopyDeviceText(record.szPassword, password.constData());
+        CopyDeviceText(record.szPassword, "60917");
     }
     bool changed = false;
     return m_store.AddOrUpdate(record, &changed);
 }
 
-bool TestNetworkSetters::answersAt(
-    const QString &ip, quint16 port, const QByteArray &password) const
+bool TestNetworkSetters::answersAt(const QString &ip, quint16 port) const
 {
-    SdkLogin login(ip.toLatin1(), port, "admin", password);
-    if (!login.ok()) {
-        return false;
-    }
+    SdkLogin login(ip.toLatin1(), port, "admin", "60917");
     NetCfg net;
-    return readRecord(login.userId(), net, 0) && net.ipAddress() == ip.toLatin1()
+    return login.ok() && readRecord(login.userId(), net, 0) && net.ipAddress() == ip.toLatin1()
         && net.port() == port;
 }
 
