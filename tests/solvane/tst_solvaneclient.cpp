@@ -262,8 +262,7 @@ private slots:
         };
         QElapsedTimer timer;
         timer.start();
-        const uint32_t got = failure(run());
-        QCOMPARE(got, error);
+        QCOMPARE(failure(run()), error);
         QVERIFY2(timer.elapsed() < 1000, qPrintable(QString::number(timer.elapsed())));
         QCOMPARE(m_fleet->record(Faulty, SOLV_GET_FRONTCFG), front);
         QCOMPARE(failure(!get(id, SOLV_GET_DEVICECFG).isEmpty()), after);
