@@ -1,10 +1,15 @@
 #include "devicelistmodel.h"
 #include "discoveryfleet.h"
+#include "iplineedit.h"
 #include "quarryloader.h"
+#include "search.h"
 #include "searchadapter.h"
+#include "searchengine.h"
 #include "tervix.h"
 
+#include <QLineEdit>
 #include <QListWidget>
+#include <QPushButton>
 #include <QStandardItemModel>
 #include <QTemporaryDir>
 #include <QTest>
@@ -55,6 +60,10 @@ class DiscoveryListTest : public QObject
     }
 
     QString serial(int index) const { return discoverytest::serial(*m_fleet, index); }
+    static QString serial(devsim::Fleet &fleet, int index)
+    {
+        return discoverytest::serial(fleet, index);
+    }
 
     QString cell(int row, const QString &header) const
     {
@@ -124,11 +133,6 @@ private slots:
         const QByteArray macText = discoverytest::mac(*m_fleet, 1);
         const int row = rowOf(serial(1));
         const int rows = m_window->deviceModel()->rowCount();
-        QCOMPARE(Quarry_SendUpdateIp(
-                     macText.constData(), "127.0.10.21", "255.255.0.0", "wrong", "18221"),
-            QUARRY_UPDATE_WRONG_PASSWORD);
-        QCOMPARE(m_fleet->currentAddress(1), m_fleet->address(1));
-
         QCOMPARE(Quarry_SendUpdateIp(macText.constData(), "127.0.10.21", "255.255.0.0",
                      m_window->defaultPassword(), "18221"),
             QUARRY_UPDATE_DONE);
@@ -150,21 +154,54 @@ private slots:
         QCOMPARE(m_window->deviceModel()->rowCount(), m_fleet->count());
     }
 
-    void absentMacIsListedAsNull()
+    void searchedDevicesJoinTheDeviceList()
     {
-        quarry::Announcement withoutMac
-            = discoverytest::announcement("NO-MAC-DEVICE", "127.0.10.71");
-        withoutMac.subnetMask = "255.255.255.0";
-        withoutMac.port = 8000;
-        QVERIFY(discoverytest::sendRaw(quarry::encodeAnnouncement(withoutMac)));
-        QTRY_VERIFY_WITH_TIMEOUT(rowOf(QStringLiteral("NO-MAC-DEVICE")) >= 0, 3000);
-        const int row = rowOf(QStringLiteral("NO-MAC-DEVICE"));
-        QCOMPARE(cell(row, QStringLiteral("MAC")), QStringLiteral("(null)"));
-        QCOMPARE(m_window->deviceModel()->rowCount(), m_fleet->count() + 1);
+        // Cameras that do not announce themselves; the second refuses the
+        // default password and is listed in the search dialog only.
+        devsim::FleetOptions options;
+        options.count = 4;
+        options.firstAddress = QStringLiteral("127.0.10.101");
+        options.discoveryPort = 0;
+        options.seed = 21;
+        options.passwords.insert(1, "another");
+        devsim::Fleet fleet(options);
+        QString error;
+        QVERIFY2(fleet.start(&error), qPrintable(error));
+        const int rows = m_window->deviceModel()->rowCount();
 
-        QVERIFY(discoverytest::sendRaw(
-            quarry::encodeAnnouncement(withoutMac, quarry::PacketType::Goodbye)));
-        QTRY_COMPARE_WITH_TIMEOUT(rowOf(QStringLiteral("NO-MAC-DEVICE")), -1, 3000);
+        auto *dialog = m_window->findChild<CSearch *>();
+        QVERIFY(dialog != nullptr);
+        dialog->show();
+        dialog->findChild<CIpLineEdit *>(QStringLiteral("StartIPlineEdit"))
+            ->setText(QStringLiteral("127.0.10.100"));
+        dialog->findChild<QLineEdit *>(QStringLiteral("StopIPlineEdit"))
+            ->setText(QStringLiteral("106"));
+        QTest::mouseClick(
+            dialog->findChild<QPushButton *>(QStringLiteral("pushButton")), Qt::LeftButton);
+        QVERIFY(dialog->isSearching());
+        QTRY_VERIFY_WITH_TIMEOUT(!dialog->isSearching(), 15000);
+        auto *list = dialog->findChild<QListWidget *>(QStringLiteral("listWidget"));
+        QTRY_COMPARE(list->item(list->count() - 1)->text(), QStringLiteral("Search Complete!"));
+        QCOMPARE(list->item(0)->text(), QStringLiteral("Start Search!"));
+        QStringList lines;
+        for (int i = 1; i < list->count() - 1; ++i) {
+            lines.append(list->item(i)->text());
+        }
+        lines.sort();
+        QCOMPARE(lines,
+            QStringList({ "Online Devices: 127.0.10.101",
+                "Online Devices: 127.0.10.102(User Name or Password error)",
+                "Online Devices: 127.0.10.103", "Online Devices: 127.0.10.104" }));
+        QCOMPARE(m_window->searchEngine()->Done(), 7u);
+
+        QCOMPARE(m_window->deviceModel()->rowCount(), rows + 3);
+        for (int i : { 0, 2, 3 }) {
+            const int row = rowOf(serial(fleet, i));
+            QVERIFY(row >= 0);
+            QCOMPARE(cell(row, DeviceList::IpHeader()), fleet.address(i));
+            QCOMPARE(cell(row, DeviceList::PortHeader()), QStringLiteral("8000"));
+        }
+        dialog->hide();
     }
 
     void acceptedCloseStopsAndReleasesTheLibrary()

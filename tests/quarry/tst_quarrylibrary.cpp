@@ -1,6 +1,5 @@
 #include "discoveryfleet.h"
 #include "quarry.h"
-#include "solvane.h"
 
 #include <QTest>
 #include <QThread>
@@ -101,7 +100,6 @@ class QuarryLibraryTest : public QObject
 private slots:
     void initTestCase()
     {
-        SOLV_Init();
         devsim::FleetOptions options;
         options.count = 4;
         options.firstAddress = QStringLiteral("127.0.9.1");
@@ -118,7 +116,6 @@ private slots:
     {
         QUARRY_Stop();
         m_fleet.reset();
-        SOLV_Cleanup();
     }
 
     void reportsEveryCameraOnceAfterStart()
@@ -155,14 +152,6 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(count(QUARRY_EVENT_CHANGED, s), 1, 3000);
         QCOMPARE(last(s).ip, std::string("127.0.9.21"));
         QCOMPARE(last(s).port, uint16_t(18121));
-
-        // The camera now answers SDK logins at its new address only.
-        SOLV_LOGIN_INFO info {};
-        const int32_t user = SOLV_Login_V30("127.0.9.21", 18121, "admin", "60917", &info);
-        QVERIFY(user >= 0);
-        SOLV_Logout(user);
-        SOLV_SetConnectTime(300, 1);
-        QCOMPARE(SOLV_Login_V30("127.0.9.2", 18100, "admin", "60917", &info), -1);
     }
 
     void refusedReaddressChangesNothing_data()
