@@ -54,11 +54,10 @@ class TestAdvacedFunc : public QObject
 private slots:
     void init();
 
-    void listsCamerasAndResolutions();
+    void switchingCamerasRefreshesResolutionsAndLenses();
     void computesFocalLengthAndAngles();
     void recommendsLensesForTypedFocalLength_data();
     void recommendsLensesForTypedFocalLength();
-    void otherCameraWithSameSensorRefreshesLenses();
     void labelsShowProportionsBracketOrDash();
     void bandwidthAndStorage_data();
     void bandwidthAndStorage();
@@ -80,12 +79,18 @@ void TestAdvacedFunc::init()
     cameras.write(kCameras);
 }
 
-void TestAdvacedFunc::listsCamerasAndResolutions()
+void TestAdvacedFunc::switchingCamerasRefreshesResolutionsAndLenses()
 {
     CAdvacedFunc page(m_dir->path(), nullptr);
     Ui::CAdvacedFunc *ui = page.form();
     QCOMPARE(itemsOf(ui->comboIPCType), (QStringList { "Box", "Mini", "Analogue", "Empty" }));
     QCOMPARE(itemsOf(ui->comboResolution), (QStringList { "1280*960", "1280*720" }));
+    QCOMPARE(ui->comboLensInfo->count(), 2);
+    // Same sensor width, so the same focal length: the lenses must still change.
+    ui->comboIPCType->setCurrentIndex(1);
+    QCOMPARE(ui->editCameraFocus->value(), 4.80);
+    QCOMPARE(itemsOf(ui->comboLensInfo), QStringList { "B8, 1/3\", f8mm/F2.0/IR/M12 Interface" });
+    QCOMPARE(ui->labelRecommendNum->text(), "(1)");
     const double angle = page.verticalAngle();
     // A camera without resolutions keeps the last sensor.
     ui->comboIPCType->setCurrentIndex(3);
@@ -143,18 +148,6 @@ void TestAdvacedFunc::recommendsLensesForTypedFocalLength()
     ui->editCameraFocus->setValue(focal);
     QCOMPARE(itemsOf(ui->comboLensInfo), items);
     QCOMPARE(ui->labelRecommendNum->text(), QString("(%1)").arg(items.size()));
-}
-
-void TestAdvacedFunc::otherCameraWithSameSensorRefreshesLenses()
-{
-    CAdvacedFunc page(m_dir->path(), nullptr);
-    Ui::CAdvacedFunc *ui = page.form();
-    QCOMPARE(ui->comboLensInfo->count(), 2);
-    // Same sensor width, so the same focal length: the lenses must still change.
-    ui->comboIPCType->setCurrentIndex(1);
-    QCOMPARE(ui->editCameraFocus->value(), 4.80);
-    QCOMPARE(itemsOf(ui->comboLensInfo), QStringList { "B8, 1/3\", f8mm/F2.0/IR/M12 Interface" });
-    QCOMPARE(ui->labelRecommendNum->text(), "(1)");
 }
 
 void TestAdvacedFunc::labelsShowProportionsBracketOrDash()

@@ -30,7 +30,6 @@ private slots:
     void init();
     void readsLensFieldsByPosition();
     void cutsTextsToTheirFields();
-    void cutsInterfaceBetweenCharacters();
     void unreadableFilesLeaveListsUnchanged_data();
     void unreadableFilesLeaveListsUnchanged();
     void readsCameras();
@@ -99,11 +98,9 @@ void TestLensCatalogue::cutsTextsToTheirFields()
     QCOMPARE(list[0].name(), "CAMERA-89-A");
     // A long recommended name still finds its lens, whose model was cut alike.
     QCOMPARE(list[0].recommendedLensModels, QStringList { lenses[0].model() });
-}
 
-void TestLensCatalogue::cutsInterfaceBetweenCharacters()
-{
-    // Three bytes a character in UTF-8: eleven bytes hold three characters and "ab".
+    // Three bytes a character in UTF-8: eleven bytes hold three characters and "ab",
+    // and a character is never cut in two.
     LensInfo lens;
     lens.setInterfaceName(QString::fromUtf8("ab\u63a5\u53e3\u7c7b\u578b"));
     QCOMPARE(lens.interfaceName(), QString::fromUtf8("ab\u63a5\u53e3\u7c7b"));

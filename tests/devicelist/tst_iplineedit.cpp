@@ -84,7 +84,6 @@ void TestIpLineEdit::keySequences_data()
         "");
     row("255 is kept", "...", 0, -1, "255", "255...", 1, -1, "");
     row("dot in empty part 1 does nothing", "...", 0, -1, ".", "...", 0, -1, "");
-    row("dot after 10 moves on", "...", 0, -1, "10.", "10...", 1, -1, "");
     row("dot selects the next part", "1.23..", 0, -1, ".", "1.23..", 1, -1, "23");
     row("dot before the end does nothing", "12...", 0, 1, ".", "12...", 0, 1, "");
     row("dot in part 4 does nothing", "1.2.3.4", 3, -1, ".", "1.2.3.4", 3, -1, "");
@@ -106,7 +105,6 @@ void TestIpLineEdit::keySequences_data()
     row("space in part 4 stays and is not typed", "1.2.3.4", 3, -1, "<Space>", "1.2.3.4", 3, -1,
         "");
     row("home from part 3", "192.168.1.64", 2, -1, "<Home>", "192.168.1.64", 0, 0, "");
-    row("end from part 1", "192.168.1.64", 0, 0, "<End>", "192.168.1.64", 3, 2, "");
     row("end from part 1 with three digits in part 4", "1.2.3.200", 0, 0, "<End>", "1.2.3.200", 3,
         3, "");
 }
