@@ -15,15 +15,15 @@ DEVICEINFO sample()
     CopyDeviceText(record.szDevName, QStringLiteral("大门").toLocal8Bit().constData());
     CopyDeviceText(record.szDevModel, "IPCamera");
     CopyDeviceText(record.szMAC, "00:11:22:33:44:55");
-    CopyDeviceText(record.szSoftwareVersion, "V5.1.0 build 260101");
-    CopyDeviceText(record.szDSPVersion, "V4.0 build 250101");
+    CopyDeviceText(record.szSoftwareVersion, "V5.1.0");
+    CopyDeviceText(record.szDSPVersion, "V4.0");
     CopyDeviceText(record.szStartTime, "2026-12-06 08:00:00");
     record.dwChannelNum = 1;
     return record;
 }
 
 QVariant cell(
-    const QStandardItemModel &model, int row, const QString &header, int role = Qt::DisplayRole)
+    const QStandardItemModel &model, const QString &header, int role = Qt::DisplayRole, int row = 0)
 {
     return model.index(row, DeviceList::FindColumn(&model, header)).data(role);
 }
@@ -38,10 +38,9 @@ private slots:
     void init();
     void rowCarriesTextsAndTags_data();
     void rowCarriesTextsAndTags();
-    void checkCellIsUncheckedAndNotSelectable();
+    void rewriteKeepsCheckTagsAndSlot();
     void addressCellsSortNumerically();
     void cellsAreFoundByHeaderNotPosition();
-    void rewriteKeepsTagsAndSlot();
 
 private:
     QStandardItemModel m_model;
@@ -66,8 +65,8 @@ void TestDeviceListModel::rowCarriesTextsAndTags_data()
             "Subnet Mask", "Gateway", "MAC", "Channel No.", "Software Version", "DSP Version",
             "Start Time" }));
     const QStringList texts { "192.168.1.64", "DS-0001", "8000", QStringLiteral("大门"), "IPCamera",
-        "255.255.255.0", "192.168.1.1", "00:11:22:33:44:55", "1", "V5.1.0 build 260101",
-        "V4.0 build 250101", "2026-12-06 08:00:00" };
+        "255.255.255.0", "192.168.1.1", "00:11:22:33:44:55", "1", "V5.1.0", "V4.0",
+        "2026-12-06 08:00:00" };
     const QVariantList tags { "IP", 7, "Port", "Devname", {}, "Mask", "Gateway", {}, {}, {}, {},
         {} };
     for (int i = 0; i < texts.size(); ++i) {
@@ -83,18 +82,28 @@ void TestDeviceListModel::rowCarriesTextsAndTags()
     QFETCH(QVariant, tag);
 
     QCOMPARE(m_model.columnCount(), DeviceList::Headers().size());
-    QCOMPARE(cell(m_model, 0, header).toString(), text);
-    const QVariant stored = cell(m_model, 0, header, DeviceList::TagRole);
-    QCOMPARE(stored.isValid(), tag.isValid());
-    QCOMPARE(stored.toString(), tag.toString());
+    QCOMPARE(cell(m_model, header).toString(), text);
+    QCOMPARE(cell(m_model, header, DeviceList::TagRole).isValid(), tag.isValid());
+    QCOMPARE(cell(m_model, header, DeviceList::TagRole).toString(), tag.toString());
 }
 
-void TestDeviceListModel::checkCellIsUncheckedAndNotSelectable()
+void TestDeviceListModel::rewriteKeepsCheckTagsAndSlot()
 {
-    const QStandardItem *check = m_model.item(0, 0);
-    QCOMPARE(check->checkState(), Qt::Unchecked);
-    QCOMPARE(check->flags(),
+    // A new row is unchecked and its check cell cannot be selected.
+    QCOMPARE(m_model.item(0, 0)->checkState(), Qt::Unchecked);
+    QCOMPARE(m_model.item(0, 0)->flags(),
         Qt::ItemIsEditable | Qt::ItemIsDragEnabled | Qt::ItemIsUserCheckable | Qt::ItemIsEnabled);
+    m_model.item(0, 0)->setCheckState(Qt::Checked);
+
+    DEVICEINFO changed = sample();
+    CopyDeviceText(changed.szIPAddress, "10.1.1.1");
+    changed.wPort = 9000;
+    DeviceList::RewriteRow(&m_model, 0, changed);
+    QCOMPARE(cell(m_model, DeviceList::IpHeader()).toString(), QStringLiteral("10.1.1.1"));
+    QCOMPARE(cell(m_model, DeviceList::PortHeader()).toString(), QStringLiteral("9000"));
+    QCOMPARE(cell(m_model, DeviceList::IpHeader(), DeviceList::TagRole), QVariant("IP"));
+    QCOMPARE(DeviceList::SlotOfRow(&m_model, 0), 7);
+    QVERIFY(DeviceList::IsRowChecked(&m_model, 0));
 }
 
 void TestDeviceListModel::addressCellsSortNumerically()
@@ -110,7 +119,7 @@ void TestDeviceListModel::addressCellsSortNumerically()
     m_model.sort(DeviceList::FindColumn(&m_model, DeviceList::IpHeader()));
     QStringList order;
     for (int row = 0; row < m_model.rowCount(); ++row) {
-        order << cell(m_model, row, DeviceList::IpHeader()).toString();
+        order << cell(m_model, DeviceList::IpHeader(), Qt::DisplayRole, row).toString();
     }
     QCOMPARE(order, (QStringList { "10.0.0.1", "192.168.1.9", "192.168.1.10", "192.168.1.64" }));
 }
@@ -123,7 +132,6 @@ void TestDeviceListModel::cellsAreFoundByHeaderNotPosition()
     QStringList headers = DeviceList::Headers();
     headers.swapItemsAt(1, 12);
     headers.swapItemsAt(2, 5);
-    model.setColumnCount(headers.size());
     model.setHorizontalHeaderLabels(headers);
     DeviceList::InsertRow(&model, 0, sample(), 3);
     DeviceList::InsertRow(&model, 1, testDevice("DS-0002"), 5);
@@ -136,22 +144,6 @@ void TestDeviceListModel::cellsAreFoundByHeaderNotPosition()
     QCOMPARE(DeviceList::SlotOfRow(&model, 1), 5);
     QCOMPARE(DeviceList::SlotOfRow(&model, 2), -1);
     QCOMPARE(DeviceList::SlotOfRow(&model, -1), -1);
-}
-
-void TestDeviceListModel::rewriteKeepsTagsAndSlot()
-{
-    DEVICEINFO changed = sample();
-    CopyDeviceText(changed.szIPAddress, "10.1.1.1");
-    changed.wPort = 9000;
-    m_model.item(0, 0)->setCheckState(Qt::Checked);
-    DeviceList::RewriteRow(&m_model, 0, changed);
-
-    QCOMPARE(cell(m_model, 0, DeviceList::IpHeader()).toString(), QStringLiteral("10.1.1.1"));
-    QCOMPARE(cell(m_model, 0, DeviceList::PortHeader()).toString(), QStringLiteral("9000"));
-    QCOMPARE(cell(m_model, 0, DeviceList::IpHeader(), DeviceList::TagRole).toString(),
-        QStringLiteral("IP"));
-    QCOMPARE(DeviceList::SlotOfRow(&m_model, 0), 7);
-    QVERIFY(DeviceList::IsRowChecked(&m_model, 0));
 }
 
 QTEST_MAIN(TestDeviceListModel)

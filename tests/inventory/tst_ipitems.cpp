@@ -18,22 +18,19 @@ void TestIpItems::ordering_data()
     QTest::addColumn<QString>("lower");
     QTest::addColumn<QString>("higher");
 
-    QTest::newRow("last part numerically") << "192.168.1.9"
-                                           << "192.168.1.10";
-    QTest::newRow("first part wins") << "9.255.255.255"
-                                     << "10.0.0.0";
-    QTest::newRow("top bit set") << "127.255.255.255"
-                                 << "128.0.0.0";
-    QTest::newRow("highest") << "255.255.255.254"
-                             << "255.255.255.255";
-    QTest::newRow("text before address") << "unknown"
-                                         << "0.0.0.1";
-    QTest::newRow("empty before address") << ""
-                                          << "1.2.3.4";
-    QTest::newRow("incomplete before address") << "192.168.1"
-                                               << "0.0.0.1";
-    QTest::newRow("out of range part before address") << "192.168.1.300"
-                                                      << "0.0.0.1";
+    const char *const pairs[][2] = {
+        { "192.168.1.9", "192.168.1.10" }, // last part numerically
+        { "9.255.255.255", "10.0.0.0" }, // first part wins
+        { "127.255.255.255", "128.0.0.0" }, // top bit set
+        { "255.255.255.254", "255.255.255.255" },
+        { "unknown", "0.0.0.1" }, // not an address: before every address
+        { "", "1.2.3.4" },
+        { "192.168.1", "0.0.0.1" },
+        { "192.168.1.300", "0.0.0.1" },
+    };
+    for (const auto &pair : pairs) {
+        QTest::addRow("'%s' < '%s'", pair[0], pair[1]) << QString(pair[0]) << QString(pair[1]);
+    }
 }
 
 void TestIpItems::ordering()
@@ -41,20 +38,13 @@ void TestIpItems::ordering()
     QFETCH(QString, lower);
     QFETCH(QString, higher);
 
-    // Compared through the base class, as the models' sorting does.
-    const IpStandardItem low(lower);
-    const IpStandardItem high(higher);
-    const QStandardItem &lowBase = low;
-    const QStandardItem &highBase = high;
-    QVERIFY(lowBase < high);
-    QVERIFY(!(highBase < low));
-
-    const IpTableWidgetItem lowCell(lower);
-    const IpTableWidgetItem highCell(higher);
-    const QTableWidgetItem &lowCellBase = lowCell;
-    const QTableWidgetItem &highCellBase = highCell;
-    QVERIFY(lowCellBase < highCell);
-    QVERIFY(!(highCellBase < lowCell));
+    // Compared through the base class, as sorting does.
+    const IpStandardItem low(lower), high(higher);
+    QVERIFY(static_cast<const QStandardItem &>(low) < high);
+    QVERIFY(!(static_cast<const QStandardItem &>(high) < low));
+    const IpTableWidgetItem lowCell(lower), highCell(higher);
+    QVERIFY(static_cast<const QTableWidgetItem &>(lowCell) < highCell);
+    QVERIFY(!(static_cast<const QTableWidgetItem &>(highCell) < lowCell));
 }
 
 QTEST_MAIN(TestIpItems)
