@@ -3,7 +3,6 @@
 #include "iplineedit.h"
 #include "quarryloader.h"
 #include "search.h"
-#include "searchadapter.h"
 #include "searchengine.h"
 #include "tervix.h"
 
@@ -60,10 +59,6 @@ class DiscoveryListTest : public QObject
     }
 
     QString serial(int index) const { return discoverytest::serial(*m_fleet, index); }
-    static QString serial(devsim::Fleet &fleet, int index)
-    {
-        return discoverytest::serial(fleet, index);
-    }
 
     QString cell(int row, const QString &header) const
     {
@@ -196,7 +191,7 @@ private slots:
 
         QCOMPARE(m_window->deviceModel()->rowCount(), rows + 3);
         for (int i : { 0, 2, 3 }) {
-            const int row = rowOf(serial(fleet, i));
+            const int row = rowOf(discoverytest::serial(fleet, i));
             QVERIFY(row >= 0);
             QCOMPARE(cell(row, DeviceList::IpHeader()), fleet.address(i));
             QCOMPARE(cell(row, DeviceList::PortHeader()), QStringLiteral("8000"));

@@ -27,6 +27,7 @@ inline QByteArray mac(devsim::Fleet &fleet, int index)
     return QByteArray::fromStdString(quarry::formatMac(mac));
 }
 
+// The discovery service announcing camera `index`; use it on the fleet's thread (Fleet::run).
 inline devsim::DiscoveryService *service(devsim::Fleet &fleet, int index)
 {
     return fleet.cameras().at(index)->parent()->findChild<devsim::DiscoveryService *>();
