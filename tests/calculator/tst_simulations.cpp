@@ -268,8 +268,7 @@ void TestSimulations::degenerateLensesDrawInsideTheWidget()
     dragCentreTo(m_vertical->arrow(CVerticalSimulate::FarHeightArrow), QPointF(0, 5000));
     dragCentreTo(m_vertical->arrow(CVerticalSimulate::FarDistanceArrow), QPointF(40, 0));
     QVERIFY(everythingInside(m_vertical));
-    const QImage picture = m_vertical->grab().toImage();
-    QVERIFY(!picture.isNull());
+    QVERIFY(!m_vertical->grab().isNull());
 }
 
 void TestSimulations::horizontalShowsWidths_data()

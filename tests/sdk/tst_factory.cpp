@@ -60,10 +60,9 @@ private slots:
     void sameIndexAndSeedGiveSameDevice();
     void everyRecordHasItsSize();
     void unlistedBytesHoldThePattern();
-    void identitiesAreUniqueAndPlausible();
+    void identitiesAndFirmwareNamesArePlausible();
     void networkRecordFollowsAddress();
     void pageValuesAreInRangeOfTheAbility();
-    void deviceAbilityNamesFirmware();
     void ptzProtocolsAreListed();
 };
 
@@ -112,10 +111,11 @@ void FactoryTest::unlistedBytesHoldThePattern()
     }
 }
 
-void FactoryTest::identitiesAreUniqueAndPlausible()
+void FactoryTest::identitiesAndFirmwareNamesArePlausible()
 {
     QSet<QByteArray> names, serials, macs;
     QSet<quint8> types;
+    QSet<QString> firmwareNames;
     int olderVersions = 0;
     const int count = 300;
     for (int index = 0; index < count; ++index) {
@@ -142,6 +142,18 @@ void FactoryTest::identitiesAreUniqueAndPlausible()
         const quint32 date = cfg.softwareBuildDate();
         QVERIFY((date >> 8 & 0xFF) >= 1 && (date >> 8 & 0xFF) <= 12);
         QVERIFY((date & 0xFF) >= 1 && (date & 0xFF) <= 31);
+        // The firmware image name is built from the device ability's texts.
+        QDomDocument ability;
+        QVERIFY(ability.setContent(d.deviceAbility));
+        QCOMPARE(ability.documentElement().tagName(), QStringLiteral("UpdateFlag"));
+        QString firmware = QStringLiteral("Travok.dav");
+        for (const char *tag :
+            { "PlatForm", "FlashSize", "MemorySize", "MajorType", "MinorType", "Language" }) {
+            const QString text = ability.documentElement().firstChildElement(tag).text();
+            QVERIFY2(!text.isEmpty() && !text.contains(' '), tag);
+            firmware += text;
+        }
+        firmwareNames.insert(firmware);
         // The older version form has a zero top byte and a non-zero major.
         if (cfg.softwareVersion() >> 24 == 0) {
             ++olderVersions;
@@ -153,6 +165,8 @@ void FactoryTest::identitiesAreUniqueAndPlausible()
     QCOMPARE(names.size(), count);
     QVERIFY(types.size() > 3);
     QVERIFY(olderVersions > 0 && olderVersions < count);
+    // Several models share a fleet, so a firmware directory needs several images.
+    QVERIFY(firmwareNames.size() > 3);
 }
 
 void FactoryTest::networkRecordFollowsAddress()
@@ -255,29 +269,6 @@ void FactoryTest::pageValuesAreInRangeOfTheAbility()
         QCOMPARE(ntp.port(), quint16(123));
     }
     QVERIFY(sawCustomBitrate);
-}
-
-void FactoryTest::deviceAbilityNamesFirmware()
-{
-    QSet<QString> firmwareNames;
-    for (int index = 0; index < 24; ++index) {
-        QDomDocument document;
-        QVERIFY(document.setContent(device(index).deviceAbility));
-        const QDomElement root = document.documentElement();
-        QCOMPARE(root.tagName(), QStringLiteral("UpdateFlag"));
-        QString name = QStringLiteral("Travok.dav");
-        for (const char *tag :
-            { "PlatForm", "FlashSize", "MemorySize", "MajorType", "MinorType", "Language" }) {
-            const QDomElement element = root.firstChildElement(QLatin1String(tag));
-            QVERIFY2(!element.isNull(), tag);
-            QVERIFY(!element.text().isEmpty());
-            QVERIFY(!element.text().contains(QLatin1Char(' ')));
-            name += element.text();
-        }
-        firmwareNames.insert(name);
-    }
-    // Several models share a fleet, so a firmware directory needs several images.
-    QVERIFY(firmwareNames.size() > 3);
 }
 
 void FactoryTest::ptzProtocolsAreListed()
