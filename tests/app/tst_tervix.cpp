@@ -99,9 +99,12 @@ private slots:
     void helpOpensTheIndexOrSaysItIsMissing();
 
 private:
-    void add(const char *serial, const char *ip = "10.0.0.1")
+    void add(std::initializer_list<const char *> serials, const char *ip = "10.0.0.1")
     {
-        m_window->DeviceCallback(new DEVICEINFO(testDevice(serial, ip)), DeviceReportAddOrUpdate);
+        for (const char *serial : serials) {
+            m_window->DeviceCallback(
+                new DEVICEINFO(testDevice(serial, ip)), DeviceReportAddOrUpdate);
+        }
     }
     void remove(const char *serial)
     {
@@ -152,10 +155,8 @@ void TestTervix::freshWindowHasPagesAndDefaults()
 void TestTervix::reportsAddUpdateAndRemoveRows()
 {
     QStandardItemModel *model = m_window->deviceModel();
-    add("A", "192.168.1.10");
-    add("B", "192.168.1.11");
-    add("A", "192.168.1.10"); // identical repeat
-    add("A", "192.168.1.20"); // a new address rewrites the row in place
+    add({ "A", "B", "A" }); // an identical repeat changes nothing
+    add({ "A" }, "192.168.1.20"); // a new address rewrites the row in place
     QCOMPARE(model->rowCount(), 2);
     QCOMPARE(DeviceList::SlotOfRow(model, 1), 1);
     QCOMPARE(model->index(0, DeviceList::FindColumn(model, DeviceList::IpHeader())).data(),
@@ -173,16 +174,14 @@ void TestTervix::reportsAddUpdateAndRemoveRows()
     QCOMPARE(model->rowCount(), 1);
     QCOMPARE(m_window->deviceNumber(), 1);
     QCOMPARE(m_window->deviceStore()->Find("A"), -1);
-    add("C"); // takes the freed slot
+    add({ "C" }); // takes the freed slot
     QCOMPARE(DeviceList::SlotOfRow(model, 1), 0);
 }
 
 void TestTervix::checkCountFollowsTheMarksOnly()
 {
     m_window->TableshowInConfig();
-    add("A");
-    add("B");
-    add("C");
+    add({ "A", "B", "C" });
     auto check
         = [this](int row) { m_window->deviceModel()->item(row, 0)->setCheckState(Qt::Checked); };
     CMainTableWithMend *table = m_window->configTable();
@@ -314,8 +313,7 @@ void TestTervix::tablesHandOverPickedDevices()
     m_window->setFocusPage(&focus);
     m_window->setFocusPreviewPage(&focus);
     m_window->show();
-    add("A");
-    add("B");
+    add({ "A", "B" });
     // The new row of the device the page shows is selected.
     CMainTableWithMend *table = m_window->configTable();
     const QModelIndexList selected = table->tableView()->selectionModel()->selectedRows();
@@ -335,7 +333,7 @@ void TestTervix::tablesHandOverPickedDevices()
     clickRow(table, 0);
     QCOMPARE(config.handed, (QList<int> { 0, 1, 0 }));
     remove("A");
-    add("C"); // slot 0 again, another device
+    add({ "C" }); // slot 0 again, another device
     clickRow(table, 1);
     QCOMPARE(config.handed, (QList<int> { 0, 1, 0, 0 }));
     QCOMPARE(config.shown, QByteArray("C"));
@@ -358,11 +356,9 @@ void TestTervix::enteringABatchPageRefillsItUnlessRunning()
     FakePage upgradePage;
     m_window->setBatchConfigPage(&batchPage);
     m_window->setUpgradePage(&upgradePage);
-    add("A");
-    add("B");
-    add("C");
+    add({ "A", "B", "C" });
     remove("A");
-    add("D"); // takes slot 0: the pages get slot order
+    add({ "D" }); // takes slot 0: the pages get slot order
 
     m_window->tabPageChanges(1);
     QCOMPARE(batchPage.batch, (QStringList { "clear", "D", "B", "C" }));
@@ -380,11 +376,10 @@ void TestTervix::leavingAPageStopsItsPreviews_data()
     QTest::addColumn<int>("cameraStops");
     QTest::addColumn<int>("focusStops");
 
-    QTest::newRow("parameter configuration") << 0 << 0 << 1;
-    QTest::newRow("batch set") << 1 << 1 << 1;
-    QTest::newRow("batch upgrade") << 2 << 1 << 1;
-    QTest::newRow("auxiliary zoom") << 3 << 1 << 0;
-    QTest::newRow("lens selection") << 4 << 1 << 1;
+    const int stops[5][2] = { { 0, 1 }, { 1, 1 }, { 1, 1 }, { 1, 0 }, { 1, 1 } };
+    for (int tab = 0; tab < 5; ++tab) {
+        QTest::addRow("tab %d", tab) << tab << stops[tab][0] << stops[tab][1];
+    }
 }
 
 void TestTervix::leavingAPageStopsItsPreviews()
