@@ -23,6 +23,9 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <initializer_list>
+#include <utility>
+
 using namespace NetworkMend;
 
 namespace {
@@ -56,6 +59,32 @@ QToolButton *foldButton(QWidget *parent, const char *name, const char *icon)
     button->setAutoRaise(true);
     button->setIcon(QIcon(QLatin1String(icon)));
     return button;
+}
+
+using FieldRow = std::pair<QLabel *, QLineEdit *>;
+
+// Puts each label and its edit on one grid row from firstRow on; returns the row after them.
+int addFieldRows(QGridLayout *grid, int firstRow, std::initializer_list<FieldRow> rows)
+{
+    int row = firstRow;
+    for (const auto &[label, edit] : rows) {
+        grid->addWidget(label, row, 0);
+        grid->addWidget(edit, row, 1);
+        ++row;
+    }
+    return row;
+}
+
+// A mend panel: its title with the fold buttons on top, the folding field frame below.
+void layoutPanel(QFrame *panel, QLabel *title, QToolButton *in, QToolButton *out, QFrame *fields)
+{
+    auto *titleRow = new QHBoxLayout;
+    titleRow->addWidget(title, 1);
+    titleRow->addWidget(in);
+    titleRow->addWidget(out);
+    auto *column = new QVBoxLayout(panel);
+    column->addLayout(titleRow);
+    column->addWidget(fields);
 }
 
 template<size_t N> QString fieldText(const char (&field)[N])
@@ -131,24 +160,14 @@ void CMainTableWithMend::buildUi()
     m_portLineEdit = named(new QLineEdit(m_mendFrame), "PortLineEdit");
     m_changeButton = named(new QPushButton(m_mendFrame), "ChangepushButton");
 
-    auto *titleRow = new QHBoxLayout;
-    titleRow->addWidget(m_label6, 1);
-    titleRow->addWidget(m_inButton);
-    titleRow->addWidget(m_outButton);
     auto *fields = new QGridLayout(m_mendFrame);
     fields->setContentsMargins(0, 0, 0, 0);
-    int row = 0;
-    for (const auto &[label, edit] : { std::pair { m_nameLabel, m_devNameLineEdit },
-             { m_ipLabel, m_ipAddrLineEdit }, { m_maskLabel, m_maskLineEdit },
-             { m_gatewayLabel, m_gatewayLineEdit }, { m_portLabel, m_portLineEdit } }) {
-        fields->addWidget(label, row, 0);
-        fields->addWidget(edit, row, 1);
-        ++row;
-    }
-    fields->addWidget(m_changeButton, row, 1);
-    auto *single = new QVBoxLayout(m_mendAreaFrame);
-    single->addLayout(titleRow);
-    single->addWidget(m_mendFrame);
+    const int changeRow = addFieldRows(fields, 0,
+        { { m_nameLabel, m_devNameLineEdit }, { m_ipLabel, m_ipAddrLineEdit },
+            { m_maskLabel, m_maskLineEdit }, { m_gatewayLabel, m_gatewayLineEdit },
+            { m_portLabel, m_portLineEdit } });
+    fields->addWidget(m_changeButton, changeRow, 1);
+    layoutPanel(m_mendAreaFrame, m_label6, m_inButton, m_outButton, m_mendFrame);
 
     // Batch panel.
     m_batchMendAreaFrame = named(new QFrame(m_mendArea), "BatchMendAreaFrame");
@@ -170,26 +189,17 @@ void CMainTableWithMend::buildUi()
     m_batchPortLineEdit = named(new QLineEdit(m_batchMendFrame), "BatchPortLineEdit");
     m_batchChangeButton = named(new QPushButton(m_batchMendFrame), "BatchChangeButton");
 
-    auto *batchTitleRow = new QHBoxLayout;
-    batchTitleRow->addWidget(m_label7, 1);
-    batchTitleRow->addWidget(m_batchInButton);
-    batchTitleRow->addWidget(m_batchOutButton);
     auto *batchFields = new QGridLayout(m_batchMendFrame);
     batchFields->setContentsMargins(0, 0, 0, 0);
     batchFields->addWidget(m_ipCheckBox, 0, 1);
-    row = 1;
-    for (const auto &[label, edit] : { std::pair { m_startIpLabel, m_startIpLineEdit },
-             { m_batchIpLabel, m_batchIpAddrLineEdit }, { m_batchMaskLabel, m_batchMaskLineEdit },
-             { m_batchGatewayLabel, m_batchGatewayLineEdit },
-             { m_batchPortLabel, m_batchPortLineEdit } }) {
-        batchFields->addWidget(label, row, 0);
-        batchFields->addWidget(edit, row, 1);
-        ++row;
-    }
-    batchFields->addWidget(m_batchChangeButton, row, 1);
-    auto *batch = new QVBoxLayout(m_batchMendAreaFrame);
-    batch->addLayout(batchTitleRow);
-    batch->addWidget(m_batchMendFrame);
+    const int batchChangeRow = addFieldRows(batchFields, 1,
+        { { m_startIpLabel, m_startIpLineEdit }, { m_batchIpLabel, m_batchIpAddrLineEdit },
+            { m_batchMaskLabel, m_batchMaskLineEdit },
+            { m_batchGatewayLabel, m_batchGatewayLineEdit },
+            { m_batchPortLabel, m_batchPortLineEdit } });
+    batchFields->addWidget(m_batchChangeButton, batchChangeRow, 1);
+    layoutPanel(
+        m_batchMendAreaFrame, m_label7, m_batchInButton, m_batchOutButton, m_batchMendFrame);
 
     // Select-all box.
     m_chooseAllFrame = named(new QFrame(m_mendArea), "ChooseAllFrame");
