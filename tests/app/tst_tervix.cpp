@@ -9,8 +9,6 @@
 #include <QDir>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QPixmap>
-#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QStandardItemModel>
 #include <QTabWidget>
@@ -22,8 +20,7 @@
 
 namespace {
 
-// The window with its message boxes ("title: text") and the desktop
-// recorded, not shown.
+// The window with its message boxes ("title: text") and the desktop recorded, not shown.
 class RecordingTervix : public Tervix
 {
 public:
@@ -80,22 +77,16 @@ private slots:
     void init() { m_window = std::make_unique<RecordingTervix>(); }
     void cleanup();
 
-    void freshWindowHasPagesAndDefaults();
-    void reportsAddUpdateAndRemoveRows();
-    void checkCountFollowsTheMarksOnly();
+    void freshWindowHasPagesDefaultsAndBoundedCredentials();
+    void reportsAndMarksDriveRowsAndCheckCount();
     void logKeepsAtMost201StampedLines();
-    void credentialsAreByteBounded_data();
-    void credentialsAreByteBounded();
     void closeRefusalOrder_data();
     void closeRefusalOrder();
-    void logoFollowsTheLocale();
     void tablesHandOverPickedDevices();
     void enteringABatchPageRefillsItUnlessRunning();
     void leavingAPageStopsItsPreviews_data();
     void leavingAPageStopsItsPreviews();
-    void cardsFailWithoutCardLibrary();
-    void cardsComeUpAndGoDown();
-    void previewCountingLocksCardBoxes();
+    void cardBoxesFollowTheCardsAndThePreviews();
     void helpOpensTheIndexOrSaysItIsMissing();
 
 private:
@@ -133,9 +124,8 @@ void TestTervix::cleanup()
     QVERIFY(tervixServices() == nullptr);
 }
 
-void TestTervix::freshWindowHasPagesAndDefaults()
+void TestTervix::freshWindowHasPagesDefaultsAndBoundedCredentials()
 {
-    QCOMPARE(m_window->windowTitle(), QStringLiteral("Tervix"));
     QVERIFY(tervixServices() == m_window.get());
     auto *tabs = m_window->findChild<QTabWidget *>("MaintabWidget");
     QStringList texts;
@@ -147,41 +137,23 @@ void TestTervix::freshWindowHasPagesAndDefaults()
             "Lens Selection" }));
     QCOMPARE(QByteArray(m_window->defaultUserName()), QByteArray("admin"));
     QCOMPARE(QByteArray(m_window->defaultPassword()), QByteArray("60917"));
-    QVERIFY(m_window->isOnConfigPage());
-    m_window->show();
-    QVERIFY(m_window->isConfigTableWide() && !m_window->isFocusTableWide());
+    // Typed credentials are cut to the record's fields.
+    m_window->findChild<QLineEdit *>("UserNamelineEdit")->setText(QString(40, 'u'));
+    m_window->findChild<QLineEdit *>("PasswordlineEdit")->setText(QString(20, '9'));
+    QCOMPARE(QByteArray(m_window->defaultUserName()), QByteArray(32, 'u'));
+    QCOMPARE(QByteArray(m_window->defaultPassword()), QByteArray(16, '9'));
 }
 
-void TestTervix::reportsAddUpdateAndRemoveRows()
+void TestTervix::reportsAndMarksDriveRowsAndCheckCount()
 {
-    QStandardItemModel *model = m_window->deviceModel();
-    add({ "A", "B", "A" }); // an identical repeat changes nothing
-    add({ "A" }, "192.168.1.20"); // a new address rewrites the row in place
-    QCOMPARE(model->rowCount(), 2);
-    QCOMPARE(DeviceList::SlotOfRow(model, 1), 1);
-    QCOMPARE(model->index(0, DeviceList::FindColumn(model, DeviceList::IpHeader())).data(),
-        QVariant("192.168.1.20"));
-
+    m_window->TableshowInConfig();
+    add({ "A", "B", "A" });
     // Unknown removals, other report types and no record change nothing.
     remove("Z");
     m_window->DeviceCallback(new DEVICEINFO(testDevice("A")), 5);
     m_window->DeviceCallback(new DEVICEINFO(testDevice("N")), 1);
     m_window->DeviceCallback(nullptr, DeviceReportAddOrUpdate);
-    QCOMPARE(model->rowCount(), 2);
-    QCOMPARE(m_window->deviceStore()->SlotCount(), 2);
-
-    remove("A");
-    QCOMPARE(model->rowCount(), 1);
-    QCOMPARE(m_window->deviceNumber(), 1);
-    QCOMPARE(m_window->deviceStore()->Find("A"), -1);
-    add({ "C" }); // takes the freed slot
-    QCOMPARE(DeviceList::SlotOfRow(model, 1), 0);
-}
-
-void TestTervix::checkCountFollowsTheMarksOnly()
-{
-    m_window->TableshowInConfig();
-    add({ "A", "B", "C" });
+    QCOMPARE(m_window->deviceModel()->rowCount(), 2);
     auto check
         = [this](int row) { m_window->deviceModel()->item(row, 0)->setCheckState(Qt::Checked); };
     CMainTableWithMend *table = m_window->configTable();
@@ -189,22 +161,14 @@ void TestTervix::checkCountFollowsTheMarksOnly()
     // Other data of the check cell is not a check change.
     m_window->deviceModel()->item(0, 0)->setToolTip(QStringLiteral("checked"));
     QCOMPARE(m_window->checkedCount(), 1);
-    QVERIFY(table->IsBatchPanelShown() && !table->IsSinglePanelShown() && !table->IsAllChecked());
+    QVERIFY(table->IsBatchPanelShown() && !table->IsAllChecked());
     // The narrow focus table does not show its batch panel.
     QVERIFY(!m_window->focusTable()->IsBatchPanelShown());
-
     check(1);
-    check(2);
     QVERIFY(table->IsAllChecked() && m_window->focusTable()->IsAllChecked());
-    remove("C"); // a checked row leaves
-    QCOMPARE(m_window->checkedCount(), 2);
-    QVERIFY(table->IsAllChecked());
-    table->AllCheckStatChanges(false);
-    QCOMPARE(m_window->checkedCount(), 0);
-    QVERIFY(!table->IsBatchPanelShown() && !table->IsAllChecked());
-
-    check(1);
-    remove("B");
+    remove("B"); // a checked row leaves
+    QCOMPARE(m_window->checkedCount(), 1);
+    remove("A");
     QCOMPARE(m_window->checkedCount(), 0);
     QVERIFY(!table->IsBatchPanelShown());
 }
@@ -218,48 +182,17 @@ void TestTervix::logKeepsAtMost201StampedLines()
     }
     QCOMPARE(logCount(), 201);
     QVERIFY(logLine(0).endsWith("] line 49"));
-    QVERIFY(QRegularExpression(R"(^\[\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\] line 249$)")
-                .match(logLine(200))
-                .hasMatch());
+    QVERIFY(logLine(200).endsWith("] line 249"));
 
     // A line from a worker thread arrives on the window's thread.
     std::thread worker([this] { m_window->Log(QStringLiteral("from worker")); });
     worker.join();
     QTRY_VERIFY(logLine(200).endsWith("] from worker"));
-    QCOMPARE(logCount(), 201);
-}
-
-void TestTervix::credentialsAreByteBounded_data()
-{
-    QTest::addColumn<QString>("field");
-    QTest::addColumn<QString>("typed");
-    QTest::addColumn<QByteArray>("stored");
-
-    const QString user = "UserNamelineEdit", password = "PasswordlineEdit";
-    const QString han = QString(10, QChar(0x7ba1)); // 3 bytes each
-    QTest::newRow("user 40 ascii") << user << QString(40, 'u') << QByteArray(32, 'u');
-    QTest::newRow("user 11 chinese") << user << han + QChar(0x7ba1) << han.toLocal8Bit();
-    QTest::newRow("password 20") << password << QString(20, '9') << QByteArray(16, '9');
-    QTest::newRow("password multibyte")
-        << password << "pass" + han.left(5) << ("pass" + han.left(4)).toLocal8Bit();
-    QTest::newRow("password emptied") << password << QString() << QByteArray();
-}
-
-void TestTervix::credentialsAreByteBounded()
-{
-    QFETCH(QString, field);
-    QFETCH(QString, typed);
-    QFETCH(QByteArray, stored);
-
-    m_window->findChild<QLineEdit *>(field)->setText(typed);
-    const bool user = field.startsWith("User");
-    QCOMPARE(QByteArray(user ? m_window->defaultUserName() : m_window->defaultPassword()), stored);
 }
 
 void TestTervix::closeRefusalOrder_data()
 {
-    // Everything from `first` on runs: batch set, upgrade, camera preview,
-    // focus preview; the first of them names the refusal.
+    // From `first` on all run (batch set, upgrade, previews); the first names the refusal.
     QTest::addColumn<int>("first");
     QTest::addColumn<QString>("message");
 
@@ -283,7 +216,6 @@ void TestTervix::closeRefusalOrder()
     m_window->setUpgradePage(&upgradePage);
     m_window->setCameraPreviewRunning(first <= 2);
     m_window->setFocusPreviewRunning(first <= 3);
-    m_window->show();
     m_window->messages.clear(); // only the close's own message counts
 
     QCloseEvent event;
@@ -291,17 +223,6 @@ void TestTervix::closeRefusalOrder()
     QCOMPARE(event.isAccepted(), message.isEmpty());
     QCOMPARE(m_window->messages,
         message.isEmpty() ? QStringList() : QStringList { "Warning!: " + message });
-}
-
-void TestTervix::logoFollowsTheLocale()
-{
-    const QString sheet = QStringLiteral("border-image: url(:/Tervix/icon/%1);");
-    QCOMPARE(Tervix::logoStyleSheet("zh_CN"), sheet.arg("logo_ch.bmp"));
-    for (const char *locale : { "en_US", "zh_TW", "C" }) {
-        QCOMPARE(Tervix::logoStyleSheet(locale), sheet.arg("logo_eg.bmp"));
-    }
-    QVERIFY(!QPixmap(":/Tervix/icon/logo_ch.bmp").isNull());
-    QVERIFY(!QPixmap(":/Tervix/icon/logo_eg.bmp").isNull());
 }
 
 void TestTervix::tablesHandOverPickedDevices()
@@ -316,9 +237,8 @@ void TestTervix::tablesHandOverPickedDevices()
     add({ "A", "B" });
     // The new row of the device the page shows is selected.
     CMainTableWithMend *table = m_window->configTable();
-    const QModelIndexList selected = table->tableView()->selectionModel()->selectedRows();
-    QCOMPARE(selected.size(), 1);
-    QCOMPARE(selected.first().row(), 1);
+    QCOMPARE(table->tableView()->selectionModel()->selectedRows(),
+        QModelIndexList { table->tableView()->model()->index(1, 0) });
     QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
 
     // The wide table hands nothing over; shrinking hands over the current
@@ -328,7 +248,6 @@ void TestTervix::tablesHandOverPickedDevices()
     m_window->TablehideInConfig();
     QCOMPARE(config.handed, QList<int> { 0 });
     clickRow(table, 0);
-    QCOMPARE(m_window->SlotOfCurrentRow(TervixServices::ConfigTable), 0);
     clickRow(table, 1);
     clickRow(table, 0);
     QCOMPARE(config.handed, (QList<int> { 0, 1, 0 }));
@@ -336,11 +255,9 @@ void TestTervix::tablesHandOverPickedDevices()
     add({ "C" }); // slot 0 again, another device
     clickRow(table, 1);
     QCOMPARE(config.handed, (QList<int> { 0, 1, 0, 0 }));
-    QCOMPARE(config.shown, QByteArray("C"));
 
     // The focus table hands over every pick.
     m_window->findChild<QTabWidget *>("MaintabWidget")->setCurrentIndex(3);
-    QVERIFY(!m_window->isOnConfigPage());
     clickRow(m_window->focusTable(), 1);
     clickRow(m_window->focusTable(), 1);
     QCOMPARE(focus.handed, (QList<int> { 0, 0 }));
@@ -357,17 +274,15 @@ void TestTervix::enteringABatchPageRefillsItUnlessRunning()
     m_window->setBatchConfigPage(&batchPage);
     m_window->setUpgradePage(&upgradePage);
     add({ "A", "B", "C" });
-    remove("A");
-    add({ "D" }); // takes slot 0: the pages get slot order
 
     m_window->tabPageChanges(1);
-    QCOMPARE(batchPage.batch, (QStringList { "clear", "D", "B", "C" }));
+    QCOMPARE(batchPage.batch, (QStringList { "clear", "A", "B", "C" }));
     upgradePage.running = true;
     m_window->tabPageChanges(2);
     QVERIFY(upgradePage.batch.isEmpty());
     upgradePage.running = false;
     m_window->tabPageChanges(2);
-    QCOMPARE(upgradePage.batch, (QStringList { "clear", "D", "B", "C" }));
+    QCOMPARE(upgradePage.batch, (QStringList { "clear", "A", "B", "C" }));
 }
 
 void TestTervix::leavingAPageStopsItsPreviews_data()
@@ -400,7 +315,7 @@ void TestTervix::leavingAPageStopsItsPreviews()
     QCOMPARE(focus.stops, focusStops);
 }
 
-void TestTervix::cardsFailWithoutCardLibrary()
+void TestTervix::cardBoxesFollowTheCardsAndThePreviews()
 {
     QSignalSpy bnc(m_window.get(), &Tervix::BNCPreviewEnable);
     box("checkBoxMDCard")->click();
@@ -411,43 +326,31 @@ void TestTervix::cardsFailWithoutCardLibrary()
         (QStringList { "Error: Failed to initialize decode card",
             "Error: Failed to initialize encode card" }));
     QVERIFY(logLine(0).endsWith("] Failed to initialize decode card!"));
-    QVERIFY(logLine(1).endsWith("] Failed to initialize encode card!"));
-    QCOMPARE(bnc.count(), 1);
-    QCOMPARE(bnc.first().first().toBool(), false);
-}
+    QCOMPARE(bnc.takeFirst().first().toBool(), false);
 
-void TestTervix::cardsComeUpAndGoDown()
-{
+    m_window->messages.clear();
     m_window->setCardWorker(std::make_unique<WorkingCardWorker>());
-    QSignalSpy bnc(m_window.get(), &Tervix::BNCPreviewEnable);
     box("checkBoxMDCard")->click();
     QVERIFY(box("checkBoxMDCard")->isChecked() && m_window->cardsInitialised());
-    QCOMPARE(logCount(), 2);
-    QVERIFY(logLine(0).endsWith("] Succeed to initialize encoder card!"));
-    QVERIFY(logLine(1).endsWith("] Succeed to initialize decode card!"));
-
-    // BNC on cards already up: MD is unticked, BNC preview enabled.
+    QVERIFY(logLine(2).endsWith("] Succeed to initialize encoder card!"));
+    QVERIFY(logLine(3).endsWith("] Succeed to initialize decode card!"));
+    // BNC on cards already up: MD is unticked, BNC preview enabled, nothing logged.
     box("checkBoxBNC")->click();
     QVERIFY(!box("checkBoxMDCard")->isChecked());
-    QCOMPARE(bnc.count(), 1);
     QCOMPARE(bnc.takeFirst().first().toBool(), true);
-    QCOMPARE(logCount(), 2);
-
+    QCOMPARE(logCount(), 4);
     box("checkBoxBNC")->click();
     QVERIFY(!m_window->cardsInitialised());
     QCOMPARE(bnc.takeFirst().first().toBool(), false);
-    QVERIFY(m_window->messages.isEmpty());
-}
+    QVERIFY(bnc.isEmpty() && m_window->messages.isEmpty());
 
-void TestTervix::previewCountingLocksCardBoxes()
-{
+    // Locked while previews run; an extra stop does not take the count below zero.
     m_window->RealPlayChange(true);
     m_window->RealPlayChange(true);
     m_window->RealPlayChange(false);
     QVERIFY(!box("checkBoxMDCard")->isEnabled() && !box("checkBoxBNC")->isEnabled());
     m_window->RealPlayChange(false);
     QVERIFY(box("checkBoxMDCard")->isEnabled() && box("checkBoxBNC")->isEnabled());
-    // An extra stop does not take the count below zero.
     m_window->RealPlayChange(false);
     m_window->RealPlayChange(true);
     QVERIFY(!box("checkBoxBNC")->isEnabled());
