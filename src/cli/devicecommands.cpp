@@ -39,6 +39,29 @@ bool channelFor(const RecordType &type, const CliOptions &options, qint32 *chann
     return ok;
 }
 
+// The RECORD argument and its channel; nullptr once a usage error has been reported.
+const RecordType *recordArgument(const QString &name, const CliOptions &options, qint32 *channel)
+{
+    const RecordType *type = findRecordType(name);
+    if (!type) {
+        cliUsageError(Cli::tr("unknown record \"%1\"; records: %2").arg(name, recordNames()));
+        return nullptr;
+    }
+    return channelFor(*type, options, channel) ? type : nullptr;
+}
+
+// Reads the whole record; a refusal is reported and answered with false.
+bool readWholeRecord(int32_t userId, const RecordType &type, qint32 channel, QByteArray &bytes,
+    const CliOptions &options)
+{
+    if (!readRecordBytes(userId, type.getCommand, channel, bytes)) {
+        cliSdkFailure(
+            options, Cli::tr("cannot read the %1 record").arg(type.name), SOLV_GetLastError());
+        return false;
+    }
+    return true;
+}
+
 int runInfo(const QStringList &args, const CliOptions &options)
 {
     if (args.size() != 1) {
@@ -84,13 +107,9 @@ int runGet(const QStringList &args, const CliOptions &options)
     if (args.size() != 2) {
         return cliUsageError(Cli::tr("get takes HOST and RECORD"));
     }
-    const RecordType *type = findRecordType(args.at(1));
-    if (!type) {
-        return cliUsageError(
-            Cli::tr("unknown record \"%1\"; records: %2").arg(args.at(1), recordNames()));
-    }
     qint32 channel = 0;
-    if (!channelFor(*type, options, &channel)) {
+    const RecordType *type = recordArgument(args.at(1), options, &channel);
+    if (!type) {
         return CliUsage;
     }
     int exitCode = CliOk;
@@ -99,9 +118,8 @@ int runGet(const QStringList &args, const CliOptions &options)
         return exitCode;
     }
     QByteArray bytes;
-    if (!readRecordBytes(login->userId(), type->getCommand, channel, bytes)) {
-        return cliSdkFailure(
-            options, Cli::tr("cannot read the %1 record").arg(type->name), SOLV_GetLastError());
+    if (!readWholeRecord(login->userId(), *type, channel, bytes, options)) {
+        return CliFailed;
     }
     QList<QPair<QString, QJsonValue>> fields;
     for (const RecordField &field : type->fields) {
@@ -116,13 +134,9 @@ int runSet(const QStringList &args, const CliOptions &options)
     if (args.size() < 3) {
         return cliUsageError(Cli::tr("set takes HOST, RECORD and at least one FIELD=VALUE"));
     }
-    const RecordType *type = findRecordType(args.at(1));
-    if (!type) {
-        return cliUsageError(
-            Cli::tr("unknown record \"%1\"; records: %2").arg(args.at(1), recordNames()));
-    }
     qint32 channel = 0;
-    if (!channelFor(*type, options, &channel)) {
+    const RecordType *type = recordArgument(args.at(1), options, &channel);
+    if (!type) {
         return CliUsage;
     }
     // Every assignment is checked before the device is touched.
@@ -154,9 +168,8 @@ int runSet(const QStringList &args, const CliOptions &options)
     }
     // Read, change only the named fields, write back the whole record.
     QByteArray bytes;
-    if (!readRecordBytes(login->userId(), type->getCommand, channel, bytes)) {
-        return cliSdkFailure(
-            options, Cli::tr("cannot read the %1 record").arg(type->name), SOLV_GetLastError());
+    if (!readWholeRecord(login->userId(), *type, channel, bytes, options)) {
+        return CliFailed;
     }
     for (const auto &[field, value] : std::as_const(changes)) {
         field->write(bytes, value);
