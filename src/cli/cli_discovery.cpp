@@ -1,7 +1,7 @@
 // tervix-cli discover / readdress: the discovery library from the command line.
 #include "cli_discovery.h"
 
-#include "quarryloader.h"
+#include "quarryuse.h"
 #include "searchadapter.h"
 
 #include <QJsonArray>
@@ -45,23 +45,6 @@ void collect(const char *, const char *serial, const char *mac, const char *ip, 
             QString::fromLatin1(QuarryModelName(type)), text(software), text(dsp), text(startTime),
             port, channels, disks });
 }
-
-// Loads libquarry.so for the life of the object.
-class LoadedLibrary
-{
-public:
-    LoadedLibrary() : m_loaded(QuarryLoader::instance().Load()) { }
-    ~LoadedLibrary()
-    {
-        if (m_loaded) {
-            QuarryLoader::instance().Unload();
-        }
-    }
-    bool loaded() const { return m_loaded; }
-
-private:
-    bool m_loaded;
-};
 
 void printTable(const QList<Announced> &devices)
 {
@@ -113,7 +96,7 @@ int runDiscover(const QStringList &args, const CliOptions &options)
     if (!rest.isEmpty()) {
         return cliUsageError(Cli::tr("discover takes no arguments"));
     }
-    LoadedLibrary library;
+    const QuarryUse library;
     if (!library.loaded()) {
         cliError(Cli::tr("Failed to load QUARRY library!"));
         return CliFailed;
@@ -212,7 +195,7 @@ int runReaddress(const QStringList &args, const CliOptions &options)
         return cliUsageError(
             Cli::tr("--mask takes a subnet mask such as 255.255.255.0, not \"%1\"").arg(mask));
     }
-    LoadedLibrary library;
+    const QuarryUse library;
     if (!library.loaded()) {
         cliError(Cli::tr("Failed to load QUARRY library!"));
         return CliFailed;

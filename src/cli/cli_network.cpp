@@ -7,7 +7,7 @@
 #include "devicestore.h"
 #include "mendrules.h"
 #include "networksetters.h"
-#include "quarryloader.h"
+#include "quarryuse.h"
 #include "records.h"
 #include "solvane.h"
 
@@ -154,23 +154,6 @@ QJsonObject toJson(const Result &r)
     }
     return object;
 }
-
-// Loads libquarry.so for the life of the object when asked to.
-class QuarryUse
-{
-public:
-    explicit QuarryUse(bool wanted) : m_loaded(wanted && QuarryLoader::instance().Load()) { }
-    ~QuarryUse()
-    {
-        if (m_loaded) {
-            QuarryLoader::instance().Unload();
-        }
-    }
-    bool loaded() const { return m_loaded; }
-
-private:
-    bool m_loaded;
-};
 
 int runSetNetwork(const QStringList &, const CliOptions &options)
 {
