@@ -1,6 +1,7 @@
 #include "drawinghelpers.h"
 
 #include <QDebug>
+#include <QGraphicsView>
 
 #include <cmath>
 
@@ -51,6 +52,18 @@ QPixmap loadPicture(const QString &name)
         qDebug("Cannot load the picture %s", qPrintable(name));
     }
     return picture;
+}
+
+QGraphicsView *simulationView(QGraphicsScene *scene, QWidget *parent)
+{
+    auto *view = new QGraphicsView(scene, parent);
+    view->setFrameShape(QFrame::NoFrame);
+    view->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    view->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    view->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    view->setRenderHint(QPainter::Antialiasing);
+    view->setBackgroundBrush(Qt::white);
+    return view;
 }
 
 } // namespace Drawing

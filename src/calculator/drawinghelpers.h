@@ -6,6 +6,10 @@
 
 #include <optional>
 
+class QGraphicsScene;
+class QGraphicsView;
+class QWidget;
+
 // Pixel helpers shared by the simulations: whatever numbers the geometry
 // gives, nothing is drawn outside the drawing area.
 namespace Drawing {
@@ -17,5 +21,9 @@ std::optional<QLineF> clipped(const QLineF &line, const QRectF &rect);
 
 // A picture from the resources; a missing one gives a null pixmap and a debug line.
 QPixmap loadPicture(const QString &name);
+
+// A frameless view without scroll bars that shows a simulation's scene from its
+// top-left corner, antialiased, on white.
+QGraphicsView *simulationView(QGraphicsScene *scene, QWidget *parent);
 
 } // namespace Drawing

@@ -17,13 +17,7 @@ CHorizontalSimulate::CHorizontalSimulate(QWidget *parent) : QFrame(parent)
     setMinimumSize(kLeftMargin + kRightMargin + 140, kTopMargin + kBottomMargin + 60);
 
     m_scene = new QGraphicsScene(this);
-    m_view = new QGraphicsView(m_scene, this);
-    m_view->setFrameShape(QFrame::NoFrame);
-    m_view->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    m_view->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    m_view->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    m_view->setRenderHint(QPainter::Antialiasing);
-    m_view->setBackgroundBrush(Qt::white);
+    m_view = Drawing::simulationView(m_scene, this);
 
     m_wedge = m_scene->addPolygon(
         QPolygonF(), QPen(QColor(30, 90, 200), 1.5), QBrush(QColor(236, 233, 216)));

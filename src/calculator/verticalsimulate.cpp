@@ -40,14 +40,8 @@ CVerticalSimulate::CVerticalSimulate(QWidget *parent) : QFrame(parent)
     setMinimumSize(kLeftMargin + kRightMargin + 120, kTopMargin + kBottomMargin + 80);
 
     m_scene = new QGraphicsScene(this);
-    m_view = new QGraphicsView(m_scene, this);
-    m_view->setFrameShape(QFrame::NoFrame);
-    m_view->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    m_view->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    m_view->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    m_view->setRenderHint(QPainter::Antialiasing);
+    m_view = Drawing::simulationView(m_scene, this);
     m_view->setRenderHint(QPainter::SmoothPixmapTransform);
-    m_view->setBackgroundBrush(Qt::white);
 
     m_area = m_scene->addPolygon(QPolygonF(), Qt::NoPen, QBrush(QColor(236, 233, 216, 255)));
     m_area->setZValue(kAreaLayer);
