@@ -7,6 +7,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QDir>
+#include <QImage>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QSignalSpy>
@@ -88,6 +89,8 @@ private slots:
     void leavingAPageStopsItsPreviews();
     void cardBoxesFollowTheCardsAndThePreviews();
     void helpOpensTheIndexOrSaysItIsMissing();
+    void logoFollowsTheLocale_data();
+    void logoFollowsTheLocale();
 
 private:
     void add(std::initializer_list<const char *> serials, const char *ip = "10.0.0.1")
@@ -374,6 +377,24 @@ void TestTervix::helpOpensTheIndexOrSaysItIsMissing()
     QCOMPARE(m_window->messages, QStringList { "Error: The help pages are missing." });
     QCOMPARE(m_window->opened.size(), 1);
     QCOMPARE(QFileInfo(m_window->opened.first().toLocalFile()).canonicalFilePath(), indexPath);
+}
+
+void TestTervix::logoFollowsTheLocale_data()
+{
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<QString>("picture");
+    QTest::newRow("simplified chinese") << "zh_CN" << ":/Tervix/icon/logo_ch.bmp";
+    QTest::newRow("traditional chinese") << "zh_TW" << ":/Tervix/icon/logo_eg.bmp";
+    QTest::newRow("english") << "en_US" << ":/Tervix/icon/logo_eg.bmp";
+    QTest::newRow("c locale") << "C" << ":/Tervix/icon/logo_eg.bmp";
+}
+
+void TestTervix::logoFollowsTheLocale()
+{
+    QFETCH(QString, locale);
+    QFETCH(QString, picture);
+    QVERIFY(Tervix::logoStyleSheet(locale).contains(QStringLiteral("url(%1)").arg(picture)));
+    QVERIFY(!QImage(picture).isNull());
 }
 
 QTEST_MAIN(TestTervix)
