@@ -39,6 +39,17 @@ bool channelFor(const RecordType &type, const CliOptions &options, qint32 *chann
     return ok;
 }
 
+// Logs in to the one HOST a command takes; null once the failure has been reported.
+std::unique_ptr<SdkLogin> loginToOneHost(
+    const QStringList &args, const CliOptions &options, const QString &command, int *exitCode)
+{
+    if (args.size() != 1) {
+        *exitCode = cliUsageError(Cli::tr("%1 takes one HOST").arg(command));
+        return nullptr;
+    }
+    return cliLogin(args.at(0), options, exitCode);
+}
+
 // The RECORD argument and its channel; nullptr once a usage error has been reported.
 const RecordType *recordArgument(const QString &name, const CliOptions &options, qint32 *channel)
 {
@@ -64,11 +75,8 @@ bool readWholeRecord(int32_t userId, const RecordType &type, qint32 channel, QBy
 
 int runInfo(const QStringList &args, const CliOptions &options)
 {
-    if (args.size() != 1) {
-        return cliUsageError(Cli::tr("info takes one HOST"));
-    }
     int exitCode = CliOk;
-    const auto login = cliLogin(args.at(0), options, &exitCode);
+    const auto login = loginToOneHost(args, options, QStringLiteral("info"), &exitCode);
     if (!login) {
         return exitCode;
     }
@@ -189,11 +197,8 @@ int runSet(const QStringList &args, const CliOptions &options)
 int runDeviceAction(const QStringList &args, const CliOptions &options, const QString &name,
     int (*action)(int32_t), const QString &failure, const QString &success)
 {
-    if (args.size() != 1) {
-        return cliUsageError(Cli::tr("%1 takes one HOST").arg(name));
-    }
     int exitCode = CliOk;
-    const auto login = cliLogin(args.at(0), options, &exitCode);
+    const auto login = loginToOneHost(args, options, name, &exitCode);
     if (!login) {
         return exitCode;
     }
@@ -261,11 +266,8 @@ int runAbility(const QStringList &args, const CliOptions &options)
 
 int runPtzProtocols(const QStringList &args, const CliOptions &options)
 {
-    if (args.size() != 1) {
-        return cliUsageError(Cli::tr("ptz-protocols takes one HOST"));
-    }
     int exitCode = CliOk;
-    const auto login = cliLogin(args.at(0), options, &exitCode);
+    const auto login = loginToOneHost(args, options, QStringLiteral("ptz-protocols"), &exitCode);
     if (!login) {
         return exitCode;
     }
