@@ -17,39 +17,39 @@ template<typename Record> Record view(const QByteArray &bytes)
     return record;
 }
 
+// A field read and written through the record's accessors; writing keeps every other byte.
 template<typename Record, typename Get, typename Set>
-RecordField numberField(const QString &name, quint32 limit, int width, Get get, Set set)
+RecordField accessorField(
+    const QString &name, FieldKind kind, quint32 limit, int width, Get get, Set set)
 {
     RecordField field;
     field.name = name;
-    field.kind = FieldKind::Number;
+    field.kind = kind;
     field.limit = limit;
     field.width = width;
-    field.read
-        = [get](const QByteArray &bytes) { return QVariant(qulonglong(get(view<Record>(bytes)))); };
+    field.read = [get](const QByteArray &bytes) { return QVariant(get(view<Record>(bytes))); };
     field.write = [set](QByteArray &bytes, const QVariant &value) {
         Record record = view<Record>(bytes);
-        set(record, value.toULongLong());
+        set(record, value);
         bytes = record.bytes();
     };
     return field;
 }
 
 template<typename Record, typename Get, typename Set>
+RecordField numberField(const QString &name, quint32 limit, int width, Get get, Set set)
+{
+    return accessorField<Record>(
+        name, FieldKind::Number, limit, width,
+        [get](const Record &record) { return qulonglong(get(record)); },
+        [set](Record &record, const QVariant &value) { set(record, value.toULongLong()); });
+}
+
+template<typename Record, typename Get, typename Set>
 RecordField textField(const QString &name, int width, Get get, Set set)
 {
-    RecordField field;
-    field.name = name;
-    field.kind = FieldKind::Text;
-    field.limit = quint32(width);
-    field.width = width;
-    field.read = [get](const QByteArray &bytes) { return QVariant(get(view<Record>(bytes))); };
-    field.write = [set](QByteArray &bytes, const QVariant &value) {
-        Record record = view<Record>(bytes);
-        set(record, value.toByteArray());
-        bytes = record.bytes();
-    };
-    return field;
+    return accessorField<Record>(name, FieldKind::Text, quint32(width), width, get,
+        [set](Record &record, const QVariant &value) { set(record, value.toByteArray()); });
 }
 
 // Accessor pairs without an index: member-function pointers.
@@ -96,18 +96,10 @@ RecordType netType()
 {
     RecordType t { QStringLiteral("net"), QStringLiteral("network"), NetCfg::getCommand,
         NetCfg::recordSize, 0, {} };
-    RecordField mac;
-    mac.name = QStringLiteral("mac");
-    mac.kind = FieldKind::Mac;
-    mac.limit = SOLV_NETCFG_MAC_LEN;
-    mac.width = SOLV_NETCFG_MAC_LEN;
-    mac.read
-        = [](const QByteArray &bytes) { return QVariant(formatMac(view<NetCfg>(bytes).mac())); };
-    mac.write = [](QByteArray &bytes, const QVariant &value) {
-        NetCfg record = view<NetCfg>(bytes);
-        record.setMac(parseMac(value.toString()));
-        bytes = record.bytes();
-    };
+    const RecordField mac = accessorField<NetCfg>(
+        QStringLiteral("mac"), FieldKind::Mac, SOLV_NETCFG_MAC_LEN, SOLV_NETCFG_MAC_LEN,
+        [](const NetCfg &net) { return formatMac(net.mac()); },
+        [](NetCfg &net, const QVariant &value) { net.setMac(parseMac(value.toString())); });
     t.fields = {
         TEXT(NetCfg, "ipAddress", SOLV_NETCFG_IP_ADDRESS_LEN, ipAddress, setIpAddress),
         TEXT(NetCfg, "subnetMask", SOLV_NETCFG_MASK_LEN, subnetMask, setSubnetMask),
@@ -202,24 +194,16 @@ RecordType recordType()
         t.fields += NUMBER_AT(RecordCfg, p + "allDay", quint16, allDay, setAllDay, d);
         t.fields += NUMBER_AT(RecordCfg, p + "allDayType", quint8, allDayType, setAllDayType, d);
         for (int s = 0; s < RecordCfg::slotCount; ++s) {
-            RecordField slot;
-            slot.name = p + QStringLiteral("slot%1").arg(s);
-            slot.kind = FieldKind::Slot;
-            slot.limit = 5;
-            slot.width = 5;
-            slot.read = [d, s](const QByteArray &bytes) {
-                return QVariant(slotText(view<RecordCfg>(bytes).slot(d, s)));
-            };
-            slot.write = [d, s](QByteArray &bytes, const QVariant &value) {
-                const auto match = slotPattern().match(value.toString());
-                RecordCfg record = view<RecordCfg>(bytes);
-                record.setSlot(d, s,
-                    { quint8(match.captured(1).toUInt()), quint8(match.captured(2).toUInt()),
-                        quint8(match.captured(3).toUInt()), quint8(match.captured(4).toUInt()),
-                        quint8(match.captured(5).toUInt()) });
-                bytes = record.bytes();
-            };
-            t.fields += slot;
+            t.fields += accessorField<RecordCfg>(
+                p + QStringLiteral("slot%1").arg(s), FieldKind::Slot, 5, 5,
+                [d, s](const RecordCfg &record) { return slotText(record.slot(d, s)); },
+                [d, s](RecordCfg &record, const QVariant &value) {
+                    const auto match = slotPattern().match(value.toString());
+                    record.setSlot(d, s,
+                        { quint8(match.captured(1).toUInt()), quint8(match.captured(2).toUInt()),
+                            quint8(match.captured(3).toUInt()), quint8(match.captured(4).toUInt()),
+                            quint8(match.captured(5).toUInt()) });
+                });
         }
     }
     return t;
