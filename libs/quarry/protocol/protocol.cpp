@@ -130,10 +130,11 @@ private:
     size_t m_pos = kHeaderSize;
 };
 
-bool hasType(const uint8_t *data, size_t size, PacketType type)
+// A well-formed header of the given type followed by a body of exactly bodySize bytes.
+bool isFixedPacket(const uint8_t *data, size_t size, PacketType type, size_t bodySize)
 {
     const auto actual = packetType(data, size);
-    return actual && *actual == type;
+    return actual && *actual == type && size == kHeaderSize + bodySize;
 }
 
 std::optional<std::string> *textField(Announcement &announcement, int index)
@@ -240,7 +241,7 @@ std::optional<PacketType> packetType(const uint8_t *data, size_t size)
 
 std::optional<Inquiry> decodeInquiry(const uint8_t *data, size_t size)
 {
-    if (!hasType(data, size, PacketType::Inquiry) || size != kHeaderSize + kInquiryBody) {
+    if (!isFixedPacket(data, size, PacketType::Inquiry, kInquiryBody)) {
         return std::nullopt;
     }
     Reader reader(data, size);
@@ -286,7 +287,7 @@ std::optional<Announcement> decodeAnnouncement(const uint8_t *data, size_t size)
 
 std::optional<ReaddressRequest> decodeReaddressRequest(const uint8_t *data, size_t size)
 {
-    if (!hasType(data, size, PacketType::ReaddressRequest) || size != kHeaderSize + kRequestBody) {
+    if (!isFixedPacket(data, size, PacketType::ReaddressRequest, kRequestBody)) {
         return std::nullopt;
     }
     Reader reader(data, size);
@@ -302,7 +303,7 @@ std::optional<ReaddressRequest> decodeReaddressRequest(const uint8_t *data, size
 
 std::optional<ReaddressReply> decodeReaddressReply(const uint8_t *data, size_t size)
 {
-    if (!hasType(data, size, PacketType::ReaddressReply) || size != kHeaderSize + kReplyBody) {
+    if (!isFixedPacket(data, size, PacketType::ReaddressReply, kReplyBody)) {
         return std::nullopt;
     }
     Reader reader(data, size);
