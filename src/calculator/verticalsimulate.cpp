@@ -15,6 +15,7 @@
 #include <QPen>
 #include <QSpinBox>
 
+#include <algorithm>
 #include <cmath>
 
 using LensMath::kPi;
@@ -452,8 +453,13 @@ void CVerticalSimulate::drawTree(QGraphicsPixmapItem *tree, double distance)
         tree->hide();
         return;
     }
-    const double scale = height / picture.height();
+    const double drawnHeight = std::min(height, area.height());
+    const double scale = drawnHeight / picture.height();
+    const double width = picture.width() * scale;
+    // A tree at the camera's foot or at the far edge would hang out of the
+    // drawing area by half its width: keep it inside.
+    const double left = std::max(area.left(), std::min(x - width / 2, area.right() - width));
     tree->setScale(scale);
-    tree->setPos(x - picture.width() * scale / 2, area.bottom() - height);
+    tree->setPos(left, area.bottom() - drawnHeight);
     tree->show();
 }

@@ -158,6 +158,7 @@ void TestSimulations::arrowsAndDrawingStayInsideForAnyLens()
             dragCentreTo(node, corner + (corner - area.center()) * 50);
             QCOMPARE(centreOf(node),
                 horizontal ? QPointF(corner.x(), start.y()) : QPointF(start.x(), corner.y()));
+            QVERIFY(everythingInside(m_vertical.get()));
         }
         dragCentreTo(node, start);
     }
