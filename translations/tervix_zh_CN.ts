@@ -504,10 +504,6 @@ Please change the camera angle!</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>info takes one HOST</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>cannot read the device record</source>
         <translation type="unfinished"></translation>
     </message>
@@ -573,10 +569,6 @@ Please change the camera angle!</source>
     </message>
     <message>
         <source>cannot read the %1 ability (last buffer %2 bytes)</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>ptz-protocols takes one HOST</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
