@@ -19,30 +19,21 @@ namespace {
 class RecordingTervix : public Tervix
 {
 public:
-    QStringList titles;
-    QStringList messages;
+    QStringList boxes; // "title|text"
+    QStringList logLines;
+
+    void Log(const QString &text) override
+    {
+        logLines << text;
+        Tervix::Log(text);
+    }
 
 protected:
     void showInformation(const QString &title, const QString &text) override
     {
-        titles << title;
-        messages << text;
+        boxes << title + QLatin1Char('|') + text;
     }
 };
-
-// Whether the operation log (found by the list's object name) has the line.
-bool logged(const QWidget *window, const QString &text)
-{
-    for (const QListWidget *list :
-        window->findChildren<QListWidget *>(QStringLiteral("listWidget"))) {
-        for (int i = 0; i < list->count(); ++i) {
-            if (list->item(i)->text().endsWith(QStringLiteral("] ") + text)) {
-                return true;
-            }
-        }
-    }
-    return false;
-}
 
 } // namespace
 
@@ -62,8 +53,8 @@ class DiscoveryListTest : public QObject
 
     QString cell(int row, const QString &header) const
     {
-        const QStandardItemModel *model = m_window->deviceModel();
-        return model->index(row, DeviceList::FindColumn(model, header)).data().toString();
+        const QStandardItemModel *m = m_window->deviceModel();
+        return m->index(row, DeviceList::FindColumn(m, header)).data().toString();
     }
 
 private slots:
@@ -75,16 +66,9 @@ private slots:
         options.port = 18200;
         options.timeScale = 0.1; // announcements every 200 ms, reboots of 0.5 s
         options.rebootSeconds = 5;
-        options.discoveryPort = quarry::discoveryPort();
         m_fleet = std::make_unique<devsim::Fleet>(options);
         QString error;
         QVERIFY2(m_fleet->start(&error), qPrintable(error));
-    }
-
-    void cleanupTestCase()
-    {
-        m_window.reset();
-        m_fleet.reset();
     }
 
     void missingLibraryIsReportedAndTheProgramRunsOn()
@@ -95,12 +79,9 @@ private slots:
         RecordingTervix window;
         window.show();
         qputenv("TERVIX_BIN_DIR", binDir);
-        QCOMPARE(window.titles, QStringList { QStringLiteral("Failed") });
-        QCOMPARE(window.messages, QStringList { QStringLiteral("Failed to load QUARRY library!") });
-        QVERIFY(logged(&window, QStringLiteral("Failed to load QUARRY library!")));
-        // No announcements, but the window works and closes normally.
-        QTest::qWait(300);
-        QCOMPARE(window.deviceModel()->rowCount(), 0);
+        QCOMPARE(
+            window.boxes, QStringList { QStringLiteral("Failed|Failed to load QUARRY library!") });
+        QVERIFY(window.logLines.contains(QStringLiteral("Failed to load QUARRY library!")));
         QVERIFY(window.close());
         QCOMPARE(QuarryLoader::instance().referenceCount(), 0);
     }
@@ -109,42 +90,32 @@ private slots:
     {
         m_window = std::make_unique<RecordingTervix>();
         m_window->show();
-        QVERIFY(m_window->messages.isEmpty());
-        QVERIFY(logged(m_window.get(), QStringLiteral("Succeed to load QUARRY library!")));
-        QVERIFY(!logged(m_window.get(), QStringLiteral("Failed to load QUARRY library!")));
+        QVERIFY(m_window->boxes.isEmpty());
+        QVERIFY(m_window->logLines.contains(QStringLiteral("Succeed to load QUARRY library!")));
         QCOMPARE(QuarryLoader::instance().referenceCount(), 1);
 
         QTRY_COMPARE_WITH_TIMEOUT(m_window->deviceModel()->rowCount(), m_fleet->count(), 3000);
         for (int i = 0; i < m_fleet->count(); ++i) {
-            const int row = rowOf(serial(i));
-            QVERIFY(row >= 0);
-            QCOMPARE(cell(row, DeviceList::IpHeader()), m_fleet->address(i));
-            QCOMPARE(cell(row, DeviceList::PortHeader()), QStringLiteral("18200"));
+            QCOMPARE(cell(rowOf(serial(i)), DeviceList::IpHeader()), m_fleet->address(i));
         }
     }
 
-    void readdressedCameraUpdatesItsRowInPlace()
+    void changedCameraKeepsItsRowRebootedOneReturns()
     {
-        const QByteArray macText = discoverytest::mac(*m_fleet, 1);
         const int row = rowOf(serial(1));
-        const int rows = m_window->deviceModel()->rowCount();
-        QCOMPARE(Quarry_SendUpdateIp(macText.constData(), "127.0.10.21", "255.255.0.0",
-                     m_window->defaultPassword(), "18221"),
+        QCOMPARE(Quarry_SendUpdateIp(discoverytest::mac(*m_fleet, 1).constData(), "127.0.10.21",
+                     "255.255.0.0", m_window->defaultPassword(), "18221"),
             QUARRY_UPDATE_DONE);
         QTRY_COMPARE_WITH_TIMEOUT(
             cell(row, DeviceList::IpHeader()), QStringLiteral("127.0.10.21"), 3000);
         QCOMPARE(rowOf(serial(1)), row);
-        QCOMPARE(m_window->deviceModel()->rowCount(), rows);
         QCOMPARE(cell(row, DeviceList::PortHeader()), QStringLiteral("18221"));
         QCOMPARE(cell(row, DeviceList::MaskHeader()), QStringLiteral("255.255.0.0"));
-    }
 
-    void goodbyeRemovesTheRowAndTheRebootBringsItBack()
-    {
+        // A goodbye removes a row; the camera's return after the reboot adds it again.
         const QString s = serial(2);
         m_fleet->reboot(2);
         QTRY_COMPARE_WITH_TIMEOUT(rowOf(s), -1, 3000);
-        QCOMPARE(m_window->deviceModel()->rowCount(), m_fleet->count() - 1);
         QTRY_VERIFY_WITH_TIMEOUT(rowOf(s) >= 0, 5000);
         QCOMPARE(m_window->deviceModel()->rowCount(), m_fleet->count());
     }
@@ -152,7 +123,7 @@ private slots:
     void searchedDevicesJoinTheDeviceList()
     {
         // Cameras that do not announce themselves; the second refuses the
-        // default password and is listed in the search dialog only.
+        // default password and stays out of the device list.
         devsim::FleetOptions options;
         options.count = 4;
         options.firstAddress = QStringLiteral("127.0.10.101");
@@ -173,26 +144,17 @@ private slots:
             ->setText(QStringLiteral("106"));
         QTest::mouseClick(
             dialog->findChild<QPushButton *>(QStringLiteral("pushButton")), Qt::LeftButton);
-        QVERIFY(dialog->isSearching());
         QTRY_VERIFY_WITH_TIMEOUT(!dialog->isSearching(), 15000);
-        auto *list = dialog->findChild<QListWidget *>(QStringLiteral("listWidget"));
-        QTRY_COMPARE(list->item(list->count() - 1)->text(), QStringLiteral("Search Complete!"));
-        QCOMPARE(list->item(0)->text(), QStringLiteral("Start Search!"));
-        QStringList lines;
-        for (int i = 1; i < list->count() - 1; ++i) {
-            lines.append(list->item(i)->text());
-        }
-        lines.sort();
-        QCOMPARE(lines,
-            QStringList({ "Online Devices: 127.0.10.101",
-                "Online Devices: 127.0.10.102(User Name or Password error)",
-                "Online Devices: 127.0.10.103", "Online Devices: 127.0.10.104" }));
         QCOMPARE(m_window->searchEngine()->Done(), 7u);
+        auto *list = dialog->findChild<QListWidget *>(QStringLiteral("listWidget"));
+        for (const char *line : { "Online Devices: 127.0.10.101",
+                 "Online Devices: 127.0.10.102(User Name or Password error)" }) {
+            QCOMPARE(list->findItems(QLatin1String(line), Qt::MatchExactly).size(), 1);
+        }
 
         QCOMPARE(m_window->deviceModel()->rowCount(), rows + 3);
         for (int i : { 0, 2, 3 }) {
             const int row = rowOf(discoverytest::serial(fleet, i));
-            QVERIFY(row >= 0);
             QCOMPARE(cell(row, DeviceList::IpHeader()), fleet.address(i));
             QCOMPARE(cell(row, DeviceList::PortHeader()), QStringLiteral("8000"));
         }
@@ -202,12 +164,7 @@ private slots:
     void acceptedCloseStopsAndReleasesTheLibrary()
     {
         QVERIFY(m_window->close());
-        QCOMPARE(QuarryLoader::instance().referenceCount(), 0);
         QVERIFY(QuarryLoader::instance().handle() == nullptr);
-        const int rows = m_window->deviceModel()->rowCount();
-        m_fleet->reboot(0); // its goodbye reaches nobody now
-        QTest::qWait(300);
-        QCOMPARE(m_window->deviceModel()->rowCount(), rows);
     }
 };
 
