@@ -136,8 +136,7 @@ private slots:
         };
         const QByteArray truncated = frame(1, 0, 0, Nonce, 0).left(HeaderSize + 10);
 
-        row("challenge: garbage, wrong magic", AtChallenge, "GET / HTTP/1.0\r\nHost: x\r\n\r\n",
-            false);
+        row("garbage, wrong magic", AtChallenge, "GET / HTTP/1.0\r\nHost: x\r\n\r\n", false);
         row("challenge: over-limit length", AtChallenge,
             frame(1, 0, 0, {}, 0).replace(16, 4, le32(0x7FFFFFF0)), false);
         row("challenge: wrong version", AtChallenge, frame(1, 0, 0, Nonce, 0).replace(4, 1, "\x09"),
