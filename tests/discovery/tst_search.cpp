@@ -47,12 +47,10 @@ public:
         QTest::mouseClick(child<QPushButton>("pushButton"), Qt::LeftButton);
     }
     // "idle", "searching", or "mixed" for a dialog that shows parts of both
-    // (shown or not).
+    // (shown or not); the inputs are enabled and disabled together.
     QString face() const
     {
         const QList<bool> shown { child<CIpLineEdit>("StartIPlineEdit")->isEnabled(),
-            child<QLineEdit>("StopIPlineEdit")->isEnabled(),
-            child<QSpinBox>("PortspinBox")->isEnabled(),
             child<QPushButton>("pushButton")->isVisibleTo(this),
             !child<QPushButton>("stopButton")->isVisibleTo(this),
             !child<QProgressBar>("progressBar")->isVisibleTo(this) };
