@@ -13,17 +13,15 @@ constexpr std::array<int, 8> kTextArguments { 1, 2, 3, 4, 5, 10, 11, 12 };
 
 // The texts of one announcement, indexed by argument number (1-based); a
 // null text is passed as absent.
-struct Texts
-{
-    std::array<QByteArray, 13> at { { {}, "1", "TVX-IPC2030-000100000007", "02:54:56:00:00:08",
-        "127.0.9.8", "255.255.255.0", {}, {}, {}, {}, "V4.8.8 build230106", "V3.9 build190518",
-        "2026-11-22 13:03:10" } };
-};
+using Texts = std::array<QByteArray, 13>;
+const Texts kAnnounced { { {}, "1", "TVX-IPC2030-000100000007", "02:54:56:00:00:08", "127.0.9.8",
+    "255.255.255.0", {}, {}, {}, {}, "V4.8.8 build230106", "V3.9 build190518",
+    "2026-11-22 13:03:10" } };
 
 void announce(const Texts &t, int32_t event = QUARRY_EVENT_PRESENT, uint32_t type = 20031)
 {
     const auto text
-        = [&t](int i) { return t.at[size_t(i)].isNull() ? nullptr : t.at[size_t(i)].constData(); };
+        = [&t](int i) { return t[size_t(i)].isNull() ? nullptr : t[size_t(i)].constData(); };
     QuarryDeviceCallback(text(1), text(2), text(3), text(4), text(5), type, 8000, 4, 2, text(10),
         text(11), text(12), event);
 }
@@ -90,13 +88,13 @@ private slots:
         QFETCH(int, argument);
         QFETCH(int, length);
         QFETCH(int, stored);
-        Texts texts;
-        Texts expected;
+        Texts texts = kAnnounced;
+        Texts expected = kAnnounced;
         if (argument > 0) {
-            QByteArray &text = texts.at[size_t(argument)];
+            QByteArray &text = texts[size_t(argument)];
             text = length < 0 ? QByteArray()
                               : QByteArray("abcdefghijklmnopqrstuvwxyz").repeated(3).left(length);
-            expected.at[size_t(argument)] = length < 0 ? QByteArray("(null)") : text.left(stored);
+            expected[size_t(argument)] = length < 0 ? QByteArray("(null)") : text.left(stored);
         }
         announce(texts);
         const Reports reports = take(*m_spy);
@@ -107,7 +105,7 @@ private slots:
         const DEVICEINFO &r = *reports.front().first;
         for (int i : kTextArguments) {
             if (field(r, i) != nullptr) {
-                QCOMPARE(QByteArray(field(r, i)), expected.at[size_t(i)]);
+                QCOMPARE(QByteArray(field(r, i)), expected[size_t(i)]);
             }
         }
         QCOMPARE(r.wPort, uint16_t(8000));
@@ -146,7 +144,7 @@ private slots:
         QFETCH(uint, code);
         QFETCH(int, type);
         QFETCH(QByteArray, model);
-        announce(Texts(), event, code);
+        announce(kAnnounced, event, code);
         const Reports reports = take(*m_spy);
         QCOMPARE(reports.size(), size_t(type < 0 ? 0 : 1));
         if (type >= 0) {
@@ -158,7 +156,7 @@ private slots:
     void withoutAdapterNothingIsReported()
     {
         setDiscoveryAdapter(nullptr);
-        announce(Texts());
+        announce(kAnnounced);
         QCOMPARE(m_spy->count(), 0);
         {
             SearchAdapter other;
@@ -166,7 +164,7 @@ private slots:
         }
         // A destroyed adapter unregistered itself and is not touched.
         QVERIFY(discoveryAdapter() == nullptr);
-        announce(Texts());
+        announce(kAnnounced);
     }
 
     void searchCallbackCopiesFoundDevicesOnly()
@@ -192,8 +190,8 @@ private slots:
         const int count = SearchAdapter::MaxReportsInFlight * 2 + 5;
         std::unique_ptr<QThread> sender(QThread::create([&] {
             for (int i = 0; i < count; ++i) {
-                Texts texts;
-                texts.at[2] = "BURST-" + QByteArray::number(i);
+                Texts texts = kAnnounced;
+                texts[2] = "BURST-" + QByteArray::number(i);
                 announce(texts);
             }
         }));
