@@ -18,16 +18,15 @@
 // feed plus 3 s. Ranges of the search dialog hold at most 255 addresses,
 // so every address of them gets its worker at once.
 //
-// A mirt pool grows on demand up to MIRT_THREADPOOL_MAX_BLOCKING_WORKERS (128)
-// workers for blocking items and retires idle ones, so the engine spreads the
-// addresses round robin over as many pools as that takes: two for a /24 (bench_search: 254 silent
-// addresses take 5.6 s this way, 7.3 s in one pool). The workers only exist while
-// addresses are in flight; a range of cameras that answer at once keeps a
-// handful of them busy.
+// A mirt pool grows on demand up to MIRT_THREADPOOL_MAX_BLOCKING_WORKERS
+// workers for blocking items, enough for that, and retires idle ones
+// (bench_search: 254 silent addresses take about 5.6 s; with 128 workers it
+// was 7.3 s). The workers only exist while addresses are in flight; a range of
+// cameras that answer at once keeps a handful of them busy.
 namespace {
 
-constexpr uint32_t kProbesAtOnce = 300;
-constexpr uint32_t kWorkersPerPool = MIRT_THREADPOOL_MAX_BLOCKING_WORKERS;
+static_assert(MIRT_THREADPOOL_MAX_BLOCKING_WORKERS >= 300,
+    "silent addresses would wait for a free worker");
 
 // The address as dotted text, most significant byte first.
 void addressText(uint32_t address, char *text, size_t size)
@@ -95,9 +94,9 @@ bool CSearchEngine::Start(uint32_t startAddress, uint32_t endAddress, uint16_t p
         MIRT_OutputDebug("Create search semaphore failed! err:%d\n", MIRT_GetLastError());
         return false;
     }
-    if (!createPools(m_total)) {
+    if (!createPool()) {
         MIRT_OutputDebug("Create search thread pool failed! err:%d\n", MIRT_GetLastError());
-        destroyPools();
+        destroyPool();
         MIRT_SemDestroy(m_stopSem);
         m_stopSem = nullptr;
         return false;
@@ -112,7 +111,7 @@ bool CSearchEngine::Start(uint32_t startAddress, uint32_t endAddress, uint16_t p
         m_stop = true;
         MIRT_SemDestroy(m_stopSem);
         m_stopSem = nullptr;
-        destroyPools();
+        destroyPool();
         return false;
     }
     return true;
@@ -131,7 +130,7 @@ bool CSearchEngine::Stop()
     // Drops the items not yet started (DropWork frees them) and waits for the
     // probes under way: none of them may touch the engine or the callback's
     // receiver after this returns.
-    destroyPools();
+    destroyPool();
     return true;
 }
 
@@ -148,27 +147,22 @@ unsigned int CSearchEngine::Progress() const
     return unsigned(uint64_t(done) * 100 / total);
 }
 
-bool CSearchEngine::createPools(uint32_t total)
+bool CSearchEngine::createPool()
 {
-    const uint32_t probes = std::min(total, kProbesAtOnce);
-    const uint32_t count = (probes + kWorkersPerPool - 1) / kWorkersPerPool;
-    for (uint32_t i = 0; i < count; ++i) {
-        MIRT_ThreadPool pool = MIRT_ThreadPool_Create(1, 1);
-        if (pool == nullptr) {
-            return false;
-        }
-        MIRT_ThreadPool_SetDropProc(pool, &CSearchEngine::DropWork);
-        m_pools.push_back(pool);
+    m_pool = MIRT_ThreadPool_Create(1, 1);
+    if (m_pool == nullptr) {
+        return false;
     }
+    MIRT_ThreadPool_SetDropProc(m_pool, &CSearchEngine::DropWork);
     return true;
 }
 
-void CSearchEngine::destroyPools()
+void CSearchEngine::destroyPool()
 {
-    for (MIRT_ThreadPool pool : m_pools) {
-        MIRT_ThreadPool_Destroy(pool);
+    if (m_pool != nullptr) {
+        MIRT_ThreadPool_Destroy(m_pool);
+        m_pool = nullptr;
     }
-    m_pools.clear();
 }
 
 void *CSearchEngine::SearchThread(void *arg)
@@ -186,8 +180,7 @@ void CSearchEngine::feed()
             break;
         }
         auto item = std::make_unique<WorkItem>(WorkItem { this, m_startAddress + i });
-        MIRT_ThreadPool pool = m_pools[i % m_pools.size()];
-        if (MIRT_ThreadPool_WorkEx(pool, &CSearchEngine::WorkThread, item.get(), 1) == 0) {
+        if (MIRT_ThreadPool_WorkEx(m_pool, &CSearchEngine::WorkThread, item.get(), 1) == 0) {
             item.release(); // the work item owns it now
         } else {
             // Counted as finished, or the progress would never reach 100.

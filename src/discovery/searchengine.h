@@ -5,7 +5,6 @@
 
 #include <atomic>
 #include <cstdint>
-#include <vector>
 
 class DeviceCfg;
 class NetCfg;
@@ -64,8 +63,8 @@ private:
     static void DropWork(void *arg);
     void feed();
     void probe(uint32_t address);
-    bool createPools(uint32_t total);
-    void destroyPools();
+    bool createPool();
+    void destroyPool();
 
     uint16_t m_port = 0;
     char m_userName[33] = {};
@@ -78,6 +77,6 @@ private:
     MIRT_Mutex m_lock; // found-device reports reach the callback one at a time
     MIRT_Sem m_stopSem = nullptr;
     std::atomic<bool> m_stop { false };
-    std::vector<MIRT_ThreadPool> m_pools;
+    MIRT_ThreadPool m_pool = nullptr;
     MIRT_Thread m_searchThread = nullptr;
 };

@@ -46,7 +46,7 @@ void MIRT_MutexDestroy(MIRT_MutexHandle mutex);
 typedef struct MIRT_ThreadPoolRec *MIRT_ThreadPool;
 typedef void *(*MIRT_WorkProc)(void *arg);
 /* Most workers one pool runs at once for items submitted as blocking. */
-#define MIRT_THREADPOOL_MAX_BLOCKING_WORKERS 128
+#define MIRT_THREADPOOL_MAX_BLOCKING_WORKERS 320
 /* initialThreads: workers started at once and kept while idle; more start on
  * demand and retire when idle. flags: reserved, pass 1. */
 MIRT_ThreadPool MIRT_ThreadPool_Create(unsigned int initialThreads, unsigned int flags);

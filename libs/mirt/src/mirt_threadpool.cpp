@@ -22,10 +22,11 @@
 // no idle worker is left for it, up to a bound, and a worker idle for a few
 // seconds retires (down to the number asked for at creation).
 //
-// Items marked blocking may grow the pool to kMaxBlockingWorkers: at 128, a
-// /24 of silent addresses with a 3 s time-out takes about two rounds (~6 s)
-// instead of 254 × 3 s, while 128 reserved stacks of 1 MiB are virtual memory
-// that is only touched as used. Items not marked blocking only use CPU, so
+// Items marked blocking may grow the pool to kMaxBlockingWorkers: at 320, a
+// /24 of silent addresses fed every 10 ms with a 3 s time-out never waits for
+// a worker (3 s / 10 ms = 300 in flight), so it takes one time-out beyond the
+// feed instead of 254 × 3 s, while 320 reserved stacks of 1 MiB are virtual
+// memory that is only touched as used. Items not marked blocking only use CPU, so
 // more workers than cores would buy nothing; they grow the pool up to the
 // number of cores.
 namespace {
