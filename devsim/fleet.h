@@ -25,13 +25,13 @@ struct FleetOptions
     QString firstAddress = QStringLiteral("127.0.1.1");
     quint16 port = 8000;
     quint32 seed = 1;
-    QHash<int, QByteArray> passwords; // index -> password other than the factory's
+    QHash<int, QByteArray> passwords {}; // index -> password other than the factory's
     double timeScale = 1.0; // multiplies every wait: reboot time, delays
     int rebootSeconds = 20; // device time a reboot takes
     quint16 discoveryPort = defaultDiscoveryPort(); // 0: no discovery service
     int ptzCount = 20;
     int maxSessions = 32; // connections each camera serves at once
-    QHash<int, Fault> faults; // index -> fault from the start
+    QHash<int, Fault> faults {}; // index -> fault from the start
 };
 
 // A fleet of simulated cameras served from a thread of its own, so that

@@ -52,8 +52,7 @@ private slots:
             .port = Port,
             .passwords = { { Locked, "s3cret" } },
             .timeScale = 0.01,
-            .discoveryPort = 0,
-            .faults = {} });
+            .discoveryPort = 0 });
         QString error;
         QVERIFY2(m_fleet->start(&error), qPrintable(error));
     }

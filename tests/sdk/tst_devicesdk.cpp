@@ -27,9 +27,7 @@ private slots:
             .firstAddress = QStringLiteral("127.0.40.1"),
             .port = Port,
             .seed = 40,
-            .passwords = {},
-            .discoveryPort = 0,
-            .faults = {} });
+            .discoveryPort = 0 });
         QString error;
         QVERIFY2(m_fleet->start(&error), qPrintable(error));
     }

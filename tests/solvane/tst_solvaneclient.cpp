@@ -39,8 +39,7 @@ private slots:
             .port = Port,
             .passwords = { { OtherPassword, "s3cret" } },
             .timeScale = 0.01, // a 20 s reboot takes 200 ms
-            .discoveryPort = 0,
-            .faults = {} });
+            .discoveryPort = 0 });
         QString error;
         QVERIFY2(m_fleet->start(&error), qPrintable(error));
     }

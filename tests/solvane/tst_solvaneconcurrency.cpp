@@ -30,9 +30,7 @@ private slots:
             .firstAddress = QStringLiteral("127.0.4.1"),
             .port = Port,
             .seed = 11,
-            .passwords = {},
-            .discoveryPort = 0,
-            .faults = {} });
+            .discoveryPort = 0 });
         QString error;
         QVERIFY2(m_fleet->start(&error), qPrintable(error));
     }
