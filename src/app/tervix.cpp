@@ -55,6 +55,7 @@ Tervix::Tervix(QWidget *parent)
     m_waitDialog = new ProgressDialog(this);
     ui->setupUi(this);
     m_search = std::make_unique<CSearch>(m_searchEngine.get(), this);
+    m_adapter = new SearchAdapter(this);
     makeConnections();
 
     m_deviceStore->Clear();
@@ -107,6 +108,11 @@ void Tervix::makeConnections()
         &CMainTableWithMend::AllMendAreaHide);
     connect(ui->ShrinkButtonForAdjust, &QToolButton::clicked, this, &Tervix::TablehideInAdjust);
     connect(ui->SearchButton, &QPushButton::clicked, this, &Tervix::SearchShow);
+    // Reports come from library and search threads: queued to this thread.
+    connect(m_adapter, &SearchAdapter::DeviceCallback, this, &Tervix::DeviceCallback,
+        Qt::QueuedConnection);
+    connect(m_adapter, &SearchAdapter::UserPasswdError, this, &Tervix::UserPasswdError,
+        Qt::QueuedConnection);
     connect(ui->MaintabWidget, &QTabWidget::currentChanged, this, &Tervix::tabPageChanges);
     connect(ui->UserNamelineEdit, &QLineEdit::textChanged, this, &Tervix::defaultUserNameChanged);
     connect(ui->PasswordlineEdit, &QLineEdit::textChanged, this, &Tervix::defaultPasswordChanged);
@@ -300,21 +306,11 @@ void Tervix::startDiscovery()
     // The window's adapter carries announcements (and search reports) from
     // library threads to the slots; the announcement callback has no user
     // value, so it finds the adapter through the process-wide pointer.
-    SearchAdapter *adapter = findChild<SearchAdapter *>(QString(), Qt::FindDirectChildrenOnly);
-    if (adapter == nullptr) {
-        adapter = new SearchAdapter(this);
-        connect(adapter, &SearchAdapter::DeviceCallback, this, &Tervix::DeviceCallback,
-            Qt::QueuedConnection);
-        connect(adapter, &SearchAdapter::UserPasswdError, this, &Tervix::UserPasswdError,
-            Qt::QueuedConnection);
-    }
-    setDiscoveryAdapter(adapter);
+    setDiscoveryAdapter(m_adapter);
 
     QuarryLoader &loader = QuarryLoader::instance();
-    const bool loaded = loader.Load();
-    // Remembered so that the close releases only a reference this window took.
-    setProperty("quarryLoaded", loaded);
-    if (!loaded) {
+    m_quarryLoaded = loader.Load();
+    if (!m_quarryLoaded) {
         showInformation(tr("Failed"),
             loader.HasPacketLibrary()
                 ? tr("Failed to load QUARRY library!")
@@ -332,12 +328,12 @@ void Tervix::startDiscovery()
 
 void Tervix::stopDiscovery()
 {
-    if (!property("quarryLoaded").toBool()) {
+    if (!m_quarryLoaded) {
         return;
     }
     Quarry_Stop();
     QuarryLoader::instance().Unload();
-    setProperty("quarryLoaded", false);
+    m_quarryLoaded = false;
 }
 
 void Tervix::showInformation(const QString &title, const QString &text)

@@ -20,6 +20,7 @@ class CMainTableWithMend;
 class CSearch;
 class ProgressDialog;
 class QGroupBox;
+class SearchAdapter;
 class QStandardItemModel;
 class QUrl;
 
@@ -147,12 +148,16 @@ private:
     std::unique_ptr<CDeviceStore> m_deviceStore;
     std::unique_ptr<CSearch> m_search;
     QStandardItemModel *m_model = nullptr;
+    SearchAdapter *m_adapter = nullptr;
 
     char m_szDefaultUserName[UserNameBytes + 1] = {};
     char m_szDefaultPassword[PasswordBytes + 1] = {};
 
     bool m_firstShowPending = true;
     bool m_librariesStarted = false;
+    // Whether this window holds a reference on the discovery library, so the
+    // close releases only what it took.
+    bool m_quarryLoaded = false;
     bool m_configTableWide = false;
     bool m_focusTableWide = false;
     bool m_onConfigPage = true;
