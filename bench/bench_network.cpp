@@ -77,7 +77,8 @@ double runBatch(CDeviceStore &store, quint32 source, int block, const QString &g
         &worker, &BatchMendThread::FinishSetIpAddress, &worker,
         [&done](int, int, QString, unsigned short, QString, bool ok) { done += ok ? 1 : 0; },
         Qt::DirectConnection);
-    worker.SetParameters(&store, items, kPort, QStringLiteral("255.255.255.0"), gateway, kDefaults);
+    worker.SetParameters(DeviceContext { &store, kDefaults, {} }, items, kPort,
+        QStringLiteral("255.255.255.0"), gateway);
     QElapsedTimer clock;
     clock.start();
     worker.start();

@@ -1,12 +1,12 @@
 #pragma once
 
 #include "factory.h"
+#include "faults.h"
 
 #include <QByteArray>
 #include <QHash>
 #include <QList>
 #include <QObject>
-#include <QSet>
 #include <QString>
 
 #include <memory>
@@ -17,31 +17,9 @@ namespace devsim {
 
 class DeviceSession;
 
-// Misbehaviour a camera can be told to show, for tests and demonstrations.
-struct Fault
-{
-    QSet<quint32> refusedSets; // record commands (get or set number) whose sets fail
-    QSet<quint32> unsupportedCommands; // config commands answered with "not supported"
-    QSet<quint32> unsupportedAbilities; // ability types answered with "not supported"
-    bool ptzUnsupported = false;
-    bool rebootUnsupported = false;
-    bool restoreUnsupported = false;
-    int delayMs = 0; // every frame the camera sends waits this long (times the time scale)
-    int dropAfterFrames = -1; // the connection is closed when frame N + 1 arrives; -1 never
-    int abilityMinSize = 0; // ability texts are padded to at least this many bytes
-    int maxSessions = -1; // connections served at once; -1 the camera's default
-    bool neverReturn = false; // stays offline after a reboot
-
-    bool operator==(const Fault &) const = default;
-};
-
-// Parses one fault word as the command line gives it ("delay=500",
-// "refuse-set=1001", "never-return", ...) into fault; false with a message
-// when the word is not understood.
-bool applyFaultWord(Fault &fault, const QString &word, QString *error);
-
-// One simulated camera: its records, its listener and its control sessions.
-// Lives on the fleet's thread; every method must be called there.
+// One simulated camera: its records and identity, its listener and its
+// control sessions (session.h speaks the protocol), reboot, restore and
+// address moves. Lives on the fleet's thread; every method must be called there.
 class Camera : public QObject
 {
     Q_OBJECT
@@ -88,7 +66,7 @@ public:
     void setRecord(quint32 getCommand, const QByteArray &record);
     const FactoryDevice &factory() const { return m_factory; }
 
-    Fault fault() const { return m_fault; }
+    const Fault &fault() const { return m_fault; }
     void setFault(const Fault &fault) { m_fault = fault; }
     int sessionCount() const { return int(m_sessions.size()); }
 
@@ -128,7 +106,7 @@ private:
     void closeSessions();
     std::unique_ptr<QTcpServer> makeServer(const QString &ip, quint16 port, QString *error);
     void moveListener(std::unique_ptr<QTcpServer> server);
-    QByteArray netText(int offset) const;
+    QString netText(int offset, int width) const;
 
     int m_index;
     FactoryDevice m_factory;

@@ -25,24 +25,16 @@ std::optional<std::string> text(const QString &value)
     return value.toStdString();
 }
 
-// The interface a camera's announcements leave from: the one whose subnet
-// holds the camera's address, loopback for loopback cameras.
-in_addr interfaceFor(const QString &ip, const std::vector<quarry::Ipv4Interface> &interfaces)
+// The host's interfaces, read once: a simulator does not follow later changes.
+const std::vector<quarry::Ipv4Interface> &hostInterfaces()
 {
-    in_addr loopback { htonl(INADDR_LOOPBACK) };
-    in_addr address {};
-    if (inet_pton(AF_INET, ip.toLatin1().constData(), &address) != 1) {
-        return loopback;
-    }
-    if ((ntohl(address.s_addr) >> 24) == 127) {
-        return loopback;
-    }
-    for (const auto &item : interfaces) {
-        if ((item.address.s_addr & item.netmask.s_addr) == (address.s_addr & item.netmask.s_addr)) {
-            return item.address;
-        }
-    }
-    return loopback;
+    static const auto interfaces = quarry::ipv4Interfaces();
+    return interfaces;
+}
+
+bool parseAddress(const QString &ip, in_addr *address)
+{
+    return inet_pton(AF_INET, ip.toLatin1().constData(), address) == 1;
 }
 
 qint64 monotonicMs()
@@ -109,11 +101,23 @@ bool DiscoveryService::start()
     if (m_socket >= 0) {
         return true;
     }
-    const auto interfaces = quarry::ipv4Interfaces();
-    m_socket = quarry::openGroupSocket(m_port, quarry::discoveryGroup(), interfaces);
+    std::vector<in_addr> addresses;
+    for (const State &state : std::as_const(m_states)) {
+        in_addr address {};
+        if (parseAddress(state.camera->ipAddress(), &address)) {
+            addresses.push_back(address);
+        }
+    }
+    const auto interfaces = quarry::interfacesFor(addresses, hostInterfaces());
+    m_group = quarry::discoveryGroup();
+    m_socket = quarry::openGroupSocket(m_port, m_group, interfaces);
     if (m_socket < 0) {
         qWarning("devsim: discovery port %u: %s", unsigned(m_port), std::strerror(errno));
         return false;
+    }
+    m_joined.clear();
+    for (const auto &item : interfaces) {
+        m_joined.push_back(item.address);
     }
     m_notifier = std::make_unique<QSocketNotifier>(m_socket, QSocketNotifier::Read);
     connect(m_notifier.get(), &QSocketNotifier::activated, this, &DiscoveryService::readPending);
@@ -263,11 +267,32 @@ void DiscoveryService::sendAnnouncement(int index, bool goodbye)
     a.periodMs = quint32(m_periodMs);
     const auto packet = quarry::encodeAnnouncement(
         a, goodbye ? quarry::PacketType::Goodbye : quarry::PacketType::Announce);
-    static const auto interfaces = quarry::ipv4Interfaces();
-    if (quarry::sendToGroup(m_socket, quarry::discoveryGroup(), m_port,
-            interfaceFor(camera->ipAddress(), interfaces), packet)) {
+    in_addr via {};
+    if (interfaceOf(camera->ipAddress(), &via)
+        && quarry::sendToGroup(m_socket, m_group, m_port, via, packet)) {
         ++m_sent;
     }
+}
+
+bool DiscoveryService::interfaceOf(const QString &ip, in_addr *via)
+{
+    in_addr address {};
+    if (!parseAddress(ip, &address)) {
+        return false;
+    }
+    const auto found = quarry::interfacesFor({ address }, hostInterfaces());
+    if (found.empty()) {
+        return false;
+    }
+    *via = found.front().address;
+    // A camera moved onto another interface must hear inquiries there too.
+    const bool joined = std::any_of(m_joined.cbegin(), m_joined.cend(),
+        [via](const in_addr &known) { return known.s_addr == via->s_addr; });
+    if (!joined) {
+        quarry::joinGroup(m_socket, m_group, *via);
+        m_joined.push_back(*via);
+    }
+    return true;
 }
 
 void DiscoveryService::readPending()

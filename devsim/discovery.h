@@ -9,6 +9,7 @@
 
 #include <deque>
 #include <memory>
+#include <vector>
 
 class QSocketNotifier;
 
@@ -21,6 +22,8 @@ class Camera;
 // or shutdown, answers inquiries and handles re-address requests.
 // Lives on the fleet's thread. One socket serves every camera; announcements
 // leave in paced bursts so that a large fleet never holds the event loop.
+// It joins and sends only on the interfaces that hold its cameras' addresses
+// (loopback for a fleet on 127.x), whatever the environment allows a client.
 class DiscoveryService : public QObject
 {
     Q_OBJECT
@@ -70,11 +73,14 @@ private:
     void sendAnnouncement(int index, bool goodbye);
     void updateMac(int index);
     int indexOf(const Camera *camera) const;
+    bool interfaceOf(const QString &ip, in_addr *via);
 
     QList<State> m_states;
     QHash<QByteArray, int> m_byMac;
     quint16 m_port;
     int m_socket = -1;
+    in_addr m_group {};
+    std::vector<in_addr> m_joined; // interface addresses holding the group membership
     std::unique_ptr<QSocketNotifier> m_notifier;
     std::deque<int> m_queue;
     QTimer m_pumpTimer;

@@ -1,13 +1,12 @@
 #include "factory.h"
 
+#include "recordfields.h"
 #include "solvane_records.h"
 
 #include <QStringList>
-#include <QtEndian>
 
 #include <algorithm>
 #include <array>
-#include <cstring>
 
 namespace devsim {
 
@@ -79,36 +78,6 @@ constexpr std::array<const char *, 8> kPtzNames = { "PELCO-D", "PELCO-P", "PELCO
 constexpr std::array<quint8, 12> kLocalOutputs = { 0, 1, 2, 20, 21, 22, 23, 24, 25, 26, 27, 28 };
 constexpr std::array<quint8, 6> kSubResolutions = { 0, 1, 2, 16, 3, 4 };
 constexpr std::array<quint8, 4> kEncodeTypes = { 0, 1, 2, 7 };
-
-// Writers over a record pre-filled with the pattern; offsets come from the
-// shared layout header only.
-class RecordWriter
-{
-public:
-    explicit RecordWriter(QByteArray &bytes) : m_bytes(bytes) { }
-
-    void u8(int offset, quint8 value) { m_bytes[offset] = char(value); }
-    void u16(int offset, quint16 value) { qToLittleEndian<quint16>(value, data(offset)); }
-    void u32(int offset, quint32 value) { qToLittleEndian<quint32>(value, data(offset)); }
-
-    // Zero-padded; a text of the field's full width keeps no terminating zero.
-    void text(int offset, int width, const QByteArray &value)
-    {
-        const int length = std::min<int>(int(value.size()), width);
-        std::memset(data(offset), 0, size_t(width));
-        std::memcpy(data(offset), value.constData(), size_t(length));
-    }
-
-    void raw(int offset, const quint8 *values, int length)
-    {
-        std::memcpy(data(offset), values, size_t(length));
-    }
-
-private:
-    uchar *data(int offset) { return reinterpret_cast<uchar *>(m_bytes.data()) + offset; }
-
-    QByteArray &m_bytes;
-};
 
 QByteArray patterned(quint32 command)
 {

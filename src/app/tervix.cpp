@@ -3,6 +3,7 @@
 #include "ui_tervix.h"
 
 #include "cardworker.h"
+#include "debuglog.h"
 #include "devicelistmodel.h"
 #include "devicestore.h"
 #include "maintable.h"
@@ -15,12 +16,8 @@
 #include "searchengine.h"
 #include "textbounds.h"
 
-#ifdef TERVIX_HAVE_SOLVANE
-#include "solvane.h"
-#endif
-#ifdef TERVIX_HAVE_CALCULATOR
 #include "advacedfunc.h"
-#endif
+#include "solvane.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -54,8 +51,8 @@ Tervix::Tervix(QWidget *parent)
 
     m_waitDialog = new ProgressDialog(this);
     ui->setupUi(this);
-    m_search = std::make_unique<CSearch>(m_searchEngine.get(), this);
     m_adapter = new SearchAdapter(this);
+    m_search = std::make_unique<CSearch>(m_searchEngine.get(), m_adapter, this);
     makeConnections();
 
     m_deviceStore->Clear();
@@ -63,7 +60,6 @@ Tervix::Tervix(QWidget *parent)
     DeviceList::SetupColumns(m_model);
     for (CMainTableWithMend *table : { configTable(), focusTable() }) {
         table->SetDeviceModel(m_model);
-        DeviceList::ApplyColumnWidths(table->tableView());
     }
     connect(m_model, &QStandardItemModel::dataChanged, this, &Tervix::onModelDataChanged);
     connect(configTable()->tableView(), &QTableView::clicked, this, &Tervix::clickedConfigTable);
@@ -124,14 +120,7 @@ void Tervix::makeConnections()
 
 void Tervix::buildLens()
 {
-#ifdef TERVIX_HAVE_CALCULATOR
     ui->LensLayout->addWidget(new CAdvacedFunc(ui->LensTab));
-#else
-    auto *frame = new QFrame(ui->LensTab);
-    frame->setObjectName(QStringLiteral("AdvacedFuncFrame"));
-    frame->setFrameShape(QFrame::StyledPanel);
-    ui->LensLayout->addWidget(frame);
-#endif
 }
 
 CMainTableWithMend *Tervix::configTable() const
@@ -259,9 +248,7 @@ void Tervix::showEvent(QShowEvent *event)
         return;
     }
     MIRT_Init();
-#ifdef TERVIX_HAVE_SOLVANE
     SOLV_Init();
-#endif
     m_librariesStarted = true;
     startDiscovery();
     m_firstShowPending = false;
@@ -295,9 +282,7 @@ void Tervix::shutdownLibraries()
     }
     m_librariesStarted = false;
     stopDiscovery();
-#ifdef TERVIX_HAVE_SOLVANE
     SOLV_Cleanup();
-#endif
     MIRT_Fini();
 }
 
@@ -320,9 +305,9 @@ void Tervix::startDiscovery()
         return;
     }
     Log(tr("Succeed to load QUARRY library!"));
-    MIRT_OutputDebug("Succeed to load QUARRY library!\n");
+    qCDebug(lcDiscovery, "Succeed to load QUARRY library!");
     if (Quarry_Start(QuarryDeviceCallback) != 1) {
-        MIRT_OutputDebug("QUARRY_Start failed\n");
+        qCDebug(lcDiscovery, "QUARRY_Start failed");
     }
 }
 
@@ -380,10 +365,9 @@ void Tervix::AddRow(const DEVICEINFO &record, int slot)
 {
     // Building the row must not count as a check change.
     m_buildingRow = true;
-    const int row = m_DevNumber;
+    const int row = m_model->rowCount();
     DeviceList::InsertRow(m_model, row, record, slot);
-    ++m_DevNumber;
-    MIRT_OutputDebug("m_DevNumber:%d\n", m_DevNumber);
+    qCDebug(lcApp, "m_DevNumber:%d", m_model->rowCount());
     m_buildingRow = false;
 
     if (m_configPage->IsSameDevice(record.szSerialNo)) {
@@ -422,7 +406,6 @@ void Tervix::RemoveRow(const char *serial)
         stopFocusPreview();
     }
     m_model->removeRow(row);
-    --m_DevNumber;
     if (wasChecked) {
         applyCheckCount();
     } else {

@@ -24,9 +24,10 @@ class SearchAdapter;
 class QStandardItemModel;
 class QUrl;
 
-// The main window: five pages, the default credentials, the operation log
-// and the shared services that the pages reach through tervixServices().
-class Tervix : public QWidget, public TervixServices
+// The main window: five pages, the default credentials, the operation log,
+// the shared services that the pages' glue reaches through tervixServices()
+// and its two device tables.
+class Tervix : public QWidget, public TervixServices, public TervixTables
 {
     Q_OBJECT
 
@@ -42,14 +43,17 @@ public:
     bool cameraPreviewRunning() const override { return m_cameraPreviewRunning; }
     void setFocusPreviewRunning(bool running) override { m_focusPreviewRunning = running; }
     bool focusPreviewRunning() const override { return m_focusPreviewRunning; }
+    CDeviceStore *deviceStore() override { return m_deviceStore.get(); }
+    CSearchEngine *searchEngine() override { return m_searchEngine.get(); }
+    TervixTables *tables() override { return this; }
+    bool isMDCardChecked() const override;
+    bool isBNCChecked() const override;
+
+    // TervixTables
     bool isConfigTableWide() const override { return m_configTableWide; }
     bool isOnConfigPage() const override { return m_onConfigPage; }
     void setTableEnabled(DeviceTable table, bool enabled) override;
-    CDeviceStore *deviceStore() override { return m_deviceStore.get(); }
     int SlotOfCurrentRow(DeviceTable table) const override;
-    CSearchEngine *searchEngine() override { return m_searchEngine.get(); }
-    bool isMDCardChecked() const override;
-    bool isBNCChecked() const override;
 
     // The pages hand themselves over; null restores the idle default. Not owned.
     void setConfigPage(DevicePageHooks *page);
@@ -69,7 +73,6 @@ public:
     QStandardItemModel *deviceModel() const { return m_model; }
     CMainTableWithMend *configTable() const;
     CMainTableWithMend *focusTable() const;
-    int deviceNumber() const { return m_DevNumber; }
     int checkedCount() const { return m_checkedCount; }
     bool isFocusTableWide() const { return m_focusTableWide; }
     bool cardsInitialised() const { return m_cardsInitialised; }
@@ -161,7 +164,6 @@ private:
     bool m_configTableWide = false;
     bool m_focusTableWide = false;
     bool m_onConfigPage = true;
-    int m_DevNumber = 0;
     int m_checkedCount = 0;
     bool m_buildingRow = false;
     int m_lastConfigSlot = -1;

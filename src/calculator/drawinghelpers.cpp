@@ -1,5 +1,7 @@
 #include "drawinghelpers.h"
 
+#include "debuglog.h"
+
 #include <QDebug>
 #include <QGraphicsView>
 
@@ -49,7 +51,7 @@ QPixmap loadPicture(const QString &name)
 {
     QPixmap picture(QStringLiteral(":/Tervix/icon/") + name);
     if (picture.isNull()) {
-        qDebug("Cannot load the picture %s", qPrintable(name));
+        qCDebug(lcCalculator, "Cannot load the picture %s", qPrintable(name));
     }
     return picture;
 }
@@ -62,6 +64,10 @@ QGraphicsView *simulationView(QGraphicsScene *scene, QWidget *parent)
     view->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     view->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     view->setRenderHint(QPainter::Antialiasing);
+    // A drawing changes as a whole when an input changes: repaint all of it,
+    // so no antialiased edge of the old view cone stays behind outside the
+    // items' new bounding rectangles.
+    view->setViewportUpdateMode(QGraphicsView::FullViewportUpdate);
     view->setBackgroundBrush(Qt::white);
     return view;
 }

@@ -1,5 +1,7 @@
 #include "horizontalsimulate.h"
 
+#include "debuglog.h"
+
 #include "drawinghelpers.h"
 #include "lensmath.h"
 
@@ -79,7 +81,7 @@ void CHorizontalSimulate::ArrowMoved(CUnidimensionalArrowNode *arrow)
     if (arrow == m_arrow && area.width() > 0) {
         m_fMoveArrowPos
             = (arrow->x() + arrow->boundingRect().width() / 2 - area.left()) / area.width();
-        qDebug("m_fMoveArrowPos:%f", m_fMoveArrowPos);
+        qCDebug(lcCalculator, "m_fMoveArrowPos:%f", m_fMoveArrowPos);
     }
     Redraw();
 }

@@ -226,7 +226,7 @@ int runSetNetwork(const QStringList &, const CliOptions &options)
         items << BatchMendItem { slot, i, addresses.at(i) };
     }
 
-    const DeviceCredentials defaults { options.userName, options.password };
+    const DeviceContext context { &store, { options.userName, options.password }, {} };
     QList<Result> results(targets.size());
     for (int i = 0; i < targets.size(); ++i) {
         results[i].serial = QString::fromLatin1(targets.at(i).record.szSerialNo);
@@ -243,18 +243,18 @@ int runSetNetwork(const QStringList &, const CliOptions &options)
         r.ip = address;
         r.mask = mask;
         r.port = options.port;
-        r.moved = SetDeviceIpPortMask(&store, items[0].iDevIndex, address.toLatin1(), options.port,
-            mask.toLatin1(), defaults);
+        r.moved = SetDeviceIpPortMask(context, items[0].iDevIndex, address.toLatin1(), options.port,
+            mask.toLatin1());
         print(IpPortMaskLogLine(r.serial, address, options.port, mask, r.moved));
         if (!name.isEmpty()) {
             r.name = name;
-            r.named = SetDeviceName(&store, items[0].iDevIndex, name.toLocal8Bit(), defaults);
+            r.named = SetDeviceName(context, items[0].iDevIndex, name.toLocal8Bit());
             print(NameLogLine(r.serial, name, r.named));
         }
         if (!gateway.isEmpty()) {
             r.gateway = gateway;
             r.gatewaySet
-                = SetDeviceGateway(&store, items[0].iDevIndex, gateway.toLatin1(), defaults);
+                = SetDeviceGateway(context, items[0].iDevIndex, gateway.toLatin1());
             print(GatewayLogLine(r.serial, gateway, r.gatewaySet));
         }
     } else {
@@ -280,7 +280,7 @@ int runSetNetwork(const QStringList &, const CliOptions &options)
                 loop.quit();
             }
         });
-        worker.SetParameters(&store, items, options.port, mask, gateway, defaults);
+        worker.SetParameters(context, items, options.port, mask, gateway);
         worker.start();
         loop.exec();
         worker.wait();

@@ -1,6 +1,6 @@
 #include "batchmendthread.h"
 
-#include "mirt.h"
+#include "debuglog.h"
 
 BatchMendThread::BatchMendThread(QObject *parent) : QThread(parent)
 { }
@@ -10,21 +10,14 @@ BatchMendThread::~BatchMendThread()
     wait();
 }
 
-void BatchMendThread::SetParameters(CDeviceStore *store, const QList<BatchMendItem> &items,
-    quint16 port, const QString &mask, const QString &gateway)
+void BatchMendThread::SetParameters(const DeviceContext &context,
+    const QList<BatchMendItem> &items, quint16 port, const QString &mask, const QString &gateway)
 {
-    SetParameters(store, items, port, mask, gateway, DefaultCredentials());
-}
-
-void BatchMendThread::SetParameters(CDeviceStore *store, const QList<BatchMendItem> &items,
-    quint16 port, const QString &mask, const QString &gateway, const DeviceCredentials &defaults)
-{
-    m_store = store;
+    m_context = context;
     m_items = items;
     m_port = port;
     m_mask = mask;
     m_gateway = gateway;
-    m_defaults = defaults;
 }
 
 void BatchMendThread::run()
@@ -35,12 +28,12 @@ void BatchMendThread::run()
     for (const BatchMendItem &item : std::as_const(m_items)) {
         const QByteArray ip = item.ip.toLatin1();
         const bool done
-            = SetDeviceIpPortMask(m_store, item.iDevIndex, ip, m_port, mask, m_defaults);
+            = SetDeviceIpPortMask(m_context, item.iDevIndex, ip, m_port, mask);
         emit FinishSetIpAddress(item.iDevIndex, item.iRow, item.ip, m_port, m_mask, done);
-        MIRT_OutputDebug(
-            "Set device ip[%s] port[%d] mask[%s]\n", ip.constData(), int(m_port), mask.constData());
+        qCDebug(lcNetwork,
+            "Set device ip[%s] port[%d] mask[%s]", ip.constData(), int(m_port), mask.constData());
         if (!m_gateway.isEmpty()) {
-            const bool gatewayDone = SetDeviceGateway(m_store, item.iDevIndex, gateway, m_defaults);
+            const bool gatewayDone = SetDeviceGateway(m_context, item.iDevIndex, gateway);
             emit FinishSetGateway(item.iDevIndex, item.iRow, m_gateway, gatewayDone);
         }
         emit FinishDeviceCount(++count);

@@ -6,8 +6,6 @@
 #include <QString>
 #include <QThread>
 
-class CDeviceStore;
-
 // One device of a batch run: its slot in the store, its row in the device
 // list and the address it is to get.
 struct BatchMendItem
@@ -28,14 +26,11 @@ public:
     explicit BatchMendThread(QObject *parent = nullptr);
     ~BatchMendThread() override;
 
-    // Called before start(), on the user-interface thread: the default
-    // credentials are taken now, so typing in the main window during the run
-    // never changes them under the worker.
-    void SetParameters(CDeviceStore *store, const QList<BatchMendItem> &items, quint16 port,
-        const QString &mask, const QString &gateway);
-    // The same with the credentials for announced devices given.
-    void SetParameters(CDeviceStore *store, const QList<BatchMendItem> &items, quint16 port,
-        const QString &mask, const QString &gateway, const DeviceCredentials &defaults);
+    // Called before start(), on the user-interface thread. The worker keeps
+    // its own copy of the context, so typing in the main window during the
+    // run never changes the credentials under it.
+    void SetParameters(const DeviceContext &context, const QList<BatchMendItem> &items,
+        quint16 port, const QString &mask, const QString &gateway);
 
 signals:
     void FinishSetIpAddress(
@@ -47,10 +42,9 @@ protected:
     void run() override;
 
 private:
-    CDeviceStore *m_store = nullptr;
+    DeviceContext m_context;
     QList<BatchMendItem> m_items;
     quint16 m_port = 0;
     QString m_mask;
     QString m_gateway;
-    DeviceCredentials m_defaults;
 };

@@ -1,11 +1,12 @@
 #include "maintablewithmend.h"
 
+#include "debuglog.h"
 #include "devicelistmodel.h"
 #include "devicestore.h"
 #include "maintable.h"
 #include "mendrules.h"
-#include "mirt.h"
 #include "progressdialog.h"
+#include "singlechange.h"
 #include "tervixservices.h"
 
 #include <QCheckBox>
@@ -34,11 +35,6 @@ constexpr int AddressMaxLength = 15;
 constexpr int NameMaxLength = 32;
 constexpr int MendAreaWidth = 230;
 
-const QString IpTag = QStringLiteral("IP");
-const QString NameTag = QStringLiteral("Devname");
-const QString MaskTag = QStringLiteral("Mask");
-const QString GatewayTag = QStringLiteral("Gateway");
-const QString PortTag = QStringLiteral("Port");
 
 template<typename T> T *named(T *widget, const char *name)
 {
@@ -265,6 +261,12 @@ void CMainTableWithMend::SetDeviceModel(QStandardItemModel *model)
 {
     m_model = model;
     tableView()->setModel(model);
+    // The panel follows the current row however it moves: click or keys.
+    connect(tableView()->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+        [this](const QModelIndex &current) { showinfo(current); });
+    for (int column = 0; column < DeviceList::ColumnCount; ++column) {
+        tableView()->setColumnWidth(column, DeviceList::ColumnWidth(column));
+    }
 }
 
 QTableView *CMainTableWithMend::tableView() const
@@ -378,9 +380,10 @@ void CMainTableWithMend::InfoShowOrNot()
 
 void CMainTableWithMend::InfoShowOrNot(const QModelIndex &)
 {
+    // Shows the panel as the user left it: a panel folded with In/Out stays
+    // folded.
     if (m_batchMendAreaFrame->isHidden()) {
         m_mendAreaFrame->show();
-        setSinglePanelFolded(false);
     }
 }
 
@@ -405,90 +408,48 @@ void CMainTableWithMend::showinfo(const QModelIndex &index)
     }
     m_changeButton->setEnabled(true);
     const int row = index.row();
-    MIRT_OutputDebug("iCurRow:%d\n", row);
-    for (int column = 1; column < m_model->columnCount(); ++column) {
-        const QModelIndex cell = m_model->index(row, column);
-        const QString tag = cell.data(DeviceList::TagRole).toString();
-        const QString text = cell.data().toString();
-        if (tag == IpTag) {
-            m_ipAddrLineEdit->setText(text);
-            m_ipColumn = column;
-        } else if (tag == NameTag) {
-            m_devNameLineEdit->setText(text);
-            m_nameColumn = column;
-        } else if (tag == MaskTag) {
-            m_maskLineEdit->setText(text);
-            m_maskColumn = column;
-        } else if (tag == GatewayTag) {
-            m_gatewayLineEdit->setText(text);
-            m_gatewayColumn = column;
-        } else if (tag == PortTag) {
-            m_portLineEdit->setText(text);
-            m_portColumn = column;
-        }
-    }
-    const int serialColumn = DeviceList::FindColumn(m_model, DeviceList::SerialHeader());
-    m_shownSerial = m_model->index(row, serialColumn).data().toString();
+    qCDebug(lcDevices, "iCurRow:%d", row);
+    auto text = [&](int column) { return m_model->index(row, column).data().toString(); };
+    m_ipAddrLineEdit->setText(text(DeviceList::IpColumn));
+    m_devNameLineEdit->setText(text(DeviceList::NameColumn));
+    m_maskLineEdit->setText(text(DeviceList::MaskColumn));
+    m_gatewayLineEdit->setText(text(DeviceList::GatewayColumn));
+    m_portLineEdit->setText(text(DeviceList::PortColumn));
+    m_shownSerial = text(DeviceList::SerialColumn);
 }
 
 void CMainTableWithMend::DevinfoChanged()
 {
-    const QString name = m_devNameLineEdit->text();
-    const QString ipText = m_ipAddrLineEdit->text();
-    const QString maskText = m_maskLineEdit->text();
-    const QString gatewayText = m_gatewayLineEdit->text();
-    const QString portText = m_portLineEdit->text();
-
-    if (!name.isEmpty() && IsDeviceNameTooLong(name)) {
-        showMessage(tr("Error!"), tr("Device name exceeds maximum length!"));
-        return;
-    }
-    const QString problem = CheckNetworkFields(ipText, maskText, gatewayText, portText);
-    if (!problem.isEmpty()) {
-        showMessage(tr("Error!"), problem);
-        return;
-    }
+    SingleChange change;
+    change.name = m_devNameLineEdit->text();
+    change.ip = m_ipAddrLineEdit->text();
+    change.mask = m_maskLineEdit->text();
+    change.gateway = m_gatewayLineEdit->text();
+    change.port = m_portLineEdit->text();
 
     // The device must still be the one whose fields the panel shows.
     const int row = CurrentRow();
     const int slot = row >= 0 && m_model != nullptr ? DeviceList::SlotOfRow(m_model, row) : -1;
-    DEVICEINFO device {};
-    CDeviceStore *devices = store();
-    if (devices == nullptr || slot < 0 || !devices->CopyOut(slot, &device)
-        || fieldText(device.szSerialNo) != m_shownSerial) {
-        showMessage(tr("Error"), tr("Select a device first!"));
+    const SingleChangeResult result
+        = ApplySingleChange(deviceContext(), slot, change, m_shownSerial);
+    if (result.status != SingleChangeResult::Applied) {
+        showMessage(
+            result.status == SingleChangeResult::NoDevice ? tr("Error") : tr("Error!"),
+            result.message);
         return;
     }
-    const QString serial = fieldText(device.szSerialNo);
-    const DeviceCredentials defaults = DefaultCredentials();
-
-    const QString ip = CanonicalAddress(ipText);
-    const QString mask = CanonicalAddress(maskText);
-    const quint16 port = static_cast<quint16>(portText.toUInt());
-    const bool moved
-        = SetDeviceIpPortMask(devices, slot, ip.toLatin1(), port, mask.toLatin1(), defaults);
-    if (moved) {
-        m_model->setData(m_model->index(row, m_ipColumn), ip);
-        m_model->setData(m_model->index(row, m_maskColumn), mask);
-        m_model->setData(m_model->index(row, m_portColumn), QString::number(port));
-        MIRT_OutputDebug("iCurRow:%d\n", row);
+    if (result.addressSet) {
+        m_model->setData(m_model->index(row, DeviceList::IpColumn), result.ip);
+        m_model->setData(m_model->index(row, DeviceList::MaskColumn), result.mask);
+        m_model->setData(
+            m_model->index(row, DeviceList::PortColumn), QString::number(result.port));
+        qCDebug(lcDevices, "iCurRow:%d", row);
     }
-    log(IpPortMaskLogLine(serial, ip, port, mask, moved));
-
-    if (!name.isEmpty()) {
-        const bool renamed = SetDeviceName(devices, slot, name.toLocal8Bit(), defaults);
-        if (renamed) {
-            m_model->setData(m_model->index(row, m_nameColumn), name);
-        }
-        log(NameLogLine(serial, name, renamed));
+    if (result.nameSet.value_or(false)) {
+        m_model->setData(m_model->index(row, DeviceList::NameColumn), result.name);
     }
-    if (!gatewayText.isEmpty()) {
-        const QString gateway = CanonicalAddress(gatewayText);
-        const bool done = SetDeviceGateway(devices, slot, gateway.toLatin1(), defaults);
-        if (done) {
-            m_model->setData(m_model->index(row, m_gatewayColumn), gateway);
-        }
-        log(GatewayLogLine(serial, gateway, done));
+    if (result.gatewaySet.value_or(false)) {
+        m_model->setData(m_model->index(row, DeviceList::GatewayColumn), result.gateway);
     }
 }
 
@@ -512,10 +473,9 @@ void CMainTableWithMend::BatchDevinfoChanged()
     if (m_model == nullptr) {
         return;
     }
-    const int serialColumn = DeviceList::FindColumn(m_model, DeviceList::SerialHeader());
     for (int row = 0; row < m_model->rowCount(); ++row) {
-        if (m_model->index(row, 0).data(Qt::CheckStateRole).toInt() == Qt::Checked) {
-            const QModelIndex serialCell = m_model->index(row, serialColumn);
+        if (DeviceList::IsRowChecked(m_model, row)) {
+            const QModelIndex serialCell = m_model->index(row, DeviceList::SerialColumn);
             const int slot = serialCell.data(DeviceList::TagRole).toInt();
             m_ticked.append(BatchMendItem { slot, row, QString() });
             m_tickedSerials.insert(slot, serialCell.data().toString());
@@ -541,7 +501,7 @@ void CMainTableWithMend::BatchDevinfoChanged()
     m_progressDialog->setText(tr("Modifying, please wait..."));
     m_progressDialog->setRange(0, int(m_ticked.size()));
     m_progressDialog->setValue(0);
-    m_worker.SetParameters(store(), m_ticked, static_cast<quint16>(portText.toUInt()),
+    m_worker.SetParameters(deviceContext(), m_ticked, static_cast<quint16>(portText.toUInt()),
         CanonicalAddress(maskText),
         gatewayText.isEmpty() ? QString() : CanonicalAddress(gatewayText));
     m_worker.start(QThread::InheritPriority);
@@ -549,7 +509,7 @@ void CMainTableWithMend::BatchDevinfoChanged()
     m_worker.wait();
     m_ticked.clear();
     m_tickedSerials.clear();
-    MIRT_OutputDebug("Batch modify complete!\n");
+    qCDebug(lcDevices, "Batch modify complete!");
     update();
 }
 
@@ -560,9 +520,9 @@ void CMainTableWithMend::FinishSetIpAddress(
     if (result) {
         const int row = rowOfDevice(iDevIndex, serial, iRow);
         if (row >= 0) {
-            setTaggedCell(row, IpTag, ip);
-            setTaggedCell(row, MaskTag, mask);
-            setTaggedCell(row, PortTag, QString::number(nPort));
+            setCell(row, DeviceList::IpColumn, ip);
+            setCell(row, DeviceList::MaskColumn, mask);
+            setCell(row, DeviceList::PortColumn, QString::number(nPort));
         }
     }
     log(IpPortMaskLogLine(serial, ip, nPort, mask, result));
@@ -574,7 +534,7 @@ void CMainTableWithMend::FinishSetGateway(int iDevIndex, int iRow, QString gatew
     if (result) {
         const int row = rowOfDevice(iDevIndex, serial, iRow);
         if (row >= 0) {
-            setTaggedCell(row, GatewayTag, gateway);
+            setCell(row, DeviceList::GatewayColumn, gateway);
         }
     }
     log(GatewayLogLine(serial, gateway, result));
@@ -599,6 +559,16 @@ CDeviceStore *CMainTableWithMend::store() const
     return services != nullptr ? services->deviceStore() : nullptr;
 }
 
+DeviceContext CMainTableWithMend::deviceContext() const
+{
+    DeviceContext context { store(), {}, [this](const QString &text) { log(text); } };
+    if (const TervixServices *services = tervixServices()) {
+        context.defaults
+            = { QByteArray(services->defaultUserName()), QByteArray(services->defaultPassword()) };
+    }
+    return context;
+}
+
 QString CMainTableWithMend::serialOfSlot(int slot) const
 {
     DEVICEINFO device {};
@@ -616,9 +586,8 @@ int CMainTableWithMend::rowOfDevice(int slot, const QString &serial, int hint) c
     }
     // Rows move when devices leave the list during a run: trust the row only
     // while it still holds the device.
-    const int serialColumn = DeviceList::FindColumn(m_model, DeviceList::SerialHeader());
     auto holds = [&](int row) {
-        const QModelIndex cell = m_model->index(row, serialColumn);
+        const QModelIndex cell = m_model->index(row, DeviceList::SerialColumn);
         return cell.data().toString() == serial && cell.data(DeviceList::TagRole).toInt() == slot;
     };
     if (hint >= 0 && hint < m_model->rowCount() && holds(hint)) {
@@ -632,15 +601,9 @@ int CMainTableWithMend::rowOfDevice(int slot, const QString &serial, int hint) c
     return -1;
 }
 
-void CMainTableWithMend::setTaggedCell(int row, const QString &tag, const QString &text)
+void CMainTableWithMend::setCell(int row, int column, const QString &text)
 {
-    for (int column = 1; column < m_model->columnCount(); ++column) {
-        const QModelIndex cell = m_model->index(row, column);
-        if (cell.data(DeviceList::TagRole).toString() == tag) {
-            m_model->setData(cell, text);
-            return;
-        }
-    }
+    m_model->setData(m_model->index(row, column), text);
 }
 
 void CMainTableWithMend::showMessage(const QString &title, const QString &text)
@@ -648,11 +611,11 @@ void CMainTableWithMend::showMessage(const QString &title, const QString &text)
     QMessageBox::information(this, title, text, QMessageBox::Ok);
 }
 
-void CMainTableWithMend::log(const QString &text)
+void CMainTableWithMend::log(const QString &text) const
 {
     if (TervixServices *services = tervixServices()) {
         services->Log(text);
     } else {
-        qDebug().noquote() << text;
+        qCDebug(lcDevices).noquote() << text;
     }
 }

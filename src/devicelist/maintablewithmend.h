@@ -74,7 +74,7 @@ protected:
     // A modal box with one OK button; tests record it instead.
     virtual void showMessage(const QString &title, const QString &text);
     // The operation log of the main window.
-    virtual void log(const QString &text);
+    void log(const QString &text) const;
 
 private:
     void buildUi();
@@ -85,7 +85,9 @@ private:
     // Row of the device in `slot` whose serial is `serial` (`hint` first), or -1.
     int rowOfDevice(int slot, const QString &serial, int hint) const;
     // Sets the cell tagged `tag` in `row`.
-    void setTaggedCell(int row, const QString &tag, const QString &text);
+    void setCell(int row, int column, const QString &text);
+    // The store, the default credentials as they stand now and the log.
+    DeviceContext deviceContext() const;
     QString serialOfSlot(int slot) const;
 
     QStandardItemModel *m_model = nullptr;
@@ -129,12 +131,6 @@ private:
     QFrame *m_chooseAllFrame = nullptr;
     QCheckBox *m_allCheckBox = nullptr;
 
-    // Columns of the row last shown in the single panel.
-    int m_nameColumn = -1;
-    int m_ipColumn = -1;
-    int m_maskColumn = -1;
-    int m_gatewayColumn = -1;
-    int m_portColumn = -1;
     // The device the single panel shows: a removed row moves the current
     // index to another device, which must not get these fields.
     QString m_shownSerial;

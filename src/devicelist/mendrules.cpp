@@ -1,73 +1,17 @@
 #include "mendrules.h"
 
-#include <QByteArray>
-
-#include <array>
-#include <optional>
+#include "ipv4text.h"
 
 namespace NetworkMend {
 
-namespace {
-
-// The four parts of a dotted address, or nothing when the text has other
-// characters, another number of dots, an empty part or a part over 255.
-std::optional<std::array<quint32, 4>> dottedParts(const QString &text)
-{
-    for (const QChar c : text) {
-        if (c != QLatin1Char('.') && (c < QLatin1Char('0') || c > QLatin1Char('9'))) {
-            return std::nullopt;
-        }
-    }
-    const QStringList parts = text.split(QLatin1Char('.'));
-    if (parts.size() != 4) {
-        return std::nullopt;
-    }
-    std::array<quint32, 4> values {};
-    for (int i = 0; i < 4; ++i) {
-        const QString &part = parts.at(i);
-        if (part.isEmpty()) {
-            return std::nullopt;
-        }
-        // Leading zeros add nothing; what is left must fit 0 to 255.
-        qsizetype first = 0;
-        while (first + 1 < part.size() && part.at(first) == QLatin1Char('0')) {
-            ++first;
-        }
-        if (part.size() - first > 3) {
-            return std::nullopt;
-        }
-        values[static_cast<size_t>(i)] = part.mid(first).toUInt();
-        if (values[static_cast<size_t>(i)] > 255) {
-            return std::nullopt;
-        }
-    }
-    return values;
-}
-
-} // namespace
-
 bool IsValidIP(const QString &text)
 {
-    if (text.isEmpty()) {
-        return true;
-    }
-    const auto parts = dottedParts(text);
-    return parts && (*parts)[0] >= 1;
+    return text.isEmpty() || Ipv4Text::isValid(text, Ipv4Text::HostAddress);
 }
 
 bool IsValidMask(const QString &text)
 {
-    if (text.isEmpty()) {
-        return true;
-    }
-    const auto parts = dottedParts(text);
-    if (!parts) {
-        return false;
-    }
-    const quint32 value
-        = ((*parts)[0] << 24) | ((*parts)[1] << 16) | ((*parts)[2] << 8) | (*parts)[3];
-    const quint32 hostBits = ~value;
-    return value != 0 && (hostBits & (hostBits + 1)) == 0;
+    return text.isEmpty() || Ipv4Text::isValid(text, Ipv4Text::SubnetMask);
 }
 
 bool IsValidGateway(const QString &text)
@@ -85,15 +29,7 @@ bool IsValidPort(const QString &text)
 
 QString CanonicalAddress(const QString &text)
 {
-    const auto parts = dottedParts(text);
-    if (!parts) {
-        return text;
-    }
-    return QStringLiteral("%1.%2.%3.%4")
-        .arg((*parts)[0])
-        .arg((*parts)[1])
-        .arg((*parts)[2])
-        .arg((*parts)[3]);
+    return Ipv4Text::canonical(text, Ipv4Text::AnyAddress).value_or(text);
 }
 
 bool IsDeviceNameTooLong(const QString &name)
@@ -101,10 +37,10 @@ bool IsDeviceNameTooLong(const QString &name)
     return name.toLocal8Bit().size() > DeviceNameMaxBytes;
 }
 
-QString CheckNetworkFields(
-    const QString &ip, const QString &mask, const QString &gateway, const QString &port)
+QString CheckNetworkFields(const QString &ip, const QString &mask, const QString &gateway,
+    const std::optional<QString> &port)
 {
-    if (ip.isEmpty() || mask.isEmpty() || port.isEmpty()) {
+    if (ip.isEmpty() || mask.isEmpty() || (port && port->isEmpty())) {
         return Texts::tr("IP address, Subnet Mask and Port can't be empty!");
     }
     if (!IsValidIP(ip)) {
@@ -116,7 +52,7 @@ QString CheckNetworkFields(
     if (!gateway.isEmpty() && !IsValidGateway(gateway)) {
         return Texts::tr("Gateway is invalid!");
     }
-    if (!IsValidPort(port)) {
+    if (port && !IsValidPort(*port)) {
         return Texts::tr("Port should be ranged from 2000 to 65535!");
     }
     return QString();

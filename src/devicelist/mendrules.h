@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 // Rules of the network modification area, shared by the device tables and
 // the command line: field validation, the device-name bound, the addresses
 // a batch hands out and the result lines of the operation log.
@@ -33,9 +35,10 @@ constexpr int DeviceNameMaxBytes = 32;
 bool IsDeviceNameTooLong(const QString &name);
 
 // The message of the first rule the fields break, in the order the user is
-// told (empty fields, address, mask, gateway, port), or an empty text.
-QString CheckNetworkFields(
-    const QString &ip, const QString &mask, const QString &gateway, const QString &port);
+// told (empty fields, address, mask, gateway, port), or an empty text. No
+// port: the devices keep theirs, so there is none to check.
+QString CheckNetworkFields(const QString &ip, const QString &mask, const QString &gateway,
+    const std::optional<QString> &port);
 
 // The addresses of `count` devices: all `address` when oneIp, else counted
 // up in the last part from `address` (which must be valid). False, with the

@@ -1,12 +1,11 @@
 #include "networksetters.h"
 
+#include "debuglog.h"
 #include "devicesdk.h"
 #include "devicestore.h"
-#include "mirt.h"
 #include "quarryloader.h"
 #include "records.h"
 #include "solvane.h"
-#include "tervixservices.h"
 
 #include <cstring>
 #include <functional>
@@ -23,14 +22,13 @@ template<size_t N> QByteArray fieldBytes(const char (&field)[N])
 
 // Logs in to the device as its record says: its own credentials when the
 // search found it, the default ones when it announced itself.
-std::unique_ptr<SdkLogin> loginTo(const DEVICEINFO &record, const DeviceCredentials &defaults)
+std::unique_ptr<SdkLogin> loginTo(const DEVICEINFO &record, const DeviceContext &context)
 {
-    const bool own = record.dwSource == 1;
+    const DeviceCredentials credentials = context.credentialsFor(record);
     auto login = std::make_unique<SdkLogin>(fieldBytes(record.szIPAddress), record.wPort,
-        own ? fieldBytes(record.szUserName) : defaults.userName,
-        own ? fieldBytes(record.szPassword) : defaults.password);
+        credentials.userName, credentials.password);
     if (!login->ok()) {
-        MIRT_OutputDebug("Login %s:%u failed, Error:%u\n", record.szIPAddress,
+        qCDebug(lcNetwork, "Login %s:%u failed, Error:%u", record.szIPAddress,
             unsigned(record.wPort), unsigned(login->error()));
     }
     return login;
@@ -38,23 +36,23 @@ std::unique_ptr<SdkLogin> loginTo(const DEVICEINFO &record, const DeviceCredenti
 
 // Reads record R, lets `change` edit it and writes it back, on one login.
 template<typename R>
-bool readModifyWrite(const DEVICEINFO &record, const DeviceCredentials &defaults,
+bool readModifyWrite(const DEVICEINFO &record, const DeviceContext &context,
     const std::function<void(R &)> &change)
 {
-    const auto login = loginTo(record, defaults);
+    const auto login = loginTo(record, context);
     if (!login->ok()) {
         return false;
     }
     R cfg;
     if (!readRecord(login->userId(), cfg, RecordChannel)) {
-        MIRT_OutputDebug(
-            "Get config %u failed, Error:%u\n", unsigned(R::getCommand), SOLV_GetLastError());
+        qCDebug(lcNetwork,
+            "Get config %u failed, Error:%u", unsigned(R::getCommand), SOLV_GetLastError());
         return false;
     }
     change(cfg);
     if (!writeRecord(login->userId(), cfg, RecordChannel)) {
-        MIRT_OutputDebug(
-            "Set config %u failed, Error:%u\n", unsigned(R::setCommand), SOLV_GetLastError());
+        qCDebug(lcNetwork,
+            "Set config %u failed, Error:%u", unsigned(R::setCommand), SOLV_GetLastError());
         return false;
     }
     return true;
@@ -63,10 +61,11 @@ bool readModifyWrite(const DEVICEINFO &record, const DeviceCredentials &defaults
 // Runs the device part under the read lock, then, when the device took the
 // change, the record part under the write lock if the slot still holds the
 // same device.
-bool applyToDevice(CDeviceStore *store, int slot,
+bool applyToDevice(const DeviceContext &context, int slot,
     const std::function<bool(const DEVICEINFO &)> &device,
     const std::function<void(DEVICEINFO &)> &record)
 {
+    CDeviceStore *store = context.store;
     if (store == nullptr) {
         return false;
     }
@@ -83,17 +82,8 @@ bool applyToDevice(CDeviceStore *store, int slot,
 
 } // namespace
 
-DeviceCredentials DefaultCredentials()
-{
-    const TervixServices *services = tervixServices();
-    if (services == nullptr) {
-        return {};
-    }
-    return { QByteArray(services->defaultUserName()), QByteArray(services->defaultPassword()) };
-}
-
-bool SetDeviceIpPortMask(CDeviceStore *store, int slot, const QByteArray &ip, quint16 port,
-    const QByteArray &mask, const DeviceCredentials &defaults)
+bool SetDeviceIpPortMask(const DeviceContext &context, int slot, const QByteArray &ip,
+    quint16 port, const QByteArray &mask)
 {
     // A text the network record cannot hold whole would move the device to
     // another address than the one asked for.
@@ -102,20 +92,20 @@ bool SetDeviceIpPortMask(CDeviceStore *store, int slot, const QByteArray &ip, qu
         return false;
     }
     return applyToDevice(
-        store, slot,
+        context, slot,
         [&](const DEVICEINFO &record) {
             if (record.dwSource == 0) {
                 const QByteArray portText = QByteArray::number(port);
                 const QByteArray mac = fieldBytes(record.szMAC);
                 const int32_t result = Quarry_SendUpdateIp(mac.constData(), ip.constData(),
-                    mask.constData(), defaults.password.constData(), portText.constData());
+                    mask.constData(), context.defaults.password.constData(), portText.constData());
                 if (result != QUARRY_UPDATE_DONE) {
-                    MIRT_OutputDebug(
-                        "QUARRY_SendUpdateIp %s failed: %d\n", mac.constData(), int(result));
+                    qCDebug(lcNetwork,
+                        "QUARRY_SendUpdateIp %s failed: %d", mac.constData(), int(result));
                 }
                 return result == QUARRY_UPDATE_DONE;
             }
-            return readModifyWrite<NetCfg>(record, defaults, [&](NetCfg &net) {
+            return readModifyWrite<NetCfg>(record, context, [&](NetCfg &net) {
                 net.setIpAddress(ip);
                 net.setSubnetMask(mask);
                 net.setPort(port);
@@ -128,32 +118,30 @@ bool SetDeviceIpPortMask(CDeviceStore *store, int slot, const QByteArray &ip, qu
         });
 }
 
-bool SetDeviceGateway(
-    CDeviceStore *store, int slot, const QByteArray &gateway, const DeviceCredentials &defaults)
+bool SetDeviceGateway(const DeviceContext &context, int slot, const QByteArray &gateway)
 {
     if (gateway.isEmpty() || gateway.size() > SOLV_NETCFG_GATEWAY_LEN) {
         return false;
     }
     return applyToDevice(
-        store, slot,
+        context, slot,
         [&](const DEVICEINFO &record) {
             return readModifyWrite<NetCfg>(
-                record, defaults, [&](NetCfg &net) { net.setGateway(gateway); });
+                record, context, [&](NetCfg &net) { net.setGateway(gateway); });
         },
         [&](DEVICEINFO &record) { CopyDeviceText(record.szGateway, gateway.constData()); });
 }
 
-bool SetDeviceName(
-    CDeviceStore *store, int slot, const QByteArray &name, const DeviceCredentials &defaults)
+bool SetDeviceName(const DeviceContext &context, int slot, const QByteArray &name)
 {
     if (name.isEmpty() || name.size() > SOLV_DEVICECFG_NAME_LEN) {
         return false;
     }
     return applyToDevice(
-        store, slot,
+        context, slot,
         [&](const DEVICEINFO &record) {
             return readModifyWrite<DeviceCfg>(
-                record, defaults, [&](DeviceCfg &device) { device.setName(name); });
+                record, context, [&](DeviceCfg &device) { device.setName(name); });
         },
         [&](DEVICEINFO &record) { CopyDeviceText(record.szDevName, name.constData()); });
 }

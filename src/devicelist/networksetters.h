@@ -1,15 +1,15 @@
 #pragma once
 
-#include <QByteArray>
+#include "devicecontext.h"
 
-class CDeviceStore;
+#include <QByteArray>
 
 // The device network setters: every change of a listed device's address,
 // port, mask, gateway or name goes through them. Each looks the device up by
 // its slot in the store and holds the store's read lock for the whole of its
 // device calls, so discovery updates of the store wait meanwhile. A device
 // found by the IP-range search (dwSource 1) is reached with its own
-// credentials, an announced one (dwSource 0) with the default ones. Records
+// credentials, an announced one (dwSource 0) with the context's defaults. Records
 // are read, changed in the named fields only and written back, so every
 // other byte the device reported goes back unchanged; each login ends in a
 // logout on every path.
@@ -22,26 +22,13 @@ class CDeviceStore;
 // same device (by serial). If the device left the list meanwhile, the
 // change still happened on the device and the setter says so.
 
-// The user name and password used for announced devices.
-struct DeviceCredentials
-{
-    QByteArray userName;
-    QByteArray password;
-};
-
-// The main window's default user name and password as they stand now
-// (empty when there is no main window). Read on the user-interface thread.
-DeviceCredentials DefaultCredentials();
-
 // Announced devices move through the discovery library (QUARRY_SendUpdateIp,
 // proven with the default password), searched ones through the network
 // record. False for a free slot, an empty or overlong text, or a device that
 // refused or did not answer.
-bool SetDeviceIpPortMask(CDeviceStore *store, int slot, const QByteArray &ip, quint16 port,
-    const QByteArray &mask, const DeviceCredentials &defaults);
+bool SetDeviceIpPortMask(const DeviceContext &context, int slot, const QByteArray &ip,
+    quint16 port, const QByteArray &mask);
 // Always through the device SDK, whatever found the device.
-bool SetDeviceGateway(
-    CDeviceStore *store, int slot, const QByteArray &gateway, const DeviceCredentials &defaults);
+bool SetDeviceGateway(const DeviceContext &context, int slot, const QByteArray &gateway);
 // The name in the local 8-bit code page, at most 32 bytes.
-bool SetDeviceName(
-    CDeviceStore *store, int slot, const QByteArray &name, const DeviceCredentials &defaults);
+bool SetDeviceName(const DeviceContext &context, int slot, const QByteArray &name);

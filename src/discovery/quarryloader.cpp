@@ -4,6 +4,8 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <utility>
+
 namespace {
 
 QStringList candidatePaths()
@@ -28,16 +30,11 @@ QStringList candidatePaths()
     return existing;
 }
 
-template<typename Proc> Proc entryPoint(const char *name)
+template<typename Proc> Proc entryPoint(void *handle, const char *name)
 {
-    void *handle = QuarryLoader::instance().handle();
-    if (handle == nullptr) {
-        return nullptr;
-    }
     void *symbol = MIRT_GetDsoSym(handle, name);
     if (symbol == nullptr) {
         MIRT_OutputDebug("Find entry point of %s failed!\n", name);
-        return nullptr;
     }
     return reinterpret_cast<Proc>(symbol);
 }
@@ -53,53 +50,68 @@ QuarryLoader &QuarryLoader::instance()
 bool QuarryLoader::Load()
 {
     MIRT_Guard guard(m_lock);
-    if (m_referenceCount > 0) {
+    if (m_referenceCount.load() > 0) {
         ++m_referenceCount;
         return true;
     }
-    if (m_handle.load() == nullptr) {
-        void *handle = nullptr;
-        QString loadedFrom;
-        for (const QString &path : candidatePaths()) {
-            handle = MIRT_LoadDSo(QFile::encodeName(path).constData());
-            if (handle != nullptr) {
-                loadedFrom = path;
-                break;
-            }
+    void *handle = nullptr;
+    QString loadedFrom;
+    for (const QString &path : candidatePaths()) {
+        handle = MIRT_LoadDSo(QFile::encodeName(path).constData());
+        if (handle != nullptr) {
+            loadedFrom = path;
+            break;
         }
-        if (handle == nullptr) {
-            MIRT_OutputDebug("Load QUARRY failed! err:%d\n", MIRT_GetLastError());
-            return false;
-        }
-        m_path = loadedFrom;
-        m_handle.store(handle);
     }
-    ++m_referenceCount;
+    if (handle == nullptr) {
+        MIRT_OutputDebug("Load QUARRY failed! err:%d\n", MIRT_GetLastError());
+        return false;
+    }
+    // A loaded library cannot change, so its entry points are looked up once.
+    EntryPoints entries;
+    entries.start = entryPoint<QUARRY_StartProc>(handle, "QUARRY_Start");
+    entries.stop = entryPoint<QUARRY_StopProc>(handle, "QUARRY_Stop");
+    entries.sendUpdateIp = entryPoint<QUARRY_SendUpdateIpProc>(handle, "QUARRY_SendUpdateIp");
+    {
+        std::lock_guard<std::mutex> lock(m_callLock);
+        m_entries = entries;
+    }
+    m_path = loadedFrom;
+    m_handle.store(handle);
+    m_referenceCount.store(1);
     return true;
 }
 
 bool QuarryLoader::Unload()
 {
     MIRT_Guard guard(m_lock);
-    if (m_referenceCount == 0) {
+    if (m_referenceCount.load() == 0) {
         return true;
     }
-    if (m_referenceCount > 1) {
+    if (m_referenceCount.load() > 1) {
         --m_referenceCount;
         return true;
     }
-    void *handle = m_handle.load();
-    if (handle != nullptr) {
-        // Unmapping the code of a running listener thread would crash the
-        // process; stopping an idle library is harmless.
-        if (auto stop = reinterpret_cast<QUARRY_StopProc>(MIRT_GetDsoSym(handle, "QUARRY_Stop"))) {
-            stop();
-        }
-        m_handle.store(nullptr);
-        MIRT_UnloadDSo(handle);
+    EntryPoints entries;
+    {
+        std::unique_lock<std::mutex> lock(m_callLock);
+        // No call begins from here on; the ones under way run to their end.
+        entries = std::exchange(m_entries, EntryPoints());
+        m_callsDone.wait(lock, [this] { return m_calls == 0; });
     }
+    // Unmapping the code of a running listener thread would crash the
+    // process; stopping an idle library is harmless. The library refuses
+    // only a stop from its own callback, which is running its code.
+    if (entries.stop != nullptr && entries.stop() != 1) {
+        MIRT_OutputDebug("QUARRY: not unloaded, the library could not be stopped\n");
+        std::lock_guard<std::mutex> lock(m_callLock);
+        m_entries = entries;
+        return false;
+    }
+    void *handle = m_handle.exchange(nullptr);
+    MIRT_UnloadDSo(handle);
     m_path.clear();
-    m_referenceCount = 0;
+    m_referenceCount.store(0);
     return true;
 }
 
@@ -108,33 +120,66 @@ bool QuarryLoader::HasPacketLibrary() const
     return true;
 }
 
-int QuarryLoader::referenceCount() const
-{
-    MIRT_Guard guard(m_lock);
-    return m_referenceCount;
-}
-
 QString QuarryLoader::libraryPath() const
 {
     MIRT_Guard guard(m_lock);
     return m_path;
 }
 
+int QuarryLoader::callsInProgress() const
+{
+    std::lock_guard<std::mutex> lock(m_callLock);
+    return m_calls;
+}
+
+template<typename Proc, typename... Args>
+int32_t QuarryLoader::call(Proc EntryPoints::*entry, Args... args)
+{
+    Proc proc = nullptr;
+    {
+        std::lock_guard<std::mutex> lock(m_callLock);
+        proc = m_entries.*entry;
+        if (proc == nullptr) {
+            return 0;
+        }
+        ++m_calls;
+    }
+    const int32_t result = proc(args...);
+    std::lock_guard<std::mutex> lock(m_callLock);
+    if (--m_calls == 0) {
+        m_callsDone.notify_all();
+    }
+    return result;
+}
+
+int32_t QuarryLoader::start(QUARRY_DeviceCallback callback)
+{
+    return call(&EntryPoints::start, callback);
+}
+
+int32_t QuarryLoader::stop()
+{
+    return call(&EntryPoints::stop);
+}
+
+int32_t QuarryLoader::sendUpdateIp(const char *mac, const char *newIp, const char *newMask,
+    const char *password, const char *newPort)
+{
+    return call(&EntryPoints::sendUpdateIp, mac, newIp, newMask, password, newPort);
+}
+
 int32_t Quarry_Start(QUARRY_DeviceCallback callback)
 {
-    const auto start = entryPoint<QUARRY_StartProc>("QUARRY_Start");
-    return start != nullptr ? start(callback) : 0;
+    return QuarryLoader::instance().start(callback);
 }
 
 int32_t Quarry_Stop()
 {
-    const auto stop = entryPoint<QUARRY_StopProc>("QUARRY_Stop");
-    return stop != nullptr ? stop() : 0;
+    return QuarryLoader::instance().stop();
 }
 
 int32_t Quarry_SendUpdateIp(const char *mac, const char *newIp, const char *newMask,
     const char *password, const char *newPort)
 {
-    const auto update = entryPoint<QUARRY_SendUpdateIpProc>("QUARRY_SendUpdateIp");
-    return update != nullptr ? update(mac, newIp, newMask, password, newPort) : 0;
+    return QuarryLoader::instance().sendUpdateIp(mac, newIp, newMask, password, newPort);
 }

@@ -6,12 +6,9 @@
 #include "searchengine.h"
 #include "tervixservices.h"
 
-#include <QEventLoop>
-#include <QIntValidator>
 #include <QMessageBox>
 #include <QPushButton>
-
-#include <thread>
+#include <QRegularExpressionValidator>
 
 namespace {
 
@@ -29,11 +26,16 @@ bool allDigits(const QString &text)
 
 } // namespace
 
-CSearch::CSearch(CSearchEngine *engine, QWidget *parent)
-    : QDialog(parent), ui(std::make_unique<Ui::CSearchClass>()), m_engine(engine)
+CSearch::CSearch(CSearchEngine *engine, SearchAdapter *adapter, QWidget *parent)
+    : QDialog(parent), ui(std::make_unique<Ui::CSearchClass>()), m_engine(engine),
+      m_adapter(adapter)
 {
     ui->setupUi(this);
-    ui->StopIPlineEdit->setValidator(new QIntValidator(0, 254, this));
+    // 0 to 254 exactly: an integer validator would let 255 and 300 be typed
+    // as "intermediate" input.
+    ui->StopIPlineEdit->setValidator(new QRegularExpressionValidator(
+        QRegularExpression(QStringLiteral("25[0-4]|2[0-4][0-9]|1[0-9][0-9]|[1-9]?[0-9]")), this));
+    m_stopText = ui->stopButton->text();
     ui->stopButton->hide();
     ui->progressBar->hide();
     m_timer.setInterval(ProgressIntervalMs);
@@ -48,8 +50,10 @@ CSearch::CSearch(CSearchEngine *engine, QWidget *parent)
 CSearch::~CSearch()
 {
     // Nothing of a search may report into a dialog that is gone.
-    if (m_searching) {
-        m_timer.stop();
+    m_timer.stop();
+    if (m_stopper) {
+        m_stopper->wait();
+    } else if (m_state == Searching) {
         if (CSearchEngine *searchEngine = engine()) {
             searchEngine->Stop();
         }
@@ -122,7 +126,7 @@ void CSearch::searchDev()
     // A search that cannot start would sit at 0 % until stopped by hand.
     if (searchEngine == nullptr
         || !searchEngine->Start(start, end, quint16(ui->PortspinBox->value()), userName, password,
-            &SearchEngineCallback, parentWidget())) {
+            &SearchEngineCallback, m_adapter)) {
         showInformation(tr("Error!"), tr("Failed to start searching!"));
         log(tr("Failed to start searching!"));
         return;
@@ -136,8 +140,8 @@ void CSearch::searchDev()
     m_timer.start();
     setInputsEnabled(false);
     ui->listWidget->clear();
-    ui->listWidget->addItem(tr("Start Search!"));
-    m_searching = true;
+    addLine(tr("Start Search!"));
+    m_state = Searching;
     log(tr("Start Search!"));
 }
 
@@ -153,45 +157,50 @@ void CSearch::showProgress()
 
 void CSearch::stopSearchDev()
 {
-    if (m_stopping) {
+    if (m_state != Searching) {
         return;
     }
     m_timer.stop();
-    stopEngine();
+    CSearchEngine *searchEngine = engine();
+    if (searchEngine == nullptr) {
+        stopFinished();
+        return;
+    }
+    // The window keeps painting and listing what the probes under way find;
+    // the Stop button says that the search is stopping.
+    m_state = Stopping;
+    ui->stopButton->setEnabled(false);
+    ui->stopButton->setText(tr("Stopping..."));
+    m_stopper.reset(QThread::create([searchEngine] { searchEngine->Stop(); }));
+    connect(m_stopper.get(), &QThread::finished, this, &CSearch::stopFinished,
+        Qt::QueuedConnection);
+    m_stopper->start();
+}
+
+void CSearch::stopFinished()
+{
+    if (m_stopper) {
+        m_stopper->wait();
+        m_stopper.reset();
+    }
     ui->progressBar->hide();
     ui->progressBar->setValue(0);
     ui->stopButton->hide();
+    ui->stopButton->setText(m_stopText);
+    ui->stopButton->setEnabled(true);
     ui->pushButton->show();
     setInputsEnabled(true);
+    m_state = Idle;
     emit searchCompleteSignal();
-    m_searching = false;
-}
-
-void CSearch::stopEngine()
-{
-    CSearchEngine *searchEngine = engine();
-    if (searchEngine == nullptr) {
-        return;
+    if (m_closeWhenStopped) {
+        m_closeWhenStopped = false;
+        QDialog::reject();
     }
-    // Stop waits for the probes under way, up to a connect time-out when
-    // addresses do not answer. The window keeps painting and listing what
-    // they find meanwhile; clicks wait until the search has stopped.
-    m_stopping = true;
-    ui->stopButton->setEnabled(false);
-    QEventLoop loop;
-    std::thread stopper([searchEngine, &loop] {
-        searchEngine->Stop();
-        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
-    });
-    loop.exec(QEventLoop::ExcludeUserInputEvents);
-    stopper.join();
-    ui->stopButton->setEnabled(true);
-    m_stopping = false;
 }
 
 void CSearch::searchComplete()
 {
-    ui->listWidget->addItem(tr("Search Complete!"));
+    addLine(tr("Search Complete!"));
 }
 
 void CSearch::AddinfoToList(DEVICEINFO *record)
@@ -201,24 +210,27 @@ void CSearch::AddinfoToList(DEVICEINFO *record)
     }
     const QByteArray ip(
         record->szIPAddress, int(qstrnlen(record->szIPAddress, sizeof record->szIPAddress)));
-    ui->listWidget->addItem(tr("Online Devices: ") + QString::fromLatin1(ip));
+    addLine(tr("Online Devices: ") + QString::fromLatin1(ip));
 }
 
 void CSearch::AddUserPasswdError(const QString &ip)
 {
-    ui->listWidget->addItem(tr("Online Devices: ") + ip + tr("(User Name or Password error)"));
+    addLine(tr("Online Devices: ") + ip + tr("(User Name or Password error)"));
 }
 
 void CSearch::reject()
 {
-    if (m_stopping) {
-        return; // closes once the search has stopped
+    if (m_state == Stopping) {
+        m_closeWhenStopped = true;
+        return;
     }
-    if (m_searching) {
+    if (m_state == Searching) {
         if (!confirmTerminate()) {
             return; // the search goes on, the dialog stays
         }
+        m_closeWhenStopped = true;
         stopSearchDev();
+        return; // closes once the search has stopped
     }
     QDialog::reject();
 }
@@ -226,7 +238,7 @@ void CSearch::reject()
 void CSearch::showEvent(QShowEvent *event)
 {
     ui->listWidget->clear();
-    if (!m_searching) {
+    if (m_state == Idle) {
         ui->progressBar->hide();
     }
     QDialog::showEvent(event);
@@ -262,6 +274,12 @@ void CSearch::log(const QString &text)
     if (TervixServices *services = tervixServices()) {
         services->Log(text);
     }
+}
+
+void CSearch::addLine(const QString &text)
+{
+    ui->listWidget->addItem(text);
+    ui->listWidget->scrollToBottom();
 }
 
 void CSearch::setInputsEnabled(bool enabled)

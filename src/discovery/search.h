@@ -3,6 +3,7 @@
 #include "deviceinfo.h"
 
 #include <QDialog>
+#include <QThread>
 #include <QTimer>
 
 #include <memory>
@@ -12,6 +13,7 @@ class CSearchClass;
 }
 
 class CSearchEngine;
+class SearchAdapter;
 
 // The "Manual Search" dialog: takes the first address of a range, the last
 // octet of its end and a port, runs the IP-range search with the main
@@ -24,8 +26,10 @@ public:
     enum InputCheck { InputOk, InputError, RangeError };
 
     // engine: the main window's search engine; not owned. Null: the one of
-    // tervixServices() at the time of each search.
-    explicit CSearch(CSearchEngine *engine, QWidget *parent = nullptr);
+    // tervixServices() at the time of each search. adapter: carries the
+    // search's reports to the main window; not owned; null drops them.
+    explicit CSearch(
+        CSearchEngine *engine, SearchAdapter *adapter = nullptr, QWidget *parent = nullptr);
     ~CSearch() override;
 
     // Checks the two input texts and, when they are good, gives the range as
@@ -33,7 +37,9 @@ public:
     static InputCheck CheckInput(const QString &startText, const QString &stopText,
         quint32 *startAddress, quint32 *endAddress);
 
-    bool isSearching() const { return m_searching; }
+    // A search runs, or is still stopping.
+    bool isSearching() const { return m_state != Idle; }
+    bool isStopping() const { return m_state == Stopping; }
 
 signals:
     void searchCompleteSignal();
@@ -61,14 +67,24 @@ protected:
     virtual bool confirmTerminate();
 
 private:
+    enum State { Idle, Searching, Stopping };
+
     CSearchEngine *engine() const;
     void log(const QString &text);
+    void addLine(const QString &text);
     void setInputsEnabled(bool enabled);
-    void stopEngine();
+    // The engine has stopped: back to the idle face, and closed when a close
+    // was asked for meanwhile.
+    void stopFinished();
 
     std::unique_ptr<Ui::CSearchClass> ui;
     CSearchEngine *m_engine;
+    SearchAdapter *m_adapter;
     QTimer m_timer;
-    bool m_searching = false;
-    bool m_stopping = false; // inside stopEngine()
+    State m_state = Idle;
+    // Stops the engine off the user-interface thread: Stop waits for the
+    // probes under way, up to a connect time-out each.
+    std::unique_ptr<QThread> m_stopper;
+    bool m_closeWhenStopped = false;
+    QString m_stopText;
 };

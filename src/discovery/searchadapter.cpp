@@ -2,7 +2,6 @@
 
 #include "mirt.h"
 
-#include <QDeadlineTimer>
 #include <QMetaType>
 #include <QThread>
 
@@ -39,8 +38,8 @@ SearchAdapter::SearchAdapter(QObject *parent) : QObject(parent)
     qRegisterMetaType<DEVICEINFO *>("DEVICEINFO*");
     // Made before any receiver connects, so it runs just before the
     // receivers of the same report: the report has reached this thread.
-    connect(
-        this, &SearchAdapter::DeviceCallback, this, [this] { --m_inFlight; }, Qt::QueuedConnection);
+    connect(this, &SearchAdapter::DeviceCallback, this, &SearchAdapter::delivered,
+        Qt::QueuedConnection);
 }
 
 SearchAdapter::~SearchAdapter()
@@ -51,14 +50,27 @@ SearchAdapter::~SearchAdapter()
 
 void SearchAdapter::Report(const DEVICEINFO &record, int type)
 {
-    if (QThread::currentThread() != thread()) {
-        QDeadlineTimer deadline(ThrottleWaitMs);
-        while (m_inFlight.load() >= MaxReportsInFlight && !deadline.hasExpired()) {
-            QThread::usleep(200);
-        }
+    // The adapter's own thread cannot wait for itself; a report that waited
+    // its while goes out anyway, so a stalled receiver slows senders down
+    // but never stops them.
+    const int waitMs = QThread::currentThread() != thread() ? ThrottleWaitMs : 0;
+    if (!m_slots.tryAcquire(1, waitMs)) {
+        ++m_withoutSlot;
     }
     ++m_inFlight;
     emit DeviceCallback(new DEVICEINFO(record), type);
+}
+
+void SearchAdapter::delivered()
+{
+    --m_inFlight;
+    // Deliveries first pay off the reports sent without a slot, so the slots
+    // taken never outnumber the reports in flight.
+    int owed = m_withoutSlot.load();
+    while (owed > 0 && !m_withoutSlot.compare_exchange_weak(owed, owed - 1)) { }
+    if (owed == 0) {
+        m_slots.release();
+    }
 }
 
 void setDiscoveryAdapter(SearchAdapter *adapter)
@@ -107,9 +119,9 @@ void QuarryDeviceCallback(const char *protocolVersion, const char *serialNo, con
         record, event == QUARRY_EVENT_GONE ? DeviceReportRemove : DeviceReportAddOrUpdate);
 }
 
-void SearchEngineCallback(DEVICEINFO *record, int code, void *)
+void SearchEngineCallback(DEVICEINFO *record, int code, void *user)
 {
-    SearchAdapter *adapter = g_adapter.load();
+    auto *adapter = static_cast<SearchAdapter *>(user);
     if (record == nullptr || adapter == nullptr) {
         return;
     }

@@ -4,6 +4,7 @@
 #include "quarry.h"
 
 #include <QObject>
+#include <QSemaphore>
 #include <QString>
 
 #include <atomic>
@@ -36,12 +37,19 @@ signals:
     void UserPasswdError(QString ipAddress);
 
 private:
+    void delivered();
+
     std::atomic<int> m_inFlight { 0 };
+    // One slot per report that may wait; a delivered report frees its slot.
+    QSemaphore m_slots { MaxReportsInFlight };
+    // Reports sent without a slot (the wait ran out, or the adapter's own
+    // thread reported): their delivery frees no slot.
+    std::atomic<int> m_withoutSlot { 0 };
 };
 
-// The adapter that the library callbacks report through. The announcement
-// callback carries no user value, so the main window registers its adapter
-// here before starting discovery. A destroyed adapter unregisters itself.
+// The adapter that the announcement callback reports through: it carries no
+// user value, so the main window registers its adapter here before starting
+// discovery. A destroyed adapter unregisters itself.
 void setDiscoveryAdapter(SearchAdapter *adapter);
 SearchAdapter *discoveryAdapter();
 
@@ -56,8 +64,8 @@ void QuarryDeviceCallback(const char *protocolVersion, const char *serialNo, con
 
 // The IP-range search's report callback (see CSearchEngine): code 1 reports
 // the found device, code 255 the address that refused the credentials; other
-// codes are ignored. user: the caller's value (the main window); reports go
-// through the registered adapter.
+// codes are ignored. user: the SearchAdapter to report through; null drops
+// the report.
 void SearchEngineCallback(DEVICEINFO *record, int code, void *user);
 
 // Model name for a device type code: "INVALID_DEV" for 0, "IPCamera" for a

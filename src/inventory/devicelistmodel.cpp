@@ -3,9 +3,7 @@
 #include "ipitems.h"
 
 #include <QCoreApplication>
-#include <QHeaderView>
 #include <QStandardItemModel>
-#include <QTableView>
 
 #include <cstring>
 
@@ -13,45 +11,28 @@ namespace DeviceList {
 
 namespace {
 
-enum class Field {
-    Check,
-    Ip,
-    Serial,
-    Port,
-    Name,
-    Model,
-    Mask,
-    Gateway,
-    Mac,
-    Channels,
-    Software,
-    Dsp,
-    StartTime
-};
-
 struct ColumnDef
 {
     const char *header;
     const char *tag; // nullptr: no tag
     int width;
-    Field field;
 };
 
 // clang-format off
 constexpr ColumnDef kColumns[ColumnCount] = {
-    {"",                  nullptr,   30,  Field::Check},
-    {QT_TRANSLATE_NOOP("DeviceList", "IP Address"),        "IP",      100, Field::Ip},
-    {QT_TRANSLATE_NOOP("DeviceList", "Device Serial No."), nullptr,   250, Field::Serial},
-    {QT_TRANSLATE_NOOP("DeviceList", "Port"),              "Port",    80,  Field::Port},
-    {QT_TRANSLATE_NOOP("DeviceList", "Device Name"),       "Devname", 100, Field::Name},
-    {QT_TRANSLATE_NOOP("DeviceList", "Device Model"),      nullptr,   80,  Field::Model},
-    {QT_TRANSLATE_NOOP("DeviceList", "Subnet Mask"),       "Mask",    100, Field::Mask},
-    {QT_TRANSLATE_NOOP("DeviceList", "Gateway"),           "Gateway", 100, Field::Gateway},
-    {QT_TRANSLATE_NOOP("DeviceList", "MAC"),               nullptr,   120, Field::Mac},
-    {QT_TRANSLATE_NOOP("DeviceList", "Channel No."),       nullptr,   80,  Field::Channels},
-    {QT_TRANSLATE_NOOP("DeviceList", "Software Version"),  nullptr,   120, Field::Software},
-    {QT_TRANSLATE_NOOP("DeviceList", "DSP Version"),       nullptr,   120, Field::Dsp},
-    {QT_TRANSLATE_NOOP("DeviceList", "Start Time"),        nullptr,   180, Field::StartTime},
+    {"",                  nullptr,   30},
+    {QT_TRANSLATE_NOOP("DeviceList", "IP Address"),        "IP",      100},
+    {QT_TRANSLATE_NOOP("DeviceList", "Device Serial No."), nullptr,   250},
+    {QT_TRANSLATE_NOOP("DeviceList", "Port"),              "Port",    80},
+    {QT_TRANSLATE_NOOP("DeviceList", "Device Name"),       "Devname", 100},
+    {QT_TRANSLATE_NOOP("DeviceList", "Device Model"),      nullptr,   80},
+    {QT_TRANSLATE_NOOP("DeviceList", "Subnet Mask"),       "Mask",    100},
+    {QT_TRANSLATE_NOOP("DeviceList", "Gateway"),           "Gateway", 100},
+    {QT_TRANSLATE_NOOP("DeviceList", "MAC"),               nullptr,   120},
+    {QT_TRANSLATE_NOOP("DeviceList", "Channel No."),       nullptr,   80},
+    {QT_TRANSLATE_NOOP("DeviceList", "Software Version"),  nullptr,   120},
+    {QT_TRANSLATE_NOOP("DeviceList", "DSP Version"),       nullptr,   120},
+    {QT_TRANSLATE_NOOP("DeviceList", "Start Time"),        nullptr,   180},
 };
 // clang-format on
 
@@ -63,64 +44,42 @@ QString translated(const char *text)
     return QCoreApplication::translate("DeviceList", text);
 }
 
-QString headerOf(Field field)
+QString cellText(const DEVICEINFO &record, int column)
 {
-    for (const ColumnDef &column : kColumns) {
-        if (column.field == field) {
-            return translated(column.header);
-        }
-    }
-    return QString();
-}
-
-QString cellText(const DEVICEINFO &record, Field field)
-{
-    switch (field) {
-    case Field::Ip:
+    switch (column) {
+    case IpColumn:
         return FieldText(record.szIPAddress);
-    case Field::Serial:
+    case SerialColumn:
         return FieldText(record.szSerialNo);
-    case Field::Port:
+    case PortColumn:
         return QString::number(record.wPort);
-    case Field::Name:
+    case NameColumn:
         return FieldText(record.szDevName);
-    case Field::Model:
+    case ModelColumn:
         return FieldText(record.szDevModel);
-    case Field::Mask:
+    case MaskColumn:
         return FieldText(record.szSubnetMask);
-    case Field::Gateway:
+    case GatewayColumn:
         return FieldText(record.szGateway);
-    case Field::Mac:
+    case MacColumn:
         return FieldText(record.szMAC);
-    case Field::Channels:
+    case ChannelsColumn:
         return QString::number(record.dwChannelNum);
-    case Field::Software:
+    case SoftwareColumn:
         return FieldText(record.szSoftwareVersion);
-    case Field::Dsp:
+    case DspColumn:
         return FieldText(record.szDSPVersion);
-    case Field::StartTime:
+    case StartTimeColumn:
         return FieldText(record.szStartTime);
-    case Field::Check:
+    default:
         break;
     }
     return QString();
 }
 
-bool isAddressField(Field field)
+bool isAddressColumn(int column)
 {
-    return field == Field::Ip || field == Field::Mask || field == Field::Gateway;
-}
-
-// The definition of the model column `column`, found by its header text.
-const ColumnDef *definitionOf(const QAbstractItemModel *model, int column)
-{
-    const QString header = model->headerData(column, Qt::Horizontal).toString();
-    for (int i = 1; i < ColumnCount; ++i) {
-        if (translated(kColumns[i].header) == header) {
-            return &kColumns[i];
-        }
-    }
-    return nullptr;
+    return column == IpColumn || column == MaskColumn || column == GatewayColumn;
 }
 
 } // namespace
@@ -134,64 +93,15 @@ QStringList Headers()
     return headers;
 }
 
-QString IpHeader()
-{
-    return headerOf(Field::Ip);
-}
-
-QString SerialHeader()
-{
-    return headerOf(Field::Serial);
-}
-
-QString PortHeader()
-{
-    return headerOf(Field::Port);
-}
-
-QString NameHeader()
-{
-    return headerOf(Field::Name);
-}
-
-QString MaskHeader()
-{
-    return headerOf(Field::Mask);
-}
-
-QString GatewayHeader()
-{
-    return headerOf(Field::Gateway);
-}
-
 void SetupColumns(QStandardItemModel *model)
 {
     model->setColumnCount(ColumnCount);
     model->setHorizontalHeaderLabels(Headers());
 }
 
-void ApplyColumnWidths(QTableView *view)
+int ColumnWidth(int column)
 {
-    const QAbstractItemModel *model = view->model();
-    if (model == nullptr) {
-        return;
-    }
-    view->setColumnWidth(0, kColumns[0].width);
-    for (int column = 1; column < model->columnCount(); ++column) {
-        if (const ColumnDef *def = definitionOf(model, column)) {
-            view->setColumnWidth(column, def->width);
-        }
-    }
-}
-
-int FindColumn(const QAbstractItemModel *model, const QString &header)
-{
-    for (int column = 0; column < model->columnCount(); ++column) {
-        if (model->headerData(column, Qt::Horizontal).toString() == header) {
-            return column;
-        }
-    }
-    return -1;
+    return column >= 0 && column < ColumnCount ? kColumns[column].width : 0;
 }
 
 void InsertRow(QStandardItemModel *model, int row, const DEVICEINFO &record, int slot)
@@ -204,18 +114,14 @@ void InsertRow(QStandardItemModel *model, int row, const DEVICEINFO &record, int
         Qt::ItemIsEditable | Qt::ItemIsDragEnabled | Qt::ItemIsUserCheckable | Qt::ItemIsEnabled);
     model->setItem(row, 0, check);
 
-    for (int column = 1; column < model->columnCount(); ++column) {
-        const ColumnDef *def = definitionOf(model, column);
-        if (def == nullptr) {
-            continue;
-        }
-        const QString text = cellText(record, def->field);
+    for (int column = 1; column < ColumnCount; ++column) {
+        const QString text = cellText(record, column);
         QStandardItem *item
-            = isAddressField(def->field) ? new IpStandardItem(text) : new QStandardItem(text);
-        if (def->field == Field::Serial) {
+            = isAddressColumn(column) ? new IpStandardItem(text) : new QStandardItem(text);
+        if (column == SerialColumn) {
             item->setData(slot, TagRole);
-        } else if (def->tag != nullptr) {
-            item->setData(QString::fromLatin1(def->tag), TagRole);
+        } else if (const char *tag = kColumns[column].tag) {
+            item->setData(QString::fromLatin1(tag), TagRole);
         }
         model->setItem(row, column, item);
     }
@@ -223,25 +129,17 @@ void InsertRow(QStandardItemModel *model, int row, const DEVICEINFO &record, int
 
 void RewriteRow(QStandardItemModel *model, int row, const DEVICEINFO &record)
 {
-    for (int column = 1; column < model->columnCount(); ++column) {
-        const ColumnDef *def = definitionOf(model, column);
-        if (def == nullptr) {
-            continue;
-        }
+    for (int column = 1; column < ColumnCount; ++column) {
         if (QStandardItem *item = model->item(row, column)) {
-            item->setText(cellText(record, def->field));
+            item->setText(cellText(record, column));
         }
     }
 }
 
 int FindRowOfSerial(const QAbstractItemModel *model, const QString &serial)
 {
-    const int column = FindColumn(model, SerialHeader());
-    if (column < 0) {
-        return -1;
-    }
     for (int row = 0; row < model->rowCount(); ++row) {
-        if (model->index(row, column).data().toString() == serial) {
+        if (model->index(row, SerialColumn).data().toString() == serial) {
             return row;
         }
     }
@@ -253,12 +151,8 @@ int SlotOfRow(const QAbstractItemModel *model, int row)
     if (row < 0 || row >= model->rowCount()) {
         return -1;
     }
-    const int column = FindColumn(model, SerialHeader());
-    if (column < 0) {
-        return -1;
-    }
     bool ok = false;
-    const int slot = model->index(row, column).data(TagRole).toInt(&ok);
+    const int slot = model->index(row, SerialColumn).data(TagRole).toInt(&ok);
     return ok ? slot : -1;
 }
 

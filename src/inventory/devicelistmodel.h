@@ -10,34 +10,39 @@
 
 class QAbstractItemModel;
 class QStandardItemModel;
-class QTableView;
 
 // The 13-column device list shared by the two device tables. Column 0 holds
-// the row's check box; the other cells are found by their header text, never
-// by a fixed column number, so the order below is fixed in one place only.
+// the row's check box. Code names a column by this enumeration only, never
+// by its (translated) header text.
 namespace DeviceList {
 
-constexpr int ColumnCount = 13;
+enum Column {
+    CheckColumn,
+    IpColumn,
+    SerialColumn,
+    PortColumn,
+    NameColumn,
+    ModelColumn,
+    MaskColumn,
+    GatewayColumn,
+    MacColumn,
+    ChannelsColumn,
+    SoftwareColumn,
+    DspColumn,
+    StartTimeColumn,
+    ColumnCount
+};
 // Tag of the address, mask, gateway, port and name cells ("IP", "Mask", ...);
 // in the serial cell, the device's slot in the store.
 constexpr int TagRole = Qt::UserRole;
 
-// Translated headers; column 0 has an empty header.
+// Translated headers in column order; column 0 has an empty header.
 QStringList Headers();
-QString IpHeader();
-QString SerialHeader();
-QString PortHeader();
-QString NameHeader();
-QString MaskHeader();
-QString GatewayHeader();
 
 // Sets the column count and the headers.
 void SetupColumns(QStandardItemModel *model);
-// Widths of the columns, the same in both tables.
-void ApplyColumnWidths(QTableView *view);
-
-// Column whose horizontal header equals `header`, or -1.
-int FindColumn(const QAbstractItemModel *model, const QString &header);
+// Width of a column in pixels, the same in both tables.
+int ColumnWidth(int column);
 
 // Inserts a row at `row` (unchecked check box, then cells 1 to 12 with
 // texts and tags; the serial cell carries `slot`).

@@ -21,13 +21,3 @@ QStandardItem *IpStandardItem::clone() const
 {
     return new IpStandardItem(*this);
 }
-
-bool IpTableWidgetItem::operator<(const QTableWidgetItem &other) const
-{
-    return IpOrderValue(text()) < IpOrderValue(other.text());
-}
-
-QTableWidgetItem *IpTableWidgetItem::clone() const
-{
-    return new IpTableWidgetItem(*this);
-}

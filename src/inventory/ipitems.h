@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QStandardItem>
-#include <QTableWidgetItem>
 
 #include <cstdint>
 
@@ -17,13 +16,4 @@ public:
     using QStandardItem::QStandardItem;
     bool operator<(const QStandardItem &other) const override;
     QStandardItem *clone() const override;
-};
-
-// The same ordering for table widgets.
-class IpTableWidgetItem : public QTableWidgetItem
-{
-public:
-    using QTableWidgetItem::QTableWidgetItem;
-    bool operator<(const QTableWidgetItem &other) const override;
-    QTableWidgetItem *clone() const override;
 };

@@ -6,6 +6,7 @@
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QStandardItemModel>
+#include <QTableView>
 #include <QTest>
 
 // The table with its message boxes recorded instead of shown.
@@ -72,6 +73,9 @@ private slots:
         m_table->InfoShowOrNot(QModelIndex());
         m_table->MendAreaInorOut();
         QVERIFY(!in->isHidden() && out->isHidden() && fields->isHidden());
+        // A click on a row keeps the fold the user chose.
+        m_table->InfoShowOrNot(QModelIndex());
+        QVERIFY(!in->isHidden() && out->isHidden() && fields->isHidden());
         // Closing and opening the panel again shows its fields, with the buttons to match.
         m_table->InfoShowOrNot();
         m_table->InfoShowOrNot();
@@ -95,6 +99,24 @@ private slots:
         QCOMPARE(edit("MaskLineEdit")->text(), QStringLiteral("255.255.255.0"));
         QCOMPARE(edit("GatewayLineEdit")->text(), QStringLiteral("10.0.0.254"));
         QCOMPARE(edit("PortLineEdit")->text(), QStringLiteral("8123"));
+    }
+
+    void panelFollowsTheCurrentRowByKeyboard()
+    {
+        addDevice("A", "10.0.0.1");
+        addDevice("B", "10.0.0.2");
+        m_table->show();
+        QTableView *view = m_table->tableView();
+        view->setFocus();
+        view->setCurrentIndex(m_model->index(0, 1));
+        QCOMPARE(edit("IPAddrLineEdit")->text(), QStringLiteral("10.0.0.1"));
+        QTest::keyClick(view, Qt::Key_Down);
+        QCOMPARE(view->currentIndex().row(), 1);
+        QCOMPARE(edit("IPAddrLineEdit")->text(), QStringLiteral("10.0.0.2"));
+        // The row the user sees selected is the one a change goes to.
+        edit("IPAddrLineEdit")->setText(QStringLiteral("bad"));
+        m_table->DevinfoChanged();
+        QVERIFY(!m_table->messages.join(QLatin1Char('\n')).contains(QStringLiteral("Select a device first!")));
     }
 
     void singleChangeRefusesBadFields()

@@ -51,10 +51,9 @@ class DiscoveryListTest : public QObject
 
     QString serial(int index) const { return discoverytest::serial(*m_fleet, index); }
 
-    QString cell(int row, const QString &header) const
+    QString cell(int row, DeviceList::Column column) const
     {
-        const QStandardItemModel *m = m_window->deviceModel();
-        return m->index(row, DeviceList::FindColumn(m, header)).data().toString();
+        return m_window->deviceModel()->index(row, column).data().toString();
     }
 
 private slots:
@@ -96,7 +95,7 @@ private slots:
 
         QTRY_COMPARE_WITH_TIMEOUT(m_window->deviceModel()->rowCount(), m_fleet->count(), 3000);
         for (int i = 0; i < m_fleet->count(); ++i) {
-            QCOMPARE(cell(rowOf(serial(i)), DeviceList::IpHeader()), m_fleet->address(i));
+            QCOMPARE(cell(rowOf(serial(i)), DeviceList::IpColumn), m_fleet->address(i));
         }
     }
 
@@ -107,10 +106,10 @@ private slots:
                      "255.255.0.0", m_window->defaultPassword(), "18221"),
             QUARRY_UPDATE_DONE);
         QTRY_COMPARE_WITH_TIMEOUT(
-            cell(row, DeviceList::IpHeader()), QStringLiteral("127.0.10.21"), 3000);
+            cell(row, DeviceList::IpColumn), QStringLiteral("127.0.10.21"), 3000);
         QCOMPARE(rowOf(serial(1)), row);
-        QCOMPARE(cell(row, DeviceList::PortHeader()), QStringLiteral("18221"));
-        QCOMPARE(cell(row, DeviceList::MaskHeader()), QStringLiteral("255.255.0.0"));
+        QCOMPARE(cell(row, DeviceList::PortColumn), QStringLiteral("18221"));
+        QCOMPARE(cell(row, DeviceList::MaskColumn), QStringLiteral("255.255.0.0"));
 
         // A goodbye removes a row; the camera's return after the reboot adds it again.
         const QString s = serial(2);
@@ -155,8 +154,8 @@ private slots:
         QCOMPARE(m_window->deviceModel()->rowCount(), rows + 3);
         for (int i : { 0, 2, 3 }) {
             const int row = rowOf(discoverytest::serial(fleet, i));
-            QCOMPARE(cell(row, DeviceList::IpHeader()), fleet.address(i));
-            QCOMPARE(cell(row, DeviceList::PortHeader()), QStringLiteral("8000"));
+            QCOMPARE(cell(row, DeviceList::IpColumn), fleet.address(i));
+            QCOMPARE(cell(row, DeviceList::PortColumn), QStringLiteral("8000"));
         }
         dialog->hide();
     }

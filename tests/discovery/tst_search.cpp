@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QProgressBar>
+#include <QScrollBar>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTest>
@@ -209,7 +210,7 @@ private slots:
                 QTest::keyClick(&dialog, Qt::Key_Escape);
             }
         };
-        QTest::qWait(300);
+        QTRY_VERIFY(engine.Done() > 0); // under way
         if (how > 0) {
             // Closing asks first; refused, the search goes on.
             end();
@@ -219,16 +220,61 @@ private slots:
             dialog.answerOk = true;
         }
         end();
+        // Stopping waits for the probes under way; meanwhile the dialog says so.
+        if (dialog.isStopping()) {
+            QVERIFY(dialog.isVisible());
+            QVERIFY(!dialog.child<QPushButton>("stopButton")->isEnabled());
+            QCOMPARE(dialog.child<QPushButton>("stopButton")->text(), QStringLiteral("Stopping..."));
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(!dialog.isSearching(), 30000);
         QCOMPARE(dialog.questions, how > 0 ? 2 : 0);
         QCOMPARE(dialog.isVisible(), how == 0);
-        QVERIFY(!dialog.isSearching());
         QCOMPARE(dialog.face(), QStringLiteral("idle"));
+        QCOMPARE(dialog.child<QPushButton>("stopButton")->text(), QStringLiteral("Stop"));
         QTRY_COMPARE(dialog.lines().last(), QStringLiteral("Search Complete!"));
 
         // Idle, it closes without a question.
         dialog.show();
         QVERIFY(dialog.close());
         QCOMPARE(dialog.questions, how > 0 ? 2 : 0);
+    }
+
+    void endOctetTakesZeroTo254_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("0") << "0" << "0";
+        QTest::newRow("254") << "254" << "254";
+        QTest::newRow("255 stops at 25") << "255" << "25";
+        QTest::newRow("300 stops at 30") << "300" << "30";
+        QTest::newRow("letters") << "1a2" << "12";
+    }
+
+    void endOctetTakesZeroTo254()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, shown);
+        CSearchEngine engine;
+        TestDialog dialog(&engine);
+        dialog.show();
+        auto *edit = dialog.child<QLineEdit>("StopIPlineEdit");
+        edit->clear();
+        QTest::keyClicks(edit, typed);
+        QCOMPARE(edit->text(), shown);
+    }
+
+    void listFollowsNewestLine()
+    {
+        CSearchEngine engine;
+        TestDialog dialog(&engine);
+        dialog.resize(400, 300);
+        dialog.show();
+        for (int i = 1; i <= 200; ++i) {
+            dialog.AddUserPasswdError(QStringLiteral("127.0.22.%1").arg(i));
+        }
+        auto *list = dialog.child<QListWidget>("listWidget");
+        QTRY_VERIFY(list->verticalScrollBar()->maximum() > 0);
+        QTRY_COMPARE(list->verticalScrollBar()->value(), list->verticalScrollBar()->maximum());
     }
 
     void showingClearsTheList()

@@ -238,7 +238,7 @@ private slots:
         Reports reports;
         CSearchEngine engine;
         QVERIFY(start(engine, "127.0.21.1", "127.0.21.200", reports));
-        QTest::qSleep(300);
+        QTRY_VERIFY(engine.Done() > 0);
         QVERIFY(engine.Stop());
         const quint32 doneAtStop = engine.Done();
         QVERIFY(doneAtStop > 0);
@@ -264,7 +264,7 @@ private slots:
         {
             CSearchEngine engine;
             QVERIFY(start(engine, "127.0.20.80", "127.0.20.120", reports));
-            QTest::qSleep(30);
+            QTRY_VERIFY(engine.Done() > 0);
         }
         const int atDestruction = reports.count();
         QTest::qSleep(300);

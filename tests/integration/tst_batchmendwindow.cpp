@@ -54,10 +54,9 @@ class TestBatchMendWindow : public QObject
     {
         return m_window->configTable()->findChild<QLineEdit *>(QLatin1String(name));
     }
-    QString cell(int row, const QString &header) const
+    QString cell(int row, DeviceList::Column column) const
     {
-        QStandardItemModel *model = m_window->deviceModel();
-        return model->index(row, DeviceList::FindColumn(model, header)).data().toString();
+        return m_window->deviceModel()->index(row, column).data().toString();
     }
 private slots:
     void initTestCase()
@@ -85,8 +84,8 @@ private slots:
         const QModelIndex index = m_window->deviceModel()->index(0, 1);
         QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(index).center());
         QVERIFY(m_window->configTable()->IsSinglePanelShown());
-        const QString serial = cell(0, DeviceList::SerialHeader());
-        QCOMPARE(edit("IPAddrLineEdit")->text(), cell(0, DeviceList::IpHeader()));
+        const QString serial = cell(0, DeviceList::SerialColumn);
+        QCOMPARE(edit("IPAddrLineEdit")->text(), cell(0, DeviceList::IpColumn));
 
         edit("DevNameLineEdit")->setText(QStringLiteral("Gate \u5357"));
         edit("IPAddrLineEdit")->setText(QStringLiteral("127.0.63.200"));
@@ -101,13 +100,13 @@ private slots:
                 serial + " set ip, port, mask to127.0.63.200, 18800, 255.255.0.0 succeed!",
                 serial + " set device name to\"Gate \u5357\" succeed!",
                 serial + " set gateway to127.0.63.254 succeed!" }));
-        QCOMPARE(cell(0, DeviceList::IpHeader()), QStringLiteral("127.0.63.200"));
-        QCOMPARE(cell(0, DeviceList::NameHeader()), QStringLiteral("Gate \u5357"));
+        QCOMPARE(cell(0, DeviceList::IpColumn), QStringLiteral("127.0.63.200"));
+        QCOMPARE(cell(0, DeviceList::NameColumn), QStringLiteral("Gate \u5357"));
         QVERIFY(answersAt(QStringLiteral("127.0.63.200"), NewPort));
         // The camera then announces its new address; announcements carry no
         // name, so once merged the row shows none. Waiting for it keeps the
         // echo from landing in the middle of the next run.
-        QTRY_COMPARE_WITH_TIMEOUT(cell(0, DeviceList::NameHeader()), QString(), 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(cell(0, DeviceList::NameColumn), QString(), 5000);
     }
 
     void twentyTickedCamerasMoveToConsecutiveAddresses()
@@ -128,12 +127,12 @@ private slots:
         // Rows in order got .1, .2, ...; each shows its new address and its camera answers there.
         QStringList expected;
         for (int row = 0; row < CameraCount; ++row) {
-            const QString serial = cell(row, DeviceList::SerialHeader());
+            const QString serial = cell(row, DeviceList::SerialColumn);
             const QString address = QStringLiteral("127.0.63.%1").arg(row + 1);
             expected << serial + " set ip, port, mask to" + address
                     + ", 18800, 255.255.255.0 succeed!"
                      << serial + " set gateway to127.0.63.254 succeed!";
-            QCOMPARE(cell(row, DeviceList::IpHeader()), address);
+            QCOMPARE(cell(row, DeviceList::IpColumn), address);
             QVERIFY(answersAt(address, NewPort));
         }
         QCOMPARE(logLines(m_window.get()).mid(before), expected);

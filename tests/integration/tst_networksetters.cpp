@@ -37,6 +37,8 @@ class TestNetworkSetters : public QObject
     std::unique_ptr<devsim::Fleet> m_fleet;
     CDeviceStore m_store;
 
+    DeviceContext context() { return { &m_store, Defaults, {} }; }
+
     // Stores camera `camera` as discovery (source 0) or the IP-range search (source 1, with the
     // default password) would; returns its slot.
     int store(int camera, quint32 source)
@@ -68,7 +70,7 @@ class TestNetworkSetters : public QObject
         connect(&worker, &BatchMendThread::FinishDeviceCount, &worker,
             trace->recorder<int>("count"), Qt::DirectConnection);
         worker.SetParameters(
-            &m_store, items, 18620, QStringLiteral("255.255.0.0"), gateway, Defaults);
+            context(), items, 18620, QStringLiteral("255.255.0.0"), gateway);
         worker.start();
         QVERIFY(worker.wait(60000));
     }
@@ -120,9 +122,9 @@ private slots:
         const quint16 port = 18610 + camera;
         // Ten three-byte characters and two ASCII ones: exactly 32 bytes.
         const QByteArray name = (QStringLiteral("\u95e8").repeated(10) + "-A").toLocal8Bit();
-        QVERIFY(SetDeviceIpPortMask(&m_store, slot, ip, port, "255.255.0.0", Defaults));
-        QVERIFY(SetDeviceGateway(&m_store, slot, "127.0.61.254", Defaults));
-        QVERIFY(SetDeviceName(&m_store, slot, name, Defaults));
+        QVERIFY(SetDeviceIpPortMask(context(), slot, ip, port, "255.255.0.0"));
+        QVERIFY(SetDeviceGateway(context(), slot, "127.0.61.254"));
+        QVERIFY(SetDeviceName(context(), slot, name));
         QVERIFY(SdkLogin(ip, port, "admin", "60917").ok());
 
         net.setIpAddress(ip);
@@ -139,7 +141,7 @@ private slots:
         const int slot = store(4, 1);
         const QByteArray before = m_fleet->record(4, SOLV_GET_DEVICECFG);
         const QByteArray name = QStringLiteral("\u95e8").repeated(11).toLocal8Bit(); // 33 bytes
-        QVERIFY(!SetDeviceName(&m_store, slot, name, Defaults));
+        QVERIFY(!SetDeviceName(context(), slot, name));
         QCOMPARE(m_fleet->record(4, SOLV_GET_DEVICECFG), before);
     }
 

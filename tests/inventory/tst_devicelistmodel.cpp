@@ -22,10 +22,9 @@ DEVICEINFO sample()
     return record;
 }
 
-QVariant cell(
-    const QStandardItemModel &model, const QString &header, int role = Qt::DisplayRole, int row = 0)
+QVariant cell(const QStandardItemModel &model, int column, int role = Qt::DisplayRole, int row = 0)
 {
-    return model.index(row, DeviceList::FindColumn(&model, header)).data(role);
+    return model.index(row, column).data(role);
 }
 
 } // namespace
@@ -40,7 +39,7 @@ private slots:
     void rowCarriesTextsAndTags();
     void rewriteKeepsCheckTagsAndSlot();
     void addressCellsSortNumerically();
-    void cellsAreFoundByHeaderNotPosition();
+    void rowsAreFoundBySerial();
 
 private:
     QStandardItemModel m_model;
@@ -55,7 +54,7 @@ void TestDeviceListModel::init()
 
 void TestDeviceListModel::rowCarriesTextsAndTags_data()
 {
-    QTest::addColumn<QString>("header");
+    QTest::addColumn<int>("column");
     QTest::addColumn<QString>("text");
     QTest::addColumn<QVariant>("tag");
 
@@ -70,21 +69,21 @@ void TestDeviceListModel::rowCarriesTextsAndTags_data()
     const QVariantList tags { "IP", 7, "Port", "Devname", {}, "Mask", "Gateway", {}, {}, {}, {},
         {} };
     for (int i = 0; i < texts.size(); ++i) {
-        QTest::newRow(qPrintable(headers.at(i + 1)))
-            << headers.at(i + 1) << texts.at(i) << tags.at(i);
+        QTest::newRow(qPrintable(headers.at(i + 1))) << (i + 1) << texts.at(i) << tags.at(i);
     }
 }
 
 void TestDeviceListModel::rowCarriesTextsAndTags()
 {
-    QFETCH(QString, header);
+    QFETCH(int, column);
     QFETCH(QString, text);
     QFETCH(QVariant, tag);
 
     QCOMPARE(m_model.columnCount(), DeviceList::Headers().size());
-    QCOMPARE(cell(m_model, header).toString(), text);
-    QCOMPARE(cell(m_model, header, DeviceList::TagRole).isValid(), tag.isValid());
-    QCOMPARE(cell(m_model, header, DeviceList::TagRole).toString(), tag.toString());
+    QCOMPARE(m_model.headerData(column, Qt::Horizontal).toString(), DeviceList::Headers().at(column));
+    QCOMPARE(cell(m_model, column).toString(), text);
+    QCOMPARE(cell(m_model, column, DeviceList::TagRole).isValid(), tag.isValid());
+    QCOMPARE(cell(m_model, column, DeviceList::TagRole).toString(), tag.toString());
 }
 
 void TestDeviceListModel::rewriteKeepsCheckTagsAndSlot()
@@ -99,9 +98,9 @@ void TestDeviceListModel::rewriteKeepsCheckTagsAndSlot()
     CopyDeviceText(changed.szIPAddress, "10.1.1.1");
     changed.wPort = 9000;
     DeviceList::RewriteRow(&m_model, 0, changed);
-    QCOMPARE(cell(m_model, DeviceList::IpHeader()).toString(), QStringLiteral("10.1.1.1"));
-    QCOMPARE(cell(m_model, DeviceList::PortHeader()).toString(), QStringLiteral("9000"));
-    QCOMPARE(cell(m_model, DeviceList::IpHeader(), DeviceList::TagRole), QVariant("IP"));
+    QCOMPARE(cell(m_model, DeviceList::IpColumn).toString(), QStringLiteral("10.1.1.1"));
+    QCOMPARE(cell(m_model, DeviceList::PortColumn).toString(), QStringLiteral("9000"));
+    QCOMPARE(cell(m_model, DeviceList::IpColumn, DeviceList::TagRole), QVariant("IP"));
     QCOMPARE(DeviceList::SlotOfRow(&m_model, 0), 7);
     QVERIFY(DeviceList::IsRowChecked(&m_model, 0));
 }
@@ -111,36 +110,25 @@ void TestDeviceListModel::addressCellsSortNumerically()
     for (const char *ip : { "192.168.1.9", "10.0.0.1" }) {
         DeviceList::InsertRow(&m_model, m_model.rowCount(), testDevice(ip, ip), 0);
     }
-    m_model.sort(DeviceList::FindColumn(&m_model, DeviceList::IpHeader()));
+    m_model.sort(DeviceList::IpColumn);
     // As texts, 192.168.1.64 would stand before 192.168.1.9.
-    QCOMPARE(cell(m_model, DeviceList::IpHeader(), Qt::DisplayRole, 0), QVariant("10.0.0.1"));
-    QCOMPARE(cell(m_model, DeviceList::IpHeader(), Qt::DisplayRole, 2), QVariant("192.168.1.64"));
-    for (const QString &header : { DeviceList::MaskHeader(), DeviceList::GatewayHeader() }) {
-        QVERIFY(dynamic_cast<IpStandardItem *>(
-            m_model.item(0, DeviceList::FindColumn(&m_model, header))));
+    QCOMPARE(cell(m_model, DeviceList::IpColumn, Qt::DisplayRole, 0), QVariant("10.0.0.1"));
+    QCOMPARE(cell(m_model, DeviceList::IpColumn, Qt::DisplayRole, 2), QVariant("192.168.1.64"));
+    for (const int column : { DeviceList::MaskColumn, DeviceList::GatewayColumn }) {
+        QVERIFY(dynamic_cast<IpStandardItem *>(m_model.item(0, column)));
     }
 }
 
-void TestDeviceListModel::cellsAreFoundByHeaderNotPosition()
+void TestDeviceListModel::rowsAreFoundBySerial()
 {
-    // A model whose columns stand in another order still gets every text
-    // under its own header.
-    QStandardItemModel model;
-    QStringList headers = DeviceList::Headers();
-    headers.swapItemsAt(1, 12);
-    headers.swapItemsAt(2, 5);
-    model.setHorizontalHeaderLabels(headers);
-    DeviceList::InsertRow(&model, 0, sample(), 3);
-    DeviceList::InsertRow(&model, 1, testDevice("DS-0002"), 5);
+    DeviceList::InsertRow(&m_model, 1, testDevice("DS-0002"), 5);
 
-    QCOMPARE(model.item(0, 12)->text(), QStringLiteral("192.168.1.64"));
-    QCOMPARE(model.item(0, 5)->text(), QStringLiteral("DS-0001"));
-    QCOMPARE(DeviceList::FindRowOfSerial(&model, QStringLiteral("DS-0002")), 1);
-    QCOMPARE(DeviceList::FindRowOfSerial(&model, QStringLiteral("DS-0003")), -1);
-    QCOMPARE(DeviceList::SlotOfRow(&model, 0), 3);
-    QCOMPARE(DeviceList::SlotOfRow(&model, 1), 5);
-    QCOMPARE(DeviceList::SlotOfRow(&model, 2), -1);
-    QCOMPARE(DeviceList::SlotOfRow(&model, -1), -1);
+    QCOMPARE(DeviceList::FindRowOfSerial(&m_model, QStringLiteral("DS-0002")), 1);
+    QCOMPARE(DeviceList::FindRowOfSerial(&m_model, QStringLiteral("DS-0003")), -1);
+    QCOMPARE(DeviceList::SlotOfRow(&m_model, 0), 7);
+    QCOMPARE(DeviceList::SlotOfRow(&m_model, 1), 5);
+    QCOMPARE(DeviceList::SlotOfRow(&m_model, 2), -1);
+    QCOMPARE(DeviceList::SlotOfRow(&m_model, -1), -1);
 }
 
 QTEST_MAIN(TestDeviceListModel)

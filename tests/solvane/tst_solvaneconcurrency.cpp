@@ -4,9 +4,11 @@
 #include "solvanecheck.h"
 
 #include <QDir>
+#include <QSemaphore>
 #include <QTest>
 
 #include <atomic>
+#include <barrier>
 #include <thread>
 #include <vector>
 
@@ -43,6 +45,7 @@ private slots:
     {
         std::atomic<int> failures { 0 };
         std::vector<QByteArray> answers(5 * Cameras); // by round and camera
+        std::barrier allOpen(Threads);
         std::vector<std::jthread> threads;
         for (int t = 0; t < Threads; ++t) {
             threads.emplace_back([&, t] {
@@ -54,7 +57,7 @@ private slots:
                             = get(ids[k], SOLV_GET_DEVICECFG);
                         failures += get(ids[k], SOLV_GET_NETCFG).isEmpty() ? 1 : 0;
                     }
-                    QTest::qSleep(20); // keep all logins open together for a moment
+                    allOpen.arrive_and_wait();
                     for (int32_t id : ids) {
                         failures += SOLV_Logout(id) ? 0 : 1;
                     }
@@ -81,9 +84,11 @@ private slots:
         const auto before = openDescriptors();
         std::atomic<int32_t> shared { -1 };
         std::atomic<int> oddErrors { 0 };
+        QSemaphore calls; // one per call made
         std::jthread caller([&](const std::stop_token &stop) {
             while (!stop.stop_requested()) {
                 const uint32_t error = failure(!get(shared, SOLV_GET_DEVICECFG).isEmpty());
+                calls.release();
                 if (error != ~0u && error != SOLV_NOT_LOGGED_IN && error != SOLV_RECV_FAILED) {
                     ++oddErrors;
                 }
@@ -93,7 +98,10 @@ private slots:
             const int32_t id = login(m_fleet->address(0), Port);
             QVERIFY(id >= 0);
             shared = id;
-            QTest::qSleep(1);
+            // At least one call starts on the open login before it closes:
+            // of two that end from now on, the second began after this point.
+            calls.tryAcquire(calls.available());
+            QVERIFY(calls.tryAcquire(2, 30000));
             QVERIFY(SOLV_Logout(id));
             QCOMPARE(login(m_fleet->address(0), Port, "wrong"), -1);
             QCOMPARE(login(QStringLiteral("127.0.4.250"), Port), -1);

@@ -20,11 +20,7 @@ public:
     bool cameraPreviewRunning() const override { return false; }
     void setFocusPreviewRunning(bool) override { }
     bool focusPreviewRunning() const override { return false; }
-    bool isConfigTableWide() const override { return true; }
-    bool isOnConfigPage() const override { return true; }
-    void setTableEnabled(DeviceTable, bool) override { }
     CDeviceStore *deviceStore() override { return &store; }
-    int SlotOfCurrentRow(DeviceTable) const override { return -1; }
     CSearchEngine *searchEngine() override { return nullptr; }
 
     QByteArray userName = "admin";

@@ -83,7 +83,8 @@ uint32_t MIRT_Ntohl(uint32_t net);
 
 void MIRT_Sleep(unsigned int milliseconds);
 
-/* printf-style debug line to standard error. */
+/* printf-style debug line to standard error, for developers only: written
+   when the environment variable TERVIX_DEBUG is 1, silent otherwise. */
 void MIRT_OutputDebug(const char *format, ...)
 #if defined(__GNUC__)
     __attribute__((format(printf, 1, 2)))

@@ -10,6 +10,8 @@
 #include <csignal>
 #include <cstdarg>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <dlfcn.h>
 #include <limits.h>
@@ -376,9 +378,23 @@ void MIRT_Sleep(unsigned int milliseconds)
     while (nanosleep(&rest, &rest) != 0 && errno == EINTR) { }
 }
 
+namespace {
+
+// Read once: debug lines are a developer's choice for the whole run.
+bool debugLinesWanted()
+{
+    static const bool wanted = [] {
+        const char *value = std::getenv("TERVIX_DEBUG");
+        return value != nullptr && std::strcmp(value, "1") == 0;
+    }();
+    return wanted;
+}
+
+} // namespace
+
 void MIRT_OutputDebug(const char *format, ...)
 {
-    if (format == nullptr) {
+    if (format == nullptr || !debugLinesWanted()) {
         return;
     }
     const int savedErrno = errno; // callers print MIRT_GetLastError() after us

@@ -1,7 +1,8 @@
 /*
  * quarry: the discovery library. Listens to device announcements on every
- * IPv4 interface and re-addresses a device by its MAC. Loaded at run time
- * (libquarry.so); the program looks every entry point up by name.
+ * IPv4 interface (or on those TERVIX_DISCOVERY_INTERFACES names) and
+ * re-addresses a device by its MAC. Loaded at run time (libquarry.so); the
+ * program looks its entry points up by name when it loads the library.
  */
 #ifndef QUARRY_H
 #define QUARRY_H

@@ -1,6 +1,7 @@
 #include "quarry_protocol.h"
 
 #include <arpa/inet.h>
+#include <cctype>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -464,6 +465,104 @@ std::vector<Ipv4Interface> ipv4Interfaces()
     return result;
 }
 
+InterfaceSelection selectInterfaces(const std::vector<Ipv4Interface> &available, const char *setting)
+{
+    std::vector<std::string> entries;
+    std::string entry;
+    for (const char *c = setting != nullptr ? setting : ""; ; ++c) {
+        if (*c == '\0' || *c == ',' || std::isspace(static_cast<unsigned char>(*c)) != 0) {
+            if (!entry.empty()) {
+                entries.push_back(entry);
+                entry.clear();
+            }
+            if (*c == '\0') {
+                break;
+            }
+        } else {
+            entry += *c;
+        }
+    }
+    InterfaceSelection selection;
+    if (entries.empty()) {
+        selection.interfaces = available;
+        return selection;
+    }
+    std::vector<bool> used(entries.size(), false);
+    for (const auto &item : available) {
+        bool chosen = false;
+        for (size_t i = 0; i < entries.size(); ++i) {
+            in_addr address {};
+            const bool matches = inet_pton(AF_INET, entries[i].c_str(), &address) == 1
+                ? address.s_addr == item.address.s_addr
+                : entries[i] == item.name;
+            if (matches) {
+                used[i] = true;
+                chosen = true;
+            }
+        }
+        if (chosen) {
+            selection.interfaces.push_back(item);
+        }
+    }
+    for (size_t i = 0; i < entries.size(); ++i) {
+        if (!used[i]) {
+            selection.unmatched.push_back(entries[i]);
+        }
+    }
+    return selection;
+}
+
+InterfaceSelection discoveryInterfaces()
+{
+    return selectInterfaces(ipv4Interfaces(), std::getenv("TERVIX_DISCOVERY_INTERFACES"));
+}
+
+std::vector<Ipv4Interface> interfacesFor(
+    const std::vector<in_addr> &addresses, const std::vector<Ipv4Interface> &available)
+{
+    std::vector<Ipv4Interface> result;
+    const auto add = [&result](const Ipv4Interface &item) {
+        for (const auto &known : result) {
+            if (known.address.s_addr == item.address.s_addr) {
+                return;
+            }
+        }
+        result.push_back(item);
+    };
+    for (in_addr address : addresses) {
+        // All of 127.0.0.0/8 is loopback, whatever addresses lo reports.
+        const bool loopback = (ntohl(address.s_addr) >> 24) == 127;
+        if (loopback) {
+            address.s_addr = htonl(INADDR_LOOPBACK);
+        }
+        // The interface that has the address, else the first whose subnet holds it.
+        const Ipv4Interface *found = nullptr;
+        for (const auto &item : available) {
+            if (item.address.s_addr == address.s_addr) {
+                found = &item;
+                break;
+            }
+            if (!loopback && found == nullptr && item.netmask.s_addr != 0
+                && (item.address.s_addr & item.netmask.s_addr)
+                    == (address.s_addr & item.netmask.s_addr)) {
+                found = &item;
+            }
+        }
+        if (found != nullptr) {
+            add(*found);
+        }
+    }
+    return result;
+}
+
+bool joinGroup(int fd, in_addr group, in_addr interfaceAddress)
+{
+    ip_mreq membership {};
+    membership.imr_multiaddr = group;
+    membership.imr_interface = interfaceAddress;
+    return setsockopt(fd, IPPROTO_IP, IP_ADD_MEMBERSHIP, &membership, sizeof membership) == 0;
+}
+
 int openGroupSocket(uint16_t port, in_addr group, const std::vector<Ipv4Interface> &interfaces)
 {
     const int fd = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
@@ -488,12 +587,15 @@ int openGroupSocket(uint16_t port, in_addr group, const std::vector<Ipv4Interfac
         errno = error;
         return -1;
     }
+#ifdef IP_MULTICAST_ALL
+    // Otherwise the socket would also hear the group on interfaces that
+    // another socket of the host joined.
+    const int all = 0;
+    setsockopt(fd, IPPROTO_IP, IP_MULTICAST_ALL, &all, sizeof all);
+#endif
     int joined = 0;
     for (const auto &item : interfaces) {
-        ip_mreq membership {};
-        membership.imr_multiaddr = group;
-        membership.imr_interface = item.address;
-        if (setsockopt(fd, IPPROTO_IP, IP_ADD_MEMBERSHIP, &membership, sizeof membership) == 0) {
+        if (joinGroup(fd, group, item.address)) {
             ++joined;
         }
     }

@@ -144,10 +144,33 @@ struct Ipv4Interface
 // in the list, even where the system does not report it).
 std::vector<Ipv4Interface> ipv4Interfaces();
 
+struct InterfaceSelection
+{
+    std::vector<Ipv4Interface> interfaces;
+    // Entries of the setting that named none of the interfaces.
+    std::vector<std::string> unmatched;
+};
+// The interfaces a setting allows: a list of interface names ("lo") or IPv4
+// addresses ("127.0.0.1"), separated by commas or white space. A null or
+// empty setting allows all of them; an entry that matches nothing allows
+// nothing (so a mistyped name sends nowhere rather than everywhere).
+InterfaceSelection selectInterfaces(const std::vector<Ipv4Interface> &available, const char *setting);
+// The interfaces a client's discovery traffic may use: ipv4Interfaces()
+// restricted by TERVIX_DISCOVERY_INTERFACES.
+InterfaceSelection discoveryInterfaces();
+// The interfaces that hold the given addresses (loopback for 127.0.0.0/8, else
+// the interface whose subnet holds the address), each once; addresses on no
+// interface are left out.
+std::vector<Ipv4Interface> interfacesFor(
+    const std::vector<in_addr> &addresses, const std::vector<Ipv4Interface> &available);
+
 // A UDP socket bound to the port on every address, member of the group on
-// each of the interfaces, with its own multicast looped back (so a client and
-// devices on one host hear each other). -1 with errno set on failure.
+// each of the interfaces (and hearing the group on those alone), with its own
+// multicast looped back (so a client and devices on one host hear each
+// other). -1 with errno set on failure, also when no membership could be made.
 int openGroupSocket(uint16_t port, in_addr group, const std::vector<Ipv4Interface> &interfaces);
+// Adds the membership of the group on one more interface to a group socket.
+bool joinGroup(int fd, in_addr group, in_addr interfaceAddress);
 // A UDP socket on an ephemeral port that can send to the group and receive
 // unicast answers. -1 on failure.
 int openRequestSocket();

@@ -51,6 +51,21 @@ bool sameIdentity(quarry::Announcement a, const quarry::Announcement &b)
     return a == b;
 }
 
+// The interfaces this process's discovery may use, saying which entries of
+// the setting named no interface.
+std::vector<quarry::Ipv4Interface> allowedInterfaces(const char *caller)
+{
+    quarry::InterfaceSelection selection = quarry::discoveryInterfaces();
+    for (const std::string &entry : selection.unmatched) {
+        MIRT_OutputDebug(
+            "%s: TERVIX_DISCOVERY_INTERFACES names no interface \"%s\"\n", caller, entry.c_str());
+    }
+    if (selection.interfaces.empty()) {
+        MIRT_OutputDebug("%s: no interface is allowed; nothing is sent\n", caller);
+    }
+    return std::move(selection.interfaces);
+}
+
 milliseconds silenceLimit(uint32_t periodMs)
 {
     const uint32_t period
@@ -79,7 +94,7 @@ public:
     {
         m_port = quarry::discoveryPort();
         m_group = quarry::discoveryGroup();
-        m_interfaces = quarry::ipv4Interfaces();
+        m_interfaces = allowedInterfaces("QUARRY_Start");
         m_socket = quarry::openGroupSocket(m_port, m_group, m_interfaces);
         if (m_socket < 0) {
             MIRT_OutputDebug(
@@ -388,7 +403,7 @@ int32_t QUARRY_SendUpdateIp(const char *mac, const char *newIp, const char *newM
     }
     const uint16_t port = quarry::discoveryPort();
     const in_addr group = quarry::discoveryGroup();
-    const auto interfaces = quarry::ipv4Interfaces();
+    const auto interfaces = allowedInterfaces("QUARRY_SendUpdateIp");
     int32_t result = QUARRY_UPDATE_NO_ANSWER;
     for (int attempt = 0; attempt < kUpdateAttempts; ++attempt) {
         bool sent = false;

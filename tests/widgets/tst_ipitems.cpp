@@ -1,4 +1,5 @@
 #include "ipitems.h"
+#include "iptablewidgetitem.h"
 
 #include <QTest>
 

@@ -1,0 +1,342 @@
+#include "session.h"
+
+#include "camera.h"
+#include "recordfields.h"
+#include "solvane_records.h"
+
+#include <QPointer>
+#include <QTcpSocket>
+#include <QTimer>
+
+#include <algorithm>
+
+namespace proto = solvane::proto;
+
+namespace devsim {
+
+namespace {
+
+// A connection that has not logged in within this time is dropped, so that
+// idle half-open connections cannot use up the camera's sessions.
+constexpr int LoginWaitMs = 10000;
+// How long a closing connection may take to hand over what was written.
+constexpr int CloseWaitMs = 5000;
+
+// Request prefixes: u32 command, i32 channel (then a set's record); u32
+// ability type, u32 query length (then the query).
+constexpr int ConfigPrefixSize = 8;
+constexpr int AbilityPrefixSize = 8;
+
+quint32 payloadU32(const QByteArray &payload, int offset)
+{
+    return proto::getU32(bytes(payload) + offset);
+}
+
+} // namespace
+
+DeviceSession::DeviceSession(Camera *camera, QTcpSocket *socket)
+    : QObject(camera), m_camera(camera), m_socket(socket)
+{
+    socket->setParent(this);
+    socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+    // Never hold more than two whole frames of unread input.
+    socket->setReadBufferSize(2 * qint64(proto::HeaderSize + proto::MaxPayload));
+    connect(socket, &QTcpSocket::readyRead, this, &DeviceSession::readFrames);
+    connect(socket, &QTcpSocket::disconnected, this, &DeviceSession::finish);
+    QTimer::singleShot(LoginWaitMs, this, [this] {
+        if (!m_loggedIn) {
+            abort();
+        }
+    });
+}
+
+void DeviceSession::start(bool tooMany)
+{
+    proto::Header challenge;
+    challenge.command = proto::Challenge;
+    if (tooMany) {
+        challenge.status = proto::TooManySessions;
+        send(challenge, {}, closeAfter());
+        return;
+    }
+    proto::randomBytes(m_nonce, sizeof m_nonce);
+    send(challenge, QByteArray(reinterpret_cast<const char *>(m_nonce), sizeof m_nonce), {});
+}
+
+std::function<void()> DeviceSession::closeAfter()
+{
+    return [self = QPointer<DeviceSession>(this)] {
+        if (self) {
+            self->close();
+        }
+    };
+}
+
+void DeviceSession::close()
+{
+    m_closing = true;
+    m_socket->disconnectFromHost();
+    if (m_socket->state() == QAbstractSocket::UnconnectedState) {
+        finish();
+        return;
+    }
+    // A peer that never reads would keep the session (and its slot) for ever.
+    QTimer::singleShot(CloseWaitMs, this, [this] { abort(); });
+}
+
+void DeviceSession::abort()
+{
+    m_closing = true;
+    m_socket->abort();
+    finish();
+}
+
+void DeviceSession::finish()
+{
+    if (m_finished) {
+        return;
+    }
+    m_finished = true;
+    m_closing = true;
+    m_camera->sessionClosed(this);
+    deleteLater();
+}
+
+void DeviceSession::readFrames()
+{
+    m_buffer.append(m_socket->readAll());
+    while (!m_closing && m_buffer.size() >= int(proto::HeaderSize)) {
+        uint32_t magic = 0;
+        const proto::Header header = proto::decodeHeader(bytes(m_buffer), &magic);
+        if (proto::checkHeader(magic, header) != proto::HeaderCheck::Ok
+            || (header.flags & proto::FlagReply)) {
+            abort(); // the stream cannot be trusted any more
+            return;
+        }
+        const int frameSize = int(proto::HeaderSize + header.length);
+        if (m_buffer.size() < frameSize) {
+            return;
+        }
+        const QByteArray payload = m_buffer.mid(int(proto::HeaderSize), int(header.length));
+        m_buffer.remove(0, frameSize);
+        ++m_frames;
+        if (m_camera->fault().dropsAt(m_frames)) {
+            abort();
+            return;
+        }
+        handle(header, payload);
+    }
+}
+
+void DeviceSession::send(
+    const proto::Header &header, const QByteArray &payload, const std::function<void()> &after)
+{
+    const auto frame = proto::encodeFrame(header, bytes(payload), std::size_t(payload.size()));
+    // What follows an answer (a reboot, a listener move) happens even
+    // when the client went away before the answer could be written.
+    auto write = [self = QPointer<DeviceSession>(this), frame, after] {
+        if (self && !self->m_finished) {
+            self->m_socket->write(
+                reinterpret_cast<const char *>(frame.data()), qint64(frame.size()));
+        }
+        if (after) {
+            after();
+        }
+    };
+    const int delay = m_camera->scaledMs(m_camera->fault().delayMs);
+    if (delay > 0) {
+        QTimer::singleShot(delay, m_camera, write);
+    } else {
+        write();
+    }
+}
+
+void DeviceSession::reply(const proto::Header &request, quint32 status, const QByteArray &payload,
+    const std::function<void()> &after)
+{
+    proto::Header answer;
+    answer.flags = proto::FlagReply;
+    answer.command = request.command;
+    answer.sequence = request.sequence;
+    answer.status = status;
+    send(answer, status == proto::Ok ? payload : QByteArray(), after);
+}
+
+void DeviceSession::handle(const proto::Header &request, const QByteArray &payload)
+{
+    if (request.command == proto::Login) {
+        login(request, payload);
+        return;
+    }
+    if (!m_loggedIn) {
+        reply(request, proto::NotLoggedIn, {}, closeAfter());
+        return;
+    }
+    switch (request.command) {
+    case proto::Logout:
+        logout(request);
+        return;
+    case proto::KeepAlive:
+        keepAlive(request);
+        return;
+    case proto::GetConfig:
+        getConfig(request, payload);
+        return;
+    case proto::SetConfig:
+        setConfig(request, payload);
+        return;
+    case proto::Reboot:
+        reboot(request);
+        return;
+    case proto::Restore:
+        restore(request);
+        return;
+    case proto::GetAbility:
+        getAbility(request, payload);
+        return;
+    case proto::GetPtzProtocols:
+        getPtzProtocols(request);
+        return;
+    default:
+        reply(request, proto::NotSupported);
+        return;
+    }
+}
+
+void DeviceSession::login(const proto::Header &request, const QByteArray &payload)
+{
+    if (m_loggedIn) {
+        reply(request, proto::Refused);
+        return;
+    }
+    const auto login = proto::decodeLogin(bytes(payload), std::size_t(payload.size()));
+    if (!login) {
+        abort();
+        return;
+    }
+    const QByteArray password = m_camera->password();
+    const auto expected
+        = proto::loginProof(std::string_view(password.constData(), std::size_t(password.size())),
+            m_nonce, login->userName);
+    const QByteArray user = m_camera->userName();
+    const bool userOk
+        = login->userName == std::string_view(user.constData(), std::size_t(user.size()));
+    // Both checks run whatever the user name, so timing tells nothing.
+    const bool proofOk = proto::proofsEqual(expected.data(), login->proof);
+    if (!userOk || !proofOk) {
+        reply(request, proto::WrongPassword, {}, closeAfter());
+        return;
+    }
+    m_loggedIn = true;
+    QByteArray answer(int(sizeof(quint32)), '\0');
+    proto::putU32(reinterpret_cast<uint8_t *>(answer.data()), m_camera->nextSessionId());
+    reply(request, proto::Ok, answer);
+}
+
+void DeviceSession::logout(const proto::Header &request)
+{
+    reply(request, proto::Ok, {}, closeAfter());
+}
+
+void DeviceSession::keepAlive(const proto::Header &request)
+{
+    reply(request, proto::Ok);
+}
+
+void DeviceSession::getConfig(const proto::Header &request, const QByteArray &payload)
+{
+    if (payload.size() != ConfigPrefixSize) {
+        reply(request, proto::ParameterError);
+        return;
+    }
+    const quint32 command = payloadU32(payload, 0);
+    const qint32 channel = qint32(payloadU32(payload, 4));
+    if (!m_camera->fault().supportsConfig(command) || SOLV_RecordSize(command) == 0
+        || SOLV_IsSetCommand(command)) {
+        reply(request, proto::NotSupported);
+        return;
+    }
+    if (!channelValid(channel)) {
+        reply(request, proto::ParameterError);
+        return;
+    }
+    reply(request, proto::Ok, m_camera->record(command));
+}
+
+void DeviceSession::setConfig(const proto::Header &request, const QByteArray &payload)
+{
+    if (payload.size() < ConfigPrefixSize) {
+        reply(request, proto::ParameterError);
+        return;
+    }
+    const quint32 command = payloadU32(payload, 0);
+    const qint32 channel = qint32(payloadU32(payload, 4));
+    if (!m_camera->fault().supportsConfig(command) || !SOLV_IsSetCommand(command)) {
+        reply(request, proto::NotSupported);
+        return;
+    }
+    if (!channelValid(channel)) {
+        reply(request, proto::ParameterError);
+        return;
+    }
+    const quint32 status = m_camera->handleSet(command, payload.mid(ConfigPrefixSize));
+    reply(request, status, {}, [camera = m_camera, status] {
+        if (status == proto::Ok) {
+            camera->setApplied();
+        }
+    });
+}
+
+void DeviceSession::reboot(const proto::Header &request)
+{
+    if (m_camera->fault().rebootUnsupported) {
+        reply(request, proto::NotSupported);
+        return;
+    }
+    reply(request, proto::Ok, {}, [camera = m_camera] {
+        // After this frame went out; the reboot closes this session too.
+        QTimer::singleShot(0, camera, &Camera::reboot);
+    });
+}
+
+void DeviceSession::restore(const proto::Header &request)
+{
+    if (m_camera->fault().restoreUnsupported) {
+        reply(request, proto::NotSupported);
+        return;
+    }
+    m_camera->restore();
+    reply(request, proto::Ok);
+}
+
+void DeviceSession::getAbility(const proto::Header &request, const QByteArray &payload)
+{
+    if (payload.size() < AbilityPrefixSize
+        || payloadU32(payload, 4) != quint32(payload.size() - AbilityPrefixSize)) {
+        reply(request, proto::ParameterError);
+        return;
+    }
+    const quint32 type = payloadU32(payload, 0);
+    const QByteArray text = m_camera->ability(type);
+    if (!m_camera->fault().supportsAbility(type) || text.isEmpty()) {
+        reply(request, proto::NotSupported);
+        return;
+    }
+    reply(request, proto::Ok, text);
+}
+
+void DeviceSession::getPtzProtocols(const proto::Header &request)
+{
+    if (m_camera->fault().ptzUnsupported) {
+        reply(request, proto::NotSupported);
+        return;
+    }
+    reply(request, proto::Ok, m_camera->ptzList());
+}
+
+bool DeviceSession::channelValid(qint32 channel) const
+{
+    return channel >= 0 && quint32(channel) <= std::max<quint32>(1, m_camera->channelCount());
+}
+
+} // namespace devsim

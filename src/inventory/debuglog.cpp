@@ -1,0 +1,17 @@
+#include "debuglog.h"
+
+namespace {
+
+QtMsgType defaultThreshold()
+{
+    return qEnvironmentVariable("TERVIX_DEBUG") == QLatin1String("1") ? QtDebugMsg : QtInfoMsg;
+}
+
+} // namespace
+
+Q_LOGGING_CATEGORY(lcApp, "tervix.app", defaultThreshold())
+Q_LOGGING_CATEGORY(lcDevices, "tervix.devices", defaultThreshold())
+Q_LOGGING_CATEGORY(lcDiscovery, "tervix.discovery", defaultThreshold())
+Q_LOGGING_CATEGORY(lcSearch, "tervix.search", defaultThreshold())
+Q_LOGGING_CATEGORY(lcNetwork, "tervix.network", defaultThreshold())
+Q_LOGGING_CATEGORY(lcCalculator, "tervix.calculator", defaultThreshold())
