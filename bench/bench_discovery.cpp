@@ -212,6 +212,10 @@ void run(int count, const QString &firstAddress)
 
 int main(int argc, char *argv[])
 {
+    // Discovery stays on this machine: every simulated camera is on loopback.
+    if (!qEnvironmentVariableIsSet("TERVIX_DISCOVERY_INTERFACES")) {
+        qputenv("TERVIX_DISCOVERY_INTERFACES", "lo");
+    }
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }

@@ -98,6 +98,10 @@ void report(const char *name, double seconds, int moved, double baselineMs)
 
 int main(int argc, char *argv[])
 {
+    // Discovery stays on this machine: every simulated camera is on loopback.
+    if (!qEnvironmentVariableIsSet("TERVIX_DISCOVERY_INTERFACES")) {
+        qputenv("TERVIX_DISCOVERY_INTERFACES", "lo");
+    }
     QCoreApplication app(argc, argv);
     raiseFileLimit();
     MIRT_Init();
@@ -122,12 +126,12 @@ int main(int argc, char *argv[])
     fleet.run([&] {
         for (const devsim::Camera *camera : fleet.cameras()) {
             DEVICEINFO record {};
-            CopyDeviceText(record.szSerialNo, camera->serialNo().toLatin1().constData());
-            CopyDeviceText(record.szIPAddress, camera->ipAddress().toLatin1().constData());
-            CopyDeviceText(record.szSubnetMask, "255.255.255.0");
-            CopyDeviceText(record.szMAC, camera->macBytes().toHex(':').constData());
-            CopyDeviceText(record.szUserName, "admin");
-            CopyDeviceText(record.szPassword, "60917");
+            FixedText::write(record.szSerialNo, camera->serialNo().toLatin1().constData());
+            FixedText::write(record.szIPAddress, camera->ipAddress().toLatin1().constData());
+            FixedText::write(record.szSubnetMask, "255.255.255.0");
+            FixedText::write(record.szMAC, camera->macBytes().toHex(':').constData());
+            FixedText::write(record.szUserName, "admin");
+            FixedText::write(record.szPassword, "60917");
             record.wPort = camera->port();
             bool changed = false;
             store.AddOrUpdate(record, &changed);

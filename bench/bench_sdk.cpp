@@ -216,6 +216,10 @@ public:
 
 int main(int argc, char **argv)
 {
+    // Discovery stays on this machine: every simulated camera is on loopback.
+    if (!qEnvironmentVariableIsSet("TERVIX_DISCOVERY_INTERFACES")) {
+        qputenv("TERVIX_DISCOVERY_INTERFACES", "lo");
+    }
     benchmark::Initialize(&argc, argv);
     QCoreApplication app(argc, argv);
     SOLV_Init();

@@ -136,6 +136,10 @@ void report(
 
 int main(int argc, char *argv[])
 {
+    // Discovery stays on this machine: every simulated camera is on loopback.
+    if (!qEnvironmentVariableIsSet("TERVIX_DISCOVERY_INTERFACES")) {
+        qputenv("TERVIX_DISCOVERY_INTERFACES", "lo");
+    }
     QCoreApplication app(argc, argv);
     MIRT_Init();
     SOLV_Init();

@@ -1,6 +1,6 @@
 #include "camera.h"
 
-#include "recordfields.h"
+#include "recordbytes.h"
 #include "session.h"
 #include "solvane.h"
 #include "solvane_protocol.h"

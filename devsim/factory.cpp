@@ -1,6 +1,6 @@
 #include "factory.h"
 
-#include "recordfields.h"
+#include "recordbytes.h"
 #include "solvane_records.h"
 
 #include <QStringList>

@@ -1,7 +1,7 @@
 #include "session.h"
 
 #include "camera.h"
-#include "recordfields.h"
+#include "recordbytes.h"
 #include "solvane_records.h"
 
 #include <QPointer>
@@ -22,9 +22,14 @@ constexpr int LoginWaitMs = 10000;
 // How long a closing connection may take to hand over what was written.
 constexpr int CloseWaitMs = 5000;
 
-// Request prefixes: u32 command, i32 channel (then a set's record); u32
-// ability type, u32 query length (then the query).
+// Request payloads (docs/protocol.md): GetConfig and SetConfig start with
+// u32 command, i32 channel (a set's record follows); GetAbility with u32
+// type, u32 query length (the query follows).
+constexpr int ConfigCommandOffset = 0;
+constexpr int ConfigChannelOffset = 4;
 constexpr int ConfigPrefixSize = 8;
+constexpr int AbilityTypeOffset = 0;
+constexpr int AbilityQueryLengthOffset = 4;
 constexpr int AbilityPrefixSize = 8;
 
 quint32 payloadU32(const QByteArray &payload, int offset)
@@ -249,8 +254,8 @@ void DeviceSession::getConfig(const proto::Header &request, const QByteArray &pa
         reply(request, proto::ParameterError);
         return;
     }
-    const quint32 command = payloadU32(payload, 0);
-    const qint32 channel = qint32(payloadU32(payload, 4));
+    const quint32 command = payloadU32(payload, ConfigCommandOffset);
+    const qint32 channel = qint32(payloadU32(payload, ConfigChannelOffset));
     if (!m_camera->fault().supportsConfig(command) || SOLV_RecordSize(command) == 0
         || SOLV_IsSetCommand(command)) {
         reply(request, proto::NotSupported);
@@ -269,8 +274,8 @@ void DeviceSession::setConfig(const proto::Header &request, const QByteArray &pa
         reply(request, proto::ParameterError);
         return;
     }
-    const quint32 command = payloadU32(payload, 0);
-    const qint32 channel = qint32(payloadU32(payload, 4));
+    const quint32 command = payloadU32(payload, ConfigCommandOffset);
+    const qint32 channel = qint32(payloadU32(payload, ConfigChannelOffset));
     if (!m_camera->fault().supportsConfig(command) || !SOLV_IsSetCommand(command)) {
         reply(request, proto::NotSupported);
         return;
@@ -312,11 +317,12 @@ void DeviceSession::restore(const proto::Header &request)
 void DeviceSession::getAbility(const proto::Header &request, const QByteArray &payload)
 {
     if (payload.size() < AbilityPrefixSize
-        || payloadU32(payload, 4) != quint32(payload.size() - AbilityPrefixSize)) {
+        || payloadU32(payload, AbilityQueryLengthOffset)
+            != quint32(payload.size() - AbilityPrefixSize)) {
         reply(request, proto::ParameterError);
         return;
     }
-    const quint32 type = payloadU32(payload, 0);
+    const quint32 type = payloadU32(payload, AbilityTypeOffset);
     const QByteArray text = m_camera->ability(type);
     if (!m_camera->fault().supportsAbility(type) || text.isEmpty()) {
         reply(request, proto::NotSupported);

@@ -6,6 +6,7 @@
 #include "debuglog.h"
 #include "devicelistmodel.h"
 #include "devicestore.h"
+#include "fixedtext.h"
 #include "maintable.h"
 #include "maintablewithmend.h"
 #include "mirt.h"
@@ -392,8 +393,8 @@ void Tervix::RemoveRow(const char *serial)
     if (serial == nullptr) {
         return;
     }
-    const int row = DeviceList::FindRowOfSerial(m_model,
-        QString::fromLocal8Bit(serial, static_cast<qsizetype>(strnlen(serial, SerialBytes))));
+    const int row = DeviceList::FindRowOfSerial(
+        m_model, QString::fromLocal8Bit(FixedText::read(serial, SerialBytes)));
     if (row < 0) {
         return;
     }
@@ -553,8 +554,7 @@ void Tervix::clickedConfigTable()
     }
     // A freed slot is reused by the next new device, so the same slot may
     // hold another device: compare the serial too.
-    const QByteArray serial(
-        record.szSerialNo, static_cast<qsizetype>(strnlen(record.szSerialNo, SerialBytes)));
+    const QByteArray serial = FixedText::read(record.szSerialNo);
     if (slot == m_lastConfigSlot && serial == m_lastConfigSerial) {
         return;
     }

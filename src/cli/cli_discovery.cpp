@@ -1,6 +1,8 @@
 // tervix-cli discover / readdress: the discovery library from the command line.
 #include "cli_discovery.h"
 
+#include "deviceformat.h"
+#include "mendrules.h"
 #include "quarryuse.h"
 #include "searchadapter.h"
 
@@ -81,19 +83,11 @@ void printTable(const QList<Announced> &devices)
 
 int runDiscover(const QStringList &args, const CliOptions &options)
 {
-    QStringList rest = args;
-    bool ok = true;
-    qint64 seconds = options.extraNumber(QStringLiteral("seconds"), 3, 1, 3600, &ok);
-    // "--seconds N" leaves N among the arguments.
-    if (options.extra.contains(QStringLiteral("seconds"))
-        && options.extra.value(QStringLiteral("seconds")).isEmpty() && rest.size() == 1) {
-        seconds = rest.takeFirst().toLongLong(&ok);
-        ok = ok && seconds >= 1 && seconds <= 3600;
+    qint64 seconds = 0;
+    if (!cliNumberOption(options, QStringLiteral("seconds"), 3, 1, 3600, &seconds)) {
+        return CliUsage;
     }
-    if (!ok) {
-        return cliUsageError(Cli::tr("--seconds takes a number from 1 to 3600"));
-    }
-    if (!rest.isEmpty()) {
+    if (!args.isEmpty()) {
         return cliUsageError(Cli::tr("discover takes no arguments"));
     }
     const QuarryUse library;
@@ -116,9 +110,9 @@ int runDiscover(const QStringList &args, const CliOptions &options)
     if (options.json) {
         QJsonArray array;
         for (const Announced &d : std::as_const(devices)) {
-            array.append(QJsonObject { { QStringLiteral("serial"), d.serial },
-                { QStringLiteral("ip"), d.ip }, { QStringLiteral("port"), d.port },
-                { QStringLiteral("mask"), d.mask }, { QStringLiteral("mac"), d.mac },
+            array.append(QJsonObject { { QStringLiteral("serialNumber"), d.serial },
+                { QStringLiteral("ipAddress"), d.ip }, { QStringLiteral("port"), d.port },
+                { QStringLiteral("subnetMask"), d.mask }, { QStringLiteral("mac"), d.mac },
                 { QStringLiteral("model"), d.model },
                 { QStringLiteral("channels"), qint64(d.channels) },
                 { QStringLiteral("disks"), qint64(d.disks) },
@@ -133,31 +127,14 @@ int runDiscover(const QStringList &args, const CliOptions &options)
     return CliOk;
 }
 
-bool isDotted(const QString &text)
-{
-    return isIpv4Address(text);
-}
-
-bool isMask(const QString &text)
-{
-    if (!isDotted(text)) {
-        return false;
-    }
-    quint32 value = 0;
-    for (const QString &part : text.split(QLatin1Char('.'))) {
-        value = (value << 8) | part.toUInt();
-    }
-    const quint32 inverted = ~value;
-    return value != 0 && value != 0xffffffffu && (inverted & (inverted + 1)) == 0;
-}
-
 QString resultText(int32_t result)
 {
     switch (result) {
     case QUARRY_UPDATE_NO_ANSWER:
         return Cli::tr("no device with that MAC answered");
     case QUARRY_UPDATE_BAD_ARGUMENT:
-        return Cli::tr("the discovery library refused the arguments");
+        return Cli::tr("the discovery protocol cannot carry that address or mask (it takes a "
+                       "unicast address and a mask other than 255.255.255.255)");
     case QUARRY_UPDATE_WRONG_PASSWORD:
         return Cli::tr("the device refused the password");
     case QUARRY_UPDATE_REFUSED:
@@ -169,32 +146,29 @@ QString resultText(int32_t result)
 
 int runReaddress(const QStringList &args, const CliOptions &options)
 {
-    if (args.isEmpty()) {
-        return cliUsageError(Cli::tr("readdress needs the MAC of the device"));
+    if (args.size() != 1) {
+        return cliUsageError(Cli::tr("readdress takes the MAC of one device"));
     }
-    const QString mac = args.first();
-    QStringList rest = args.mid(1);
-    QString ip = options.extra.value(QStringLiteral("ip"));
-    QString mask = options.extra.value(QStringLiteral("mask"));
-    // "--ip A --mask B" leaves A and B among the arguments, in an order the
-    // parser does not keep; a mask is told from an address by its form.
-    if (ip.isEmpty() && mask.isEmpty() && rest.size() == 2 && isMask(rest[0]) != isMask(rest[1])) {
-        const bool firstIsMask = isMask(rest[0]);
-        mask = rest.takeAt(firstIsMask ? 0 : 1);
-        ip = rest.takeFirst();
-    } else if (ip.isEmpty() != mask.isEmpty() && rest.size() == 1) {
-        (ip.isEmpty() ? ip : mask) = rest.takeFirst();
+    const QString &mac = args.first();
+    if (parseMac(mac).isEmpty()) {
+        return cliUsageError(Cli::tr("\"%1\" is not a MAC such as 02:54:56:00:00:01").arg(mac));
     }
-    if (!rest.isEmpty()) {
-        return cliUsageError(Cli::tr("unexpected argument \"%1\"").arg(rest.first()));
+    if (!options.has(QStringLiteral("ip")) || !options.has(QStringLiteral("mask"))) {
+        return cliUsageError(Cli::tr("readdress needs --ip and --mask"));
     }
-    if (!isDotted(ip)) {
-        return cliUsageError(Cli::tr("--ip takes a dotted IPv4 address, not \"%1\"").arg(ip));
+    // The port goes with every re-address; without a new one it is the
+    // device's present port, so the device stays where it is reached.
+    const std::optional<QString> newPort = options.has(QStringLiteral("new-port"))
+        ? std::optional(options.value(QStringLiteral("new-port")))
+        : std::nullopt;
+    const QString problem = NetworkMend::CheckNetworkFields(
+        options.value(QStringLiteral("ip")), options.value(QStringLiteral("mask")), QString(), newPort);
+    if (!problem.isEmpty()) {
+        return cliUsageError(problem);
     }
-    if (!isMask(mask)) {
-        return cliUsageError(
-            Cli::tr("--mask takes a subnet mask such as 255.255.255.0, not \"%1\"").arg(mask));
-    }
+    const QString ip = NetworkMend::CanonicalAddress(options.value(QStringLiteral("ip")));
+    const QString mask = NetworkMend::CanonicalAddress(options.value(QStringLiteral("mask")));
+    const quint16 port = newPort ? quint16(newPort->toUInt()) : options.port;
     const QuarryUse library;
     if (!library.loaded()) {
         cliError(Cli::tr("Failed to load QUARRY library!"));
@@ -203,11 +177,12 @@ int runReaddress(const QStringList &args, const CliOptions &options)
     const QByteArray macText = mac.toLatin1();
     const QByteArray ipText = ip.toLatin1();
     const QByteArray maskText = mask.toLatin1();
-    const QByteArray portText = QByteArray::number(options.port);
+    const QByteArray portText = QByteArray::number(port);
     const int32_t result = Quarry_SendUpdateIp(macText.constData(), ipText.constData(),
         maskText.constData(), options.password.constData(), portText.constData());
     if (result == QUARRY_UPDATE_BAD_ARGUMENT) {
-        return cliUsageError(Cli::tr("\"%1\" is not a MAC such as 02:54:56:00:00:01").arg(mac));
+        // Nothing was sent.
+        return cliUsageError(resultText(result));
     }
     const bool done = result == QUARRY_UPDATE_DONE;
     if (!done) {
@@ -215,20 +190,29 @@ int runReaddress(const QStringList &args, const CliOptions &options)
     }
     cliPrintFields(options,
         { { QStringLiteral("ok"), done }, { QStringLiteral("mac"), mac },
-            { QStringLiteral("ip"), ip }, { QStringLiteral("mask"), mask },
-            { QStringLiteral("port"), options.port }, { QStringLiteral("result"), result } });
+            { QStringLiteral("ipAddress"), ip }, { QStringLiteral("subnetMask"), mask },
+            { QStringLiteral("port"), port }, { QStringLiteral("result"), result } });
     return done ? CliOk : CliFailed;
 }
+
+const CliOptionSpec discoverOptions[] = {
+    { "seconds", "N", QT_TRANSLATE_NOOP("Cli", "how long to listen (3)") },
+};
+const CliOptionSpec readdressOptions[] = {
+    { "ip", "ADDRESS", QT_TRANSLATE_NOOP("Cli", "the new address") },
+    { "mask", "MASK", QT_TRANSLATE_NOOP("Cli", "the new subnet mask") },
+    { "new-port", "N",
+        QT_TRANSLATE_NOOP("Cli", "the new SDK port, 2000 to 65535 (without it the device keeps --port)") },
+};
 
 } // namespace
 
 const CliCommand discoverCommand = { "discover", QT_TRANSLATE_NOOP("Cli", "[--seconds N]"),
-    QT_TRANSLATE_NOOP("Cli", "lists the devices that announce themselves within N seconds (3)"),
-    "seconds", runDiscover };
+    QT_TRANSLATE_NOOP("Cli", "lists the devices that announce themselves within N seconds"),
+    discoverOptions, NoSharedOptions, runDiscover };
 
-const CliCommand readdressCommand
-    = { "readdress", QT_TRANSLATE_NOOP("Cli", "MAC --ip ADDRESS --mask MASK [--port N]"),
-          QT_TRANSLATE_NOOP("Cli",
-              "moves a device to a new address and SDK port by its MAC, proving "
-              "the password"),
-          "ip mask", runReaddress };
+const CliCommand readdressCommand = { "readdress",
+    QT_TRANSLATE_NOOP("Cli", "MAC --ip ADDRESS --mask MASK [--new-port N]"),
+    QT_TRANSLATE_NOOP("Cli",
+        "moves a device to a new address (and SDK port) by its MAC, proving the password"),
+    readdressOptions, PortOption | PasswordOptions, runReaddress };

@@ -1,297 +1,298 @@
-// tervix-cli set-network: the device network setters and the batch worker
-// from the command line.
+// tervix-cli set-network: the device tables' single-device change and batch
+// worker from the command line.
 #include "cli_network.h"
 
 #include "batchmendthread.h"
+#include "deviceformat.h"
 #include "devicesdk.h"
 #include "devicestore.h"
+#include "fixedtext.h"
+#include "ipv4text.h"
 #include "mendrules.h"
-#include "networksetters.h"
 #include "quarryuse.h"
 #include "records.h"
+#include "singlechange.h"
 #include "solvane.h"
 
-#include <QCoreApplication>
 #include <QEventLoop>
 #include <QJsonArray>
 #include <QJsonObject>
-#include <QRegularExpression>
+
+#include <algorithm>
 
 using namespace NetworkMend;
 
 namespace {
 
-// The command's own values; "--ip A" leaves A among the dispatcher's
-// arguments, so the raw command line is read again here.
-struct NetworkArguments
-{
-    QMap<QString, QString> values; // ip, mask, gateway, name, start-ip
-    QStringList hosts;
-    QString error;
-};
-
-NetworkArguments readArguments()
-{
-    static const QStringList ownValues = { QStringLiteral("ip"), QStringLiteral("mask"),
-        QStringLiteral("gateway"), QStringLiteral("name"), QStringLiteral("start-ip") };
-    static const QStringList sharedValues = { QStringLiteral("port"), QStringLiteral("user"),
-        QStringLiteral("password"), QStringLiteral("timeout") };
-    NetworkArguments parsed;
-    const QStringList args = QCoreApplication::arguments().mid(1);
-    bool optionsEnded = false;
-    for (int i = 0; i < args.size(); ++i) {
-        const QString &arg = args.at(i);
-        if (optionsEnded || !arg.startsWith(QLatin1String("--"))) {
-            parsed.hosts << arg;
-            continue;
-        }
-        if (arg == QLatin1String("--")) {
-            optionsEnded = true;
-            continue;
-        }
-        QString name = arg.mid(2);
-        const qsizetype equals = name.indexOf(QLatin1Char('='));
-        QString value;
-        if (equals >= 0) {
-            value = name.mid(equals + 1);
-            name.truncate(equals);
-        } else if (ownValues.contains(name) || sharedValues.contains(name)) {
-            if (i + 1 >= args.size()) {
-                parsed.error = Cli::tr("option --%1 needs a value").arg(name);
-                return parsed;
-            }
-            value = args.at(++i);
-        }
-        if (ownValues.contains(name)) {
-            parsed.values.insert(name, value);
-        }
-    }
-    parsed.hosts.removeFirst(); // the command's name
-    return parsed;
-}
-
-bool isMac(const QString &text)
-{
-    static const QRegularExpression mac(QStringLiteral("^[0-9A-Fa-f]{2}(:[0-9A-Fa-f]{2}){5}$"));
-    return mac.match(text).hasMatch();
-}
-
-// A device named on the command line, as the program's store would hold it:
-// an address is reached through the SDK with --user/--password (like a
-// device the IP-range search found), a MAC through the discovery library
-// (like an announced device).
+// A device named on the command line: ADDRESS[:PORT], reached through the
+// SDK with --user/--password like a device the IP-range search found, or
+// the MAC of an announced device, moved through the discovery library.
 struct Target
 {
-    QString host;
-    DEVICEINFO record {};
+    QString host; // as written
+    QString mac; // when named by its MAC
+    QString address; // when named by its address, in the form devices read
+    quint16 port = 0; // where its SDK listens now
+    QString serial; // as the device reports it; empty when it could not be read
 };
 
-bool makeTarget(const QString &host, const CliOptions &options, Target *target, QString *error)
+// Reads HOST without sending anything.
+bool parseTarget(const QString &host, const CliOptions &options, Target *target, QString *error)
 {
     target->host = host;
-    DEVICEINFO &record = target->record;
-    if (isMac(host)) {
-        record.dwSource = 0;
-        CopyDeviceText(record.szMAC, host.toLower().toLatin1().constData());
-        CopyDeviceText(record.szSerialNo, host.toLatin1().constData());
+    target->port = options.port;
+    const QByteArray mac = parseMac(host);
+    if (!mac.isEmpty()) {
+        target->mac = formatMac(mac);
         return true;
     }
     QString address = host;
-    quint16 port = options.port;
     const qsizetype colon = host.indexOf(QLatin1Char(':'));
     if (colon >= 0) {
         bool ok = false;
-        const uint value = host.mid(colon + 1).toUInt(&ok);
-        if (!ok || value == 0 || value > 65535) {
+        const uint port = host.mid(colon + 1).toUInt(&ok);
+        if (!ok || port == 0 || port > 65535) {
             *error = Cli::tr("\"%1\" has no port from 1 to 65535").arg(host);
             return false;
         }
-        port = quint16(value);
+        target->port = quint16(port);
         address = host.left(colon);
     }
-    if (!isIpv4Address(address)) {
+    const std::optional<QString> canonical = Ipv4Text::canonical(address, Ipv4Text::HostAddress);
+    if (!canonical) {
         *error = Cli::tr("\"%1\" is neither an IPv4 address (with an optional :PORT) nor a MAC")
                      .arg(host);
         return false;
     }
-    record.dwSource = 1;
-    CopyDeviceText(record.szIPAddress, address.toLatin1().constData());
-    record.wPort = port;
-    CopyDeviceText(record.szUserName, options.userName.constData());
-    CopyDeviceText(record.szPassword, options.password.constData());
-    // The serial names the device in the result lines; a device that cannot
-    // be read is named by its address, and its change will fail the same way.
-    SdkLogin login(address.toLatin1(), port, options.userName, options.password);
-    DeviceCfg device;
-    const QByteArray serial = login.ok() && readRecord(login.userId(), device, 0)
-        ? device.serialNumber()
-        : host.toLatin1();
-    CopyDeviceText(record.szSerialNo, serial.constData());
+    target->address = *canonical;
     return true;
 }
 
-struct Result
+// The serial names the device in the result lines. A device that cannot be
+// read is reported with the reason; its change is still tried and fails the
+// same way, in its own result line.
+void identify(Target *target, const CliOptions &options)
 {
-    QString serial, host, ip, mask, gateway, name;
+    if (!target->mac.isEmpty()) {
+        return;
+    }
+    const QString where = QStringLiteral("%1:%2").arg(target->address).arg(target->port);
+    SdkLogin login(target->address.toLatin1(), target->port, options.userName, options.password);
+    if (!login.ok()) {
+        cliError(Cli::tr("cannot log in to %1: %2 (SDK error %3)")
+                     .arg(where, sdkErrorText(login.error()))
+                     .arg(login.error()));
+        return;
+    }
+    DeviceCfg device;
+    if (!readRecord(login.userId(), device, 0)) {
+        const quint32 error = SOLV_GetLastError();
+        cliError(Cli::tr("cannot read the device record of %1: %2 (SDK error %3)")
+                     .arg(where, sdkErrorText(error))
+                     .arg(error));
+        return;
+    }
+    target->serial = QString::fromLocal8Bit(device.serialNumber());
+}
+
+// The name of the device in its result lines.
+QString logName(const Target &target)
+{
+    return target.serial.isEmpty() ? target.host : target.serial;
+}
+
+// The device as the program's store would hold it.
+DEVICEINFO recordOf(const Target &target, const CliOptions &options)
+{
+    DEVICEINFO record {};
+    FixedText::write(record.szSerialNo, logName(target).toLocal8Bit().constData());
+    record.wPort = target.port;
+    if (!target.mac.isEmpty()) {
+        record.dwSource = 0;
+        FixedText::write(record.szMAC, target.mac.toLatin1().constData());
+        return record;
+    }
+    record.dwSource = 1;
+    FixedText::write(record.szIPAddress, target.address.toLatin1().constData());
+    FixedText::write(record.szUserName, options.userName.constData());
+    FixedText::write(record.szPassword, options.password.constData());
+    return record;
+}
+
+// What one device took.
+struct Outcome
+{
+    QString ip;
+    QString mask;
     quint16 port = 0;
-    bool moved = false;
-    bool gatewaySet = false;
-    bool named = false;
+    bool addressOk = false;
+    std::optional<bool> nameOk; // none: no name was asked for
+    QString name;
+    std::optional<bool> gatewayOk; // none: no gateway was asked for
+    QString gateway;
+
+    bool ok() const { return addressOk && nameOk.value_or(true) && gatewayOk.value_or(true); }
 };
 
-QJsonObject toJson(const Result &r)
+QJsonObject toJson(const Target &target, const Outcome &outcome)
 {
-    QJsonObject object { { QStringLiteral("serial"), r.serial }, { QStringLiteral("host"), r.host },
-        { QStringLiteral("ip"), r.ip }, { QStringLiteral("port"), r.port },
-        { QStringLiteral("mask"), r.mask }, { QStringLiteral("ok"), r.moved } };
-    if (!r.gateway.isEmpty()) {
-        object.insert(QStringLiteral("gateway"), r.gateway);
-        object.insert(QStringLiteral("gatewayOk"), r.gatewaySet);
+    QJsonObject object { { QStringLiteral("host"), target.host },
+        { QStringLiteral("ipAddress"), outcome.ip }, { QStringLiteral("port"), outcome.port },
+        { QStringLiteral("subnetMask"), outcome.mask },
+        { QStringLiteral("addressOk"), outcome.addressOk },
+        { QStringLiteral("ok"), outcome.ok() } };
+    if (!target.serial.isEmpty()) {
+        object.insert(QStringLiteral("serialNumber"), target.serial);
     }
-    if (!r.name.isEmpty()) {
-        object.insert(QStringLiteral("name"), r.name);
-        object.insert(QStringLiteral("nameOk"), r.named);
+    if (!target.mac.isEmpty()) {
+        object.insert(QStringLiteral("mac"), target.mac);
+    }
+    if (outcome.gatewayOk) {
+        object.insert(QStringLiteral("gateway"), outcome.gateway);
+        object.insert(QStringLiteral("gatewayOk"), *outcome.gatewayOk);
+    }
+    if (outcome.nameOk) {
+        object.insert(QStringLiteral("name"), outcome.name);
+        object.insert(QStringLiteral("nameOk"), *outcome.nameOk);
     }
     return object;
 }
 
-int runSetNetwork(const QStringList &, const CliOptions &options)
+// Moves every item on the batch worker, as the batch panel does; each
+// result line is printed as it arrives.
+void runBatch(const DeviceContext &context, const QList<BatchMendItem> &items, quint16 port,
+    const QString &mask, const QString &gateway, const QList<Target> &targets,
+    QList<Outcome> *outcomes)
 {
-    const NetworkArguments args = readArguments();
-    if (!args.error.isEmpty()) {
-        return cliUsageError(args.error);
-    }
-    const bool batch = args.values.contains(QStringLiteral("start-ip"));
-    const QString address = CanonicalAddress(
-        args.values.value(batch ? QStringLiteral("start-ip") : QStringLiteral("ip")));
-    const QString mask = CanonicalAddress(args.values.value(QStringLiteral("mask")));
-    const QString gatewayText = args.values.value(QStringLiteral("gateway"));
-    const QString gateway = gatewayText.isEmpty() ? QString() : CanonicalAddress(gatewayText);
-    const QString name = args.values.value(QStringLiteral("name"));
+    BatchMendThread worker;
+    QEventLoop loop;
+    QObject::connect(&worker, &BatchMendThread::FinishSetIpAddress, &loop,
+        [&](int, int row, QString ip, unsigned short newPort, QString newMask, bool ok) {
+            Outcome &outcome = (*outcomes)[row];
+            outcome.ip = ip;
+            outcome.port = newPort;
+            outcome.mask = newMask;
+            outcome.addressOk = ok;
+            context.Log(IpPortMaskLogLine(logName(targets.at(row)), ip, newPort, newMask, ok));
+        });
+    QObject::connect(&worker, &BatchMendThread::FinishSetGateway, &loop,
+        [&](int, int row, QString value, bool ok) {
+            (*outcomes)[row].gateway = value;
+            (*outcomes)[row].gatewayOk = ok;
+            context.Log(GatewayLogLine(logName(targets.at(row)), value, ok));
+        });
+    QObject::connect(&worker, &BatchMendThread::FinishDeviceCount, &loop, [&](int count) {
+        if (count == items.size()) {
+            loop.quit();
+        }
+    });
+    worker.SetParameters(context, items, port, mask, gateway);
+    worker.start();
+    loop.exec();
+    worker.wait();
+}
 
-    if (args.hosts.isEmpty()) {
+int runSetNetwork(const QStringList &hosts, const CliOptions &options)
+{
+    const bool batch = options.has(QStringLiteral("start-ip"));
+    if (hosts.isEmpty()) {
         return cliUsageError(Cli::tr("set-network needs the device(s) to change"));
     }
-    if (batch && args.values.contains(QStringLiteral("ip"))) {
+    if (batch == options.has(QStringLiteral("ip"))) {
         return cliUsageError(Cli::tr("give either --ip (one device) or --start-ip (a batch)"));
     }
-    if (!batch && args.hosts.size() > 1) {
+    if (!options.has(QStringLiteral("mask"))) {
+        return cliUsageError(Cli::tr("set-network needs --mask"));
+    }
+    if (!batch && hosts.size() > 1) {
         return cliUsageError(Cli::tr("several devices take consecutive addresses from --start-ip"));
     }
-    if (batch && !name.isEmpty()) {
+    if (batch && options.has(QStringLiteral("name"))) {
         return cliUsageError(Cli::tr("--name changes one device only"));
     }
-    if (!name.isEmpty() && IsDeviceNameTooLong(name)) {
-        return cliUsageError(Cli::tr("Device name exceeds maximum length!"));
+    SingleChange change;
+    change.ip = options.value(batch ? QStringLiteral("start-ip") : QStringLiteral("ip"));
+    change.mask = options.value(QStringLiteral("mask"));
+    change.gateway = options.value(QStringLiteral("gateway"));
+    change.name = options.value(QStringLiteral("name"));
+    if (options.has(QStringLiteral("new-port"))) {
+        change.port = options.value(QStringLiteral("new-port"));
     }
-    const QString problem
-        = CheckNetworkFields(address, mask, gatewayText, QString::number(options.port));
+    const QString problem = CheckSingleChange(change);
     if (!problem.isEmpty()) {
         return cliUsageError(problem);
     }
-    QStringList addresses;
-    QString error;
-    if (!BatchAddresses(address, false, int(args.hosts.size()), &addresses, &error)) {
-        return cliUsageError(error);
-    }
 
-    if (options.timeoutMs > 0) {
-        SOLV_SetConnectTime(uint32_t(options.timeoutMs), 1);
-        SOLV_SetRecvTimeOut(uint32_t(options.timeoutMs));
-    }
-    CDeviceStore store;
     QList<Target> targets;
-    bool anyMac = false;
-    for (const QString &host : args.hosts) {
+    QString error;
+    for (const QString &host : hosts) {
         Target target;
-        if (!makeTarget(host, options, &target, &error)) {
+        if (!parseTarget(host, options, &target, &error)) {
             return cliUsageError(error);
         }
-        anyMac = anyMac || target.record.dwSource == 0;
         targets << target;
     }
+    QStringList addresses;
+    if (batch
+        && !BatchAddresses(
+            CanonicalAddress(change.ip), false, int(targets.size()), &addresses, &error)) {
+        return cliUsageError(error);
+    }
+    // The worker gives every device of a batch one port.
+    quint16 batchPort = change.port ? quint16(change.port->toUInt()) : targets.first().port;
+    for (const Target &target : std::as_const(targets)) {
+        if (batch && !change.port && target.port != batchPort) {
+            return cliUsageError(
+                Cli::tr("the devices listen on different ports; --new-port gives them one"));
+        }
+    }
+
+    cliApplyTimeout(options);
+    const bool anyMac = std::any_of(targets.cbegin(), targets.cend(),
+        [](const Target &target) { return !target.mac.isEmpty(); });
     const QuarryUse quarry(anyMac);
     if (anyMac && !quarry.loaded()) {
         cliError(Cli::tr("Failed to load QUARRY library!"));
         return CliFailed;
     }
+    CDeviceStore store;
     QList<BatchMendItem> items;
     for (int i = 0; i < targets.size(); ++i) {
+        identify(&targets[i], options);
         bool changed = false;
-        const int slot = store.AddOrUpdate(targets.at(i).record, &changed);
+        const int slot = store.AddOrUpdate(recordOf(targets.at(i), options), &changed);
         if (slot < 0) {
             return cliUsageError(
                 Cli::tr("\"%1\" names a device listed before").arg(targets.at(i).host));
         }
-        items << BatchMendItem { slot, i, addresses.at(i) };
+        items << BatchMendItem { slot, i, batch ? addresses.at(i) : QString() };
     }
 
-    const DeviceContext context { &store, { options.userName, options.password }, {} };
-    QList<Result> results(targets.size());
-    for (int i = 0; i < targets.size(); ++i) {
-        results[i].serial = QString::fromLatin1(targets.at(i).record.szSerialNo);
-        results[i].host = targets.at(i).host;
-    }
-    auto print = [&](const QString &line) {
-        if (!options.json) {
-            cliPrint(line);
-        }
-    };
-
-    if (!batch) {
-        Result &r = results[0];
-        r.ip = address;
-        r.mask = mask;
-        r.port = options.port;
-        r.moved = SetDeviceIpPortMask(context, items[0].iDevIndex, address.toLatin1(), options.port,
-            mask.toLatin1());
-        print(IpPortMaskLogLine(r.serial, address, options.port, mask, r.moved));
-        if (!name.isEmpty()) {
-            r.name = name;
-            r.named = SetDeviceName(context, items[0].iDevIndex, name.toLocal8Bit());
-            print(NameLogLine(r.serial, name, r.named));
-        }
-        if (!gateway.isEmpty()) {
-            r.gateway = gateway;
-            r.gatewaySet
-                = SetDeviceGateway(context, items[0].iDevIndex, gateway.toLatin1());
-            print(GatewayLogLine(r.serial, gateway, r.gatewaySet));
-        }
-    } else {
-        BatchMendThread worker;
-        QEventLoop loop;
-        QObject::connect(&worker, &BatchMendThread::FinishSetIpAddress, &loop,
-            [&](int, int row, QString ip, unsigned short port, QString newMask, bool ok) {
-                Result &r = results[row];
-                r.ip = ip;
-                r.port = port;
-                r.mask = newMask;
-                r.moved = ok;
-                print(IpPortMaskLogLine(r.serial, ip, port, newMask, ok));
-            });
-        QObject::connect(&worker, &BatchMendThread::FinishSetGateway, &loop,
-            [&](int, int row, QString value, bool ok) {
-                results[row].gateway = value;
-                results[row].gatewaySet = ok;
-                print(GatewayLogLine(results[row].serial, value, ok));
-            });
-        QObject::connect(&worker, &BatchMendThread::FinishDeviceCount, &loop, [&](int count) {
-            if (count == items.size()) {
-                loop.quit();
+    const DeviceContext context { &store, { options.userName, options.password },
+        [&options](const QString &line) {
+            if (!options.json) {
+                cliPrint(line);
             }
-        });
-        worker.SetParameters(context, items, options.port, mask, gateway);
-        worker.start();
-        loop.exec();
-        worker.wait();
+        } };
+    QList<Outcome> outcomes(targets.size());
+    if (batch) {
+        runBatch(context, items, batchPort, CanonicalAddress(change.mask),
+            change.gateway.isEmpty() ? QString() : CanonicalAddress(change.gateway), targets,
+            &outcomes);
+    } else {
+        const SingleChangeResult result = ApplySingleChange(context, items.first().iDevIndex, change);
+        if (result.status != SingleChangeResult::Applied) {
+            return cliUsageError(result.message);
+        }
+        outcomes[0] = Outcome { result.ip, result.mask, result.port, result.addressSet,
+            result.nameSet, result.name, result.gatewaySet, result.gateway };
     }
 
     bool allDone = true;
     QJsonArray array;
-    for (const Result &r : std::as_const(results)) {
-        allDone = allDone && r.moved && (r.gateway.isEmpty() || r.gatewaySet)
-            && (r.name.isEmpty() || r.named);
-        array.append(toJson(r));
+    for (int i = 0; i < targets.size(); ++i) {
+        allDone = allDone && outcomes.at(i).ok();
+        array.append(toJson(targets.at(i), outcomes.at(i)));
     }
     if (options.json) {
         cliPrintJson(array);
@@ -299,14 +300,25 @@ int runSetNetwork(const QStringList &, const CliOptions &options)
     return allDone ? CliOk : CliFailed;
 }
 
+const CliOptionSpec setNetworkOptions[] = {
+    { "ip", "ADDRESS", QT_TRANSLATE_NOOP("Cli", "the new address of one device") },
+    { "start-ip", "ADDRESS",
+        QT_TRANSLATE_NOOP("Cli", "the first of the consecutive addresses a batch takes") },
+    { "mask", "MASK", QT_TRANSLATE_NOOP("Cli", "the new subnet mask") },
+    { "gateway", "ADDRESS", QT_TRANSLATE_NOOP("Cli", "the new gateway (none: unchanged)") },
+    { "name", "TEXT", QT_TRANSLATE_NOOP("Cli", "the new device name (none: unchanged)") },
+    { "new-port", "N",
+        QT_TRANSLATE_NOOP("Cli", "the new SDK port, 2000 to 65535 (none: each device keeps its own)") },
+};
+
 } // namespace
 
 const CliCommand setNetworkCommand = { "set-network",
     QT_TRANSLATE_NOOP("Cli",
-        "HOST --ip ADDRESS --mask MASK [--gateway ADDRESS] [--name TEXT] [--port N] | "
-        "--start-ip ADDRESS --mask MASK [--gateway ADDRESS] [--port N] HOST..."),
+        "HOST --ip ADDRESS --mask MASK [--gateway ADDRESS] [--name TEXT] [--new-port N] | "
+        "--start-ip ADDRESS --mask MASK [--gateway ADDRESS] [--new-port N] HOST..."),
     QT_TRANSLATE_NOOP("Cli",
-        "changes the address, mask, SDK port (--port), gateway and name of a device, or moves "
-        "several to consecutive addresses from --start-ip; HOST is ADDRESS[:PORT] (reached with "
-        "--user/--password) or the MAC of an announced device"),
-    "ip mask gateway name start-ip", runSetNetwork };
+        "changes the address, mask, gateway, name and SDK port of a device, or moves several to "
+        "consecutive addresses from --start-ip; HOST is ADDRESS[:PORT] (reached with --port, "
+        "--user and --password) or the MAC of an announced device (listening on --port)"),
+    setNetworkOptions, LoginOptions, runSetNetwork };

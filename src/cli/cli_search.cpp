@@ -1,6 +1,7 @@
 // tervix-cli search: the IP-range search engine from the command line.
 #include "cli_search.h"
 
+#include "ipv4text.h"
 #include "mirt.h"
 #include "searchengine.h"
 #include "solvane.h"
@@ -32,27 +33,28 @@ struct SearchOutput
         const QString ip = QString::fromLatin1(record->szIPAddress);
         QMutexLocker locker(&self->lock);
         if (code == CSearchEngine::DeviceFound) {
-            const QJsonObject device {
-                { QStringLiteral("ip"), ip },
+            const QString serial = QString::fromLatin1(record->szSerialNo);
+            const QString model = QString::fromLatin1(record->szDevModel);
+            const QString software = QString::fromLatin1(record->szSoftwareVersion);
+            const QString mac = QString::fromLatin1(record->szMAC);
+            const QString name = QString::fromLocal8Bit(record->szDevName);
+            self->found.append(QJsonObject {
+                { QStringLiteral("ipAddress"), ip },
                 { QStringLiteral("port"), record->wPort },
-                { QStringLiteral("serial"), QString::fromLatin1(record->szSerialNo) },
-                { QStringLiteral("name"), QString::fromLocal8Bit(record->szDevName) },
-                { QStringLiteral("model"), QString::fromLatin1(record->szDevModel) },
-                { QStringLiteral("software"), QString::fromLatin1(record->szSoftwareVersion) },
-                { QStringLiteral("dsp"), QString::fromLatin1(record->szDSPVersion) },
-                { QStringLiteral("mac"), QString::fromLatin1(record->szMAC) },
-                { QStringLiteral("mask"), QString::fromLatin1(record->szSubnetMask) },
+                { QStringLiteral("serialNumber"), serial },
+                { QStringLiteral("name"), name },
+                { QStringLiteral("model"), model },
+                { QStringLiteral("softwareVersion"), software },
+                { QStringLiteral("dspVersion"), QString::fromLatin1(record->szDSPVersion) },
+                { QStringLiteral("mac"), mac },
+                { QStringLiteral("subnetMask"), QString::fromLatin1(record->szSubnetMask) },
                 { QStringLiteral("gateway"), QString::fromLatin1(record->szGateway) },
                 { QStringLiteral("channels"), qint64(record->dwChannelNum) },
-            };
-            self->found.append(device);
+                { QStringLiteral("disks"), qint64(record->dwDiskNum) },
+            });
             if (!self->json) {
                 cliPrint(QStringLiteral("found    %1  %2  %3  %4  %5  %6")
-                             .arg(ip, device[QStringLiteral("serial")].toString(),
-                                 device[QStringLiteral("model")].toString(),
-                                 device[QStringLiteral("software")].toString(),
-                                 device[QStringLiteral("mac")].toString(),
-                                 device[QStringLiteral("name")].toString()));
+                             .arg(ip, serial, model, software, mac, name));
             }
         } else if (code == CSearchEngine::UserPasswordError) {
             self->refused.append(ip);
@@ -63,29 +65,19 @@ struct SearchOutput
     }
 };
 
-bool parseAddress(const QString &text, quint32 *address)
-{
-    if (!isIpv4Address(text)) {
-        return false;
-    }
-    *address = 0;
-    for (const QString &part : text.split(QLatin1Char('.'))) {
-        *address = (*address << 8) | part.toUInt();
-    }
-    return true;
-}
-
 int runSearch(const QStringList &args, const CliOptions &options)
 {
     if (args.size() != 2) {
         return cliUsageError(Cli::tr("search takes the first and the last address of the range"));
     }
-    quint32 first = 0;
-    quint32 last = 0;
-    if (!parseAddress(args[0], &first) || !parseAddress(args[1], &last)) {
-        return cliUsageError(
-            Cli::tr("\"%1\" or \"%2\" is not an IPv4 address").arg(args[0], args[1]));
+    const std::optional<quint32> firstAddress = Ipv4Text::parse(args[0], Ipv4Text::HostAddress);
+    const std::optional<quint32> lastAddress = Ipv4Text::parse(args[1], Ipv4Text::HostAddress);
+    if (!firstAddress || !lastAddress) {
+        return cliUsageError(Cli::tr("\"%1\" is not an IPv4 address such as 127.0.1.7")
+                                 .arg(firstAddress ? args[1] : args[0]));
     }
+    const quint32 first = *firstAddress;
+    const quint32 last = *lastAddress;
     if (last < first) {
         return cliUsageError(
             Cli::tr("the last address %1 lies below the first %2").arg(args[1], args[0]));
@@ -93,10 +85,7 @@ int runSearch(const QStringList &args, const CliOptions &options)
     if (last - first >= kMaxAddresses) {
         return cliUsageError(Cli::tr("a search covers at most %1 addresses").arg(kMaxAddresses));
     }
-    if (options.timeoutMs > 0) {
-        SOLV_SetConnectTime(uint32_t(options.timeoutMs), 1);
-        SOLV_SetRecvTimeOut(uint32_t(options.timeoutMs));
-    }
+    cliApplyTimeout(options);
 
     MIRT_Init();
     SearchOutput output;
@@ -106,7 +95,7 @@ int runSearch(const QStringList &args, const CliOptions &options)
     CSearchEngine engine;
     if (!engine.Start(first, last, options.port, options.userName.constData(),
             options.password.constData(), &SearchOutput::callback, &output)) {
-        cliError(Cli::tr("the search could not be started"));
+        cliError(Cli::tr("the search could not be started: the system gave it no thread"));
         MIRT_Fini();
         return CliFailed;
     }
@@ -142,4 +131,4 @@ const CliCommand searchCommand = { "search", QT_TRANSLATE_NOOP("Cli", "FIRST LAS
     QT_TRANSLATE_NOOP("Cli",
         "logs in to every address from FIRST to LAST and lists the devices "
         "found and the addresses that refuse the user name or password"),
-    "", runSearch };
+    {}, LoginOptions, runSearch };

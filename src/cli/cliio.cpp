@@ -1,6 +1,7 @@
 #include "commands.h"
 
 #include "devicesdk.h"
+#include "ipv4text.h"
 #include "solvane.h"
 
 #include <QJsonArray>
@@ -20,6 +21,14 @@ void cliPrint(const QString &text)
 void cliError(const QString &message)
 {
     const QByteArray bytes = (QStringLiteral("tervix-cli: ") + message).toLocal8Bit();
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stderr);
+    std::fputc('\n', stderr);
+    std::fflush(stderr);
+}
+
+void cliPrintUsage(const QString &text)
+{
+    const QByteArray bytes = text.toLocal8Bit();
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stderr);
     std::fputc('\n', stderr);
     std::fflush(stderr);
@@ -79,22 +88,58 @@ int cliUsageError(const QString &message)
     return CliUsage;
 }
 
-std::unique_ptr<SdkLogin> cliLogin(const QString &host, const CliOptions &options, int *exitCode)
+bool cliNumberOption(const CliOptions &options, const QString &name, qint64 fallback,
+    qint64 minimum, qint64 maximum, qint64 *value)
 {
-    if (!isIpv4Address(host)) {
-        *exitCode
-            = cliUsageError(Cli::tr("\"%1\" is not an IPv4 address such as 127.0.1.7").arg(host));
-        return nullptr;
+    *value = fallback;
+    if (!options.has(name)) {
+        return true;
     }
+    bool ok = false;
+    const qint64 number = options.value(name).toLongLong(&ok);
+    if (!ok || number < minimum || number > maximum) {
+        cliUsageError(Cli::tr("--%1 takes a number from %2 to %3, not \"%4\"")
+                .arg(name)
+                .arg(minimum)
+                .arg(maximum)
+                .arg(options.value(name)));
+        return false;
+    }
+    *value = number;
+    return true;
+}
+
+QString cliHostAddress(const QString &text)
+{
+    const std::optional<QString> address = Ipv4Text::canonical(text, Ipv4Text::HostAddress);
+    if (!address) {
+        cliUsageError(Cli::tr("\"%1\" is not an IPv4 address such as 127.0.1.7").arg(text));
+        return QString();
+    }
+    return *address;
+}
+
+void cliApplyTimeout(const CliOptions &options)
+{
     if (options.timeoutMs > 0) {
         SOLV_SetConnectTime(uint32_t(options.timeoutMs), 1);
         SOLV_SetRecvTimeOut(uint32_t(options.timeoutMs));
     }
+}
+
+std::unique_ptr<SdkLogin> cliLogin(const QString &host, const CliOptions &options, int *exitCode)
+{
+    const QString address = cliHostAddress(host);
+    if (address.isEmpty()) {
+        *exitCode = CliUsage;
+        return nullptr;
+    }
+    cliApplyTimeout(options);
     auto login = std::make_unique<SdkLogin>(
-        host.toLatin1(), options.port, options.userName, options.password);
+        address.toLatin1(), options.port, options.userName, options.password);
     if (!login->ok()) {
-        *exitCode = cliSdkFailure(
-            options, Cli::tr("cannot log in to %1:%2").arg(host).arg(options.port), login->error());
+        *exitCode = cliSdkFailure(options,
+            Cli::tr("cannot log in to %1:%2").arg(address).arg(options.port), login->error());
         return nullptr;
     }
     *exitCode = CliOk;

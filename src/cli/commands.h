@@ -9,6 +9,7 @@
 #include <QStringList>
 
 #include <memory>
+#include <span>
 
 class SdkLogin;
 
@@ -27,7 +28,8 @@ struct CliCommand
     const char *name; // "info"
     const char *usage; // what follows the name: "HOST RECORD FIELD=VALUE..."
     const char *summary; // one line for the help
-    const char *options; // extra options it reads from CliOptions::extra, space-separated
+    std::span<const CliOptionSpec> options; // its own options
+    unsigned shared; // the CliSharedOptions it reads
     // Returns a CliExit. On CliUsage the command has printed what was wrong;
     // the dispatcher adds the usage line.
     int (*run)(const QStringList &args, const CliOptions &options);
@@ -38,6 +40,8 @@ struct CliCommand
 void cliPrint(const QString &text);
 void cliError(const QString &message);
 void cliPrintJson(const QJsonValue &value);
+// A line of the usage shown for a wrong command line: standard error, no prefix.
+void cliPrintUsage(const QString &text);
 
 // Prints key/value pairs: aligned "key: value" lines, or one JSON object.
 void cliPrintFields(const CliOptions &options, const QList<QPair<QString, QJsonValue>> &fields);
@@ -50,6 +54,20 @@ int cliSdkFailure(const CliOptions &options, const QString &what, quint32 code);
 // Reports a bad command line and returns CliUsage.
 int cliUsageError(const QString &message);
 
-// Checks HOST, applies --timeout and logs in with the options' credentials.
+// The value of the command's own option `name` as a number, `fallback` when
+// it is absent. False, once reported, when it is no number from minimum to
+// maximum.
+bool cliNumberOption(const CliOptions &options, const QString &name, qint64 fallback,
+    qint64 minimum, qint64 maximum, qint64 *value);
+
+// The dotted IPv4 text of a device to reach, in the form devices read
+// (leading zeros dropped); empty, once reported, when it is none.
+QString cliHostAddress(const QString &text);
+
+// Hands --timeout, when given, to the SDK's connect and receive time-outs.
+void cliApplyTimeout(const CliOptions &options);
+
+// Checks HOST, applies --timeout and logs in with the options' credentials
+// at the address cliHostAddress gives.
 // On failure prints why, sets *exitCode and returns null.
 std::unique_ptr<SdkLogin> cliLogin(const QString &host, const CliOptions &options, int *exitCode);

@@ -31,11 +31,9 @@ QJsonValue jsonValue(const RecordField &field, const QVariant &value)
 // The record's channel: the one its configuration page uses, or --channel.
 bool channelFor(const RecordType &type, const CliOptions &options, qint32 *channel)
 {
-    bool ok = true;
-    *channel = qint32(options.extraNumber(QStringLiteral("channel"), type.channel, 0, 255, &ok));
-    if (!ok) {
-        cliUsageError(Cli::tr("--channel takes a number from 0 to 255"));
-    }
+    qint64 value = 0;
+    const bool ok = cliNumberOption(options, QStringLiteral("channel"), type.channel, 0, 255, &value);
+    *channel = qint32(value);
     return ok;
 }
 
@@ -101,7 +99,7 @@ int runInfo(const QStringList &args, const CliOptions &options)
             { QStringLiteral("model"), QString::fromLatin1(seriesName(device.deviceType())) },
             { QStringLiteral("channels"), qint64(device.channelCount()) },
             { QStringLiteral("disks"), qint64(device.diskCount()) },
-            { QStringLiteral("ipAddress"), args.at(0) },
+            { QStringLiteral("ipAddress"), cliHostAddress(args.at(0)) },
             { QStringLiteral("port"), qint64(options.port) },
             { QStringLiteral("subnetMask"), QString::fromLatin1(net.subnetMask()) },
             { QStringLiteral("gateway"), QString::fromLatin1(net.gateway()) },
@@ -232,11 +230,10 @@ int runAbility(const QStringList &args, const CliOptions &options)
         || (args.at(1) != QLatin1String("camera") && args.at(1) != QLatin1String("device"))) {
         return cliUsageError(Cli::tr("ability takes HOST and camera or device"));
     }
-    bool ok = true;
-    const int initial = int(options.extraNumber(
-        QStringLiteral("buffer"), defaultAbilityBufferSize, 1, abilityBufferLimit, &ok));
-    if (!ok) {
-        return cliUsageError(Cli::tr("--buffer takes a size from 1 to %1").arg(abilityBufferLimit));
+    qint64 initial = 0;
+    if (!cliNumberOption(options, QStringLiteral("buffer"), defaultAbilityBufferSize, 1,
+            abilityBufferLimit, &initial)) {
+        return CliUsage;
     }
     int exitCode = CliOk;
     const auto login = cliLogin(args.at(0), options, &exitCode);
@@ -245,7 +242,7 @@ int runAbility(const QStringList &args, const CliOptions &options)
     }
     const quint32 abilityType
         = args.at(1) == QLatin1String("camera") ? SOLV_ABILITY_CAMERA : SOLV_ABILITY_DEVICE;
-    const AbilityText ability = readAbility(login->userId(), abilityType, initial);
+    const AbilityText ability = readAbility(login->userId(), abilityType, int(initial));
     if (!ability.ok) {
         return cliSdkFailure(options,
             Cli::tr("cannot read the %1 ability (last buffer %2 bytes)")
@@ -295,26 +292,34 @@ int runPtzProtocols(const QStringList &args, const CliOptions &options)
     return CliOk;
 }
 
+const CliOptionSpec channelOptions[] = {
+    { "channel", "N", QT_TRANSLATE_NOOP("Cli", "channel of the record (the one its page uses)") },
+};
+const CliOptionSpec abilityOptions[] = {
+    { "buffer", "BYTES", QT_TRANSLATE_NOOP("Cli", "size of the first buffer tried (5120)") },
+};
+
 } // namespace
 
 const CliCommand infoCommand = { "info", QT_TRANSLATE_NOOP("Cli", "HOST"),
-    QT_TRANSLATE_NOOP("Cli", "show the device's identity as the device list shows it"), "",
-    runInfo };
+    QT_TRANSLATE_NOOP("Cli", "show the device's identity as the device list shows it"), {},
+    LoginOptions, runInfo };
 const CliCommand getCommand = { "get", QT_TRANSLATE_NOOP("Cli", "HOST RECORD"),
     QT_TRANSLATE_NOOP("Cli",
         "show every named field of a record (device, net, front, picture, "
         "compression, record, ddns, ntp, nfs, email, decoder)"),
-    "channel", runGet };
+    channelOptions, LoginOptions, runGet };
 const CliCommand setCommand = { "set", QT_TRANSLATE_NOOP("Cli", "HOST RECORD FIELD=VALUE..."),
     QT_TRANSLATE_NOOP("Cli", "change named fields of a record; every other byte stays as read"),
-    "channel", runSet };
+    channelOptions, LoginOptions, runSet };
 const CliCommand rebootCommand = { "reboot", QT_TRANSLATE_NOOP("Cli", "HOST"),
-    QT_TRANSLATE_NOOP("Cli", "reboot the device"), "", runReboot };
+    QT_TRANSLATE_NOOP("Cli", "reboot the device"), {}, LoginOptions, runReboot };
 const CliCommand restoreCommand = { "restore", QT_TRANSLATE_NOOP("Cli", "HOST"),
-    QT_TRANSLATE_NOOP("Cli", "restore the device's default parameters"), "", runRestore };
+    QT_TRANSLATE_NOOP("Cli", "restore the device's default parameters"), {}, LoginOptions,
+    runRestore };
 const CliCommand abilityCommand = { "ability", QT_TRANSLATE_NOOP("Cli", "HOST camera|device"),
-    QT_TRANSLATE_NOOP(
-        "Cli", "print the camera or device ability text (--buffer=BYTES to start with)"),
-    "buffer", runAbility };
+    QT_TRANSLATE_NOOP("Cli", "print the camera or device ability text"), abilityOptions,
+    LoginOptions, runAbility };
 const CliCommand ptzProtocolsCommand = { "ptz-protocols", QT_TRANSLATE_NOOP("Cli", "HOST"),
-    QT_TRANSLATE_NOOP("Cli", "list the device's PTZ protocols"), "", runPtzProtocols };
+    QT_TRANSLATE_NOOP("Cli", "list the device's PTZ protocols"), {}, LoginOptions,
+    runPtzProtocols };

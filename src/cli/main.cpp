@@ -35,19 +35,47 @@ QString usageLine(const CliCommand &command)
         .arg(QLatin1String(command.name), Cli::tr(command.usage));
 }
 
-void printHelp()
+QStringList helpLines()
 {
-    cliPrint(Cli::tr("usage: tervix-cli COMMAND ARGUMENTS [--port N] [--user NAME] "
-                     "[--password TEXT] [--timeout MS] [--json]"));
-    cliPrint(QString());
-    cliPrint(Cli::tr("Commands:"));
+    QStringList lines { Cli::tr("usage: tervix-cli COMMAND ARGUMENTS [OPTIONS]"),
+        Cli::tr("       tervix-cli COMMAND --help | help [COMMAND] | --version"), QString(),
+        Cli::tr("Commands:") };
     for (const CliCommand *command : kCommands) {
-        cliPrint(QStringLiteral("  %1").arg(usageLine(*command)));
-        cliPrint(QStringLiteral("      %1").arg(Cli::tr(command->summary)));
+        lines << QStringLiteral("  %1").arg(usageLine(*command));
+        lines << QStringLiteral("      %1").arg(Cli::tr(command->summary));
     }
+    lines << QString()
+          << Cli::tr("The commands that reach devices take --port N --user NAME --password TEXT "
+                     "(or --password-stdin, or TERVIX_PASSWORD in the environment) --timeout MS; "
+                     "every command takes --json. \"tervix-cli COMMAND --help\" lists a "
+                     "command's options.")
+          << Cli::tr("Defaults: --port 8000 --user admin --password 60917. Exit status: 0 done, "
+                     "1 the device or the SDK failed, 2 wrong command line.");
+    return lines;
+}
+
+QString optionLine(const CliOptionSpec &spec)
+{
+    QString flag = QStringLiteral("--") + QLatin1String(spec.name);
+    if (spec.valueName != nullptr) {
+        flag += QLatin1Char(' ') + QLatin1String(spec.valueName);
+    }
+    return QStringLiteral("  %1  %2").arg(flag.leftJustified(20), Cli::tr(spec.description));
+}
+
+void printCommandHelp(const CliCommand &command)
+{
+    cliPrint(Cli::tr("usage: %1").arg(usageLine(command)));
+    cliPrint(QStringLiteral("    %1").arg(Cli::tr(command.summary)));
     cliPrint(QString());
-    cliPrint(Cli::tr("Defaults: --port 8000 --user admin --password 60917. Exit status: 0 done, "
-                     "1 the device or the SDK failed, 2 wrong command line."));
+    cliPrint(Cli::tr("Options:"));
+    for (const CliOptionSpec &spec : command.options) {
+        cliPrint(optionLine(spec));
+    }
+    for (const CliOptionSpec &spec : sharedOptionSpecs(command.shared)) {
+        cliPrint(optionLine(spec));
+    }
+    cliPrint(optionLine({ "help", nullptr, QT_TRANSLATE_NOOP("Cli", "show this and stop") }));
 }
 
 const CliCommand *findCommand(const QString &name)
@@ -60,40 +88,75 @@ const CliCommand *findCommand(const QString &name)
     return nullptr;
 }
 
+// Whether some command takes the option `name`: it is then misplaced, not misspelt.
+bool anyCommandTakes(const QString &name)
+{
+    for (const CliCommand *command : kCommands) {
+        for (const CliOptionSpec &spec : command->options) {
+            if (name == QLatin1String(spec.name)) {
+                return true;
+            }
+        }
+        for (const CliOptionSpec &spec : sharedOptionSpecs(command->shared)) {
+            if (name == QLatin1String(spec.name)) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
 int dispatch(const QStringList &args)
 {
-    const ParsedCommandLine parsed = parseCommandLine(args);
+    if (args.isEmpty()) {
+        for (const QString &line : helpLines()) {
+            cliPrintUsage(line);
+        }
+        return CliUsage;
+    }
+    const QString &first = args.first();
+    if (first == QLatin1String("--version")) {
+        cliPrint(QStringLiteral("%1 %2").arg(
+            QCoreApplication::applicationName(), QCoreApplication::applicationVersion()));
+        return CliOk;
+    }
+    if (first == QLatin1String("help") || first == QLatin1String("--help")
+        || first == QLatin1String("-h")) {
+        const CliCommand *command = args.size() > 1 ? findCommand(args.at(1)) : nullptr;
+        if (command != nullptr) {
+            printCommandHelp(*command);
+        } else {
+            for (const QString &line : helpLines()) {
+                cliPrint(line);
+            }
+        }
+        return CliOk;
+    }
+    const CliCommand *command = findCommand(first);
+    if (command == nullptr) {
+        cliError(Cli::tr("unknown command \"%1\"; \"tervix-cli help\" lists the commands")
+                     .arg(first));
+        return CliUsage;
+    }
+    const ParsedCommandLine parsed
+        = parseCommandLine(command->options, command->shared, args.mid(1));
+    if (!parsed.unknownOptions.isEmpty()) {
+        const QString name = parsed.unknownOptions.first();
+        const QString written = (name.size() > 1 ? QStringLiteral("--") : QStringLiteral("-")) + name;
+        cliError(anyCommandTakes(name)
+                ? Cli::tr("%1 does not take the option %2").arg(first, written)
+                : Cli::tr("unknown option %1").arg(written));
+        cliError(Cli::tr("usage: %1").arg(usageLine(*command)));
+        return CliUsage;
+    }
     if (!parsed.error.isEmpty()) {
         cliError(parsed.error);
+        cliError(Cli::tr("usage: %1").arg(usageLine(*command)));
         return CliUsage;
     }
-    if (parsed.command.isEmpty() || parsed.command == QLatin1String("help")) {
-        if (parsed.command.isEmpty() && !parsed.options.help) {
-            printHelp();
-            return CliUsage;
-        }
-        printHelp();
+    if (parsed.help) {
+        printCommandHelp(*command);
         return CliOk;
-    }
-    const CliCommand *command = findCommand(parsed.command);
-    if (!command) {
-        cliError(Cli::tr("unknown command \"%1\"; \"tervix-cli help\" lists the commands")
-                     .arg(parsed.command));
-        return CliUsage;
-    }
-    if (parsed.options.help) {
-        cliPrint(usageLine(*command));
-        cliPrint(QStringLiteral("    %1").arg(Cli::tr(command->summary)));
-        return CliOk;
-    }
-    const QStringList accepted
-        = QString::fromLatin1(command->options).split(QLatin1Char(' '), Qt::SkipEmptyParts);
-    for (auto it = parsed.options.extra.cbegin(); it != parsed.options.extra.cend(); ++it) {
-        if (!accepted.contains(it.key())) {
-            cliError(Cli::tr("%1 does not take the option --%2").arg(parsed.command, it.key()));
-            cliError(Cli::tr("usage: %1").arg(usageLine(*command)));
-            return CliUsage;
-        }
     }
 
     SOLV_Init();
@@ -111,5 +174,6 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("tervix-cli"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(TERVIX_VERSION));
     return dispatch(QCoreApplication::arguments().mid(1));
 }

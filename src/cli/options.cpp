@@ -1,115 +1,140 @@
 #include "options.h"
 
-qint64 CliOptions::extraNumber(
-    const QString &name, qint64 fallback, qint64 minimum, qint64 maximum, bool *ok) const
+#include <QCommandLineParser>
+
+#include <iostream>
+#include <string>
+
+namespace {
+
+const CliOptionSpec PortSpec { "port", "N",
+    QT_TRANSLATE_NOOP("Cli", "the device's SDK port, where it is logged in (8000)") };
+const CliOptionSpec UserSpec { "user", "NAME", QT_TRANSLATE_NOOP("Cli", "user name (admin)") };
+const CliOptionSpec PasswordSpec { "password", "TEXT",
+    QT_TRANSLATE_NOOP("Cli",
+        "password (60917, or TERVIX_PASSWORD when set); visible to other users of the machine") };
+const CliOptionSpec PasswordStdinSpec { "password-stdin", nullptr,
+    QT_TRANSLATE_NOOP("Cli", "read the password from the first line of standard input") };
+const CliOptionSpec TimeoutSpec { "timeout", "MS",
+    QT_TRANSLATE_NOOP("Cli", "connect and receive time-out in milliseconds (the SDK's own)") };
+const CliOptionSpec JsonSpec { "json", nullptr,
+    QT_TRANSLATE_NOOP("Cli", "print the result as JSON on standard output") };
+
+QCommandLineOption toOption(const CliOptionSpec &spec)
 {
-    *ok = true;
-    if (!extra.contains(name)) {
-        return fallback;
-    }
-    const qint64 value = extra.value(name).toLongLong(ok);
-    if (!*ok || value < minimum || value > maximum) {
-        *ok = false;
-        return fallback;
-    }
-    return value;
+    const QString name = QLatin1String(spec.name);
+    return spec.valueName != nullptr
+        ? QCommandLineOption(name, Cli::tr(spec.description), QLatin1String(spec.valueName))
+        : QCommandLineOption(name, Cli::tr(spec.description));
 }
 
-ParsedCommandLine parseCommandLine(const QStringList &args)
+QByteArray passwordFromStdin()
+{
+    std::string line;
+    std::getline(std::cin, line);
+    if (!line.empty() && line.back() == '\r') {
+        line.pop_back();
+    }
+    return QByteArray::fromStdString(line);
+}
+
+// The shared options' values; an error text when one is wrong.
+QString readShared(const QCommandLineParser &parser, unsigned shared, CliOptions *options)
+{
+    const QString port = QStringLiteral("port");
+    if ((shared & PortOption) && parser.isSet(port)) {
+        bool ok = false;
+        const uint value = parser.value(port).toUInt(&ok);
+        if (!ok || value == 0 || value > 65535) {
+            return Cli::tr("--port takes a number from 1 to 65535, not \"%1\"")
+                .arg(parser.value(port));
+        }
+        options->port = quint16(value);
+    }
+    const QString user = QStringLiteral("user");
+    if ((shared & UserOption) && parser.isSet(user)) {
+        options->userName = parser.value(user).toLocal8Bit();
+    }
+    if (shared & PasswordOptions) {
+        const QString password = QStringLiteral("password");
+        const bool fromStdin = parser.isSet(QStringLiteral("password-stdin"));
+        if (parser.isSet(password) && fromStdin) {
+            return Cli::tr("give the password with --password or --password-stdin, not both");
+        }
+        if (parser.isSet(password)) {
+            options->password = parser.value(password).toLocal8Bit();
+        } else if (fromStdin) {
+            options->password = passwordFromStdin();
+        } else if (qEnvironmentVariableIsSet("TERVIX_PASSWORD")) {
+            options->password = qgetenv("TERVIX_PASSWORD");
+        }
+    }
+    const QString timeout = QStringLiteral("timeout");
+    if ((shared & TimeoutOption) && parser.isSet(timeout)) {
+        bool ok = false;
+        const int value = parser.value(timeout).toInt(&ok);
+        if (!ok || value <= 0 || value > 600000) {
+            return Cli::tr("--timeout takes milliseconds from 1 to 600000, not \"%1\"")
+                .arg(parser.value(timeout));
+        }
+        options->timeoutMs = value;
+    }
+    options->json = parser.isSet(QStringLiteral("json"));
+    return QString();
+}
+
+} // namespace
+
+QList<CliOptionSpec> sharedOptionSpecs(unsigned shared)
+{
+    QList<CliOptionSpec> specs;
+    if (shared & PortOption) {
+        specs << PortSpec;
+    }
+    if (shared & UserOption) {
+        specs << UserSpec;
+    }
+    if (shared & PasswordOptions) {
+        specs << PasswordSpec << PasswordStdinSpec;
+    }
+    if (shared & TimeoutOption) {
+        specs << TimeoutSpec;
+    }
+    specs << JsonSpec;
+    return specs;
+}
+
+ParsedCommandLine parseCommandLine(
+    std::span<const CliOptionSpec> own, unsigned shared, const QStringList &arguments)
 {
     ParsedCommandLine parsed;
-    QStringList positional;
-    bool optionsEnded = false;
-    for (int i = 0; i < args.size(); ++i) {
-        const QString &arg = args.at(i);
-        if (optionsEnded || !arg.startsWith(QLatin1Char('-')) || arg == QLatin1String("-")) {
-            positional << arg;
-            continue;
-        }
-        if (arg == QLatin1String("--")) {
-            optionsEnded = true;
-            continue;
-        }
-        if (arg == QLatin1String("-h") || arg == QLatin1String("--help")) {
-            parsed.options.help = true;
-            continue;
-        }
-        if (!arg.startsWith(QLatin1String("--"))) {
-            parsed.error = Cli::tr("unknown option %1").arg(arg);
-            return parsed;
-        }
-        QString name = arg.mid(2);
-        QString value;
-        bool hasValue = false;
-        const qsizetype equals = name.indexOf(QLatin1Char('='));
-        if (equals >= 0) {
-            value = name.mid(equals + 1);
-            name.truncate(equals);
-            hasValue = true;
-        }
-        const bool takesValue = name == QLatin1String("port") || name == QLatin1String("user")
-            || name == QLatin1String("password") || name == QLatin1String("timeout");
-        if (takesValue && !hasValue) {
-            if (i + 1 >= args.size()) {
-                parsed.error = Cli::tr("option --%1 needs a value").arg(name);
-                return parsed;
-            }
-            value = args.at(++i);
-        }
-        if (name == QLatin1String("port")) {
-            bool ok = false;
-            const uint port = value.toUInt(&ok);
-            if (!ok || port == 0 || port > 65535) {
-                parsed.error
-                    = Cli::tr("--port takes a number from 1 to 65535, not \"%1\"").arg(value);
-                return parsed;
-            }
-            parsed.options.port = quint16(port);
-        } else if (name == QLatin1String("user")) {
-            parsed.options.userName = value.toLocal8Bit();
-        } else if (name == QLatin1String("password")) {
-            parsed.options.password = value.toLocal8Bit();
-        } else if (name == QLatin1String("timeout")) {
-            bool ok = false;
-            const int timeout = value.toInt(&ok);
-            if (!ok || timeout <= 0 || timeout > 600000) {
-                parsed.error = Cli::tr("--timeout takes milliseconds from 1 to 600000, not \"%1\"")
-                                   .arg(value);
-                return parsed;
-            }
-            parsed.options.timeoutMs = timeout;
-        } else if (name == QLatin1String("json")) {
-            if (hasValue) {
-                parsed.error = Cli::tr("--json takes no value");
-                return parsed;
-            }
-            parsed.options.json = true;
-        } else if (name.isEmpty()) {
-            parsed.error = Cli::tr("unknown option %1").arg(arg);
-            return parsed;
-        } else {
-            parsed.options.extra.insert(name, value);
+    QCommandLineParser parser;
+    const QCommandLineOption help({ QStringLiteral("h"), QStringLiteral("help") },
+        Cli::tr("show the command's usage and options"));
+    parser.addOption(help);
+    for (const CliOptionSpec &spec : sharedOptionSpecs(shared)) {
+        parser.addOption(toOption(spec));
+    }
+    for (const CliOptionSpec &spec : own) {
+        parser.addOption(toOption(spec));
+    }
+    // The parser skips the first element as the program's name.
+    if (!parser.parse(QStringList { QCoreApplication::applicationName() } + arguments)) {
+        parsed.unknownOptions = parser.unknownOptionNames();
+        parsed.error = parser.errorText();
+        return parsed;
+    }
+    parsed.help = parser.isSet(help);
+    if (parsed.help) {
+        return parsed;
+    }
+    parsed.error = readShared(parser, shared, &parsed.options);
+    for (const CliOptionSpec &spec : own) {
+        const QString name = QLatin1String(spec.name);
+        if (parser.isSet(name)) {
+            parsed.options.values.insert(name, spec.valueName != nullptr ? parser.value(name) : QString());
         }
     }
-    if (!positional.isEmpty()) {
-        parsed.command = positional.takeFirst();
-    }
-    parsed.arguments = positional;
+    parsed.arguments = parser.positionalArguments();
     return parsed;
-}
-
-bool isIpv4Address(const QString &text)
-{
-    const QStringList parts = text.split(QLatin1Char('.'));
-    if (parts.size() != 4) {
-        return false;
-    }
-    for (const QString &part : parts) {
-        bool ok = false;
-        const uint value = part.toUInt(&ok);
-        if (!ok || part.isEmpty() || part.size() > 3 || value > 255 || !part.at(0).isDigit()) {
-            return false;
-        }
-    }
-    return true;
 }

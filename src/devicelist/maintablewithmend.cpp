@@ -83,11 +83,6 @@ void layoutPanel(QFrame *panel, QLabel *title, QToolButton *in, QToolButton *out
     column->addWidget(fields);
 }
 
-template<size_t N> QString fieldText(const char (&field)[N])
-{
-    return DeviceList::FieldText(field);
-}
-
 } // namespace
 
 CMainTableWithMend::CMainTableWithMend(QWidget *parent) : QTableView(parent)
@@ -576,7 +571,7 @@ QString CMainTableWithMend::serialOfSlot(int slot) const
     if (devices == nullptr || !devices->CopyOut(slot, &device)) {
         return QString();
     }
-    return fieldText(device.szSerialNo);
+    return DeviceList::FieldText(device.szSerialNo);
 }
 
 int CMainTableWithMend::rowOfDevice(int slot, const QString &serial, int hint) const

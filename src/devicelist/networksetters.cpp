@@ -3,6 +3,7 @@
 #include "debuglog.h"
 #include "devicesdk.h"
 #include "devicestore.h"
+#include "fixedtext.h"
 #include "quarryloader.h"
 #include "records.h"
 #include "solvane.h"
@@ -15,17 +16,12 @@ namespace {
 // Channel of the network and device records.
 constexpr qint32 RecordChannel = 0;
 
-template<size_t N> QByteArray fieldBytes(const char (&field)[N])
-{
-    return QByteArray(field, static_cast<qsizetype>(strnlen(field, N)));
-}
-
 // Logs in to the device as its record says: its own credentials when the
 // search found it, the default ones when it announced itself.
 std::unique_ptr<SdkLogin> loginTo(const DEVICEINFO &record, const DeviceContext &context)
 {
     const DeviceCredentials credentials = context.credentialsFor(record);
-    auto login = std::make_unique<SdkLogin>(fieldBytes(record.szIPAddress), record.wPort,
+    auto login = std::make_unique<SdkLogin>(FixedText::read(record.szIPAddress), record.wPort,
         credentials.userName, credentials.password);
     if (!login->ok()) {
         qCDebug(lcNetwork, "Login %s:%u failed, Error:%u", record.szIPAddress,
@@ -71,7 +67,7 @@ bool applyToDevice(const DeviceContext &context, int slot,
     }
     QByteArray serial;
     const bool done = store->WithRecordRead(slot, [&](const DEVICEINFO &stored) {
-        serial = fieldBytes(stored.szSerialNo);
+        serial = FixedText::read(stored.szSerialNo);
         return device(stored);
     });
     if (done) {
@@ -96,7 +92,7 @@ bool SetDeviceIpPortMask(const DeviceContext &context, int slot, const QByteArra
         [&](const DEVICEINFO &record) {
             if (record.dwSource == 0) {
                 const QByteArray portText = QByteArray::number(port);
-                const QByteArray mac = fieldBytes(record.szMAC);
+                const QByteArray mac = FixedText::read(record.szMAC);
                 const int32_t result = Quarry_SendUpdateIp(mac.constData(), ip.constData(),
                     mask.constData(), context.defaults.password.constData(), portText.constData());
                 if (result != QUARRY_UPDATE_DONE) {
@@ -112,8 +108,8 @@ bool SetDeviceIpPortMask(const DeviceContext &context, int slot, const QByteArra
             });
         },
         [&](DEVICEINFO &record) {
-            CopyDeviceText(record.szIPAddress, ip.constData());
-            CopyDeviceText(record.szSubnetMask, mask.constData());
+            FixedText::write(record.szIPAddress, ip.constData());
+            FixedText::write(record.szSubnetMask, mask.constData());
             record.wPort = port;
         });
 }
@@ -129,7 +125,7 @@ bool SetDeviceGateway(const DeviceContext &context, int slot, const QByteArray &
             return readModifyWrite<NetCfg>(
                 record, context, [&](NetCfg &net) { net.setGateway(gateway); });
         },
-        [&](DEVICEINFO &record) { CopyDeviceText(record.szGateway, gateway.constData()); });
+        [&](DEVICEINFO &record) { FixedText::write(record.szGateway, gateway.constData()); });
 }
 
 bool SetDeviceName(const DeviceContext &context, int slot, const QByteArray &name)
@@ -143,5 +139,5 @@ bool SetDeviceName(const DeviceContext &context, int slot, const QByteArray &nam
             return readModifyWrite<DeviceCfg>(
                 record, context, [&](DeviceCfg &device) { device.setName(name); });
         },
-        [&](DEVICEINFO &record) { CopyDeviceText(record.szDevName, name.constData()); });
+        [&](DEVICEINFO &record) { FixedText::write(record.szDevName, name.constData()); });
 }

@@ -1,10 +1,9 @@
 #include "singlechange.h"
 
 #include "devicestore.h"
+#include "fixedtext.h"
 #include "mendrules.h"
 #include "networksetters.h"
-
-#include <cstring>
 
 namespace NetworkMend {
 
@@ -28,8 +27,7 @@ SingleChangeResult ApplySingleChange(const DeviceContext &context, int slot,
     DEVICEINFO device {};
     const bool found
         = context.store != nullptr && slot >= 0 && context.store->CopyOut(slot, &device);
-    result.serial = QString::fromLocal8Bit(
-        device.szSerialNo, qsizetype(strnlen(device.szSerialNo, sizeof device.szSerialNo)));
+    result.serial = QString::fromLocal8Bit(FixedText::read(device.szSerialNo));
     if (!found || (expectedSerial && result.serial != *expectedSerial)) {
         result.status = SingleChangeResult::NoDevice;
         result.message = Texts::tr("Select a device first!");

@@ -59,8 +59,7 @@ private:
     };
 
     QuarryLoader() = default;
-    template<typename Proc, typename... Args>
-    int32_t call(Proc EntryPoints::*entry, Args... args);
+    template<typename Proc, typename... Args> int32_t call(Proc EntryPoints::*entry, Args... args);
 
     mutable MIRT_Mutex m_lock; // held for the whole of Load and Unload
     std::atomic<void *> m_handle { nullptr };

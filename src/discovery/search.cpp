@@ -2,6 +2,7 @@
 
 #include "ui_search.h"
 
+#include "fixedtext.h"
 #include "searchadapter.h"
 #include "searchengine.h"
 #include "tervixservices.h"
@@ -208,9 +209,7 @@ void CSearch::AddinfoToList(DEVICEINFO *record)
     if (record == nullptr) {
         return;
     }
-    const QByteArray ip(
-        record->szIPAddress, int(qstrnlen(record->szIPAddress, sizeof record->szIPAddress)));
-    addLine(tr("Online Devices: ") + QString::fromLatin1(ip));
+    addLine(tr("Online Devices: ") + QString::fromLatin1(FixedText::read(record->szIPAddress)));
 }
 
 void CSearch::AddUserPasswdError(const QString &ip)

@@ -1,5 +1,6 @@
 #include "searchadapter.h"
 
+#include "fixedtext.h"
 #include "mirt.h"
 
 #include <QMetaType>
@@ -20,14 +21,10 @@ bool acceptable(const char *text)
     return text == nullptr || strnlen(text, kMaxAnnouncedText) < kMaxAnnouncedText;
 }
 
-// Copies as much of the text as fits, always zero-terminated; an absent text
-// is stored as "(null)".
+// An absent text is stored as "(null)".
 template<size_t N> void copyText(char (&field)[N], const char *text)
 {
-    const char *source = text != nullptr ? text : "(null)";
-    const size_t length = strnlen(source, N - 1);
-    std::memcpy(field, source, length);
-    field[length] = '\0';
+    FixedText::write(field, text != nullptr ? text : "(null)");
 }
 
 } // namespace
@@ -128,8 +125,6 @@ void SearchEngineCallback(DEVICEINFO *record, int code, void *user)
     if (code == 1) {
         adapter->Report(*record, DeviceReportAddOrUpdate);
     } else if (code == 255) {
-        char address[sizeof record->szIPAddress + 1] = {};
-        std::memcpy(address, record->szIPAddress, sizeof record->szIPAddress);
-        emit adapter->UserPasswdError(QString::fromLatin1(address));
+        emit adapter->UserPasswdError(QString::fromLatin1(FixedText::read(record->szIPAddress)));
     }
 }

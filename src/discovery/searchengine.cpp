@@ -1,6 +1,8 @@
 #include "searchengine.h"
 
+#include "debuglog.h"
 #include "deviceformat.h"
+#include "fixedtext.h"
 #include "records.h"
 #include "solvane.h"
 
@@ -39,7 +41,7 @@ void addressText(uint32_t address, char *text, size_t size)
 
 void debugAddress(uint32_t address)
 {
-    MIRT_OutputDebug("%u.%u.%u.%u\n", address >> 24, (address >> 16) & 0xFF, (address >> 8) & 0xFF,
+    qCDebug(lcSearch, "%u.%u.%u.%u", address >> 24, (address >> 16) & 0xFF, (address >> 8) & 0xFF,
         address & 0xFF);
 }
 
@@ -73,29 +75,27 @@ bool CSearchEngine::Start(uint32_t startAddress, uint32_t endAddress, uint16_t p
     // An inverted range would wrap round to billions of addresses, and the
     // full 2^32 range has no total that fits.
     if (endAddress < startAddress || endAddress - startAddress == UINT32_MAX) {
-        MIRT_OutputDebug("Invalid search range!\n");
+        qCDebug(lcSearch, "Invalid search range!");
         return false;
     }
 
     m_startAddress = startAddress;
     m_total = endAddress - startAddress + 1;
-    MIRT_OutputDebug("total ip: %u\n", m_total.load());
+    qCDebug(lcSearch, "total ip: %u", m_total.load());
 
     m_port = port;
-    std::memset(m_userName, 0, sizeof m_userName);
-    std::memset(m_password, 0, sizeof m_password);
-    std::strncpy(m_userName, userName, sizeof m_userName - 1);
-    std::strncpy(m_password, password, sizeof m_password - 1);
+    FixedText::write(m_userName, userName);
+    FixedText::write(m_password, password);
     m_callback = callback;
     m_user = user;
 
     m_stopSem = MIRT_SemCreate(0);
     if (m_stopSem == nullptr) {
-        MIRT_OutputDebug("Create search semaphore failed! err:%d\n", MIRT_GetLastError());
+        qCDebug(lcSearch, "Create search semaphore failed! err:%d", MIRT_GetLastError());
         return false;
     }
     if (!createPool()) {
-        MIRT_OutputDebug("Create search thread pool failed! err:%d\n", MIRT_GetLastError());
+        qCDebug(lcSearch, "Create search thread pool failed! err:%d", MIRT_GetLastError());
         destroyPool();
         MIRT_SemDestroy(m_stopSem);
         m_stopSem = nullptr;
@@ -107,7 +107,7 @@ bool CSearchEngine::Start(uint32_t startAddress, uint32_t endAddress, uint16_t p
     m_searchThread
         = MIRT_Thread_Create(&CSearchEngine::SearchThread, this, MIRT_DEFAULT_STACK_SIZE);
     if (m_searchThread == nullptr) {
-        MIRT_OutputDebug("Create search thread failed! err:%d\n", MIRT_GetLastError());
+        qCDebug(lcSearch, "Create search thread failed! err:%d", MIRT_GetLastError());
         m_stop = true;
         MIRT_SemDestroy(m_stopSem);
         m_stopSem = nullptr;
@@ -173,7 +173,7 @@ void *CSearchEngine::SearchThread(void *arg)
 
 void CSearchEngine::feed()
 {
-    MIRT_OutputDebug("SearchThread start!\n");
+    qCDebug(lcSearch, "SearchThread start!");
     const uint32_t total = m_total.load();
     for (uint32_t i = 0; i < total; ++i) {
         if (MIRT_SemTimedWait(m_stopSem, FeedIntervalMs) == 0) {
@@ -184,11 +184,11 @@ void CSearchEngine::feed()
             item.release(); // the work item owns it now
         } else {
             // Counted as finished, or the progress would never reach 100.
-            MIRT_OutputDebug("MIRT_ThreadPool_Work failed!\n");
+            qCDebug(lcSearch, "MIRT_ThreadPool_Work failed!");
             ++m_done;
         }
     }
-    MIRT_OutputDebug("SearchThread exit!\n");
+    qCDebug(lcSearch, "SearchThread exit!");
 }
 
 void CSearchEngine::DropWork(void *arg)
@@ -198,7 +198,7 @@ void CSearchEngine::DropWork(void *arg)
 
 void *CSearchEngine::WorkThread(void *arg)
 {
-    MIRT_OutputDebug("Search WorkThread start!\n");
+    qCDebug(lcSearch, "Search WorkThread start!");
     std::unique_ptr<WorkItem> item(static_cast<WorkItem *>(arg));
     CSearchEngine *engine = item->engine;
     const uint32_t address = item->address;
@@ -221,11 +221,10 @@ void CSearchEngine::probe(uint32_t address)
     const int32_t userId = SOLV_Login_V30(ip, m_port, m_userName, m_password, &info);
     if (userId < 0) {
         const uint32_t error = SOLV_GetLastError();
-        MIRT_OutputDebug("Login failed! ip:%s, port:%d, err:%u\n", ip, m_port, error);
+        qCDebug(lcSearch, "Login failed! ip:%s, port:%d, err:%u", ip, m_port, error);
         if (error == SOLV_PASSWORD_ERROR && m_callback != nullptr) {
             DEVICEINFO rejected {};
-            static_assert(sizeof rejected.szIPAddress == sizeof ip);
-            std::memcpy(rejected.szIPAddress, ip, sizeof ip);
+            FixedText::write(rejected.szIPAddress, ip);
             m_callback(&rejected, UserPasswordError, m_user);
         }
         return;
@@ -237,10 +236,10 @@ void CSearchEngine::probe(uint32_t address)
     uint32_t returned = 0;
     if (!SOLV_GetDVRConfig(userId, DeviceCfg::getCommand, 0, deviceCfg.bytes().data(),
             uint32_t(deviceCfg.size()), &returned)) {
-        MIRT_OutputDebug("Get device cfg failed! err:%u\n", SOLV_GetLastError());
+        qCDebug(lcSearch, "Get device cfg failed! err:%u", SOLV_GetLastError());
     } else if (!SOLV_GetDVRConfig(userId, NetCfg::getCommand, 0, netCfg.bytes().data(),
                    uint32_t(netCfg.size()), &returned)) {
-        MIRT_OutputDebug("Get net cfg failed! err:%u\n", SOLV_GetLastError());
+        qCDebug(lcSearch, "Get net cfg failed! err:%u", SOLV_GetLastError());
     } else {
         DEVICEINFO found {};
         FillFoundDevice(found, deviceCfg, netCfg, ip, m_port, m_userName, m_password);
@@ -254,39 +253,26 @@ void CSearchEngine::probe(uint32_t address)
 
 // ---- the record of a found device ------------------------------------------
 
-namespace {
-
-// Copies at most the field's width less its terminating zero.
-void copyText(char *field, size_t fieldSize, const QByteArray &value)
-{
-    const size_t length = std::min(size_t(value.size()), fieldSize - 1);
-    std::memcpy(field, value.constData(), length);
-    field[length] = '\0';
-}
-
-} // namespace
-
 void CSearchEngine::FillFoundDevice(DEVICEINFO &record, const DeviceCfg &device, const NetCfg &net,
     const char *ipAddress, uint16_t port, const char *userName, const char *password)
 {
     record = DEVICEINFO {};
-    copyText(record.szDevName, sizeof record.szDevName, device.name());
+    FixedText::write(record.szDevName, device.name());
     record.dwDevID = device.deviceNumber();
-    copyText(record.szSerialNo, sizeof record.szSerialNo, device.serialNumber());
-    copyText(record.szSoftwareVersion, sizeof record.szSoftwareVersion,
+    FixedText::write(record.szSerialNo, device.serialNumber());
+    FixedText::write(record.szSoftwareVersion,
         formatSoftwareVersion(device.softwareVersion(), device.softwareBuildDate()).toLatin1());
-    copyText(record.szDSPVersion, sizeof record.szDSPVersion,
+    FixedText::write(record.szDSPVersion,
         formatDspVersion(device.dspVersion(), device.dspBuildDate()).toLatin1());
-    copyText(
-        record.szDevModel, sizeof record.szDevModel, QByteArray(seriesName(device.deviceType())));
+    FixedText::write(record.szDevModel, seriesName(device.deviceType()));
     record.dwChannelNum = device.channelCount();
     record.dwDiskNum = device.diskCount();
-    copyText(record.szIPAddress, sizeof record.szIPAddress, QByteArray(ipAddress));
+    FixedText::write(record.szIPAddress, ipAddress);
     record.wPort = port;
-    copyText(record.szSubnetMask, sizeof record.szSubnetMask, net.subnetMask());
-    copyText(record.szGateway, sizeof record.szGateway, net.gateway());
-    copyText(record.szUserName, sizeof record.szUserName, QByteArray(userName));
-    copyText(record.szPassword, sizeof record.szPassword, QByteArray(password));
-    copyText(record.szMAC, sizeof record.szMAC, formatMac(net.mac()).toLatin1());
+    FixedText::write(record.szSubnetMask, net.subnetMask());
+    FixedText::write(record.szGateway, net.gateway());
+    FixedText::write(record.szUserName, userName);
+    FixedText::write(record.szPassword, password);
+    FixedText::write(record.szMAC, formatMac(net.mac()).toLatin1());
     record.dwSource = 1;
 }

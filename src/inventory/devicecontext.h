@@ -1,11 +1,11 @@
 #pragma once
 
 #include "deviceinfo.h"
+#include "fixedtext.h"
 
 #include <QByteArray>
 #include <QString>
 
-#include <cstring>
 #include <functional>
 
 class CDeviceStore;
@@ -38,10 +38,7 @@ struct DeviceContext
         if (record.dwSource != 1) {
             return defaults;
         }
-        return { QByteArray(record.szUserName,
-                     qsizetype(strnlen(record.szUserName, sizeof record.szUserName))),
-            QByteArray(
-                record.szPassword, qsizetype(strnlen(record.szPassword, sizeof record.szPassword))) };
+        return { FixedText::read(record.szUserName), FixedText::read(record.szPassword) };
     }
 
     void Log(const QString &text) const

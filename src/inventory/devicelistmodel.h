@@ -1,12 +1,12 @@
 #pragma once
 
 #include "deviceinfo.h"
+#include "fixedtext.h"
 
 #include <QString>
 #include <QStringList>
 #include <QtCore/qnamespace.h>
 
-#include <cstring>
 
 class QAbstractItemModel;
 class QStandardItemModel;
@@ -58,7 +58,7 @@ bool IsRowChecked(const QAbstractItemModel *model, int row);
 // Text of a fixed 8-bit field, decoded from the local 8-bit code page.
 template<size_t N> QString FieldText(const char (&field)[N])
 {
-    return QString::fromLocal8Bit(field, static_cast<qsizetype>(strnlen(field, N)));
+    return QString::fromLocal8Bit(FixedText::read(field));
 }
 
 } // namespace DeviceList

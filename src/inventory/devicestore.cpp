@@ -21,19 +21,6 @@ bool sameIdentity(const DEVICEINFO &a, const DEVICEINFO &b)
 
 } // namespace
 
-void CopyDeviceText(char *destination, size_t size, const char *source)
-{
-    if (size == 0) {
-        return;
-    }
-    std::memset(destination, 0, size);
-    if (source == nullptr) {
-        return;
-    }
-    const size_t length = strnlen(source, size - 1);
-    std::memcpy(destination, source, length);
-}
-
 CDeviceCursor::CDeviceCursor(const CDeviceStore *store) : m_store(store)
 {
     m_store->m_lock.lockForRead();

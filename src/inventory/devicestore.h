@@ -1,6 +1,7 @@
 #pragma once
 
 #include "deviceinfo.h"
+#include "fixedtext.h" // how DEVICEINFO's texts are written and read
 
 #include <QReadWriteLock>
 
@@ -84,11 +85,3 @@ private:
     mutable QReadWriteLock m_lock { QReadWriteLock::Recursive };
     std::vector<std::unique_ptr<DEVICEINFO>> m_slots;
 };
-
-// Bounded copy of a text into a fixed buffer of `size` bytes: at most
-// size - 1 bytes, always zero-terminated; the rest of the buffer is zeroed.
-void CopyDeviceText(char *destination, size_t size, const char *source);
-template<size_t N> void CopyDeviceText(char (&destination)[N], const char *source)
-{
-    CopyDeviceText(destination, N, source);
-}

@@ -1,6 +1,6 @@
 #include "textbounds.h"
 
-#include <cstring>
+#include "fixedtext.h"
 
 QByteArray BoundedLocal8Bit(const QString &text, int maxBytes)
 {
@@ -35,7 +35,6 @@ void CopyBoundedLocal8Bit(const QString &text, char *buffer, size_t size)
     if (size == 0) {
         return;
     }
-    std::memset(buffer, 0, size);
-    const QByteArray bytes = BoundedLocal8Bit(text, static_cast<int>(size - 1));
-    std::memcpy(buffer, bytes.constData(), static_cast<size_t>(bytes.size()));
+    FixedText::write(buffer, qsizetype(size), BoundedLocal8Bit(text, int(size - 1)),
+        FixedText::ZeroTerminated);
 }

@@ -1,5 +1,6 @@
 #include "devicesdk.h"
 
+#include "fixedtext.h"
 #include "solvane.h"
 
 #include <QCoreApplication>
@@ -51,8 +52,7 @@ AbilityText readAbility(qint32 userId, quint32 abilityType, int initialSize)
         if (SOLV_GetDeviceAbility(userId, abilityType, nullptr, 0, buffer.data(), uint32_t(size))) {
             result.ok = true;
             result.error = 0;
-            result.text
-                = QByteArray(buffer.constData(), int(qstrnlen(buffer.constData(), uint(size))));
+            result.text = FixedText::read(buffer.constData(), size);
             return result;
         }
         result.error = SOLV_GetLastError();

@@ -7,9 +7,9 @@
 
 #include <functional>
 
-// Every named field of every record, by name, over the record views: what a
-// command-line front end or a test walks to show or change one field
-// without knowing the layout.
+// Every named field of every record, by name, made from the records' field
+// tables (records.h): what a command-line front end or a test walks to show
+// or change one field without knowing the layout.
 
 enum class FieldKind {
     Number, // unsigned integer up to `limit`
@@ -23,6 +23,7 @@ struct RecordField
     QString name;
     FieldKind kind = FieldKind::Number;
     quint32 limit = 0;
+    int offset = 0; // where the field starts in the record
     int width = 0; // bytes the field takes in the record
     // Number: qulonglong; Text: QByteArray; Mac and Slot: QString.
     std::function<QVariant(const QByteArray &record)> read;

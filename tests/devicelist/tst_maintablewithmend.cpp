@@ -89,8 +89,8 @@ private slots:
     void showinfoFillsTheSinglePanel()
     {
         DEVICEINFO record = testDevice("A", "10.0.0.1");
-        CopyDeviceText(record.szDevName, "door");
-        CopyDeviceText(record.szGateway, "10.0.0.254");
+        FixedText::write(record.szDevName, "door");
+        FixedText::write(record.szGateway, "10.0.0.254");
         record.wPort = 8123;
         DeviceList::InsertRow(m_model, 0, record, 0);
         m_table->showinfo(m_model->index(0, 5));

@@ -1,10 +1,12 @@
 #include "searchadapter.h"
 
+#include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QTest>
 #include <QThread>
 
 #include <array>
+#include <cstring>
 #include <memory>
 
 namespace {
@@ -24,6 +26,15 @@ void announce(const Texts &t, int32_t event = QUARRY_EVENT_PRESENT, uint32_t typ
         = [&t](int i) { return t[size_t(i)].isNull() ? nullptr : t[size_t(i)].constData(); };
     QuarryDeviceCallback(text(1), text(2), text(3), text(4), text(5), type, 8000, 4, 2, text(10),
         text(11), text(12), event);
+}
+
+// Runs the work on a thread of its own and joins it, without turning this
+// thread's event loop.
+template<typename Work> void runOnThread(Work work)
+{
+    std::unique_ptr<QThread> thread(QThread::create(work));
+    thread->start();
+    thread->wait();
 }
 
 using Reports = std::vector<std::pair<std::unique_ptr<DEVICEINFO>, int>>;
@@ -167,20 +178,49 @@ private slots:
         announce(kAnnounced);
     }
 
-    void searchCallbackCopiesFoundDevicesOnly()
+    void searchCallbackReportsThroughItsUserValue_data()
     {
-        QSignalSpy refused(m_adapter.get(), &SearchAdapter::UserPasswdError);
-        DEVICEINFO found {};
-        std::strcpy(found.szIPAddress, "127.0.9.7");
-        SearchEngineCallback(&found, 1, nullptr);
+        QTest::addColumn<int>("code");
+        QTest::addColumn<bool>("withRecord");
+        QTest::addColumn<bool>("withAdapter");
+        QTest::addColumn<int>("found");
+        QTest::addColumn<int>("refused");
+        QTest::newRow("found") << 1 << true << true << 1 << 0;
+        QTest::newRow("refused") << 255 << true << true << 0 << 1;
+        QTest::newRow("other code") << 2 << true << true << 0 << 0;
+        QTest::newRow("no record") << 255 << false << true << 0 << 0;
+        QTest::newRow("found, no adapter") << 1 << true << false << 0 << 0;
+        QTest::newRow("refused, no adapter") << 255 << true << false << 0 << 0;
+    }
+
+    void searchCallbackReportsThroughItsUserValue()
+    {
+        QFETCH(int, code);
+        QFETCH(bool, withRecord);
+        QFETCH(bool, withAdapter);
+        QFETCH(int, found);
+        QFETCH(int, refused);
+        // The announcement callback's registered adapter plays no part here.
+        SearchAdapter registered;
+        setDiscoveryAdapter(&registered);
+        QSignalSpy registeredReports(&registered, &SearchAdapter::DeviceCallback);
+        QSignalSpy refusals(m_adapter.get(), &SearchAdapter::UserPasswdError);
+        DEVICEINFO record {};
+        std::strcpy(record.szIPAddress, "127.0.9.7");
+        SearchEngineCallback(
+            withRecord ? &record : nullptr, code, withAdapter ? m_adapter.get() : nullptr);
         const Reports reports = take(*m_spy);
-        QCOMPARE(reports.size(), size_t(1));
-        QVERIFY(reports.front().first.get() != &found); // a copy the receiver owns
-        // Other codes and a missing record report nothing.
-        SearchEngineCallback(&found, 2, nullptr);
-        SearchEngineCallback(nullptr, 255, nullptr);
-        QCOMPARE(m_spy->count(), 0);
-        QCOMPARE(refused.count(), 0);
+        QCOMPARE(int(reports.size()), found);
+        if (found > 0) {
+            QVERIFY(reports.front().first.get() != &record); // a copy the receiver owns
+            QCOMPARE(QByteArray(reports.front().first->szIPAddress), QByteArray("127.0.9.7"));
+            QCOMPARE(reports.front().second, int(DeviceReportAddOrUpdate));
+        }
+        QCOMPARE(refusals.count(), refused);
+        if (refused > 0) {
+            QCOMPARE(refusals.first().first().toString(), QStringLiteral("127.0.9.7"));
+        }
+        QCOMPARE(take(registeredReports).size(), size_t(0));
     }
 
     void burstFromAnotherThreadArrivesWholeAndInOrder()
@@ -205,6 +245,49 @@ private slots:
             QCOMPARE(
                 QByteArray(reports[size_t(i)].first->szSerialNo), "BURST-" + QByteArray::number(i));
         }
+    }
+
+    void throttleHoldsTheSenderBackAtTheLimit_data()
+    {
+        QTest::addColumn<QString>("before");
+        QTest::newRow("fresh adapter") << QString();
+        QTest::newRow("after a burst past the limit") << QStringLiteral("overrun");
+        QTest::newRow("after reports of the adapter's thread") << QStringLiteral("own thread");
+    }
+
+    void throttleHoldsTheSenderBackAtTheLimit()
+    {
+        QFETCH(QString, before);
+        const int limit = SearchAdapter::MaxReportsInFlight;
+        const DEVICEINFO record {};
+        const auto report = [&](int count) {
+            for (int i = 0; i < count; ++i) {
+                m_adapter->Report(record, DeviceReportAddOrUpdate);
+            }
+        };
+        // Whatever went before, once all is delivered the limit is whole again.
+        if (before == QLatin1String("overrun")) {
+            runOnThread([&] { report(limit + 3); });
+        } else if (before == QLatin1String("own thread")) {
+            report(limit + 3); // never waits: this thread is the one that delivers
+        }
+        QTRY_COMPARE(m_adapter->reportsInFlight(), 0);
+        take(*m_spy);
+
+        // This thread stays out of its event loop while the sender runs, so
+        // nothing is delivered and the report past the limit waits its while.
+        qint64 waitedNs = 0;
+        runOnThread([&] {
+            report(limit);
+            QElapsedTimer timer;
+            timer.start();
+            report(1);
+            waitedNs = timer.nsecsElapsed();
+        });
+        QCOMPARE(m_adapter->reportsInFlight(), limit + 1);
+        QVERIFY2(waitedNs >= qint64(SearchAdapter::ThrottleWaitMs) * 900'000,
+            qPrintable(QString::number(waitedNs)));
+        QTRY_COMPARE(m_adapter->reportsInFlight(), 0);
     }
 };
 

@@ -3,6 +3,11 @@
 #include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
+
+#include <atomic>
+#include <memory>
+#include <mutex>
 
 namespace {
 
@@ -71,9 +76,43 @@ private slots:
         QCOMPARE(Quarry_Start(ignoreAnnouncement), 1);
         // Unloading a listening library would pull its code from under its thread.
         QVERIFY(loader.Unload());
-        QTest::qWait(300);
         QVERIFY(loader.Load());
+        // Stopped, not merely forgotten: a new listener may start.
         QCOMPARE(Quarry_Start(ignoreAnnouncement), 1);
+        QCOMPARE(Quarry_Stop(), 1);
+        QVERIFY(loader.Unload());
+    }
+
+    void unloadWhileACallIsInProgressWaitsForIt()
+    {
+        QuarryLoader &loader = QuarryLoader::instance();
+        QVERIFY(loader.Load());
+        std::mutex lock;
+        QStringList trace;
+        const auto note = [&](const char *event) {
+            std::lock_guard<std::mutex> guard(lock);
+            trace << QLatin1String(event);
+        };
+        std::atomic<int> result { -100 };
+        // Nobody has this MAC: the call waits out all its attempts.
+        std::unique_ptr<QThread> caller(QThread::create([&] {
+            result = Quarry_SendUpdateIp(
+                "0e:00:00:00:00:09", "127.0.9.40", "255.0.0.0", "60917", "8000");
+            note("call returned");
+        }));
+        caller->start();
+        QTRY_COMPARE(loader.callsInProgress(), 1);
+        QVERIFY(loader.Unload());
+        note("unload returned");
+        QVERIFY(caller->wait());
+        QCOMPARE(trace,
+            QStringList({ QStringLiteral("call returned"), QStringLiteral("unload returned") }));
+        QCOMPARE(result.load(), QUARRY_UPDATE_NO_ANSWER);
+        QCOMPARE(loader.callsInProgress(), 0);
+        QVERIFY(loader.handle() == nullptr);
+        // Once unloaded the entry points answer 0 at once; a new Load serves again.
+        QCOMPARE(Quarry_Stop(), 0);
+        QVERIFY(loader.Load());
         QCOMPARE(Quarry_Stop(), 1);
         QVERIFY(loader.Unload());
     }

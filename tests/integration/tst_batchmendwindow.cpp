@@ -59,7 +59,9 @@ class TestBatchMendWindow : public QObject
         return m_window->deviceModel()->index(row, column).data().toString();
     }
 private slots:
-    void initTestCase()
+    // Every function gets its own cameras at their factory addresses and a
+    // window that has just found them, so each one runs alone.
+    void init()
     {
         devsim::FleetOptions options;
         options.count = CameraCount;
@@ -75,7 +77,13 @@ private slots:
         m_window->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
         QVERIFY2(m_window->messages.isEmpty(), qPrintable(m_window->messages.join('\n')));
-        QTRY_COMPARE_WITH_TIMEOUT(m_window->deviceModel()->rowCount(), CameraCount, 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(m_window->deviceModel()->rowCount(), CameraCount, 30000);
+    }
+
+    void cleanup()
+    {
+        m_window.reset();
+        m_fleet.reset();
     }
 
     void singleDeviceChangeAppliesInOrder()
@@ -104,9 +112,8 @@ private slots:
         QCOMPARE(cell(0, DeviceList::NameColumn), QStringLiteral("Gate \u5357"));
         QVERIFY(answersAt(QStringLiteral("127.0.63.200"), NewPort));
         // The camera then announces its new address; announcements carry no
-        // name, so once merged the row shows none. Waiting for it keeps the
-        // echo from landing in the middle of the next run.
-        QTRY_COMPARE_WITH_TIMEOUT(cell(0, DeviceList::NameColumn), QString(), 5000);
+        // name, so once merged the row shows none.
+        QTRY_COMPARE_WITH_TIMEOUT(cell(0, DeviceList::NameColumn), QString(), 30000);
     }
 
     void twentyTickedCamerasMoveToConsecutiveAddresses()

@@ -6,6 +6,7 @@
 #include "networksetters.h"
 #include "quarryloader.h"
 #include "records.h"
+#include "singlechange.h"
 #include "solvane.h"
 #include "testdevice.h"
 
@@ -39,6 +40,19 @@ class TestNetworkSetters : public QObject
 
     DeviceContext context() { return { &m_store, Defaults, {} }; }
 
+    // A context whose log lines land in *lines.
+    DeviceContext logTo(QStringList *lines)
+    {
+        return { &m_store, Defaults, [lines](const QString &line) { *lines << line; } };
+    }
+
+    QString serialOf(int camera) const
+    {
+        QString serial;
+        m_fleet->run([&] { serial = m_fleet->cameras().at(camera)->serialNo(); });
+        return serial;
+    }
+
     // Stores camera `camera` as discovery (source 0) or the IP-range search (source 1, with the
     // default password) would; returns its slot.
     int store(int camera, quint32 source)
@@ -46,14 +60,14 @@ class TestNetworkSetters : public QObject
         DEVICEINFO record = testDevice("", m_fleet->currentAddress(camera).toLatin1().constData());
         m_fleet->run([&] {
             const devsim::Camera *c = m_fleet->cameras().at(camera);
-            CopyDeviceText(record.szSerialNo, c->serialNo().toLatin1().constData());
-            CopyDeviceText(record.szMAC, source == 0 ? c->macBytes().toHex(':').constData() : "");
+            FixedText::write(record.szSerialNo, c->serialNo().toLatin1().constData());
+            FixedText::write(record.szMAC, source == 0 ? c->macBytes().toHex(':').constData() : "");
         });
         record.wPort = m_fleet->currentPort(camera);
         record.dwSource = source;
         if (source == 1) {
-            CopyDeviceText(record.szUserName, "admin");
-            CopyDeviceText(record.szPassword, "60917");
+            FixedText::write(record.szUserName, "admin");
+            FixedText::write(record.szPassword, "60917");
         }
         bool changed = false;
         return m_store.AddOrUpdate(record, &changed);
@@ -82,12 +96,13 @@ private slots:
         SOLV_Init();
         QVERIFY2(QuarryLoader::instance().Load(), "libquarry.so not found through TERVIX_BIN_DIR");
         devsim::FleetOptions options;
-        options.count = 10;
+        options.count = 14;
         options.firstAddress = QStringLiteral("127.0.60.1");
         options.port = FleetPort;
         options.timeScale = 0.1;
         options.passwords.insert(6, "other");
         options.passwords.insert(7, "other");
+        options.passwords.insert(12, "other");
         m_fleet = std::make_unique<devsim::Fleet>(options);
         QString error;
         QVERIFY2(m_fleet->start(&error), qPrintable(error));
@@ -166,6 +181,138 @@ private slots:
         DEVICEINFO stored {};
         QVERIFY(m_store.CopyOut(searched, &stored));
         QCOMPARE(QByteArray(stored.szIPAddress), m_fleet->address(6).toLatin1());
+    }
+
+    // The modification panel's and set-network's change of one device.
+    void singleChangeSetsEachFieldInOrder_data()
+    {
+        QTest::addColumn<int>("camera");
+        QTest::addColumn<quint32>("source");
+        QTest::newRow("searched") << 10 << quint32(1);
+        QTest::newRow("announced") << 11 << quint32(0);
+    }
+
+    void singleChangeSetsEachFieldInOrder()
+    {
+        QFETCH(int, camera);
+        QFETCH(quint32, source);
+        const int slot = store(camera, source);
+        const QString serial = serialOf(camera);
+        const quint16 port = m_fleet->currentPort(camera);
+        NetCfg net;
+        net.bytes() = m_fleet->record(camera, SOLV_GET_NETCFG);
+        DeviceCfg device;
+        device.bytes() = m_fleet->record(camera, SOLV_GET_DEVICECFG);
+        const QString ip = QStringLiteral("127.0.61.3%1").arg(camera - 10);
+
+        QStringList log;
+        // Typed with leading zeros, sent as devices read it; no new port.
+        const NetworkMend::SingleChangeResult result = NetworkMend::ApplySingleChange(logTo(&log),
+            slot, { "127.0.061.03" + QString::number(camera - 10), "255.255.000.0", "127.0.61.254",
+                      "Gate", std::nullopt },
+            serial);
+        QCOMPARE(result.status, NetworkMend::SingleChangeResult::Applied);
+        QVERIFY(result.allDone());
+        QCOMPARE(log,
+            (QStringList {
+                serial + " set ip, port, mask to" + ip + ", " + QString::number(port)
+                    + ", 255.255.0.0 succeed!",
+                serial + " set device name to\"Gate\" succeed!",
+                serial + " set gateway to127.0.61.254 succeed!" }));
+        QCOMPARE(m_fleet->currentPort(camera), port);
+        QCOMPARE(m_fleet->currentAddress(camera), ip);
+
+        net.setIpAddress(ip.toLatin1());
+        net.setSubnetMask("255.255.0.0");
+        net.setGateway("127.0.61.254");
+        QCOMPARE(m_fleet->record(camera, SOLV_GET_NETCFG), net.bytes());
+        device.setName("Gate");
+        QCOMPARE(m_fleet->record(camera, SOLV_GET_DEVICECFG), device.bytes());
+        DEVICEINFO stored {};
+        QVERIFY(m_store.CopyOut(slot, &stored));
+        QCOMPARE(QByteArray(stored.szIPAddress), ip.toLatin1());
+        QCOMPARE(stored.wPort, port);
+    }
+
+    void singleChangeTriesEveryFieldWhenTheDeviceRefuses()
+    {
+        const int slot = store(12, 1); // the camera refuses the password it was found with
+        const QString serial = serialOf(12);
+        const QByteArray net = m_fleet->record(12, SOLV_GET_NETCFG);
+        const QByteArray device = m_fleet->record(12, SOLV_GET_DEVICECFG);
+        QStringList log;
+        const NetworkMend::SingleChangeResult result = NetworkMend::ApplySingleChange(logTo(&log),
+            slot, { "127.0.61.32", "255.255.0.0", "127.0.61.254", "Gate", QStringLiteral("18632") });
+        QCOMPARE(result.status, NetworkMend::SingleChangeResult::Applied);
+        QCOMPARE(result.addressSet, false);
+        QCOMPARE(result.nameSet, std::optional(false));
+        QCOMPARE(result.gatewaySet, std::optional(false));
+        QCOMPARE(log,
+            (QStringList { serial + " set ip, port, mask to127.0.61.32, 18632, 255.255.0.0 failed!",
+                serial + " set device name to\"Gate\" failed!",
+                serial + " set gateway to127.0.61.254 failed!" }));
+        QCOMPARE(m_fleet->record(12, SOLV_GET_NETCFG), net);
+        QCOMPARE(m_fleet->record(12, SOLV_GET_DEVICECFG), device);
+    }
+
+    void singleChangeSendsNothingWhenRefused_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("mask");
+        QTest::addColumn<QString>("port");
+        QTest::addColumn<QString>("shown"); // serial the panel shows; empty: the device's
+        QTest::addColumn<bool>("listed");
+        QTest::addColumn<QString>("message");
+        const QString longName = QStringLiteral("\u95e8").repeated(11); // 33 bytes
+        const QString tooLong = QStringLiteral("Device name exceeds maximum length!");
+        QTest::newRow("name over 32 bytes")
+            << longName << "255.255.0.0" << "8000" << "" << true << tooLong;
+        QTest::newRow("name before the fields")
+            << longName << "255.0.255.0" << "" << "" << true << tooLong;
+        QTest::newRow("mask with a hole")
+            << "" << "255.0.255.0" << "8000" << "" << true << "Subnet Mask is invalid!";
+        QTest::newRow("empty port") << "" << "255.255.0.0" << "" << "" << true
+                                    << "IP address, Subnet Mask and Port can't be empty!";
+        QTest::newRow("port below 2000") << "" << "255.255.0.0" << "1999" << "" << true
+                                         << "Port should be ranged from 2000 to 65535!";
+        QTest::newRow("another device shown")
+            << "" << "255.255.0.0" << "8000" << "XX-0" << true << "Select a device first!";
+        QTest::newRow("slot emptied")
+            << "" << "255.255.0.0" << "8000" << "" << false << "Select a device first!";
+    }
+
+    void singleChangeSendsNothingWhenRefused()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, mask);
+        QFETCH(QString, port);
+        QFETCH(QString, shown);
+        QFETCH(bool, listed);
+        QFETCH(QString, message);
+        const QString serial = serialOf(13);
+        int slot = m_store.Find(serial.toLatin1().constData());
+        if (slot < 0) {
+            slot = store(13, 1);
+        }
+        CDeviceStore empty;
+        const QByteArray net = m_fleet->record(13, SOLV_GET_NETCFG);
+        const QByteArray device = m_fleet->record(13, SOLV_GET_DEVICECFG);
+        QStringList log;
+        DeviceContext logged = logTo(&log);
+        if (!listed) {
+            logged.store = &empty;
+        }
+        const NetworkMend::SingleChangeResult result = NetworkMend::ApplySingleChange(logged,
+            slot, { "127.0.61.33", mask, "127.0.61.254", name, port },
+            shown.isEmpty() ? serial : shown);
+        QCOMPARE(result.status,
+            message == QLatin1String("Select a device first!")
+                ? NetworkMend::SingleChangeResult::NoDevice
+                : NetworkMend::SingleChangeResult::Invalid);
+        QCOMPARE(result.message, message);
+        QVERIFY(log.isEmpty());
+        QCOMPARE(m_fleet->record(13, SOLV_GET_NETCFG), net);
+        QCOMPARE(m_fleet->record(13, SOLV_GET_DEVICECFG), device);
     }
 
     void emptyGatewaySendsNoGatewaySignal()

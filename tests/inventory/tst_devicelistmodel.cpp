@@ -10,14 +10,14 @@ namespace {
 DEVICEINFO sample()
 {
     DEVICEINFO record = testDevice("DS-0001");
-    CopyDeviceText(record.szGateway, "192.168.1.1");
+    FixedText::write(record.szGateway, "192.168.1.1");
     // A name in the local 8-bit code page.
-    CopyDeviceText(record.szDevName, QStringLiteral("大门").toLocal8Bit().constData());
-    CopyDeviceText(record.szDevModel, "IPCamera");
-    CopyDeviceText(record.szMAC, "00:11:22:33:44:55");
-    CopyDeviceText(record.szSoftwareVersion, "V5.1.0");
-    CopyDeviceText(record.szDSPVersion, "V4.0");
-    CopyDeviceText(record.szStartTime, "2026-12-06 08:00:00");
+    FixedText::write(record.szDevName, QStringLiteral("大门").toLocal8Bit().constData());
+    FixedText::write(record.szDevModel, "IPCamera");
+    FixedText::write(record.szMAC, "00:11:22:33:44:55");
+    FixedText::write(record.szSoftwareVersion, "V5.1.0");
+    FixedText::write(record.szDSPVersion, "V4.0");
+    FixedText::write(record.szStartTime, "2026-12-06 08:00:00");
     record.dwChannelNum = 1;
     return record;
 }
@@ -95,7 +95,7 @@ void TestDeviceListModel::rewriteKeepsCheckTagsAndSlot()
     m_model.item(0, 0)->setCheckState(Qt::Checked);
 
     DEVICEINFO changed = sample();
-    CopyDeviceText(changed.szIPAddress, "10.1.1.1");
+    FixedText::write(changed.szIPAddress, "10.1.1.1");
     changed.wPort = 9000;
     DeviceList::RewriteRow(&m_model, 0, changed);
     QCOMPARE(cell(m_model, DeviceList::IpColumn).toString(), QStringLiteral("10.1.1.1"));

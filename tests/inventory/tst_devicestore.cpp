@@ -18,7 +18,6 @@ private slots:
     void slotsAreFreedAndReused();
     void iterationSeesOccupiedSlotsAndHoldsOffWriters();
     void updateRecordChecksTheDeviceStillThere();
-    void copyDeviceTextIsBoundedAndTerminated();
 };
 
 void TestDeviceStore::mergeRule_data()
@@ -56,7 +55,7 @@ void TestDeviceStore::mergeRule()
     // Every report also differs in a field that is never compared, so a
     // replacement shows as the whole record.
     DEVICEINFO report = testDevice("SN1");
-    CopyDeviceText(report.szDSPVersion, "DSP 9");
+    FixedText::write(report.szDSPVersion, "DSP 9");
     reinterpret_cast<char *>(&report)[offset] ^= 0x5A;
     changed = !replaces;
     QCOMPARE(store.AddOrUpdate(report, &changed), -1);
@@ -136,7 +135,7 @@ void TestDeviceStore::updateRecordChecksTheDeviceStillThere()
     QVERIFY(store.WithRecordRead(0, [](const DEVICEINFO &r) { return r.szSerialNo[0] == 'A'; }));
     QVERIFY(!store.WithRecordRead(5, [](const DEVICEINFO &) { return true; }));
 
-    auto readdress = [](DEVICEINFO &r) { CopyDeviceText(r.szIPAddress, "10.0.0.9"); };
+    auto readdress = [](DEVICEINFO &r) { FixedText::write(r.szIPAddress, "10.0.0.9"); };
     QVERIFY(store.UpdateRecord(0, "A", readdress));
     // The slot now holds another device: nothing is written.
     store.Remove("A");
@@ -146,16 +145,6 @@ void TestDeviceStore::updateRecordChecksTheDeviceStillThere()
     DEVICEINFO copy {};
     QVERIFY(store.CopyOut(0, &copy));
     QCOMPARE(QByteArray(copy.szIPAddress), QByteArray("192.168.1.64"));
-}
-
-void TestDeviceStore::copyDeviceTextIsBoundedAndTerminated()
-{
-    char buffer[8];
-    std::memset(buffer, 'x', sizeof buffer);
-    CopyDeviceText(buffer, "0123456789");
-    QCOMPARE(QByteArray(buffer), QByteArray("0123456"));
-    CopyDeviceText(buffer, nullptr);
-    QCOMPARE(QByteArray(buffer, sizeof buffer), QByteArray(8, '\0'));
 }
 
 QTEST_GUILESS_MAIN(TestDeviceStore)

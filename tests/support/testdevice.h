@@ -6,9 +6,9 @@
 inline DEVICEINFO testDevice(const char *serial, const char *ip = "192.168.1.64")
 {
     DEVICEINFO record {};
-    CopyDeviceText(record.szSerialNo, serial);
-    CopyDeviceText(record.szIPAddress, ip);
-    CopyDeviceText(record.szSubnetMask, "255.255.255.0");
+    FixedText::write(record.szSerialNo, serial);
+    FixedText::write(record.szIPAddress, ip);
+    FixedText::write(record.szSubnetMask, "255.255.255.0");
     record.wPort = 8000;
     return record;
 }

@@ -465,11 +465,12 @@ std::vector<Ipv4Interface> ipv4Interfaces()
     return result;
 }
 
-InterfaceSelection selectInterfaces(const std::vector<Ipv4Interface> &available, const char *setting)
+InterfaceSelection selectInterfaces(
+    const std::vector<Ipv4Interface> &available, const char *setting)
 {
     std::vector<std::string> entries;
     std::string entry;
-    for (const char *c = setting != nullptr ? setting : ""; ; ++c) {
+    for (const char *c = setting != nullptr ? setting : "";; ++c) {
         if (*c == '\0' || *c == ',' || std::isspace(static_cast<unsigned char>(*c)) != 0) {
             if (!entry.empty()) {
                 entries.push_back(entry);

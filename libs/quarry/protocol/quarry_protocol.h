@@ -154,7 +154,8 @@ struct InterfaceSelection
 // addresses ("127.0.0.1"), separated by commas or white space. A null or
 // empty setting allows all of them; an entry that matches nothing allows
 // nothing (so a mistyped name sends nowhere rather than everywhere).
-InterfaceSelection selectInterfaces(const std::vector<Ipv4Interface> &available, const char *setting);
+InterfaceSelection selectInterfaces(
+    const std::vector<Ipv4Interface> &available, const char *setting);
 // The interfaces a client's discovery traffic may use: ipv4Interfaces()
 // restricted by TERVIX_DISCOVERY_INTERFACES.
 InterfaceSelection discoveryInterfaces();
