@@ -52,6 +52,7 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("tervix-devsim"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(TERVIX_VERSION));
     QTextStream out(stdout);
     QTextStream err(stderr);
 
@@ -60,6 +61,7 @@ int main(int argc, char *argv[])
         "Simulated cameras on consecutive loopback addresses, speaking the device and "
         "discovery protocols."));
     parser.addHelpOption();
+    parser.addVersionOption();
     const QCommandLineOption countOption(QStringLiteral("count"),
         QStringLiteral("Number of cameras."), QStringLiteral("N"), QStringLiteral("1"));
     const QCommandLineOption firstOption(QStringLiteral("first-address"),

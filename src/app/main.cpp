@@ -7,9 +7,20 @@
 #include <QTabWidget>
 #include <QTranslator>
 
+#include <cstdio>
+#include <cstring>
+
 int main(int argc, char *argv[])
 {
+    // Answered before the window system is reached, so it needs no display.
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--version") == 0) {
+            std::puts("tervix " TERVIX_VERSION);
+            return 0;
+        }
+    }
     QApplication app(argc, argv);
+    QCoreApplication::setApplicationVersion(QStringLiteral(TERVIX_VERSION));
 
     QTranslator translator;
     InstallTervixTranslation(&translator, QLocale::system().name());

@@ -1,5 +1,7 @@
 #include "lenscatalogue.h"
 
+#include "fixedtext.h"
+
 #include <QCoreApplication>
 #include <QDomDocument>
 #include <QFile>
@@ -11,8 +13,7 @@ namespace {
 
 template<std::size_t N> void copyField(std::array<char, N> &field, const QByteArray &bytes)
 {
-    field.fill('\0');
-    std::copy_n(bytes.constData(), std::min<std::size_t>(bytes.size(), N - 1), field.data());
+    FixedText::write(field.data(), qsizetype(N), bytes, FixedText::ZeroTerminated);
 }
 
 std::optional<QDomDocument> parseFile(const QString &fileName)

@@ -3,6 +3,7 @@
 #include "ui_search.h"
 
 #include "fixedtext.h"
+#include "ipv4text.h"
 #include "searchadapter.h"
 #include "searchengine.h"
 #include "tervixservices.h"
@@ -64,24 +65,11 @@ CSearch::~CSearch()
 CSearch::InputCheck CSearch::CheckInput(
     const QString &startText, const QString &stopText, quint32 *startAddress, quint32 *endAddress)
 {
-    // Only digits and dots, exactly three dots, four parts that are not empty.
-    if (startText.count(QLatin1Char('.')) != 3) {
+    const std::optional<quint32> startValue = Ipv4Text::parse(startText, Ipv4Text::SearchStart);
+    if (!startValue) {
         return InputError;
     }
-    const QStringList parts = startText.split(QLatin1Char('.'));
-    quint32 start = 0;
-    for (int i = 0; i < 4; ++i) {
-        const QString &part = parts[i];
-        // Three digits at most in the editor; more would only hide a large value.
-        if (part.isEmpty() || part.size() > 3 || !allDigits(part)) {
-            return InputError;
-        }
-        const int value = part.toInt();
-        if (value > 255 || (i == 0 && value == 0)) {
-            return InputError;
-        }
-        start = (start << 8) | quint32(value);
-    }
+    const quint32 start = *startValue;
     if (!allDigits(stopText) || stopText.size() > 3) {
         return InputError;
     }

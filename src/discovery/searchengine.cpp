@@ -3,6 +3,7 @@
 #include "debuglog.h"
 #include "deviceformat.h"
 #include "fixedtext.h"
+#include "ipv4text.h"
 #include "records.h"
 #include "solvane.h"
 
@@ -30,19 +31,9 @@ namespace {
 static_assert(MIRT_THREADPOOL_MAX_BLOCKING_WORKERS >= 300,
     "silent addresses would wait for a free worker");
 
-// The address as dotted text, most significant byte first.
-void addressText(uint32_t address, char *text, size_t size)
-{
-    const uint32_t network = MIRT_Htonl(address);
-    if (MIRT_InetNtop(MIRT_AF_INET, &network, text, size) == nullptr) {
-        text[0] = '\0';
-    }
-}
-
 void debugAddress(uint32_t address)
 {
-    qCDebug(lcSearch, "%u.%u.%u.%u", address >> 24, (address >> 16) & 0xFF, (address >> 8) & 0xFF,
-        address & 0xFF);
+    qCDebug(lcSearch, "%s", qPrintable(Ipv4Text::toText(address)));
 }
 
 } // namespace
@@ -213,8 +204,8 @@ void *CSearchEngine::WorkThread(void *arg)
 
 void CSearchEngine::probe(uint32_t address)
 {
-    char ip[128] = {};
-    addressText(address, ip, sizeof ip);
+    const QByteArray ipText = Ipv4Text::toText(address).toLatin1();
+    const char *ip = ipText.constData();
 
     SOLV_LOGIN_INFO info;
     std::memset(&info, 0, sizeof info);

@@ -1,15 +1,10 @@
 #include "ipitems.h"
 
-#include "mirt.h"
+#include "ipv4text.h"
 
 uint32_t IpOrderValue(const QString &text)
 {
-    uint32_t address = 0;
-    const QByteArray ascii = text.toLatin1();
-    if (MIRT_InetPton(MIRT_AF_INET, ascii.constData(), &address) != 1) {
-        address = 0;
-    }
-    return MIRT_Ntohl(address);
+    return Ipv4Text::parse(text, Ipv4Text::AnyAddress).value_or(0);
 }
 
 bool IpStandardItem::operator<(const QStandardItem &other) const

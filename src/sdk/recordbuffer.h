@@ -19,7 +19,7 @@ enum class FieldType : quint8 {
 // One row of a record's field table: each field the program uses is
 // declared once, and the record's accessors, its named fields on the command
 // line and its templet elements all come from that row.
-struct FieldSpec
+struct FieldRow
 {
     const char *name; // on the command line, within its entry
     FieldType type;
@@ -76,9 +76,9 @@ constexpr int numberWidth(FieldType type)
 // Compile-time checks of a table: every row lies inside `size` bytes (the
 // record's, or an entry's stride), a number is as wide as its type, and no
 // two rows share a byte.
-constexpr bool rowsFit(std::span<const FieldSpec> rows, int size)
+constexpr bool rowsFit(std::span<const FieldRow> rows, int size)
 {
-    for (const FieldSpec &row : rows) {
+    for (const FieldRow &row : rows) {
         const int typeWidth = numberWidth(row.type);
         if (row.offset < 0 || row.width <= 0 || row.offset + row.width > size
             || (typeWidth != 0 && typeWidth != row.width)) {
@@ -88,7 +88,7 @@ constexpr bool rowsFit(std::span<const FieldSpec> rows, int size)
     return true;
 }
 
-constexpr bool rowsApart(std::span<const FieldSpec> rows)
+constexpr bool rowsApart(std::span<const FieldRow> rows)
 {
     for (size_t i = 0; i < rows.size(); ++i) {
         for (size_t j = i + 1; j < rows.size(); ++j) {
@@ -102,12 +102,12 @@ constexpr bool rowsApart(std::span<const FieldSpec> rows)
 }
 
 // A group's entries lie inside the record and clear of the record's own rows.
-constexpr bool groupFits(const EntryGroup &group, std::span<const FieldSpec> rows, int size)
+constexpr bool groupFits(const EntryGroup &group, std::span<const FieldRow> rows, int size)
 {
     if (group.offset < 0 || group.stride <= 0 || group.count <= 0 || group.end() > size) {
         return false;
     }
-    for (const FieldSpec &row : rows) {
+    for (const FieldRow &row : rows) {
         if (row.offset < group.end() && group.offset < row.offset + row.width) {
             return false;
         }
@@ -166,7 +166,7 @@ public:
     // row's offset, or EntryGroup::at() for a field of an entry. Numbers are
     // U8, U16 and U32 rows; texts are Text rows up to their first zero, and
     // the raw bytes of Mac rows.
-    quint32 fieldNumber(const FieldSpec &row, int at) const
+    quint32 fieldNumber(const FieldRow &row, int at) const
     {
         switch (row.type) {
         case FieldType::U8:
@@ -181,7 +181,7 @@ public:
         }
         return 0;
     }
-    void setFieldNumber(const FieldSpec &row, int at, quint32 value)
+    void setFieldNumber(const FieldRow &row, int at, quint32 value)
     {
         switch (row.type) {
         case FieldType::U8:
@@ -198,14 +198,14 @@ public:
             break;
         }
     }
-    QByteArray fieldBytes(const FieldSpec &row, int at) const
+    QByteArray fieldBytes(const FieldRow &row, int at) const
     {
         if (row.type == FieldType::Mac) {
             return raw(at, row.width);
         }
         return row.type == FieldType::Text ? text(at, row.width) : QByteArray();
     }
-    void setFieldBytes(const FieldSpec &row, int at, const QByteArray &value)
+    void setFieldBytes(const FieldRow &row, int at, const QByteArray &value)
     {
         if (row.type == FieldType::Text || row.type == FieldType::Mac) {
             setText(at, row.width, value);

@@ -34,7 +34,7 @@ FieldKind kindOf(FieldType type)
 
 // The named field of a Record's table row that starts at byte `at` of the
 // record; writing keeps every other byte.
-template<typename Record> RecordField tableField(const FieldSpec &row, int at, const QString &name)
+template<typename Record> RecordField tableField(const FieldRow &row, int at, const QString &name)
 {
     RecordField field;
     field.name = name;
@@ -44,34 +44,34 @@ template<typename Record> RecordField tableField(const FieldSpec &row, int at, c
     field.offset = at;
     field.width = row.width;
     // Table rows are static, so a pointer to one outlives the registry.
-    const FieldSpec *spec = &row;
-    field.read = [spec, at](const QByteArray &bytes) -> QVariant {
+    const FieldRow *tableRow = &row;
+    field.read = [tableRow, at](const QByteArray &bytes) -> QVariant {
         const Record record = view<Record>(bytes);
-        switch (spec->type) {
+        switch (tableRow->type) {
         case FieldType::U8:
         case FieldType::U16:
         case FieldType::U32:
             break;
         case FieldType::Text:
-            return record.fieldBytes(*spec, at);
+            return record.fieldBytes(*tableRow, at);
         case FieldType::Mac:
-            return formatMac(record.fieldBytes(*spec, at));
+            return formatMac(record.fieldBytes(*tableRow, at));
         }
-        return qulonglong(record.fieldNumber(*spec, at));
+        return qulonglong(record.fieldNumber(*tableRow, at));
     };
-    field.write = [spec, at](QByteArray &bytes, const QVariant &value) {
+    field.write = [tableRow, at](QByteArray &bytes, const QVariant &value) {
         Record record = view<Record>(bytes);
-        switch (spec->type) {
+        switch (tableRow->type) {
         case FieldType::U8:
         case FieldType::U16:
         case FieldType::U32:
-            record.setFieldNumber(*spec, at, quint32(value.toULongLong()));
+            record.setFieldNumber(*tableRow, at, quint32(value.toULongLong()));
             break;
         case FieldType::Text:
-            record.setFieldBytes(*spec, at, value.toByteArray());
+            record.setFieldBytes(*tableRow, at, value.toByteArray());
             break;
         case FieldType::Mac:
-            record.setFieldBytes(*spec, at, parseMac(value.toString()));
+            record.setFieldBytes(*tableRow, at, parseMac(value.toString()));
             break;
         }
         bytes = record.bytes();
@@ -81,10 +81,10 @@ template<typename Record> RecordField tableField(const FieldSpec &row, int at, c
 
 // The rows of a table whose fields start at `base`, names prefixed.
 template<typename Record>
-void addRows(QList<RecordField> &fields, std::span<const FieldSpec> rows, int base = 0,
+void addRows(QList<RecordField> &fields, std::span<const FieldRow> rows, int base = 0,
     const QString &prefix = {})
 {
-    for (const FieldSpec &row : rows) {
+    for (const FieldRow &row : rows) {
         fields += tableField<Record>(row, base + row.offset, prefix + QLatin1String(row.name));
     }
 }
@@ -139,10 +139,10 @@ const QRegularExpression &slotPattern()
     return pattern;
 }
 
-constexpr int rowsEnd(std::span<const FieldSpec> rows)
+constexpr int rowsEnd(std::span<const FieldRow> rows)
 {
     int end = 0;
-    for (const FieldSpec &row : rows) {
+    for (const FieldRow &row : rows) {
         end = std::max(end, row.offset + row.width);
     }
     return end;

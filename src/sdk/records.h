@@ -17,7 +17,7 @@
 // simulator; `name` is the field's name on the command line (recordfields.h);
 // the templet element is the field's element in the parameter templet, or
 // nullptr. Each view expands its tables into its accessors and into static
-// FieldSpec arrays (`fields`, and `entryFields` for repeated entries) that
+// FieldRow arrays (`fields`, and `entryFields` for repeated entries) that
 // the named fields and the templet walk. Rows of a record with a templet
 // section are in the order of that section.
 //
@@ -31,7 +31,7 @@
     static_assert(setCommand == getCommand + 1, "set command is get + 1")
 
 #define TERVIX_FIELD_ROW(getter, setter, type, layout, name, element)                              \
-    FieldSpec { name, FieldType::type, SOLV_##layout##_OFFSET, SOLV_##layout##_LEN, element },
+    FieldRow { name, FieldType::type, SOLV_##layout##_OFFSET, SOLV_##layout##_LEN, element },
 
 // getter() and setter(value), for a field of the record itself.
 #define TERVIX_FIELD_ACCESSORS(getter, setter, type, layout, name, element)                        \
@@ -87,7 +87,7 @@ class DeviceCfg : public RecordBuffer
 {
 public:
     TERVIX_RECORD_COMMANDS(DEVICECFG);
-    static constexpr FieldSpec fields[] = { TERVIX_DEVICECFG_FIELDS(TERVIX_FIELD_ROW) };
+    static constexpr FieldRow fields[] = { TERVIX_DEVICECFG_FIELDS(TERVIX_FIELD_ROW) };
 
     DeviceCfg() : RecordBuffer(recordSize) { }
 
@@ -108,7 +108,7 @@ class NetCfg : public RecordBuffer
 {
 public:
     TERVIX_RECORD_COMMANDS(NETCFG);
-    static constexpr FieldSpec fields[] = { TERVIX_NETCFG_FIELDS(TERVIX_FIELD_ROW) };
+    static constexpr FieldRow fields[] = { TERVIX_NETCFG_FIELDS(TERVIX_FIELD_ROW) };
 
     NetCfg() : RecordBuffer(recordSize) { }
 
@@ -145,7 +145,7 @@ class FrontCfg : public RecordBuffer
 public:
     TERVIX_RECORD_COMMANDS(FRONTCFG);
     static constexpr const char *templetSection = "Front";
-    static constexpr FieldSpec fields[] = { TERVIX_FRONTCFG_FIELDS(TERVIX_FIELD_ROW) };
+    static constexpr FieldRow fields[] = { TERVIX_FRONTCFG_FIELDS(TERVIX_FIELD_ROW) };
 
     FrontCfg() : RecordBuffer(recordSize) { }
 
@@ -169,7 +169,7 @@ class PicCfg : public RecordBuffer
 public:
     TERVIX_RECORD_COMMANDS(PICCFG);
     static constexpr const char *templetSection = "Picture";
-    static constexpr FieldSpec fields[] = { TERVIX_PICCFG_FIELDS(TERVIX_FIELD_ROW) };
+    static constexpr FieldRow fields[] = { TERVIX_PICCFG_FIELDS(TERVIX_FIELD_ROW) };
 
     PicCfg() : RecordBuffer(recordSize) { }
 
@@ -201,11 +201,10 @@ public:
     static constexpr int blockSize = SOLV_COMPRESSCFG_STREAM_STRIDE;
     static constexpr quint32 customBitrateFlag = SOLV_STREAM_BITRATE_CUSTOM;
 
-    static constexpr std::span<const FieldSpec> fields {};
+    static constexpr std::span<const FieldRow> fields {};
     static constexpr EntryGroup entries { SOLV_COMPRESSCFG_STREAM_OFFSET,
         SOLV_COMPRESSCFG_STREAM_STRIDE, SOLV_COMPRESSCFG_STREAM_COUNT, nullptr, nullptr, nullptr };
-    static constexpr FieldSpec entryFields[]
-        = { TERVIX_COMPRESSCFG_BLOCK_FIELDS(TERVIX_FIELD_ROW) };
+    static constexpr FieldRow entryFields[] = { TERVIX_COMPRESSCFG_BLOCK_FIELDS(TERVIX_FIELD_ROW) };
     static constexpr NamedEntry streams[]
         = { { MainStream, "main", "MainStream" }, { SubStream, "sub", "SubStream" } };
 
@@ -274,18 +273,18 @@ class RecordCfg : public RecordBuffer
 public:
     TERVIX_RECORD_COMMANDS(RECORDCFG);
     static constexpr const char *templetSection = "Record";
-    static constexpr FieldSpec fields[] = { TERVIX_RECORDCFG_FIELDS(TERVIX_FIELD_ROW) };
+    static constexpr FieldRow fields[] = { TERVIX_RECORDCFG_FIELDS(TERVIX_FIELD_ROW) };
     // Day d's all-day entry...
     static constexpr EntryGroup entries { SOLV_RECORDCFG_ALLDAY_OFFSET,
         SOLV_RECORDCFG_ALLDAY_STRIDE, SOLV_RECORDCFG_DAY_COUNT, "day", "DayRecord", "Number" };
-    static constexpr FieldSpec entryFields[] = { TERVIX_RECORDCFG_DAY_FIELDS(TERVIX_FIELD_ROW) };
+    static constexpr FieldRow entryFields[] = { TERVIX_RECORDCFG_DAY_FIELDS(TERVIX_FIELD_ROW) };
     // ... and its schedule of slots, which the templet holds in the same group.
     static constexpr EntryGroup daySchedules { SOLV_RECORDCFG_SLOT_OFFSET,
         SOLV_RECORDCFG_SLOT_DAY_STRIDE, SOLV_RECORDCFG_DAY_COUNT, "day", "DayRecord", "Number" };
     // Slots relative to the start of their day's schedule.
     static constexpr EntryGroup slotEntries { 0, SOLV_RECORDCFG_SLOT_STRIDE,
         SOLV_RECORDCFG_SLOT_COUNT, "slot", "RecordSched", "Number" };
-    static constexpr FieldSpec slotFields[] = { TERVIX_RECORDCFG_SLOT_FIELDS(TERVIX_FIELD_ROW) };
+    static constexpr FieldRow slotFields[] = { TERVIX_RECORDCFG_SLOT_FIELDS(TERVIX_FIELD_ROW) };
 
     static constexpr int dayCount = entries.count;
     static constexpr int slotCount = slotEntries.count;
@@ -362,10 +361,10 @@ class DdnsCfg : public RecordBuffer
 public:
     TERVIX_RECORD_COMMANDS(DDNSCFG);
     static constexpr const char *templetSection = "DDNS";
-    static constexpr FieldSpec fields[] = { TERVIX_DDNSCFG_FIELDS(TERVIX_FIELD_ROW) };
+    static constexpr FieldRow fields[] = { TERVIX_DDNSCFG_FIELDS(TERVIX_FIELD_ROW) };
     static constexpr EntryGroup entries { SOLV_DDNSCFG_ENTRY_OFFSET, SOLV_DDNSCFG_ENTRY_STRIDE,
         SOLV_DDNSCFG_ENTRY_COUNT, "entry", "DDNSServer", nullptr };
-    static constexpr FieldSpec entryFields[] = { TERVIX_DDNSCFG_ENTRY_FIELDS(TERVIX_FIELD_ROW) };
+    static constexpr FieldRow entryFields[] = { TERVIX_DDNSCFG_ENTRY_FIELDS(TERVIX_FIELD_ROW) };
     static constexpr int entryCount = entries.count;
 
     DdnsCfg() : RecordBuffer(recordSize) { }
@@ -391,7 +390,7 @@ class NtpCfg : public RecordBuffer
 public:
     TERVIX_RECORD_COMMANDS(NTPCFG);
     static constexpr const char *templetSection = "NTP";
-    static constexpr FieldSpec fields[] = { TERVIX_NTPCFG_FIELDS(TERVIX_FIELD_ROW) };
+    static constexpr FieldRow fields[] = { TERVIX_NTPCFG_FIELDS(TERVIX_FIELD_ROW) };
 
     NtpCfg() : RecordBuffer(recordSize) { }
 
@@ -410,10 +409,10 @@ class NfsCfg : public RecordBuffer
 public:
     TERVIX_RECORD_COMMANDS(NFSCFG);
     static constexpr const char *templetSection = "NFS";
-    static constexpr std::span<const FieldSpec> fields {};
+    static constexpr std::span<const FieldRow> fields {};
     static constexpr EntryGroup entries { SOLV_NFSCFG_ENTRY_OFFSET, SOLV_NFSCFG_ENTRY_STRIDE,
         SOLV_NFSCFG_ENTRY_COUNT, "disk", "NfsDisk", "DiskNum" };
-    static constexpr FieldSpec entryFields[] = { TERVIX_NFSCFG_ENTRY_FIELDS(TERVIX_FIELD_ROW) };
+    static constexpr FieldRow entryFields[] = { TERVIX_NFSCFG_ENTRY_FIELDS(TERVIX_FIELD_ROW) };
     static constexpr int entryCount = entries.count;
 
     NfsCfg() : RecordBuffer(recordSize) { }
@@ -450,12 +449,11 @@ class EmailCfg : public RecordBuffer
 public:
     TERVIX_RECORD_COMMANDS(EMAILCFG);
     static constexpr const char *templetSection = "Email";
-    static constexpr FieldSpec fields[] = { TERVIX_EMAILCFG_FIELDS(TERVIX_FIELD_ROW) };
+    static constexpr FieldRow fields[] = { TERVIX_EMAILCFG_FIELDS(TERVIX_FIELD_ROW) };
     static constexpr EntryGroup entries { SOLV_EMAILCFG_RECEIVER_OFFSET,
         SOLV_EMAILCFG_RECEIVER_STRIDE, SOLV_EMAILCFG_RECEIVER_COUNT, "receiver", "Receiver",
         "Number" };
-    static constexpr FieldSpec entryFields[]
-        = { TERVIX_EMAILCFG_RECEIVER_FIELDS(TERVIX_FIELD_ROW) };
+    static constexpr FieldRow entryFields[] = { TERVIX_EMAILCFG_RECEIVER_FIELDS(TERVIX_FIELD_ROW) };
     static constexpr int receiverCount = entries.count;
 
     EmailCfg() : RecordBuffer(recordSize) { }
@@ -485,7 +483,7 @@ class DecoderCfg : public RecordBuffer
 public:
     TERVIX_RECORD_COMMANDS(DECODERCFG);
     static constexpr const char *templetSection = "RS485";
-    static constexpr FieldSpec fields[] = { TERVIX_DECODERCFG_FIELDS(TERVIX_FIELD_ROW) };
+    static constexpr FieldRow fields[] = { TERVIX_DECODERCFG_FIELDS(TERVIX_FIELD_ROW) };
 
     DecoderCfg() : RecordBuffer(recordSize) { }
 
@@ -508,10 +506,10 @@ class PtzProtocolList : public RecordBuffer
 {
 public:
     static constexpr int recordSize = SOLV_PTZ_PROTOCOL_LIST_SIZE;
-    static constexpr FieldSpec fields[] = { TERVIX_PTZ_PROTOCOL_FIELDS(TERVIX_FIELD_ROW) };
+    static constexpr FieldRow fields[] = { TERVIX_PTZ_PROTOCOL_FIELDS(TERVIX_FIELD_ROW) };
     static constexpr EntryGroup entries { SOLV_PTZ_PROTOCOL_ENTRY_OFFSET,
         SOLV_PTZ_PROTOCOL_ENTRY_STRIDE, SOLV_PTZ_PROTOCOL_ENTRY_COUNT, nullptr, nullptr, nullptr };
-    static constexpr FieldSpec entryFields[]
+    static constexpr FieldRow entryFields[]
         = { TERVIX_PTZ_PROTOCOL_ENTRY_FIELDS(TERVIX_FIELD_ROW) };
     static constexpr int maxEntries = entries.count;
 

@@ -1,8 +1,10 @@
 // tervix-cli as a user runs it, against simulated cameras in this process.
 
 #include "deviceformat.h"
+#include "devicesdk.h"
 #include "fleet.h"
 #include "records.h"
+#include "solvane.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -13,7 +15,7 @@
 #include <memory>
 
 static constexpr quint16 Port = 18041;
-enum Cam { Plain, Changed, Locked, Rebooted, Count };
+enum Cam { Plain, Changed, Locked, Rebooted, Moved, MovedByMac, Count };
 
 struct Run
 {
@@ -21,6 +23,16 @@ struct Run
     QByteArray out;
     QByteArray err;
     QJsonObject json() const { return QJsonDocument::fromJson(out).object(); }
+};
+
+// How tervix-cli is started: every call gets the fleet's port unless it says
+// otherwise, and neither a password nor debug output from the environment of
+// the test.
+struct Call
+{
+    bool port = true;
+    QStringList environment {}; // NAME=VALUE
+    QByteArray input {};
 };
 
 class CliTest : public QObject
@@ -31,17 +43,74 @@ class CliTest : public QObject
 
     QString ip(int index) const { return m_fleet->address(index); }
 
-    static Run cli(QStringList args)
+    static Run cli(QStringList args, const Call &call = {})
     {
-        args << QStringLiteral("--port") << QString::number(Port);
+        if (call.port) {
+            args << QStringLiteral("--port") << QString::number(Port);
+        }
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.remove(QStringLiteral("TERVIX_PASSWORD"));
+        environment.remove(QStringLiteral("TERVIX_DEBUG"));
+        for (const QString &assignment : call.environment) {
+            environment.insert(assignment.section('=', 0, 0), assignment.section('=', 1));
+        }
         QProcess process;
+        process.setProcessEnvironment(environment);
         process.start(qEnvironmentVariable("TERVIX_BIN_DIR") + QStringLiteral("/tervix-cli"), args);
+        process.write(call.input);
+        process.closeWriteChannel();
         if (!process.waitForFinished(30000)) {
             process.kill();
             process.waitForFinished();
         }
         return { process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
             process.readAllStandardOutput(), process.readAllStandardError() };
+    }
+
+    QString mac(int index) const
+    {
+        return formatMac(m_fleet->record(index, SOLV_GET_NETCFG).mid(SOLV_NETCFG_MAC_OFFSET, 6));
+    }
+
+    // What the device list shows of camera `index`, by the names of the facts.
+    QMap<QString, QJsonValue> facts(int index) const
+    {
+        DeviceCfg device;
+        device.setBytes(m_fleet->record(index, SOLV_GET_DEVICECFG));
+        return {
+            { "serial number", QString::fromLatin1(device.serialNumber()) },
+            { "name", QString::fromLatin1(device.name()) },
+            { "address", m_fleet->currentAddress(index) },
+            { "port", m_fleet->currentPort(index) },
+            { "mask", QStringLiteral("255.255.255.0") },
+            { "gateway", QStringLiteral("127.0.41.254") },
+            { "mac", mac(index) },
+            { "model", QString::fromLatin1(seriesName(device.deviceType())) },
+            { "software version",
+                formatSoftwareVersion(device.softwareVersion(), device.softwareBuildDate()) },
+            { "dsp version", formatDspVersion(device.dspVersion(), device.dspBuildDate()) },
+        };
+    }
+
+    // The key under which `object` reports each fact it holds; a fact
+    // reported under two keys fails. "host" repeats the command line.
+    static QMap<QString, QString> keysOf(
+        const QJsonObject &object, const QMap<QString, QJsonValue> &facts)
+    {
+        QMap<QString, QString> keys;
+        for (auto fact = facts.cbegin(); fact != facts.cend(); ++fact) {
+            for (auto it = object.constBegin(); it != object.constEnd(); ++it) {
+                if (it.key() != QLatin1String("host") && it.value() == fact.value()) {
+                    if (keys.contains(fact.key())) {
+                        qWarning("%s under both %s and %s", qPrintable(fact.key()),
+                            qPrintable(keys.value(fact.key())), qPrintable(it.key()));
+                        return {};
+                    }
+                    keys.insert(fact.key(), it.key());
+                }
+            }
+        }
+        return keys;
     }
 
 private slots:
@@ -51,8 +120,7 @@ private slots:
             .firstAddress = QStringLiteral("127.0.41.1"),
             .port = Port,
             .passwords = { { Locked, "s3cret" } },
-            .timeScale = 0.01,
-            .discoveryPort = 0 });
+            .timeScale = 0.01 });
         QString error;
         QVERIFY2(m_fleet->start(&error), qPrintable(error));
     }
@@ -130,12 +198,165 @@ private slots:
         QCOMPARE(m_fleet->record(Plain, SOLV_GET_FRONTCFG), front);
     }
 
-    void loginFailuresExitOneWithTheSdkError()
+    void loginFailuresSayWhy()
     {
         const Run wrong = cli({ "info", ip(Locked) });
         QCOMPARE(wrong.exitCode, 1);
-        QVERIFY2(wrong.err.contains("(SDK error 1)"), wrong.err.constData());
-        QCOMPARE(cli({ "info", ip(Locked), "--password", "s3cret" }).exitCode, 0);
+        const QByteArray reason = sdkErrorText(SOLV_PASSWORD_ERROR).toUtf8() + " (SDK error 1)";
+        QVERIFY2(wrong.err.contains(reason), wrong.err.constData());
+    }
+
+    // The password need not stand in the process list.
+    void passwordSources_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("environment");
+        QTest::addColumn<QByteArray>("input");
+        QTest::addColumn<int>("exitCode");
+        QTest::newRow("option") << QStringList { "--password", "s3cret" } << "" << QByteArray()
+                                << 0;
+        QTest::newRow("environment")
+            << QStringList {} << "TERVIX_PASSWORD=s3cret" << QByteArray() << 0;
+        QTest::newRow("standard input")
+            << QStringList { "--password-stdin" } << "" << QByteArray("s3cret\n") << 0;
+        QTest::newRow("option over environment") << QStringList { "--password", "s3cret" }
+                                                  << "TERVIX_PASSWORD=60917" << QByteArray() << 0;
+        QTest::newRow("standard input over environment")
+            << QStringList { "--password-stdin" } << "TERVIX_PASSWORD=60917"
+            << QByteArray("s3cret\r\n") << 0;
+        QTest::newRow("wrong one in the environment")
+            << QStringList {} << "TERVIX_PASSWORD=60917" << QByteArray() << 1;
+    }
+
+    void passwordSources()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(QString, environment);
+        QFETCH(QByteArray, input);
+        const Run run = cli(QStringList { "info", ip(Locked) } + args,
+            { .environment = environment.isEmpty() ? QStringList() : QStringList { environment },
+                .input = input });
+        QTEST(run.exitCode, "exitCode");
+    }
+
+    void commandLineErrors_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("negative seconds")
+            << QStringList { "discover", "--seconds", "-1" }
+            << "--seconds takes a number from 1 to 3600, not \"-1\"";
+        QTest::newRow("seconds not a number")
+            << QStringList { "discover", "--seconds=soon" }
+            << "--seconds takes a number from 1 to 3600, not \"soon\"";
+        QTest::newRow("option of other commands")
+            << QStringList { "discover", "--port", "8000" }
+            << "discover does not take the option --port";
+        QTest::newRow("option of none")
+            << QStringList { "info", "127.0.41.1", "--colour" } << "unknown option --colour";
+        QTest::newRow("port out of range")
+            << QStringList { "info", "127.0.41.1", "--port", "0" }
+            << "--port takes a number from 1 to 65535, not \"0\"";
+        QTest::newRow("two password sources")
+            << QStringList { "info", "127.0.41.1", "--password", "x", "--password-stdin" }
+            << "give the password with --password or --password-stdin, not both";
+        QTest::newRow("no address") << QStringList { "search", "127.0.41.1", "127.0.41" }
+                                    << "\"127.0.41\" is not an IPv4 address";
+    }
+
+    void commandLineErrors()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(QString, message);
+        const Run run = cli(args, { .port = false });
+        QCOMPARE(run.exitCode, 2);
+        QVERIFY2(run.err.contains(message.toUtf8()), run.err.constData());
+        QVERIFY(run.out.isEmpty());
+    }
+
+    void bareCallPrintsUsageToStandardError()
+    {
+        const Run bare = cli({}, { .port = false });
+        QCOMPARE(bare.exitCode, 2);
+        QVERIFY(bare.out.isEmpty());
+        QVERIFY2(bare.err.startsWith("usage: tervix-cli"), bare.err.constData());
+        QVERIFY(bare.err.contains("set-network"));
+
+        const Run help = cli({ "help" }, { .port = false });
+        QCOMPARE(help.exitCode, 0);
+        QCOMPARE(help.out, bare.err);
+    }
+
+    void versionIsTheProjectVersion()
+    {
+        const Run run = cli({ "--version" }, { .port = false });
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(run.out, QByteArray("tervix-cli " TERVIX_VERSION "\n"));
+    }
+
+    // Debug lines are for developers and only shown with TERVIX_DEBUG=1.
+    void searchWritesNothingToStandardError()
+    {
+        const Run run = cli({ "search", ip(0), ip(Count - 1) });
+        QCOMPARE(run.exitCode, 0);
+        QVERIFY(run.out.contains("devices found"));
+        QCOMPARE(run.err, QByteArray());
+    }
+
+    // A script reads the same fact under the same key from every command.
+    void sameFactsHaveTheSameKeys()
+    {
+        QMap<QString, QMap<QString, QString>> keys; // command -> fact -> key
+
+        const Run info = cli({ "info", ip(Plain), "--json" });
+        QCOMPARE(info.exitCode, 0);
+        keys["info"] = keysOf(info.json(), facts(Plain));
+
+        const Run search = cli({ "search", ip(Plain), ip(Plain), "--json" });
+        QCOMPARE(search.exitCode, 0);
+        const QJsonArray found = search.json().value("found").toArray();
+        QCOMPARE(found.size(), 1);
+        keys["search"] = keysOf(found.first().toObject(), facts(Plain));
+
+        const Run discover = cli({ "discover", "--seconds", "1", "--json" }, { .port = false });
+        QCOMPARE(discover.exitCode, 0);
+        const QString plainMac = mac(Plain);
+        for (const QJsonValue &device : QJsonDocument::fromJson(discover.out).array()) {
+            if (device.toObject().value("mac") == plainMac) {
+                keys["discover"] = keysOf(device.toObject(), facts(Plain));
+            }
+        }
+
+        QMap<QString, QJsonValue> changed = facts(Moved);
+        changed["address"] = QStringLiteral("127.0.42.5");
+        changed["name"] = QStringLiteral("Gate");
+        const Run moved = cli({ "set-network", ip(Moved), "--ip", "127.0.42.5", "--mask",
+            "255.255.255.0", "--gateway", "127.0.41.254", "--name", "Gate", "--json" });
+        QCOMPARE(moved.exitCode, 0);
+        keys["set-network"] = keysOf(QJsonDocument::fromJson(moved.out)[0].toObject(), changed);
+
+        // An announced device is named by its MAC, and the MAC is reported as one.
+        changed = facts(MovedByMac);
+        changed["address"] = QStringLiteral("127.0.42.6");
+        const Run byMac = cli({ "set-network", mac(MovedByMac), "--ip", "127.0.42.6", "--mask",
+            "255.255.255.0", "--json" });
+        QCOMPARE(byMac.exitCode, 0);
+        keys["set-network MAC"] = keysOf(QJsonDocument::fromJson(byMac.out)[0].toObject(), changed);
+
+        QCOMPARE(keys["info"].size(), 10);
+        QCOMPARE(keys["search"].size(), 10);
+        QVERIFY2(keys["discover"].size() >= 6, qPrintable(keys["discover"].keys().join(", ")));
+        QCOMPARE(keys["set-network"].size(), 6);
+        QCOMPARE(keys["set-network MAC"].size(), 4);
+        QCOMPARE(keys["set-network MAC"].value("mac"), QStringLiteral("mac"));
+        for (auto command = keys.cbegin(); command != keys.cend(); ++command) {
+            for (auto fact = command->cbegin(); fact != command->cend(); ++fact) {
+                QVERIFY2(fact.value() == keys["info"].value(fact.key()),
+                    qPrintable(QStringLiteral("%1 reports the %2 as \"%3\", info as \"%4\"")
+                                   .arg(command.key(), fact.key(), fact.value(),
+                                       keys["info"].value(fact.key()))));
+            }
+        }
     }
 
     void abilityPtzAndReboot()

@@ -52,12 +52,13 @@ private slots:
         QTest::addColumn<QString>("ip");
         QTest::addColumn<QString>("mask");
         QTest::addColumn<QString>("gateway");
-        QTest::addColumn<QString>("port");
+        QTest::addColumn<QVariant>("port"); // none: the devices keep their ports
         QTest::addColumn<QString>("message");
 
         auto row = [](const char *name, const char *ip, const char *mask, const char *gateway,
                        const char *port, const char *message) {
-            QTest::newRow(name) << QString(ip) << QString(mask) << QString(gateway) << QString(port)
+            QTest::newRow(name) << QString(ip) << QString(mask) << QString(gateway)
+                                << (port != nullptr ? QVariant(QString(port)) : QVariant())
                                 << QString(message);
         };
         const char *empty = "IP address, Subnet Mask and Port can't be empty!";
@@ -69,6 +70,8 @@ private slots:
             "Subnet Mask is invalid!");
         row("bad gateway before bad port", "10.0.0.1", "255.0.0.0", "0.1.1.1", "1999",
             "Gateway is invalid!");
+        row("no port to check", "10.0.0.1", "255.255.255.255", "", nullptr, "");
+        row("no port, still an empty mask", "10.0.0.1", "", "", nullptr, empty);
     }
 
     void firstBrokenRuleWins()
@@ -76,8 +79,10 @@ private slots:
         QFETCH(QString, ip);
         QFETCH(QString, mask);
         QFETCH(QString, gateway);
-        QFETCH(QString, port);
-        QTEST(CheckNetworkFields(ip, mask, gateway, port), "message");
+        QFETCH(QVariant, port);
+        const std::optional<QString> portText
+            = port.isValid() ? std::optional(port.toString()) : std::nullopt;
+        QTEST(CheckNetworkFields(ip, mask, gateway, portText), "message");
     }
 
     void deviceNameBoundCountsBytes()

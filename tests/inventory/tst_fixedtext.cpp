@@ -39,8 +39,8 @@ void FixedTextTest::writeFillsExactlyTheField_data()
     const auto full = FixedText::FullWidth;
     const auto terminated = FixedText::ZeroTerminated;
     const QByteArray zeros3(3, '\0');
-    QTest::newRow("short text padded, full width") << QByteArray("ab") << 5 << full
-                                                   << QByteArray("ab") + zeros3;
+    QTest::newRow("short text padded, full width")
+        << QByteArray("ab") << 5 << full << QByteArray("ab") + zeros3;
     QTest::newRow("short text padded, terminated")
         << QByteArray("ab") << 5 << terminated << QByteArray("ab") + zeros3;
     QTest::newRow("full width has no terminator")
@@ -51,7 +51,8 @@ void FixedTextTest::writeFillsExactlyTheField_data()
         << QByteArray("abcdefgh") << 5 << full << QByteArray("abcde");
     QTest::newRow("long text cut, terminated")
         << QByteArray("abcdefgh") << 5 << terminated << QByteArray("abcd") + '\0';
-    QTest::newRow("empty text clears the field") << QByteArray() << 4 << full << QByteArray(4, '\0');
+    QTest::newRow("empty text clears the field")
+        << QByteArray() << 4 << full << QByteArray(4, '\0');
     // A C string ends at its first zero; a device field takes raw bytes (a MAC).
     QTest::newRow("terminated stops at an inner zero")
         << QByteArray("ab\0cd", 5) << 6 << terminated << QByteArray("ab") + QByteArray(4, '\0');

@@ -3,7 +3,12 @@
 #include "recordfields.h"
 #include "records.h"
 
+#include <QSet>
 #include <QTest>
+
+#include <span>
+
+Q_DECLARE_METATYPE(const FieldRow *)
 
 namespace {
 
@@ -55,6 +60,8 @@ private slots:
     void outOfRangeWritesTouchNothing();
     void parseFieldValueChecksInput_data();
     void parseFieldValueChecksInput();
+    void templetSectionsNameEveryField_data();
+    void templetSectionsNameEveryField();
 };
 
 void RecordsTest::everyFieldWritesOnlyItsBytes_data()
@@ -97,7 +104,7 @@ void RecordsTest::everyFieldWritesOnlyItsBytes()
                 high = i;
             }
         }
-        QVERIFY2(high < low + named->width, qPrintable(field));
+        QVERIFY2(low >= named->offset && high < named->offset + named->width, qPrintable(field));
         first = std::min(first, low);
         QCOMPARE(fieldValueText(*named, named->read(bytes)), value);
     }
@@ -194,6 +201,51 @@ void RecordsTest::parseFieldValueChecksInput()
     QString error;
     QCOMPARE(::parseFieldValue(*named, text, value, &error), accepted);
     QCOMPARE(error.isEmpty(), accepted);
+}
+
+void RecordsTest::templetSectionsNameEveryField_data()
+{
+    QTest::addColumn<QString>("section");
+    QTest::addColumn<const FieldRow *>("rows");
+    QTest::addColumn<int>("count");
+
+    auto table = [](const char *section, const char *name, std::span<const FieldRow> rows) {
+        QTest::addRow("%s %s", section, name)
+            << QString::fromLatin1(section) << rows.data() << int(rows.size());
+    };
+    table(FrontCfg::templetSection, "fields", FrontCfg::fields);
+    table(CompressCfg::templetSection, "stream", CompressCfg::entryFields);
+    table(PicCfg::templetSection, "fields", PicCfg::fields);
+    table(RecordCfg::templetSection, "fields", RecordCfg::fields);
+    table(RecordCfg::templetSection, "day", RecordCfg::entryFields);
+    table(RecordCfg::templetSection, "slot", RecordCfg::slotFields);
+    table(DdnsCfg::templetSection, "fields", DdnsCfg::fields);
+    table(DdnsCfg::templetSection, "server", DdnsCfg::entryFields);
+    table(NfsCfg::templetSection, "disk", NfsCfg::entryFields);
+    table(NtpCfg::templetSection, "fields", NtpCfg::fields);
+    table(EmailCfg::templetSection, "fields", EmailCfg::fields);
+    table(EmailCfg::templetSection, "receiver", EmailCfg::entryFields);
+    table(DecoderCfg::templetSection, "fields", DecoderCfg::fields);
+}
+
+void RecordsTest::templetSectionsNameEveryField()
+{
+    QFETCH(QString, section);
+    QFETCH(const FieldRow *, rows);
+    QFETCH(int, count);
+
+    // The templet holds every field of these records, each under an element
+    // of its own: two rows on one element would overwrite each other.
+    QSet<QString> elements;
+    for (const FieldRow &row : std::span<const FieldRow>(rows, size_t(count))) {
+        QVERIFY2(row.templetElement != nullptr, row.name);
+        const QString element = QString::fromLatin1(row.templetElement);
+        QVERIFY2(!element.isEmpty() && !element.startsWith(QLatin1Char('/'))
+                && !element.endsWith(QLatin1Char('/')),
+            row.name);
+        QVERIFY2(!elements.contains(element), qPrintable(section + QLatin1Char(' ') + element));
+        elements.insert(element);
+    }
 }
 
 QTEST_APPLESS_MAIN(RecordsTest)
