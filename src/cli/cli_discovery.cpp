@@ -161,8 +161,8 @@ int runReaddress(const QStringList &args, const CliOptions &options)
     const std::optional<QString> newPort = options.has(QStringLiteral("new-port"))
         ? std::optional(options.value(QStringLiteral("new-port")))
         : std::nullopt;
-    const QString problem = NetworkMend::CheckNetworkFields(
-        options.value(QStringLiteral("ip")), options.value(QStringLiteral("mask")), QString(), newPort);
+    const QString problem = NetworkMend::CheckNetworkFields(options.value(QStringLiteral("ip")),
+        options.value(QStringLiteral("mask")), QString(), newPort);
     if (!problem.isEmpty()) {
         return cliUsageError(problem);
     }
@@ -202,7 +202,8 @@ const CliOptionSpec readdressOptions[] = {
     { "ip", "ADDRESS", QT_TRANSLATE_NOOP("Cli", "the new address") },
     { "mask", "MASK", QT_TRANSLATE_NOOP("Cli", "the new subnet mask") },
     { "new-port", "N",
-        QT_TRANSLATE_NOOP("Cli", "the new SDK port, 2000 to 65535 (without it the device keeps --port)") },
+        QT_TRANSLATE_NOOP(
+            "Cli", "the new SDK port, 2000 to 65535 (without it the device keeps --port)") },
 };
 
 } // namespace
@@ -211,8 +212,8 @@ const CliCommand discoverCommand = { "discover", QT_TRANSLATE_NOOP("Cli", "[--se
     QT_TRANSLATE_NOOP("Cli", "lists the devices that announce themselves within N seconds"),
     discoverOptions, NoSharedOptions, runDiscover };
 
-const CliCommand readdressCommand = { "readdress",
-    QT_TRANSLATE_NOOP("Cli", "MAC --ip ADDRESS --mask MASK [--new-port N]"),
-    QT_TRANSLATE_NOOP("Cli",
-        "moves a device to a new address (and SDK port) by its MAC, proving the password"),
-    readdressOptions, PortOption | PasswordOptions, runReaddress };
+const CliCommand readdressCommand
+    = { "readdress", QT_TRANSLATE_NOOP("Cli", "MAC --ip ADDRESS --mask MASK [--new-port N]"),
+          QT_TRANSLATE_NOOP("Cli",
+              "moves a device to a new address (and SDK port) by its MAC, proving the password"),
+          readdressOptions, PortOption | PasswordOptions, runReaddress };

@@ -280,7 +280,8 @@ int runSetNetwork(const QStringList &hosts, const CliOptions &options)
             change.gateway.isEmpty() ? QString() : CanonicalAddress(change.gateway), targets,
             &outcomes);
     } else {
-        const SingleChangeResult result = ApplySingleChange(context, items.first().iDevIndex, change);
+        const SingleChangeResult result
+            = ApplySingleChange(context, items.first().iDevIndex, change);
         if (result.status != SingleChangeResult::Applied) {
             return cliUsageError(result.message);
         }
@@ -308,7 +309,8 @@ const CliOptionSpec setNetworkOptions[] = {
     { "gateway", "ADDRESS", QT_TRANSLATE_NOOP("Cli", "the new gateway (none: unchanged)") },
     { "name", "TEXT", QT_TRANSLATE_NOOP("Cli", "the new device name (none: unchanged)") },
     { "new-port", "N",
-        QT_TRANSLATE_NOOP("Cli", "the new SDK port, 2000 to 65535 (none: each device keeps its own)") },
+        QT_TRANSLATE_NOOP(
+            "Cli", "the new SDK port, 2000 to 65535 (none: each device keeps its own)") },
 };
 
 } // namespace

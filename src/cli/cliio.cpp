@@ -99,10 +99,10 @@ bool cliNumberOption(const CliOptions &options, const QString &name, qint64 fall
     const qint64 number = options.value(name).toLongLong(&ok);
     if (!ok || number < minimum || number > maximum) {
         cliUsageError(Cli::tr("--%1 takes a number from %2 to %3, not \"%4\"")
-                .arg(name)
-                .arg(minimum)
-                .arg(maximum)
-                .arg(options.value(name)));
+                          .arg(name)
+                          .arg(minimum)
+                          .arg(maximum)
+                          .arg(options.value(name)));
         return false;
     }
     *value = number;

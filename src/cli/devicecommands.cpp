@@ -32,7 +32,8 @@ QJsonValue jsonValue(const RecordField &field, const QVariant &value)
 bool channelFor(const RecordType &type, const CliOptions &options, qint32 *channel)
 {
     qint64 value = 0;
-    const bool ok = cliNumberOption(options, QStringLiteral("channel"), type.channel, 0, 255, &value);
+    const bool ok
+        = cliNumberOption(options, QStringLiteral("channel"), type.channel, 0, 255, &value);
     *channel = qint32(value);
     return ok;
 }

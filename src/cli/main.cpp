@@ -134,15 +134,16 @@ int dispatch(const QStringList &args)
     }
     const CliCommand *command = findCommand(first);
     if (command == nullptr) {
-        cliError(Cli::tr("unknown command \"%1\"; \"tervix-cli help\" lists the commands")
-                     .arg(first));
+        cliError(
+            Cli::tr("unknown command \"%1\"; \"tervix-cli help\" lists the commands").arg(first));
         return CliUsage;
     }
     const ParsedCommandLine parsed
         = parseCommandLine(command->options, command->shared, args.mid(1));
     if (!parsed.unknownOptions.isEmpty()) {
         const QString name = parsed.unknownOptions.first();
-        const QString written = (name.size() > 1 ? QStringLiteral("--") : QStringLiteral("-")) + name;
+        const QString written
+            = (name.size() > 1 ? QStringLiteral("--") : QStringLiteral("-")) + name;
         cliError(anyCommandTakes(name)
                 ? Cli::tr("%1 does not take the option %2").arg(first, written)
                 : Cli::tr("unknown option %1").arg(written));

@@ -132,7 +132,8 @@ ParsedCommandLine parseCommandLine(
     for (const CliOptionSpec &spec : own) {
         const QString name = QLatin1String(spec.name);
         if (parser.isSet(name)) {
-            parsed.options.values.insert(name, spec.valueName != nullptr ? parser.value(name) : QString());
+            parsed.options.values.insert(
+                name, spec.valueName != nullptr ? parser.value(name) : QString());
         }
     }
     parsed.arguments = parser.positionalArguments();

@@ -13,8 +13,6 @@ namespace Ui {
 class CPreConfigClass;
 }
 
-class QShowEvent;
-
 // The configuration frame's camera page: the picture sliders, applied to the
 // device the moment one is released, and the day/night, iris, exposure, gain
 // and local-output settings, applied with the save button; all of them live
@@ -56,11 +54,6 @@ public slots:
     // false (nothing built) when it lies outside them.
     bool SetDevConfig(bool check = true);
     void SaveDevConfig();
-
-protected slots:
-    void showEvent(QShowEvent *event) override;
-
-public slots:
     // The encoder card's analogue input can be previewed without a login.
     void BNCPreviewEnable(bool on);
     void DayOrNightChange(int index);
@@ -72,8 +65,10 @@ protected:
 private:
     void setPageEnabled(bool enabled);
     void showRecord(const FrontCfg &record);
-    // Sends the live copy after a picture slider moved to a new value.
-    void sendLiveCopy(const char *debugText, const QString &failureLog, const QString &successLog);
+    // Sends the live copy after a picture slider was released on a new value.
+    void sendLiveCopy(const char *field, const QString &failureLog, const QString &successLog);
+    // The video exposure bounds of the camera ability text; false without them.
+    bool exposureBounds(int *min, int *max) const;
 
     std::unique_ptr<Ui::CPreConfigClass> ui;
     int m_userId = -1;
@@ -82,5 +77,4 @@ private:
     QDomDocument m_ability; // the camera ability text; empty when unreadable
     std::array<QMetaObject::Connection, 4> m_sliderConnections;
     bool m_previewRunning = false;
-    bool m_bncPreview = false;
 };

@@ -1,5 +1,7 @@
 #include "quarryloader.h"
 
+#include "debuglog.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -34,7 +36,7 @@ template<typename Proc> Proc entryPoint(void *handle, const char *name)
 {
     void *symbol = MIRT_GetDsoSym(handle, name);
     if (symbol == nullptr) {
-        MIRT_OutputDebug("Find entry point of %s failed!\n", name);
+        qCDebug(lcDiscovery, "Find entry point of %s failed!", name);
     }
     return reinterpret_cast<Proc>(symbol);
 }
@@ -64,7 +66,7 @@ bool QuarryLoader::Load()
         }
     }
     if (handle == nullptr) {
-        MIRT_OutputDebug("Load QUARRY failed! err:%d\n", MIRT_GetLastError());
+        qCDebug(lcDiscovery, "Load QUARRY failed! err:%d", MIRT_GetLastError());
         return false;
     }
     // A loaded library cannot change, so its entry points are looked up once.
@@ -103,7 +105,7 @@ bool QuarryLoader::Unload()
     // process; stopping an idle library is harmless. The library refuses
     // only a stop from its own callback, which is running its code.
     if (entries.stop != nullptr && entries.stop() != 1) {
-        MIRT_OutputDebug("QUARRY: not unloaded, the library could not be stopped\n");
+        qCDebug(lcDiscovery, "QUARRY: not unloaded, the library could not be stopped");
         std::lock_guard<std::mutex> lock(m_callLock);
         m_entries = entries;
         return false;

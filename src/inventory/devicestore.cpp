@@ -1,6 +1,6 @@
 #include "devicestore.h"
 
-#include "mirt.h"
+#include "debuglog.h"
 
 #include <cstring>
 
@@ -70,7 +70,7 @@ int CDeviceStore::AddOrUpdate(const DEVICEINFO &record, bool *changed)
         return -1;
     }
     stored = record;
-    MIRT_OutputDebug("Device information updated![%s]\n", stored.szIPAddress);
+    qCDebug(lcDevices, "Device information updated![%s]", stored.szIPAddress);
     if (changed != nullptr) {
         *changed = true;
     }

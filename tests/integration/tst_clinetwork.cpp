@@ -81,6 +81,9 @@ private slots:
                 serial(1) + " set ip, port, mask to127.0.61.160, 18950, 255.255.255.0 succeed!",
                 "127.0.60.153 set ip, port, mask to127.0.61.161, 18950, 255.255.255.0 failed!",
                 serial(2) + " set ip, port, mask to127.0.61.162, 18950, 255.255.255.0 succeed!" }));
+        QVERIFY2(errors.contains("cannot log in to 127.0.60.153:18950: wrong user name or password "
+                                 "(SDK error 1)"),
+            qPrintable(errors));
         QCOMPARE(m_fleet->currentAddress(3), m_fleet->address(3));
         QCOMPARE(m_fleet->currentAddress(2), QStringLiteral("127.0.61.162"));
     }

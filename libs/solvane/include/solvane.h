@@ -73,6 +73,25 @@ int SOLV_GetDeviceAbility(int32_t userId, uint32_t abilityType, const char *inBu
                           uint32_t inSize, char *outBuffer, uint32_t outSize);
 int SOLV_GetPTZProtocol(int32_t userId, SOLV_PTZ_PROTOCOL_LIST *list);
 
+/* Firmware upgrade. SOLV_Upgrade starts sending the image file to the device
+ * on a thread of the library and returns at once: a handle of 0 or more, -1 on
+ * failure. The state and progress may be read at any time until the handle is
+ * closed; closing it while the upgrade runs cancels it and the device keeps
+ * its old firmware. */
+#define SOLV_UPGRADE_SUCCEEDED 1
+#define SOLV_UPGRADE_RUNNING 2
+#define SOLV_UPGRADE_FAILED 3
+#define SOLV_UPGRADE_NETWORK 4          /* unknown: the connection was lost */
+#define SOLV_UPGRADE_LANGUAGE_MISMATCH 5
+
+int32_t SOLV_Upgrade(int32_t userId, const char *firmwarePath);
+/* One of the SOLV_UPGRADE_* states; -1 for an unknown handle. */
+int SOLV_GetUpgradeState(int32_t handle);
+/* Percent of the image the device has taken, 0 to 100; -1 for an unknown handle. */
+int SOLV_GetUpgradeProgress(int32_t handle);
+/* Non-zero for a handle that was open. */
+int SOLV_CloseUpgradeHandle(int32_t handle);
+
 uint32_t SOLV_GetLastError(void);
 
 /* Time-outs in milliseconds for new connections and for each answer. */
