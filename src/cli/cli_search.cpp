@@ -10,7 +10,6 @@
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QMutex>
-#include <QThread>
 
 namespace {
 
@@ -99,8 +98,9 @@ int runSearch(const QStringList &args, const CliOptions &options)
         MIRT_Fini();
         return CliFailed;
     }
-    while (engine.Progress() < 100) {
-        QThread::msleep(20);
+    // The search ends by itself; each address costs at most a connect
+    // time-out, so the wait is bounded.
+    while (!engine.WaitFinished(1000)) {
     }
     engine.Stop();
     const double seconds = double(clock.elapsed()) / 1000.0;

@@ -4,6 +4,7 @@
 
 #include "debuglog.h"
 #include "devicesdk.h"
+#include "pagewidgets.h"
 #include "solvane.h"
 #include "tervixservices.h"
 
@@ -17,13 +18,6 @@ namespace {
 constexpr qint32 CameraChannel = 1;
 constexpr int AutoDayNightIndex = 2;
 
-void logLine(const QString &text)
-{
-    if (TervixServices *services = tervixServices()) {
-        services->Log(text);
-    }
-}
-
 // Positions a slider without reporting the value: showing a record must not
 // send it back to the device.
 void placeSlider(QSlider *slider, int value)
@@ -32,16 +26,11 @@ void placeSlider(QSlider *slider, int value)
     slider->setValue(value);
 }
 
-// A combo whose current item stands for a value, or none (-1) when the
-// device's value has no item; the record's field then stays as read.
-template<typename Setter> void overlayIndex(const QComboBox *combo, Setter set)
-{
-    if (combo->currentIndex() >= 0) {
-        set(quint8(combo->currentIndex()));
-    }
-}
-
 } // namespace
+
+using PageWidgets::logLine;
+using PageWidgets::overlayIndex;
+using PageWidgets::showIndex;
 
 CPreConfig::CPreConfig(QWidget *parent)
     : QWidget(parent), ui(std::make_unique<Ui::CPreConfigClass>())
@@ -124,9 +113,9 @@ void CPreConfig::showRecord(const FrontCfg &record)
     ui->SharpnessLevelspinBox->setValue(ui->SharpnessLevelSlider->value());
     ui->SaturationLevelspinBox->setValue(ui->SaturationLevelSlider->value());
 
-    ui->DayOrNightcomboBox->setCurrentIndex(record.dayNightFilterType());
-    ui->IrisModecomboBox->setCurrentIndex(record.irisMode());
-    ui->ExposureModecomboBox->setCurrentIndex(record.exposureMode());
+    showIndex(ui->DayOrNightcomboBox, record.dayNightFilterType());
+    showIndex(ui->IrisModecomboBox, record.irisMode());
+    showIndex(ui->ExposureModecomboBox, record.exposureMode());
     ui->VideoExposureSetspinBox->setValue(int(std::min<quint32>(
         record.exposureTime(), quint32(ui->VideoExposureSetspinBox->maximum()))));
     ui->GainLevelSlider->setValue(record.gain());
@@ -255,9 +244,10 @@ bool CPreConfig::SetDevConfig(bool check)
     }
 
     m_saveCfg = m_liveCfg;
-    overlayIndex(ui->DayOrNightcomboBox, [this](quint8 v) { m_saveCfg.setDayNightFilterType(v); });
-    overlayIndex(ui->IrisModecomboBox, [this](quint8 v) { m_saveCfg.setIrisMode(v); });
-    overlayIndex(ui->ExposureModecomboBox, [this](quint8 v) { m_saveCfg.setExposureMode(v); });
+    FrontCfg &record = m_saveCfg;
+    overlayIndex(ui->DayOrNightcomboBox, [&](int v) { record.setDayNightFilterType(quint8(v)); });
+    overlayIndex(ui->IrisModecomboBox, [&](int v) { record.setIrisMode(quint8(v)); });
+    overlayIndex(ui->ExposureModecomboBox, [&](int v) { record.setExposureMode(quint8(v)); });
     m_saveCfg.setExposureTime(quint32(ui->VideoExposureSetspinBox->value()));
     m_saveCfg.setGain(quint8(ui->GainLevelSlider->value()));
     m_saveCfg.setDayToNightSensitivity(quint8(ui->DayToNightFilterLevelSlider->value()));

@@ -8,6 +8,7 @@
 #include "solvane.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <memory>
 
@@ -176,7 +177,7 @@ void CSearchEngine::feed()
         } else {
             // Counted as finished, or the progress would never reach 100.
             qCDebug(lcSearch, "MIRT_ThreadPool_Work failed!");
-            ++m_done;
+            finishOne();
         }
     }
     qCDebug(lcSearch, "SearchThread exit!");
@@ -198,8 +199,23 @@ void *CSearchEngine::WorkThread(void *arg)
         return nullptr;
     }
     engine->probe(address);
-    ++engine->m_done;
+    engine->finishOne();
     return nullptr;
+}
+
+void CSearchEngine::finishOne()
+{
+    std::lock_guard<std::mutex> lock(m_doneLock);
+    if (++m_done >= m_total.load()) {
+        m_allDone.notify_all();
+    }
+}
+
+bool CSearchEngine::WaitFinished(unsigned int timeoutMs) const
+{
+    std::unique_lock<std::mutex> lock(m_doneLock);
+    return m_allDone.wait_for(lock, std::chrono::milliseconds(timeoutMs),
+        [this] { return m_total.load() > 0 && m_done.load() >= m_total.load(); });
 }
 
 void CSearchEngine::probe(uint32_t address)

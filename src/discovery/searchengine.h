@@ -4,6 +4,8 @@
 #include "mirt.h"
 
 #include <atomic>
+#include <condition_variable>
+#include <mutex>
 #include <cstdint>
 
 class DeviceCfg;
@@ -50,6 +52,9 @@ public:
 
     uint32_t Total() const { return m_total.load(); }
     uint32_t Done() const { return m_done.load(); }
+    // Waits until every address of the search has finished (or at most
+    // timeoutMs); true when they have. For callers without an event loop.
+    bool WaitFinished(unsigned int timeoutMs) const;
 
     // The record of a device that let the search in.
     static void FillFoundDevice(DEVICEINFO &record, const DeviceCfg &device, const NetCfg &net,
@@ -64,6 +69,7 @@ private:
     void feed();
     void probe(uint32_t address);
     bool createPool();
+    void finishOne();
     void destroyPool();
 
     uint16_t m_port = 0;
@@ -72,6 +78,8 @@ private:
     uint32_t m_startAddress = 0;
     std::atomic<uint32_t> m_total { 0 };
     std::atomic<uint32_t> m_done { 0 };
+    mutable std::mutex m_doneLock; // with m_allDone: the end of the search
+    mutable std::condition_variable m_allDone;
     SearchReportCallback m_callback = nullptr;
     void *m_user = nullptr;
     MIRT_Mutex m_lock; // found-device reports reach the callback one at a time
