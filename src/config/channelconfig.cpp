@@ -2,8 +2,8 @@
 
 #include "debuglog.h"
 #include "devicesdk.h"
+#include "pagewidgets.h"
 #include "solvane.h"
-#include "tervixservices.h"
 
 #include "ui_channelconfig.h"
 
@@ -38,13 +38,6 @@ void setComboValue(QComboBox *combo, quint32 value)
     }
 }
 
-void log(const QString &text)
-{
-    if (TervixServices *services = tervixServices()) {
-        services->Log(text);
-    }
-}
-
 // The widgets of the four periods: schedule slots 0 to 3 of the day shown.
 struct PeriodWidgets
 {
@@ -69,8 +62,8 @@ CChannelconfig::CChannelconfig(QWidget *parent)
     ui->setupUi(this);
     ui->VideoBitratespinBox->setEnabled(false);
 
-    connect(ui->ShowChanNamecheckBox, &QCheckBox::clicked, this,
-        &CChannelconfig::ShowChanNameChanged);
+    connect(
+        ui->ShowChanNamecheckBox, &QCheckBox::clicked, this, &CChannelconfig::ShowChanNameChanged);
     connect(ui->ShowOsdcheckBox, &QCheckBox::clicked, this, &CChannelconfig::OSDTypeChanged);
     connect(ui->CompressionTypecomboBox, &QComboBox::currentIndexChanged, this,
         &CChannelconfig::NormHighRecordOrNetChanged);
@@ -124,13 +117,13 @@ void CChannelconfig::LoadConfig(int userId)
     setEnabled(true);
     // A failed read leaves its record zero-filled, and the page shows the zeros.
     if (!readRecord(userId, m_picCfg, Channel)) {
-        log(tr("Failed to get picture information!"));
+        PageWidgets::logLine(tr("Failed to get picture information!"));
     }
     if (!readRecord(userId, m_compressCfg, Channel)) {
-        log(tr("Failed to get compression information!"));
+        PageWidgets::logLine(tr("Failed to get compression information!"));
     }
     if (!readRecord(userId, m_recordCfg, Channel)) {
-        log(tr("Failed to get record information!"));
+        PageWidgets::logLine(tr("Failed to get record information!"));
     }
     m_streams = m_compressCfg;
     m_days = m_recordCfg;
@@ -203,9 +196,7 @@ void CChannelconfig::showBlock(int block)
     // The index may not have changed, so its signal may not come.
     VideoBitratespinBoxEnable(ui->VideoBitratecomboBox->currentIndex());
 
-    const quint32 frameRate = m_streams.frameRate(block);
-    ui->VideoFrameRatecomboBox->setCurrentIndex(
-        frameRate < quint32(ui->VideoFrameRatecomboBox->count()) ? int(frameRate) : -1);
+    PageWidgets::showIndex(ui->VideoFrameRatecomboBox, m_streams.frameRate(block));
     ui->IntervalFrameIspinBox->setValue(m_streams.iFrameInterval(block));
 
     const int encode = indexIn(encodeTypes, m_streams.encodeType(block));
@@ -219,14 +210,10 @@ void CChannelconfig::showBlock(int block)
 void CChannelconfig::storeBlock(int block)
 {
     // A combo showing no item leaves its field as the device sent it.
-    const int bitrateType = ui->BitrateTypecomboBox->currentIndex();
-    if (bitrateType >= 0) {
-        m_streams.setBitrateType(block, quint8(bitrateType));
-    }
-    const int frameRate = ui->VideoFrameRatecomboBox->currentIndex();
-    if (frameRate >= 0) {
-        m_streams.setFrameRate(block, quint32(frameRate));
-    }
+    PageWidgets::overlayIndex(ui->BitrateTypecomboBox,
+        [&](int index) { m_streams.setBitrateType(block, quint8(index)); });
+    PageWidgets::overlayIndex(ui->VideoFrameRatecomboBox,
+        [&](int index) { m_streams.setFrameRate(block, quint32(index)); });
     const int bitrate = ui->VideoBitratecomboBox->currentIndex();
     if (bitrate >= customBitrateIndex) {
         m_streams.setBitrate(
@@ -238,10 +225,8 @@ void CChannelconfig::storeBlock(int block)
     if (!ui->VideoEncTypecomboBox->isHidden() && encode >= 0) {
         m_streams.setEncodeType(block, encodeTypes[encode]);
     }
-    const int streamType = ui->StreamTypecomboBox->currentIndex();
-    if (streamType >= 0) {
-        m_streams.setStreamType(block, quint8(streamType));
-    }
+    PageWidgets::overlayIndex(
+        ui->StreamTypecomboBox, [&](int index) { m_streams.setStreamType(block, quint8(index)); });
     // The spin box holds at most 65535, so the interval always fits its field.
     m_streams.setIFrameInterval(block, quint16(ui->IntervalFrameIspinBox->value()));
     const int resolution = ui->ResolutioncomboBox->currentIndex();
@@ -360,7 +345,8 @@ bool CChannelconfig::checkPeriods()
     for (const PeriodWidgets &period : periods) {
         // Equal start and end is an empty period.
         if (period.begin->time() > period.end->time()) {
-            showInformation(tr("Error!"), tr("The start time should be earlier than the end time!"));
+            showInformation(
+                tr("Error!"), tr("The start time should be earlier than the end time!"));
             return false;
         }
     }
@@ -442,32 +428,35 @@ void CChannelconfig::SaveDevChannelCfg()
     if (!writeRecord(m_userId, m_picCfg, Channel)) {
         qCDebug(lcConfig, "Set device PICCFG information failed! \nThe LastError: %d",
             int(SOLV_GetLastError()));
-        log(tr("Failed to set video parameters!"));
+        PageWidgets::logLine(tr("Failed to set video parameters!"));
     } else {
-        log(tr("Succeed to set video parameters!"));
+        PageWidgets::logLine(tr("Succeed to set video parameters!"));
     }
 
     GetCompressionFromUi();
     if (!writeRecord(m_userId, m_compressCfg, Channel)) {
         qCDebug(lcConfig, "Set device COMPRESSCFG information failed! \nThe LastError: %d",
             int(SOLV_GetLastError()));
-        log(tr("Failed to set compressing parameters!"));
+        PageWidgets::logLine(tr("Failed to set compressing parameters!"));
     } else {
         // The camera takes a new stream or encode type only when it starts again.
         const StreamTypes written = streamTypesOf(m_compressCfg);
         const bool stream = written.streamDiffers(m_streamTypes);
         const bool encode = written.encodeDiffers(m_streamTypes);
         if (stream && encode) {
-            log(tr("Succeed to set compressing parameters!(Stream type and Encode type will "
+            PageWidgets::logLine(
+                tr("Succeed to set compressing parameters!(Stream type and Encode type will "
                    "effect after reboot)"));
         } else if (stream) {
-            log(tr("Succeed to set compressing parameters!(Stream type will effect after "
+            PageWidgets::logLine(
+                tr("Succeed to set compressing parameters!(Stream type will effect after "
                    "reboot)"));
         } else if (encode) {
-            log(tr("Succeed to set compressing parameters!(Encode type will effect after "
+            PageWidgets::logLine(
+                tr("Succeed to set compressing parameters!(Encode type will effect after "
                    "reboot)"));
         } else {
-            log(tr("Succeed to set compressing parameters!"));
+            PageWidgets::logLine(tr("Succeed to set compressing parameters!"));
         }
         m_streamTypes = written;
     }
@@ -478,8 +467,8 @@ void CChannelconfig::SaveDevChannelCfg()
     if (!writeRecord(m_userId, m_recordCfg, Channel)) {
         qCDebug(lcConfig, "Set device RECCFG information failed! \nThe LastError: %d",
             int(SOLV_GetLastError()));
-        log(tr("Failed to set recording parameters!"));
+        PageWidgets::logLine(tr("Failed to set recording parameters!"));
     } else {
-        log(tr("Succeed to set recording parameters!"));
+        PageWidgets::logLine(tr("Succeed to set recording parameters!"));
     }
 }

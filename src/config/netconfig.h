@@ -55,11 +55,13 @@ protected:
     virtual void showInformation(const QString &title, const QString &text);
 
 private:
-    void showDdns(bool read);
-    void showNtp(bool read);
-    void showNfs(bool read);
-    void showEmail(bool read);
-    // The supplier's fields that its service uses, inside a ticked group box.
+    // Records into widgets.
+    void showDdns();
+    void showNtp();
+    void showNfs();
+    void showEmail();
+    // Enables the fields that the chosen supplier's service uses, while the
+    // DDNS group box is ticked.
     void applyDdnsEnabling();
     bool isEmailAddress(const QString &text) const;
 
