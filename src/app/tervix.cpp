@@ -3,6 +3,7 @@
 #include "ui_tervix.h"
 
 #include "cardworker.h"
+#include "configframe.h"
 #include "debuglog.h"
 #include "devicelistmodel.h"
 #include "devicestore.h"
@@ -78,6 +79,7 @@ Tervix::Tervix(QWidget *parent)
     ui->ShrinkButton->hide();
     ui->ShrinkButtonForAdjust->hide();
 
+    setConfigPage(ui->ConfigFrame);
     setTervixServices(this);
 }
 
