@@ -4,8 +4,8 @@
 
 #include "debuglog.h"
 #include "devicesdk.h"
-#include "solvane.h"
 #include "pagewidgets.h"
+#include "solvane.h"
 #include "textbounds.h"
 
 #include <QMessageBox>
@@ -62,7 +62,8 @@ quint16 portFromText(const QString &text)
 } // namespace
 
 CNetconfig::CNetconfig(QWidget *parent)
-    : QWidget(parent), ui(std::make_unique<Ui::CNetconfigClass>()),
+    : QWidget(parent),
+      ui(std::make_unique<Ui::CNetconfigClass>()),
       m_emailAddress(QStringLiteral(R"(^[\w-]+(\.[\w-]+)*@[\w-]+(\.[\w-]+)+$)"))
 {
     ui->setupUi(this);
@@ -73,8 +74,8 @@ CNetconfig::CNetconfig(QWidget *parent)
     connect(ui->SavepushButton, &QPushButton::clicked, this, &CNetconfig::SaveDevNetCfg);
     connect(ui->HostIndexcomboBox, &QComboBox::currentIndexChanged, this,
         &CNetconfig::DDNSServerTypeChange);
-    // The group box enables all its children again when it is ticked; the
-    // supplier's table must win.
+    // Ticking the group box enables its children; the supplier's table
+    // decides which of its fields.
     connect(ui->DDNSgroupBox, &QGroupBox::toggled, this, &CNetconfig::applyDdnsEnabling);
     applyDdnsEnabling();
 

@@ -54,7 +54,7 @@ CPreConfig::CPreConfig(QWidget *parent)
     connect(ui->DayOrNightcomboBox, &QComboBox::currentIndexChanged, this,
         &CPreConfig::DayOrNightChange);
 
-    // The page has no preview controller yet, so its preview area stays off.
+    // Previewing needs a preview controller, which this page does not have.
     ui->RealPlaygroupBox->setEnabled(false);
     setPageEnabled(false);
 }
@@ -116,15 +116,15 @@ void CPreConfig::showRecord(const FrontCfg &record)
     showIndex(ui->DayOrNightcomboBox, record.dayNightFilterType());
     showIndex(ui->IrisModecomboBox, record.irisMode());
     showIndex(ui->ExposureModecomboBox, record.exposureMode());
-    ui->VideoExposureSetspinBox->setValue(int(std::min<quint32>(
-        record.exposureTime(), quint32(ui->VideoExposureSetspinBox->maximum()))));
+    ui->VideoExposureSetspinBox->setValue(int(
+        std::min<quint32>(record.exposureTime(), quint32(ui->VideoExposureSetspinBox->maximum()))));
     ui->GainLevelSlider->setValue(record.gain());
     ui->DayToNightFilterLevelSlider->setValue(record.dayToNightSensitivity());
     ui->NightToDayFilterLevelSlider->setValue(record.nightToDaySensitivity());
     ui->DayNightFilterTimespinBox->setValue(record.dayNightFilterTime());
 
-    const auto output = std::find(
-        localOutputValues.begin(), localOutputValues.end(), record.localOutput());
+    const auto output
+        = std::find(localOutputValues.begin(), localOutputValues.end(), record.localOutput());
     if (output != localOutputValues.end()) {
         ui->LocalOutputGatecomboBox->setCurrentIndex(int(output - localOutputValues.begin()));
     }
@@ -154,7 +154,7 @@ void CPreConfig::setPageEnabled(bool enabled)
 
 void CPreConfig::startRealplay()
 {
-    // Starting needs the preview controller, which the page does not own yet.
+    // Nothing to start without a preview controller.
 }
 
 void CPreConfig::stopRealplay()
@@ -179,8 +179,8 @@ void CPreConfig::sendLiveCopy(
 {
     // On failure the value stays in the live copy, so the next send carries it again.
     if (!writeRecord(m_userId, m_liveCfg, CameraChannel)) {
-        qCDebug(lcConfig, "Set device %s failed! \nThe LastError: %d", field,
-            int(SOLV_GetLastError()));
+        qCDebug(
+            lcConfig, "Set device %s failed! \nThe LastError: %d", field, int(SOLV_GetLastError()));
         logLine(failureLog);
         return;
     }
@@ -190,22 +190,21 @@ void CPreConfig::sendLiveCopy(
 void CPreConfig::SetBrightnessLevel(int level)
 {
     m_liveCfg.setBrightness(quint8(level));
-    sendLiveCopy("BrightnessLevel", tr("Failed to set lighteness!"),
-        tr("Succeed to set lighteness!"));
+    sendLiveCopy(
+        "BrightnessLevel", tr("Failed to set lighteness!"), tr("Succeed to set lighteness!"));
 }
 
 void CPreConfig::SetSharpnessLevel(int level)
 {
     m_liveCfg.setSharpness(quint8(level));
-    sendLiveCopy("SharpnessLevel", tr("Failed to set sharpness!"),
-        tr("Succeed to set sharpness!"));
+    sendLiveCopy("SharpnessLevel", tr("Failed to set sharpness!"), tr("Succeed to set sharpness!"));
 }
 
 void CPreConfig::SetSaturationLevel(int level)
 {
     m_liveCfg.setSaturation(quint8(level));
-    sendLiveCopy("SaturationLevel", tr("Failed to set saturation!"),
-        tr("Succeed to set saturation!"));
+    sendLiveCopy(
+        "SaturationLevel", tr("Failed to set saturation!"), tr("Succeed to set saturation!"));
 }
 
 void CPreConfig::SetContrastLevel(int level)
@@ -248,14 +247,14 @@ bool CPreConfig::SetDevConfig(bool check)
     overlayIndex(ui->DayOrNightcomboBox, [&](int v) { record.setDayNightFilterType(quint8(v)); });
     overlayIndex(ui->IrisModecomboBox, [&](int v) { record.setIrisMode(quint8(v)); });
     overlayIndex(ui->ExposureModecomboBox, [&](int v) { record.setExposureMode(quint8(v)); });
-    m_saveCfg.setExposureTime(quint32(ui->VideoExposureSetspinBox->value()));
-    m_saveCfg.setGain(quint8(ui->GainLevelSlider->value()));
-    m_saveCfg.setDayToNightSensitivity(quint8(ui->DayToNightFilterLevelSlider->value()));
-    m_saveCfg.setNightToDaySensitivity(quint8(ui->NightToDayFilterLevelSlider->value()));
-    m_saveCfg.setDayNightFilterTime(quint8(ui->DayNightFilterTimespinBox->value()));
+    record.setExposureTime(quint32(ui->VideoExposureSetspinBox->value()));
+    record.setGain(quint8(ui->GainLevelSlider->value()));
+    record.setDayToNightSensitivity(quint8(ui->DayToNightFilterLevelSlider->value()));
+    record.setNightToDaySensitivity(quint8(ui->NightToDayFilterLevelSlider->value()));
+    record.setDayNightFilterTime(quint8(ui->DayNightFilterTimespinBox->value()));
     const int output = ui->LocalOutputGatecomboBox->currentIndex();
     if (output >= 0 && output < int(localOutputValues.size())) {
-        m_saveCfg.setLocalOutput(localOutputValues[size_t(output)]);
+        record.setLocalOutput(localOutputValues[size_t(output)]);
     }
     return true;
 }

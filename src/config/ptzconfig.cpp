@@ -97,8 +97,8 @@ void CPTZconfig::SaveDevPTZCfg()
     GetPTZFromUi();
     if (!writeRecord(m_userId, m_decoderCfg, PtzChannel)) {
         logLine(tr("Failed to save PTZ parameters!"));
-        qCDebug(lcConfig, "Save device PTZCfg failed! \nThe LastError: %d",
-            int(SOLV_GetLastError()));
+        qCDebug(
+            lcConfig, "Save device PTZCfg failed! \nThe LastError: %d", int(SOLV_GetLastError()));
         return;
     }
     logLine(tr("Succeed to save PTZ parameters!"));
