@@ -42,7 +42,9 @@ Camera::Camera(int index, FactoryDevice factory, const Settings &settings, QObje
       m_index(index),
       m_factory(std::move(factory)),
       m_settings(settings),
-      m_records(m_factory.records)
+      m_records(m_factory.records),
+      m_startCompression(m_records.value(SOLV_GET_COMPRESSCFG)),
+      m_firmwareTarget(descriptionOf(m_factory.deviceAbility))
 { }
 
 Camera::~Camera()
@@ -219,6 +221,58 @@ void Camera::acceptConnections()
 void Camera::sessionClosed(DeviceSession *session)
 {
     m_sessions.removeOne(session);
+    // Connections attached to a login end with it.
+    if (session->sessionId() != 0) {
+        const auto sessions = m_sessions;
+        for (DeviceSession *other : sessions) {
+            if (other->attachedTo() == session->sessionId()) {
+                other->abort();
+            }
+        }
+    }
+}
+
+DeviceSession *Camera::loggedInSession(quint32 sessionId) const
+{
+    for (DeviceSession *session : m_sessions) {
+        if (sessionId != 0 && session->sessionId() == sessionId && session->isLoggedIn()) {
+            return session;
+        }
+    }
+    return nullptr;
+}
+
+bool Camera::beginUpgrade()
+{
+    if (m_upgrading) {
+        return false;
+    }
+    m_upgrading = true;
+    return true;
+}
+
+void Camera::endUpgrade()
+{
+    m_upgrading = false;
+}
+
+void Camera::stageFirmware(quint32 softwareVersion, quint32 buildDate)
+{
+    m_stagedFirmware = std::make_pair(softwareVersion, buildDate);
+}
+
+void Camera::installStagedFirmware()
+{
+    if (!m_stagedFirmware) {
+        return;
+    }
+    // The factory state carries it too, so that a restore keeps the new firmware.
+    for (QByteArray *device : { &m_records[SOLV_GET_DEVICECFG], &m_factory.records[SOLV_GET_DEVICECFG] }) {
+        RecordWriter writer(*device);
+        writer.u32(SOLV_DEVICECFG_SOFTWARE_VERSION_OFFSET, m_stagedFirmware->first);
+        writer.u32(SOLV_DEVICECFG_SOFTWARE_BUILD_DATE_OFFSET, m_stagedFirmware->second);
+    }
+    m_stagedFirmware.reset();
 }
 
 void Camera::closeSessions()
@@ -258,6 +312,8 @@ void Camera::reboot()
             return;
         }
         m_rebooting = false;
+        m_startCompression = m_records.value(SOLV_GET_COMPRESSCFG);
+        installStagedFirmware();
         if (listen()) {
             emit cameOnline();
         }
@@ -283,10 +339,30 @@ void Camera::restore()
     emitIfIdentityChanged(before);
 }
 
+QByteArray Camera::streamCompression() const
+{
+    QByteArray running = m_records.value(SOLV_GET_COMPRESSCFG);
+    if (running.size() != m_startCompression.size()) {
+        return running;
+    }
+    for (int block = 0; block < SOLV_COMPRESSCFG_STREAM_COUNT; ++block) {
+        const int base = SOLV_COMPRESSCFG_STREAM_OFFSET + SOLV_COMPRESSCFG_STREAM_STRIDE * block;
+        for (const int at : { base + SOLV_STREAM_STREAM_TYPE_OFFSET,
+                 base + SOLV_STREAM_ENCODE_TYPE_OFFSET }) {
+            running[at] = m_startCompression.at(at);
+        }
+    }
+    return running;
+}
+
 void Camera::setRecord(quint32 getCommand, const QByteArray &record)
 {
     const Identity before = identity();
     m_records.insert(getCommand, record);
+    // Put in place from outside, as if the camera had started with it.
+    if (getCommand == SOLV_GET_COMPRESSCFG) {
+        m_startCompression = record;
+    }
     emitIfIdentityChanged(before);
 }
 

@@ -2,6 +2,7 @@
 
 #include "factory.h"
 #include "faults.h"
+#include "firmware.h"
 
 #include <QByteArray>
 #include <QHash>
@@ -29,6 +30,7 @@ public:
         double timeScale = 1.0;
         int rebootSeconds = 20;
         int maxSessions = 32;
+        int firmwareWriteMs = 2000; // writing a received image, times the time scale
     };
 
     Camera(int index, FactoryDevice factory, const Settings &settings, QObject *parent = nullptr);
@@ -63,6 +65,11 @@ public:
     bool readdress(const QString &ip, const QString &mask, quint16 port);
 
     QByteArray record(quint32 getCommand) const { return m_records.value(getCommand); }
+    // The compression record the stream is encoded with: as set, except the
+    // stream and encode types, which the camera takes up only when it starts.
+    QByteArray streamCompression() const;
+    // Puts a record in place from outside (tests, the command line); unlike
+    // a set, a compression record put in place is also the one the stream uses.
     void setRecord(quint32 getCommand, const QByteArray &record);
     const FactoryDevice &factory() const { return m_factory; }
 
@@ -86,6 +93,18 @@ public:
     void sessionClosed(DeviceSession *session);
     quint32 nextSessionId() { return ++m_sessionCounter; }
 
+    // Firmware upgrades, one at a time, asked for by upload sessions.
+    // The logged-in control session of that number, or null.
+    DeviceSession *loggedInSession(quint32 sessionId) const;
+    // The six texts an image must name; nullopt when the ability text lacks one.
+    const std::optional<Description> &firmwareTarget() const { return m_firmwareTarget; }
+    bool beginUpgrade(); // false while another upgrade runs
+    void endUpgrade();
+    bool isUpgrading() const { return m_upgrading; }
+    int firmwareWriteMs() const { return scaledMs(m_settings.firmwareWriteMs); }
+    // A written image: it runs, and its version shows, from the next start.
+    void stageFirmware(quint32 softwareVersion, quint32 buildDate);
+
 signals:
     void identityChanged();
     void goingOffline();
@@ -107,11 +126,13 @@ private:
     std::unique_ptr<QTcpServer> makeServer(const QString &ip, quint16 port, QString *error);
     void moveListener(std::unique_ptr<QTcpServer> server);
     QString netText(int offset, int width) const;
+    void installStagedFirmware();
 
     int m_index;
     FactoryDevice m_factory;
     Settings m_settings;
     QHash<quint32, QByteArray> m_records;
+    QByteArray m_startCompression; // the compression record when the camera last started
     std::unique_ptr<QTcpServer> m_server;
     std::unique_ptr<QTcpServer> m_pendingServer; // bound by a set of a new address
     QList<DeviceSession *> m_sessions;
@@ -119,6 +140,9 @@ private:
     bool m_online = false;
     bool m_rebooting = false;
     quint32 m_sessionCounter = 0;
+    std::optional<Description> m_firmwareTarget;
+    bool m_upgrading = false;
+    std::optional<std::pair<quint32, quint32>> m_stagedFirmware; // version, build date
 };
 
 } // namespace devsim

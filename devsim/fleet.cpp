@@ -154,6 +154,11 @@ QByteArray Fleet::factoryRecord(int index, quint32 getCommand) const
         index, [&](Camera &camera) { return camera.factory().records.value(getCommand); });
 }
 
+QByteArray Fleet::streamCompression(int index) const
+{
+    return onFleet<QByteArray>(index, [](Camera &camera) { return camera.streamCompression(); });
+}
+
 void Fleet::setRecord(int index, quint32 getCommand, const QByteArray &record)
 {
     onFleet<bool>(index, [&](Camera &camera) {

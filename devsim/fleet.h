@@ -61,6 +61,7 @@ public:
     void clearFault(int index) { setFault(index, Fault {}); }
     QByteArray record(int index, quint32 getCommand) const;
     QByteArray factoryRecord(int index, quint32 getCommand) const;
+    QByteArray streamCompression(int index) const;
     void setRecord(int index, quint32 getCommand, const QByteArray &record);
     bool isOnline(int index) const;
     int sessionCount(int index) const;

@@ -132,10 +132,10 @@ void CChannelconfig::LoadConfig(int userId)
     showBlock(blockOf(ui->CompressionTypecomboBox->currentIndex()));
 
     ui->RecordgroupBox->setChecked(m_recordCfg.enabled() != 0);
-    // The days belong to the new records: nothing of the old ones is stored.
-    m_revertingDay = true;
+    // The widgets show the old records: nothing of them is stored in the new ones.
+    m_ignoreDayChange = true;
     ui->DatecomboBox->setCurrentIndex(0);
-    m_revertingDay = false;
+    m_ignoreDayChange = false;
     ui->RecordTypecomboBox->setCurrentIndex(0);
     m_shownDay = 0;
     showDay(0);
@@ -372,13 +372,13 @@ void CChannelconfig::RecconfigChanged(int day)
 
 void CChannelconfig::RecordDayComboChange(int day)
 {
-    if (m_revertingDay) {
+    if (m_ignoreDayChange) {
         return;
     }
     if (!checkPeriods()) {
-        m_revertingDay = true;
+        m_ignoreDayChange = true;
         ui->DatecomboBox->setCurrentIndex(m_shownDay);
-        m_revertingDay = false;
+        m_ignoreDayChange = false;
         return;
     }
     storeDay(m_shownDay);

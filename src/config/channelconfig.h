@@ -103,5 +103,5 @@ private:
     RecordCfg m_days;
     int m_shownDay = 0;
     StreamTypes m_streamTypes;
-    bool m_revertingDay = false; // a refused day change puts the combo back
+    bool m_ignoreDayChange = false; // set while the page itself moves the day combo
 };

@@ -27,8 +27,9 @@ constexpr quint32 PasswordKey = 0x5A3C91E7;
 // which scrambles into D1 A1 05 6B 37. Such bytes are a zero and the control
 // characters below 0x20 other than tab, line feed and carriage return; a
 // scrambled password often holds one, because the key turns digits and
-// capitals into control characters. Every other text, and so most files, is
-// plain element text; a carriage return goes as "&#13;", which parsers keep.
+// capitals into control characters. Every other text is plain element text,
+// a carriage return in it written "&#13;", which parsers keep; the reader
+// decodes only elements so marked.
 constexpr QLatin1String EncodingAttribute("encoding");
 constexpr QLatin1String HexEncoding("hex");
 
@@ -54,6 +55,7 @@ QByteArray scrambled(QByteArray text)
     return text;
 }
 
+// The two scrambled fields, DDNS's and the e-mail password.
 bool isPassword(const FieldRow &row)
 {
     return qstrcmp(row.templetElement, "Password") == 0;

@@ -512,19 +512,6 @@ private slots:
         compareRecords(records(0), expected);
     }
 
-    void zzshot()
-    {
-        setDdns(0, 1, 1);
-        const auto camera = login(0);
-        TestPage page;
-        page.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&page));
-        page.LoadConfig(camera->userId());
-        page.grab().save("/tmp/h_work/net.png");
-        page.resize(page.minimumSizeHint());
-        page.grab().save("/tmp/h_work/netmin.png");
-    }
-
     void withoutLoginThePageIsDisabledAndSavesNothing()
     {
         const Records before = records(0);
