@@ -68,6 +68,9 @@ constexpr std::array<Model, 8> kModels = { {
     { 66, "IPF6620", "P3", 32, 512, 6, 6, 50000, 28, 20066 },
 } };
 
+// Firmware languages; the second is the Chinese firmware a few cameras carry.
+constexpr std::array<int, 2> kLanguages = { 1, 2 };
+
 constexpr std::array<const char *, 12> kPlaces = { "Lobby", "Gate", "Parking", "Warehouse",
     "Corridor", "Office", "Loading", "Stairs", "Roof", "Entrance", "Yard", "Cashier" };
 
@@ -430,6 +433,30 @@ QByteArray startTime(Dice &dice)
 
 } // namespace
 
+QStringList factoryModels()
+{
+    QStringList models;
+    for (const Model &model : kModels) {
+        models.append(QString::fromLatin1(model.tag));
+    }
+    return models;
+}
+
+QList<int> factoryLanguages()
+{
+    return QList<int>(kLanguages.begin(), kLanguages.end());
+}
+
+QByteArray factoryDeviceAbility(const QString &model, int language)
+{
+    for (const Model &candidate : kModels) {
+        if (model.compare(QLatin1String(candidate.tag), Qt::CaseInsensitive) == 0) {
+            return deviceAbility(candidate, language);
+        }
+    }
+    return {};
+}
+
 quint8 patternByte(quint32 command, int offset)
 {
     return quint8(0xA5 ^ ((quint32(offset) * 31u + command) & 0xFFu));
@@ -457,7 +484,7 @@ FactoryDevice makeFactoryDevice(
 
     device.cameraAbility = cameraAbility(model);
     // A few cameras carry the Chinese firmware, so directory upgrades pick other files.
-    device.deviceAbility = deviceAbility(model, index % 6 == 5 ? 2 : 1);
+    device.deviceAbility = deviceAbility(model, kLanguages[index % 6 == 5 ? 1 : 0]);
     device.ptzProtocols = ptzProtocols(ptzCount);
     device.discoveryTypeCode = model.discoveryCode;
     device.startTime = startTime(dice);

@@ -5,6 +5,7 @@
 #include <QList>
 #include <QPair>
 #include <QString>
+#include <QStringList>
 
 namespace devsim {
 
@@ -28,6 +29,14 @@ struct FactoryDevice
 // go into the network record; ptzCount: number of PTZ protocols listed.
 FactoryDevice makeFactoryDevice(int index, quint32 seed, const QString &ipAddress,
                                 quint16 port, int ptzCount = 20);
+
+// The models the simulator plays (the tag in their serial numbers), the
+// firmware languages it gives them, and the device ability text of a camera of
+// a model in a language (empty for an unknown model): what a firmware image
+// for it must name.
+QStringList factoryModels();
+QList<int> factoryLanguages();
+QByteArray factoryDeviceAbility(const QString &model, int language);
 
 // The byte every unlisted byte of record `command` holds at `offset`: a
 // recognisable pattern that tests use to prove nothing was lost.

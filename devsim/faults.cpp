@@ -30,7 +30,7 @@ bool applyFaultWord(Fault &fault, const QString &word, QString *error)
     const int number = value.isEmpty() ? 0 : value.toInt(&ok);
     const bool needsNumber = key != QLatin1String("never-return")
         && key != QLatin1String("ptz-unsupported") && key != QLatin1String("reboot-unsupported")
-        && key != QLatin1String("restore-unsupported");
+        && key != QLatin1String("restore-unsupported") && key != QLatin1String("upgrade-fail");
     if (needsNumber && (value.isEmpty() || !ok || number < 0)) {
         if (error) {
             *error = QStringLiteral("fault '%1' needs a number").arg(word);
@@ -59,6 +59,12 @@ bool applyFaultWord(Fault &fault, const QString &word, QString *error)
         fault.maxSessions = number;
     } else if (key == QLatin1String("never-return")) {
         fault.neverReturn = true;
+    } else if (key == QLatin1String("upgrade-fail")) {
+        fault.upgradeWriteFails = true;
+    } else if (key == QLatin1String("upgrade-stall")) {
+        fault.upgradeStallPercent = number;
+    } else if (key == QLatin1String("upgrade-drop")) {
+        fault.upgradeDropPercent = number;
     } else {
         if (error) {
             *error = QStringLiteral("unknown fault '%1'").arg(word);

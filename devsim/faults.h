@@ -22,6 +22,12 @@ struct Fault
     int abilityMinSize = 0; // ability texts are padded to at least this many bytes
     int maxSessions = -1; // connections served at once; -1 the camera's default
     bool neverReturn = false; // stays offline after a reboot
+    // Firmware uploads: a complete, correct image that cannot be written
+    // (state 3); a device that stops answering, or drops the upload
+    // connection, once this percentage of the image has arrived (-1 never).
+    bool upgradeWriteFails = false;
+    int upgradeStallPercent = -1;
+    int upgradeDropPercent = -1;
 
     bool operator==(const Fault &) const = default;
 
@@ -32,6 +38,14 @@ struct Fault
     bool dropsAt(int frameNumber) const
     {
         return dropAfterFrames >= 0 && frameNumber > dropAfterFrames;
+    }
+    bool stallsUpgradeAt(quint32 percent) const
+    {
+        return upgradeStallPercent >= 0 && percent >= quint32(upgradeStallPercent);
+    }
+    bool dropsUpgradeAt(quint32 percent) const
+    {
+        return upgradeDropPercent >= 0 && percent >= quint32(upgradeDropPercent);
     }
     int sessionLimit(int cameraDefault) const
     {

@@ -1,5 +1,8 @@
-// tervix-devsim: serves a fleet of simulated cameras until SIGINT or SIGTERM.
+// tervix-devsim: serves a fleet of simulated cameras until SIGINT or SIGTERM,
+// or writes firmware images for them (make-firmware, make-firmware-dir).
 
+#include "factory.h"
+#include "firmware.h"
 #include "fleet.h"
 
 #include <QCommandLineParser>
@@ -46,6 +49,105 @@ bool parseIndexed(const QString &text, int count, int *index, QString *rest)
     return ok && *index >= 0 && *index < count;
 }
 
+// make-firmware and make-firmware-dir: images the simulated cameras accept.
+int firmwareCommand(const QStringList &arguments, QTextStream &out, QTextStream &err)
+{
+    const QString command = arguments.value(1);
+    const bool directory = command == QLatin1String("make-firmware-dir");
+    QCommandLineParser parser;
+    parser.setApplicationDescription(directory
+            ? QStringLiteral("Writes one firmware image for every model and language the "
+                             "simulator plays into DIR, each named as a directory upgrade "
+                             "looks for it.")
+            : QStringLiteral("Writes one firmware image for a simulated model to OUT."));
+    const QCommandLineOption helpOption(
+        { QStringLiteral("h"), QStringLiteral("help") }, QStringLiteral("Displays this help."));
+    const QCommandLineOption modelOption(QStringLiteral("model"),
+        QStringLiteral("Model: %1.").arg(devsim::factoryModels().join(QStringLiteral(", "))),
+        QStringLiteral("MODEL"));
+    const QCommandLineOption languageOption(QStringLiteral("language"),
+        QStringLiteral("Firmware language of the image."), QStringLiteral("N"),
+        QString::number(devsim::factoryLanguages().value(0)));
+    const QCommandLineOption versionOption(QStringLiteral("version"),
+        QStringLiteral("Software version the image installs (V5.4.3, or 2.1 in the older form)."),
+        QStringLiteral("V"), QStringLiteral("V6.0.0"));
+    const QCommandLineOption dateOption(QStringLiteral("build-date"),
+        QStringLiteral("Build date the image installs (YYYY-MM-DD); today by default."),
+        QStringLiteral("DATE"));
+    const QCommandLineOption sizeOption(QStringLiteral("size"),
+        QStringLiteral("Body size in bytes."), QStringLiteral("BYTES"), QStringLiteral("1048576"));
+    parser.addOptions({ helpOption, versionOption, dateOption, sizeOption });
+    if (!directory) {
+        parser.addOptions({ modelOption, languageOption });
+    }
+    parser.addPositionalArgument(
+        directory ? QStringLiteral("DIR") : QStringLiteral("OUT"), QStringLiteral("Where to write."));
+
+    auto fail = [&](const QString &message) {
+        err << "tervix-devsim " << command << ": " << message << Qt::endl;
+        return 2;
+    };
+    QStringList rest = arguments;
+    rest.removeAt(1);
+    if (!parser.parse(rest)) {
+        return fail(parser.errorText());
+    }
+    if (parser.isSet(helpOption)) {
+        out << parser.helpText();
+        return 0;
+    }
+    if (parser.positionalArguments().size() != 1) {
+        return fail(directory ? QStringLiteral("needs one DIR") : QStringLiteral("needs one OUT"));
+    }
+    const QString target = parser.positionalArguments().constFirst();
+    const auto version = devsim::parseSoftwareVersion(parser.value(versionOption));
+    if (!version) {
+        return fail(QStringLiteral("bad --version '%1'").arg(parser.value(versionOption)));
+    }
+    QDate date = QDate::currentDate();
+    if (parser.isSet(dateOption)) {
+        date = QDate::fromString(parser.value(dateOption), Qt::ISODate);
+        if (!date.isValid() || date.year() < 2000 || date.year() > 2099) {
+            return fail(QStringLiteral("bad --build-date '%1'").arg(parser.value(dateOption)));
+        }
+    }
+    bool ok = false;
+    const quint64 size = parser.value(sizeOption).toULongLong(&ok);
+    if (!ok || size == 0 || size > solvane::firmware::MaxBody) {
+        return fail(QStringLiteral("--size must be 1 to %1").arg(solvane::firmware::MaxBody));
+    }
+
+    QString error;
+    if (directory) {
+        QStringList written;
+        if (!devsim::writeFirmwareDirectory(
+                target, *version, devsim::encodeBuildDate(date), size, &written, &error)) {
+            return fail(error);
+        }
+        for (const QString &name : std::as_const(written)) {
+            out << name << '\n';
+        }
+        out.flush();
+        return 0;
+    }
+    if (!parser.isSet(modelOption)) {
+        return fail(QStringLiteral("needs --model"));
+    }
+    const int language = parser.value(languageOption).toInt(&ok);
+    const QByteArray ability = devsim::factoryDeviceAbility(parser.value(modelOption), language);
+    const auto description = devsim::descriptionOf(ability);
+    if (!ok || !devsim::factoryLanguages().contains(language) || !description) {
+        return fail(QStringLiteral("unknown --model '%1' or --language '%2'")
+                        .arg(parser.value(modelOption), parser.value(languageOption)));
+    }
+    const devsim::FirmwareSpec spec { *description, *version, devsim::encodeBuildDate(date), size };
+    if (!devsim::writeFirmwareImage(target, spec, &error)) {
+        return fail(error);
+    }
+    out << devsim::firmwareFileName(*description) << Qt::endl;
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -55,11 +157,17 @@ int main(int argc, char *argv[])
     QCoreApplication::setApplicationVersion(QStringLiteral(TERVIX_VERSION));
     QTextStream out(stdout);
     QTextStream err(stderr);
+    const QStringList arguments = QCoreApplication::arguments();
+    if (arguments.value(1) == QLatin1String("make-firmware")
+        || arguments.value(1) == QLatin1String("make-firmware-dir")) {
+        return firmwareCommand(arguments, out, err);
+    }
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "Simulated cameras on consecutive loopback addresses, speaking the device and "
-        "discovery protocols."));
+        "discovery protocols.\n'tervix-devsim make-firmware --help' and "
+        "'tervix-devsim make-firmware-dir --help' describe the image writers."));
     parser.addHelpOption();
     parser.addVersionOption();
     const QCommandLineOption countOption(QStringLiteral("count"),
@@ -95,7 +203,8 @@ int main(int argc, char *argv[])
             "Fault of camera INDEX (or 'all'); repeatable. FAULT is one of "
             "refuse-set=CMD, unsupported=CMD, unsupported-ability=TYPE, ptz-unsupported, "
             "reboot-unsupported, restore-unsupported, delay=MS, drop-after=FRAMES, "
-            "ability-size=BYTES, max-sessions=N, never-return."),
+            "ability-size=BYTES, max-sessions=N, never-return, upgrade-fail, "
+            "upgrade-stall=PERCENT, upgrade-drop=PERCENT."),
         QStringLiteral("INDEX:FAULT"));
     const QCommandLineOption discoveryOption(QStringLiteral("discovery-port"),
         QStringLiteral("UDP port of the discovery protocol (0 turns discovery off)."),

@@ -1,7 +1,9 @@
 #include "session.h"
 
 #include "camera.h"
+#include "firmware.h"
 #include "recordbytes.h"
+#include "solvane_firmware.h"
 #include "solvane_records.h"
 
 #include <QPointer>
@@ -11,6 +13,7 @@
 #include <algorithm>
 
 namespace proto = solvane::proto;
+namespace fw = solvane::firmware;
 
 namespace devsim {
 
@@ -21,6 +24,8 @@ namespace {
 constexpr int LoginWaitMs = 10000;
 // How long a closing connection may take to hand over what was written.
 constexpr int CloseWaitMs = 5000;
+// An upload that brings nothing for this long is cancelled.
+constexpr int UploadIdleMs = 10000;
 
 // Request payloads (docs/protocol.md): GetConfig and SetConfig start with
 // u32 command, i32 channel (a set's record follows); GetAbility with u32
@@ -55,6 +60,8 @@ DeviceSession::DeviceSession(Camera *camera, QTcpSocket *socket)
     });
 }
 
+DeviceSession::~DeviceSession() = default;
+
 void DeviceSession::start(bool tooMany)
 {
     proto::Header challenge;
@@ -80,6 +87,7 @@ std::function<void()> DeviceSession::closeAfter()
 void DeviceSession::close()
 {
     m_closing = true;
+    settleUpgrade(true);
     m_socket->disconnectFromHost();
     if (m_socket->state() == QAbstractSocket::UnconnectedState) {
         finish();
@@ -92,6 +100,7 @@ void DeviceSession::close()
 void DeviceSession::abort()
 {
     m_closing = true;
+    settleUpgrade(true);
     m_socket->abort();
     finish();
 }
@@ -103,6 +112,7 @@ void DeviceSession::finish()
     }
     m_finished = true;
     m_closing = true;
+    settleUpgrade(true);
     m_camera->sessionClosed(this);
     deleteLater();
 }
@@ -169,8 +179,16 @@ void DeviceSession::reply(const proto::Header &request, quint32 status, const QB
 
 void DeviceSession::handle(const proto::Header &request, const QByteArray &payload)
 {
+    if (m_attachedTo != 0) {
+        handleUpload(request, payload);
+        return;
+    }
     if (request.command == proto::Login) {
         login(request, payload);
+        return;
+    }
+    if (request.command == proto::UpgradeAttach) {
+        attachUpgrade(request, payload);
         return;
     }
     if (!m_loggedIn) {
@@ -219,23 +237,27 @@ void DeviceSession::login(const proto::Header &request, const QByteArray &payloa
         abort();
         return;
     }
-    const QByteArray password = m_camera->password();
-    const auto expected
-        = proto::loginProof(std::string_view(password.constData(), std::size_t(password.size())),
-            m_nonce, login->userName);
-    const QByteArray user = m_camera->userName();
-    const bool userOk
-        = login->userName == std::string_view(user.constData(), std::size_t(user.size()));
-    // Both checks run whatever the user name, so timing tells nothing.
-    const bool proofOk = proto::proofsEqual(expected.data(), login->proof);
-    if (!userOk || !proofOk) {
+    if (!credentialsMatch(login->userName, login->proof)) {
         reply(request, proto::WrongPassword, {}, closeAfter());
         return;
     }
     m_loggedIn = true;
+    m_sessionId = m_camera->nextSessionId();
     QByteArray answer(int(sizeof(quint32)), '\0');
-    proto::putU32(reinterpret_cast<uint8_t *>(answer.data()), m_camera->nextSessionId());
+    proto::putU32(reinterpret_cast<uint8_t *>(answer.data()), m_sessionId);
     reply(request, proto::Ok, answer);
+}
+
+bool DeviceSession::credentialsMatch(std::string_view userName, const uint8_t *proof) const
+{
+    const QByteArray password = m_camera->password();
+    const auto expected = proto::loginProof(
+        std::string_view(password.constData(), std::size_t(password.size())), m_nonce, userName);
+    const QByteArray user = m_camera->userName();
+    const bool userOk = userName == std::string_view(user.constData(), std::size_t(user.size()));
+    // Both checks run whatever the user name, so timing tells nothing.
+    const bool proofOk = proto::proofsEqual(expected.data(), proof);
+    return userOk && proofOk;
 }
 
 void DeviceSession::logout(const proto::Header &request)
@@ -343,6 +365,118 @@ void DeviceSession::getPtzProtocols(const proto::Header &request)
 bool DeviceSession::channelValid(qint32 channel) const
 {
     return channel >= 0 && quint32(channel) <= std::max<quint32>(1, m_camera->channelCount());
+}
+
+void DeviceSession::attachUpgrade(const proto::Header &request, const QByteArray &payload)
+{
+    if (m_loggedIn) {
+        reply(request, proto::Refused);
+        return;
+    }
+    const auto attach = fw::decodeAttach(bytes(payload), std::size_t(payload.size()));
+    if (!attach) {
+        abort();
+        return;
+    }
+    // Credentials first, so that nobody learns without them which sessions exist.
+    quint32 status = proto::Ok;
+    if (!credentialsMatch(attach->login.userName, attach->login.proof)) {
+        status = proto::WrongPassword;
+    } else if (!m_camera->loggedInSession(attach->session)) {
+        status = proto::NotLoggedIn;
+    } else if (attach->imageSize == 0 || attach->imageSize > fw::MaxImage) {
+        status = proto::ParameterError;
+    } else if (!m_camera->beginUpgrade()) {
+        status = proto::DeviceBusy;
+    }
+    if (status != proto::Ok) {
+        reply(request, status, {}, closeAfter());
+        return;
+    }
+    m_loggedIn = true;
+    m_attachedTo = attach->session;
+    m_holdsUpgrade = true;
+    m_upload = std::make_unique<FirmwareReceiver>(m_camera->firmwareTarget(), attach->imageSize);
+    m_uploadIdle = new QTimer(this);
+    m_uploadIdle->setSingleShot(true);
+    connect(m_uploadIdle, &QTimer::timeout, this, &DeviceSession::abort);
+    m_uploadIdle->start(UploadIdleMs);
+    reply(request, proto::Ok);
+}
+
+void DeviceSession::handleUpload(const proto::Header &request, const QByteArray &payload)
+{
+    m_uploadIdle->start(UploadIdleMs);
+    if (m_stalled) {
+        return; // a device that hangs answers nothing more
+    }
+    switch (request.command) {
+    case proto::UpgradeData:
+        upgradeData(request, payload);
+        return;
+    case proto::UpgradeState:
+        replyUpgradeState(request);
+        return;
+    case proto::KeepAlive:
+        keepAlive(request);
+        return;
+    default:
+        reply(request, proto::NotSupported);
+        return;
+    }
+}
+
+void DeviceSession::upgradeData(const proto::Header &request, const QByteArray &payload)
+{
+    if (payload.isEmpty()) {
+        reply(request, proto::ParameterError);
+        return;
+    }
+    m_upload->take(payload.constData(), payload.size());
+    const Fault &fault = m_camera->fault();
+    if (m_upload->state() == fw::Running && fault.dropsUpgradeAt(m_upload->percent())) {
+        abort();
+        return;
+    }
+    if (m_upload->readyToWrite() && !m_writing) {
+        m_writing = true;
+        QTimer::singleShot(m_camera->firmwareWriteMs(), this, &DeviceSession::writeFirmware);
+    }
+    settleUpgrade(false);
+    replyUpgradeState(request);
+    // The client learns how far it got, then hears nothing more.
+    m_stalled = m_upload->state() == fw::Running && fault.stallsUpgradeAt(m_upload->percent());
+}
+
+void DeviceSession::writeFirmware()
+{
+    if (m_closing || !m_upload) {
+        return; // cancelled while it was being written: nothing is kept
+    }
+    const bool ok = !m_camera->fault().upgradeWriteFails;
+    if (ok) {
+        m_camera->stageFirmware(m_upload->header().softwareVersion, m_upload->header().buildDate);
+    }
+    m_upload->written(ok);
+    settleUpgrade(false);
+}
+
+void DeviceSession::replyUpgradeState(const proto::Header &request)
+{
+    const auto state = fw::encodeState(m_upload->state(), m_upload->percent());
+    reply(request, proto::Ok,
+        QByteArray(reinterpret_cast<const char *>(state.data()), qsizetype(state.size())));
+}
+
+void DeviceSession::settleUpgrade(bool over)
+{
+    if (!m_holdsUpgrade || !m_upload) {
+        return;
+    }
+    if (over || m_upload->state() != fw::Running) {
+        m_holdsUpgrade = false;
+        m_camera->endUpgrade();
+    }
 }
 
 } // namespace devsim

@@ -6,27 +6,38 @@
 #include <QObject>
 
 #include <functional>
+#include <memory>
 
 class QTcpSocket;
+class QTimer;
 
 namespace devsim {
 
 class Camera;
+class FirmwareReceiver;
 
-// One control connection of a camera: frames in and out, the login
-// challenge, and one handler per command. It ends itself (deleteLater) and
+// One connection of a camera: frames in and out, the login challenge, and
+// one handler per command. A connection is a control connection once it logs
+// in, or a firmware upload attached to one. It ends itself (deleteLater) and
 // tells the camera when it does.
 class DeviceSession : public QObject
 {
 public:
     // Takes the socket over; the camera is the parent.
     DeviceSession(Camera *camera, QTcpSocket *socket);
+    ~DeviceSession() override;
 
     // Sends the challenge, or the refusal of a camera that serves no more sessions.
     void start(bool tooMany);
     // Flushes what was written, then closes.
     void close();
     void abort();
+
+    // The device's number of this login; 0 before it or on an upload connection.
+    quint32 sessionId() const { return m_sessionId; }
+    bool isLoggedIn() const { return m_sessionId != 0; }
+    // The login an upload connection is attached to; 0 for other connections.
+    quint32 attachedTo() const { return m_attachedTo; }
 
 private:
     using Header = solvane::proto::Header;
@@ -49,6 +60,16 @@ private:
     void restore(const Header &request);
     void getAbility(const Header &request, const QByteArray &payload);
     void getPtzProtocols(const Header &request);
+    bool credentialsMatch(std::string_view userName, const uint8_t *proof) const;
+
+    // The upload connection (firmware upgrade).
+    void attachUpgrade(const Header &request, const QByteArray &payload);
+    void handleUpload(const Header &request, const QByteArray &payload);
+    void upgradeData(const Header &request, const QByteArray &payload);
+    void replyUpgradeState(const Header &request);
+    void writeFirmware();
+    // Frees the camera for other upgrades once this one is final or over.
+    void settleUpgrade(bool over);
 
     bool channelValid(qint32 channel) const;
 
@@ -60,6 +81,13 @@ private:
     bool m_closing = false;
     bool m_finished = false;
     int m_frames = 0;
+    quint32 m_sessionId = 0;
+    quint32 m_attachedTo = 0;
+    std::unique_ptr<FirmwareReceiver> m_upload;
+    QTimer *m_uploadIdle = nullptr;
+    bool m_holdsUpgrade = false; // this connection's upgrade blocks others
+    bool m_writing = false;
+    bool m_stalled = false; // a fault: no more answers on this upload
 };
 
 } // namespace devsim

@@ -80,6 +80,8 @@ Tervix::Tervix(QWidget *parent)
     ui->ShrinkButtonForAdjust->hide();
 
     setConfigPage(ui->ConfigFrame);
+    setBatchConfigPage(ui->BatchconfigFrame);
+    setUpgradePage(ui->UpgradeFrame);
     setTervixServices(this);
 }
 

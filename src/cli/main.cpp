@@ -2,6 +2,8 @@
 #include "cli_discovery.h"
 #include "cli_network.h"
 #include "cli_search.h"
+#include "cli_upgrade.h"
+#include "cli_templet.h"
 #include "commands.h"
 #include "devicecommands.h"
 
@@ -27,6 +29,8 @@ const CliCommand *const kCommands[] = {
     &readdressCommand,
     &searchCommand,
     &setNetworkCommand,
+    &upgradeCommand,
+    &templetCommand,
 };
 
 QString usageLine(const CliCommand &command)

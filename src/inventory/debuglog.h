@@ -12,4 +12,5 @@ Q_DECLARE_LOGGING_CATEGORY(lcSearch)     // tervix.search: the IP-range search
 Q_DECLARE_LOGGING_CATEGORY(lcNetwork)    // tervix.network: re-addressing
 Q_DECLARE_LOGGING_CATEGORY(lcCalculator) // tervix.calculator: lens selection
 Q_DECLARE_LOGGING_CATEGORY(lcConfig)     // tervix.config: configuration pages and templets
+Q_DECLARE_LOGGING_CATEGORY(lcUpgrade)    // tervix.upgrade: batch firmware upgrade
 Q_DECLARE_LOGGING_CATEGORY(lcBatch)      // tervix.batch: applying a templet to many devices

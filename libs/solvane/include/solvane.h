@@ -30,7 +30,8 @@ extern "C" {
 #define SOLV_REFUSED 68             /* the device refused the operation (e.g. a set) */
 #define SOLV_DEVICE_BUSY 69         /* the device cannot serve the request now */
 #define SOLV_VERSION_MISMATCH 70    /* the device speaks another protocol version */
-#define SOLV_NO_FREE_HANDLE 71      /* too many logins open in this process */
+#define SOLV_NO_FREE_HANDLE 71      /* too many logins or upgrade handles open in this process */
+#define SOLV_FILE_ERROR 72          /* the firmware file cannot be opened or read, or is empty */
 
 /* Ability types for SOLV_GetDeviceAbility. */
 #define SOLV_ABILITY_CAMERA 5

@@ -42,7 +42,7 @@ enum Command : uint16_t {
     Restore = 0x0021,
     GetAbility = 0x0030,
     GetPtzProtocols = 0x0031,
-    // Reserved: firmware upload on a connection of its own.
+    // Firmware upload, on a connection of its own (solvane_firmware.h).
     UpgradeAttach = 0x0040,
     UpgradeData = 0x0041,
     UpgradeState = 0x0042,
@@ -70,6 +70,7 @@ enum Status : uint32_t {
     DeviceBusy = 69,
     VersionMismatch = 70,
     NoFreeHandle = 71,
+    FileError = 72,
 };
 
 struct Header

@@ -1,7 +1,9 @@
 // The device SDK client: one TCP control connection per login, request and
 // answer frames as docs/protocol.md describes them, bounded waits everywhere.
+// Firmware uploads run on connections of their own, each on a thread of its own.
 
 #include "solvane.h"
+#include "solvane_firmware.h"
 #include "solvane_protocol.h"
 #include "solvane_records.h"
 
@@ -11,6 +13,7 @@
 #include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -20,20 +23,28 @@
 #include <cstring>
 #include <memory>
 #include <mutex>
+#include <string>
 #include <string_view>
+#include <thread>
 #include <utility>
 #include <vector>
 
 namespace proto = solvane::proto;
+namespace fw = solvane::firmware;
 using Clock = std::chrono::steady_clock;
 
 namespace {
 
 constexpr int MaxLogins = 4096;
+constexpr int MaxUpgrades = 256;
 constexpr uint32_t DefaultConnectMs = 3000;
 constexpr uint32_t DefaultRecvMs = 5000;
 // Upper bound for settable waits, so that a typo cannot make a call hang for days.
 constexpr uint32_t MaxWaitMs = 600000;
+// How often an upload whose every piece was taken asks whether it is written.
+constexpr int UpgradeStatePollMs = 200;
+// Internal only: a wait ended by the wake pipe of an upload being closed.
+constexpr uint32_t Cancelled = ~0u;
 
 thread_local uint32_t t_lastError = SOLV_NOERROR;
 std::atomic<uint32_t> g_connectMs { DefaultConnectMs };
@@ -60,14 +71,20 @@ int remainingMs(Clock::time_point deadline)
     return left.count() < 0 ? 0 : int(left.count());
 }
 
-// Waits for `events` on fd until the deadline. Ok, Timeout or the failure code given.
-uint32_t waitFor(int fd, short events, Clock::time_point deadline, uint32_t failure)
+// Waits for `events` on fd until the deadline. Ok, Timeout or the failure
+// code given; Cancelled as soon as wakeFd (if not -1) becomes readable.
+uint32_t waitFor(
+    int fd, short events, Clock::time_point deadline, uint32_t failure, int wakeFd = -1)
 {
     for (;;) {
-        pollfd p { fd, events, 0 };
-        const int ready = ::poll(&p, 1, remainingMs(deadline));
+        // poll() skips an entry whose descriptor is negative.
+        pollfd p[2] = { { fd, events, 0 }, { wakeFd, POLLIN, 0 } };
+        const int ready = ::poll(p, 2, remainingMs(deadline));
         if (ready > 0) {
-            if (p.revents & events) {
+            if (p[1].revents != 0) {
+                return Cancelled;
+            }
+            if (p[0].revents & events) {
                 return proto::Ok;
             }
             return failure; // POLLERR / POLLHUP / POLLNVAL without data
@@ -81,7 +98,8 @@ uint32_t waitFor(int fd, short events, Clock::time_point deadline, uint32_t fail
     }
 }
 
-uint32_t sendAll(int fd, const uint8_t *data, std::size_t length, Clock::time_point deadline)
+uint32_t sendAll(
+    int fd, const uint8_t *data, std::size_t length, Clock::time_point deadline, int wakeFd = -1)
 {
     while (length > 0) {
         const ssize_t sent = ::send(fd, data, length, MSG_NOSIGNAL);
@@ -94,7 +112,7 @@ uint32_t sendAll(int fd, const uint8_t *data, std::size_t length, Clock::time_po
             continue;
         }
         if (sent < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
-            const uint32_t status = waitFor(fd, POLLOUT, deadline, proto::SendFailed);
+            const uint32_t status = waitFor(fd, POLLOUT, deadline, proto::SendFailed, wakeFd);
             if (status != proto::Ok) {
                 return status;
             }
@@ -105,7 +123,8 @@ uint32_t sendAll(int fd, const uint8_t *data, std::size_t length, Clock::time_po
     return proto::Ok;
 }
 
-uint32_t recvExact(int fd, uint8_t *data, std::size_t length, Clock::time_point deadline)
+uint32_t recvExact(
+    int fd, uint8_t *data, std::size_t length, Clock::time_point deadline, int wakeFd = -1)
 {
     while (length > 0) {
         const ssize_t got = ::recv(fd, data, length, 0);
@@ -121,7 +140,7 @@ uint32_t recvExact(int fd, uint8_t *data, std::size_t length, Clock::time_point 
             continue;
         }
         if (errno == EAGAIN || errno == EWOULDBLOCK) {
-            const uint32_t status = waitFor(fd, POLLIN, deadline, proto::ReceiveFailed);
+            const uint32_t status = waitFor(fd, POLLIN, deadline, proto::ReceiveFailed, wakeFd);
             if (status != proto::Ok) {
                 return status;
             }
@@ -133,14 +152,14 @@ uint32_t recvExact(int fd, uint8_t *data, std::size_t length, Clock::time_point 
 }
 
 // One frame; the payload never grows beyond proto::MaxPayload.
-uint32_t recvFrame(
-    int fd, Clock::time_point deadline, proto::Header &header, std::vector<uint8_t> &payload)
+uint32_t recvFrame(int fd, Clock::time_point deadline, proto::Header &header,
+    std::vector<uint8_t> &payload, int wakeFd = -1)
 {
     uint8_t raw[proto::HeaderSize];
     // An answer is rarely there yet: wait first rather than try and fail.
-    uint32_t status = waitFor(fd, POLLIN, deadline, proto::ReceiveFailed);
+    uint32_t status = waitFor(fd, POLLIN, deadline, proto::ReceiveFailed, wakeFd);
     if (status == proto::Ok) {
-        status = recvExact(fd, raw, sizeof raw, deadline);
+        status = recvExact(fd, raw, sizeof raw, deadline, wakeFd);
     }
     if (status != proto::Ok) {
         return status;
@@ -158,9 +177,55 @@ uint32_t recvFrame(
     }
     payload.resize(header.length);
     if (header.length > 0) {
-        status = recvExact(fd, payload.data(), header.length, deadline);
+        status = recvExact(fd, payload.data(), header.length, deadline, wakeFd);
     }
     return status;
+}
+
+// Reads the answer to request (command, sequence): the answer's status, or
+// the transport or framing failure (transportFailed set) after which the
+// connection cannot be trusted.
+uint32_t recvAnswer(int fd, uint16_t command, uint32_t sequence, Clock::time_point deadline,
+    std::vector<uint8_t> &reply, bool *transportFailed, int wakeFd = -1)
+{
+    proto::Header answer;
+    uint32_t status = recvFrame(fd, deadline, answer, reply, wakeFd);
+    if (status == proto::Ok
+        && (!(answer.flags & proto::FlagReply) || answer.command != command
+            || answer.sequence != sequence)) {
+        status = proto::MalformedData;
+    }
+    *transportFailed = status != proto::Ok;
+    if (status != proto::Ok) {
+        return status;
+    }
+    if (answer.status != proto::Ok) {
+        reply.clear();
+    }
+    return answer.status;
+}
+
+uint32_t sendRequest(int fd, uint16_t command, uint32_t sequence, const uint8_t *payload,
+    std::size_t length, Clock::time_point deadline, int wakeFd = -1)
+{
+    proto::Header request;
+    request.command = command;
+    request.sequence = sequence;
+    const auto frame = proto::encodeFrame(request, payload, length);
+    return sendAll(fd, frame.data(), frame.size(), deadline, wakeFd);
+}
+
+// One request and its answer, as recvAnswer reports it.
+uint32_t exchange(int fd, uint16_t command, uint32_t sequence, const uint8_t *payload,
+    std::size_t length, std::vector<uint8_t> &reply, uint32_t waitMs, bool *transportFailed)
+{
+    const auto deadline = Clock::now() + std::chrono::milliseconds(waitMs);
+    const uint32_t status = sendRequest(fd, command, sequence, payload, length, deadline);
+    if (status != proto::Ok) {
+        *transportFailed = true;
+        return status;
+    }
+    return recvAnswer(fd, command, sequence, deadline, reply, transportFailed);
 }
 
 void closeSocket(int &fd)
@@ -205,6 +270,44 @@ int connectTo(const sockaddr_in &address, uint32_t timeoutMs, uint32_t &error)
 
 // ---- sessions -------------------------------------------------------------
 
+// Connects to address and answers the device's challenge with `command`
+// (a login or an attach, as sequence 1) whose payload makePayload builds from
+// the nonce. fd is the connection, open only when the answer's status is Ok.
+template<typename MakePayload>
+uint32_t authenticate(int &fd, const sockaddr_in &address, uint16_t command,
+    MakePayload makePayload, std::vector<uint8_t> &reply)
+{
+    uint32_t error = proto::Ok;
+    fd = connectTo(address, g_connectMs, error);
+    if (fd < 0) {
+        return error;
+    }
+    // The device speaks first: a nonce to prove the password against.
+    const auto deadline = Clock::now() + std::chrono::milliseconds(g_recvMs.load());
+    proto::Header challenge;
+    std::vector<uint8_t> nonce;
+    uint32_t status = recvFrame(fd, deadline, challenge, nonce);
+    if (status == proto::Ok && challenge.command != proto::Challenge) {
+        status = proto::MalformedData;
+    }
+    if (status == proto::Ok && challenge.status != proto::Ok) {
+        status = challenge.status; // e.g. too many sessions
+    }
+    if (status == proto::Ok && nonce.size() != proto::NonceSize) {
+        status = proto::MalformedData;
+    }
+    if (status == proto::Ok) {
+        const std::vector<uint8_t> payload = makePayload(nonce.data());
+        bool transportFailed = false;
+        status = exchange(
+            fd, command, 1, payload.data(), payload.size(), reply, g_recvMs, &transportFailed);
+    }
+    if (status != proto::Ok) {
+        closeSocket(fd);
+    }
+    return status;
+}
+
 struct Session
 {
     std::mutex lock; // one call at a time on one login
@@ -212,6 +315,10 @@ struct Session
     uint32_t sequence = 1; // 1 was the login
     uint32_t deviceSession = 0;
     bool ended = false; // logged out while another call waited for the lock
+    // What an upload needs to attach itself to this login.
+    sockaddr_in address {};
+    std::string userName;
+    std::string password;
 
     ~Session() { closeSocket(fd); }
 
@@ -223,29 +330,13 @@ struct Session
         if (fd < 0) {
             return proto::ReceiveFailed;
         }
-        proto::Header request;
-        request.command = command;
-        request.sequence = ++sequence;
-        const auto frame = proto::encodeFrame(request, payload, length);
-        const auto deadline = Clock::now() + std::chrono::milliseconds(waitMs);
-        uint32_t status = sendAll(fd, frame.data(), frame.size(), deadline);
-        proto::Header answer;
-        if (status == proto::Ok) {
-            status = recvFrame(fd, deadline, answer, reply);
-        }
-        if (status == proto::Ok
-            && (!(answer.flags & proto::FlagReply) || answer.command != command
-                || answer.sequence != request.sequence)) {
-            status = proto::MalformedData;
-        }
-        if (status != proto::Ok) {
+        bool transportFailed = false;
+        const uint32_t status
+            = exchange(fd, command, ++sequence, payload, length, reply, waitMs, &transportFailed);
+        if (transportFailed) {
             closeSocket(fd);
-            return status;
         }
-        if (answer.status != proto::Ok) {
-            reply.clear();
-        }
-        return answer.status;
+        return status;
     }
 };
 
@@ -342,6 +433,228 @@ template<typename Body> int withSession(int32_t userId, Body body)
     return status == proto::Ok ? succeed() : fail(status);
 }
 
+// ---- firmware uploads -------------------------------------------------------
+
+// One upload: the connection attached to a login, the image file and the
+// thread that streams one into the other. State and percent are what the
+// device last reported, read by any thread without waiting.
+struct Upload
+{
+    std::atomic<int> state { fw::Running };
+    std::atomic<int> percent { 0 };
+    int fd = -1;
+    int file = -1;
+    uint64_t size = 0;
+    int wake[2] = { -1, -1 }; // written to by Close: the thread stops at once
+    std::thread thread;
+
+    ~Upload()
+    {
+        stop();
+        closeSocket(fd);
+        closeSocket(file);
+        closeSocket(wake[0]);
+        closeSocket(wake[1]);
+    }
+
+    void stop()
+    {
+        if (thread.joinable()) {
+            const char byte = 1;
+            [[maybe_unused]] const ssize_t written = ::write(wake[1], &byte, 1);
+            thread.join();
+        }
+    }
+
+    // False when the device's answer was not an upload state; else stores it.
+    bool take(const std::vector<uint8_t> &reply)
+    {
+        const auto progress = fw::decodeState(reply.data(), reply.size());
+        if (!progress) {
+            return false;
+        }
+        percent = int(progress->percent);
+        state = int(progress->state);
+        return true;
+    }
+
+    // Reads the next piece of the image; false when the file ends early or fails.
+    bool readPiece(uint8_t *out, std::size_t length)
+    {
+        while (length > 0) {
+            const ssize_t got = ::read(file, out, length);
+            if (got < 0 && errno == EINTR) {
+                continue;
+            }
+            if (got <= 0) {
+                return false;
+            }
+            out += got;
+            length -= std::size_t(got);
+        }
+        return true;
+    }
+
+    void run()
+    {
+        const int result = stream();
+        if (result != fw::Running) {
+            state = result;
+        }
+        // Closing the connection is what cancels an upload the device has not finished.
+        closeSocket(fd);
+        closeSocket(file);
+    }
+
+    // The state the upload ended in; Running when it was cancelled.
+    int stream()
+    {
+        const uint32_t waitMs = g_recvMs;
+        std::vector<uint8_t> frame(proto::HeaderSize + proto::MaxPayload);
+        std::vector<uint8_t> reply;
+        uint32_t sequence = 1; // the attach
+        uint32_t answered = 1;
+        uint64_t sent = 0;
+        auto lost = [](uint32_t status) { return status == Cancelled ? fw::Running : fw::Unknown; };
+
+        // Pieces go out while fewer than MaxUnanswered wait for their answers,
+        // so one piece buffer suffices and the round trip does not pace the transfer.
+        while (sent < size || sequence > answered) {
+            while (sent < size && sequence - answered < fw::MaxUnanswered) {
+                const std::size_t length = std::size_t(std::min<uint64_t>(size - sent, proto::MaxPayload));
+                if (!readPiece(frame.data() + proto::HeaderSize, length)) {
+                    return fw::Failed;
+                }
+                proto::Header request;
+                request.command = proto::UpgradeData;
+                request.sequence = ++sequence;
+                request.length = uint32_t(length);
+                proto::encodeHeader(request, frame.data());
+                const uint32_t status = sendAll(fd, frame.data(), proto::HeaderSize + length,
+                    Clock::now() + std::chrono::milliseconds(waitMs), wake[0]);
+                if (status != proto::Ok) {
+                    return lost(status);
+                }
+                sent += length;
+            }
+            bool transportFailed = false;
+            const uint32_t status = recvAnswer(fd, proto::UpgradeData, ++answered,
+                Clock::now() + std::chrono::milliseconds(waitMs), reply, &transportFailed, wake[0]);
+            if (transportFailed) {
+                return lost(status);
+            }
+            if (status != proto::Ok) {
+                return fw::Failed;
+            }
+            if (!take(reply)) {
+                return fw::Unknown;
+            }
+            if (state != fw::Running) {
+                return state;
+            }
+        }
+
+        // Every byte is taken; the device checks and writes the image.
+        for (;;) {
+            const auto pause = Clock::now() + std::chrono::milliseconds(UpgradeStatePollMs);
+            if (waitFor(wake[0], POLLIN, pause, proto::ReceiveFailed) != proto::Timeout) {
+                return fw::Running; // closed by the caller
+            }
+            const auto deadline = Clock::now() + std::chrono::milliseconds(waitMs);
+            uint32_t status
+                = sendRequest(fd, proto::UpgradeState, ++sequence, nullptr, 0, deadline, wake[0]);
+            if (status != proto::Ok) {
+                return lost(status);
+            }
+            bool transportFailed = false;
+            status = recvAnswer(
+                fd, proto::UpgradeState, sequence, deadline, reply, &transportFailed, wake[0]);
+            if (transportFailed) {
+                return lost(status);
+            }
+            if (status != proto::Ok) {
+                return fw::Failed;
+            }
+            if (!take(reply)) {
+                return fw::Unknown;
+            }
+            if (state != fw::Running) {
+                return state;
+            }
+        }
+    }
+};
+
+struct UploadTable
+{
+    std::mutex lock;
+    std::vector<std::shared_ptr<Upload>> slots = std::vector<std::shared_ptr<Upload>>(MaxUpgrades);
+    int next = 0; // round-robin, as for logins
+
+    int add(std::shared_ptr<Upload> upload)
+    {
+        std::lock_guard guard(lock);
+        for (int tried = 0; tried < MaxUpgrades; ++tried) {
+            const int id = (next + tried) % MaxUpgrades;
+            if (!slots[id]) {
+                slots[id] = std::move(upload);
+                next = (id + 1) % MaxUpgrades;
+                return id;
+            }
+        }
+        return -1;
+    }
+
+    std::shared_ptr<Upload> find(int32_t id)
+    {
+        if (id < 0 || id >= MaxUpgrades) {
+            return nullptr;
+        }
+        std::lock_guard guard(lock);
+        return slots[id];
+    }
+
+    std::shared_ptr<Upload> take(int32_t id)
+    {
+        if (id < 0 || id >= MaxUpgrades) {
+            return nullptr;
+        }
+        std::lock_guard guard(lock);
+        return std::exchange(slots[id], nullptr);
+    }
+
+    std::vector<std::shared_ptr<Upload>> takeAll()
+    {
+        std::lock_guard guard(lock);
+        std::vector<std::shared_ptr<Upload>> all;
+        for (auto &slot : slots) {
+            if (slot) {
+                all.push_back(std::exchange(slot, nullptr));
+            }
+        }
+        return all;
+    }
+};
+
+UploadTable &uploads()
+{
+    static UploadTable table;
+    return table;
+}
+
+// Opens the image file for an upload; Ok or FileError.
+uint32_t openImage(const char *path, Upload &upload)
+{
+    upload.file = ::open(path, O_RDONLY | O_CLOEXEC);
+    struct stat info {};
+    if (upload.file < 0 || ::fstat(upload.file, &info) != 0 || !S_ISREG(info.st_mode)
+        || info.st_size <= 0) {
+        return proto::FileError;
+    }
+    upload.size = uint64_t(info.st_size);
+    return proto::Ok;
+}
+
 } // namespace
 
 extern "C" {
@@ -353,6 +666,9 @@ int SOLV_Init(void)
 
 int SOLV_Cleanup(void)
 {
+    for (const auto &upload : uploads().takeAll()) {
+        upload->stop();
+    }
     for (const auto &session : sessions().takeAll()) {
         endSession(*session);
     }
@@ -384,37 +700,13 @@ int32_t SOLV_Login_V30(const char *ipAddress, uint16_t port, const char *userNam
     }
 
     auto session = std::make_shared<Session>();
-    uint32_t error = proto::Ok;
-    session->fd = connectTo(address, g_connectMs, error);
-    if (session->fd < 0) {
-        fail(error);
-        return -1;
-    }
-
-    // The device speaks first: a nonce to prove the password against.
-    const auto deadline = Clock::now() + std::chrono::milliseconds(g_recvMs.load());
-    proto::Header challenge;
-    std::vector<uint8_t> payload;
-    uint32_t status = recvFrame(session->fd, deadline, challenge, payload);
-    if (status == proto::Ok && challenge.command != proto::Challenge) {
-        status = proto::MalformedData;
-    }
-    if (status == proto::Ok && challenge.status != proto::Ok) {
-        status = challenge.status; // e.g. too many sessions
-    }
-    if (status == proto::Ok && payload.size() != proto::NonceSize) {
-        status = proto::MalformedData;
-    }
-    if (status != proto::Ok) {
-        fail(status);
-        return -1;
-    }
-
-    const auto proof = proto::loginProof(secret, payload.data(), user);
-    const auto login = proto::encodeLogin(user, proof);
     std::vector<uint8_t> reply;
-    session->sequence = 0;
-    status = session->transact(proto::Login, login.data(), login.size(), reply, g_recvMs);
+    uint32_t status = authenticate(
+        session->fd, address, proto::Login,
+        [&](const uint8_t *nonce) {
+            return proto::encodeLogin(user, proto::loginProof(secret, nonce, user));
+        },
+        reply);
     if (status == proto::Ok && reply.size() < 4) {
         status = proto::MalformedData;
     }
@@ -423,6 +715,9 @@ int32_t SOLV_Login_V30(const char *ipAddress, uint16_t port, const char *userNam
         return -1;
     }
     session->deviceSession = proto::getU32(reply.data());
+    session->address = address;
+    session->userName = user;
+    session->password = secret;
 
     const int id = sessions().add(session);
     if (id < 0) {
@@ -582,6 +877,94 @@ int SOLV_GetPTZProtocol(int32_t userId, SOLV_PTZ_PROTOCOL_LIST *list)
         proto::putU32(list->bytes + SOLV_PTZ_PROTOCOL_COUNT_OFFSET, count);
         return proto::Ok;
     });
+}
+
+int32_t SOLV_Upgrade(int32_t userId, const char *firmwarePath)
+{
+    // What the attach needs, copied so the login stays free for other calls.
+    sockaddr_in address {};
+    std::string userName;
+    std::string password;
+    uint32_t deviceSession = 0;
+    const int known = withSession(userId, [&](Session &session) -> uint32_t {
+        if (session.fd < 0) {
+            return proto::ReceiveFailed; // the login broke earlier
+        }
+        address = session.address;
+        userName = session.userName;
+        password = session.password;
+        deviceSession = session.deviceSession;
+        return proto::Ok;
+    });
+    if (!known) {
+        return -1;
+    }
+    if (!firmwarePath) {
+        fail(SOLV_PARAMETER_ERROR);
+        return -1;
+    }
+    auto upload = std::make_shared<Upload>();
+    uint32_t status = openImage(firmwarePath, *upload);
+    if (status == proto::Ok && ::pipe2(upload->wake, O_CLOEXEC | O_NONBLOCK) != 0) {
+        status = proto::FileError;
+    }
+    if (status != proto::Ok) {
+        fail(status);
+        return -1;
+    }
+    std::vector<uint8_t> reply;
+    status = authenticate(
+        upload->fd, address, proto::UpgradeAttach,
+        [&](const uint8_t *nonce) {
+            return fw::encodeAttach(deviceSession, userName,
+                proto::loginProof(password, nonce, userName), upload->size);
+        },
+        reply);
+    if (status != proto::Ok) {
+        fail(status);
+        return -1;
+    }
+    upload->thread = std::thread(&Upload::run, upload.get());
+    const int handle = uploads().add(upload);
+    if (handle < 0) {
+        upload->stop(); // closes the connection: the device cancels
+        fail(SOLV_NO_FREE_HANDLE);
+        return -1;
+    }
+    succeed();
+    return handle;
+}
+
+int SOLV_GetUpgradeState(int32_t handle)
+{
+    const auto upload = uploads().find(handle);
+    if (!upload) {
+        fail(SOLV_PARAMETER_ERROR);
+        return -1;
+    }
+    succeed();
+    return upload->state;
+}
+
+int SOLV_GetUpgradeProgress(int32_t handle)
+{
+    const auto upload = uploads().find(handle);
+    if (!upload) {
+        fail(SOLV_PARAMETER_ERROR);
+        return -1;
+    }
+    succeed();
+    return upload->percent;
+}
+
+int SOLV_CloseUpgradeHandle(int32_t handle)
+{
+    const auto upload = uploads().take(handle);
+    if (!upload) {
+        return fail(SOLV_PARAMETER_ERROR);
+    }
+    upload->stop();
+    return succeed();
 }
 
 uint32_t SOLV_GetLastError(void)

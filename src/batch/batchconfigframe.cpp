@@ -1,0 +1,310 @@
+#include "batchconfigframe.h"
+
+#include "ui_batchconfigframe.h"
+
+#include "batchconfigmanager.h"
+#include "debuglog.h"
+#include "devicelistmodel.h"
+#include "iptablewidgetitem.h"
+#include "tervixservices.h"
+
+#include <QCheckBox>
+#include <QFileDialog>
+#include <QHeaderView>
+#include <QMessageBox>
+
+namespace {
+
+// The page's names of the sections, in bit order.
+const char *const SectionTexts[BatchSectionCount] = {
+    QT_TRANSLATE_NOOP("CBatchConfigFrame", "Camera Parameters"),
+    QT_TRANSLATE_NOOP("CBatchConfigFrame", "Video Parameters"),
+    QT_TRANSLATE_NOOP("CBatchConfigFrame", "Compressing Parameters"),
+    QT_TRANSLATE_NOOP("CBatchConfigFrame", "Recording Parameters"),
+    QT_TRANSLATE_NOOP("CBatchConfigFrame", "DDNS Parameters"),
+    QT_TRANSLATE_NOOP("CBatchConfigFrame", "NTP Parameters"),
+    QT_TRANSLATE_NOOP("CBatchConfigFrame", "NFS Parameters"),
+    QT_TRANSLATE_NOOP("CBatchConfigFrame", "Email Parameters"),
+    QT_TRANSLATE_NOOP("CBatchConfigFrame", "RS485 Parameters"),
+};
+
+constexpr int ColumnWidths[CBatchConfigFrame::ColumnCount] = { 30, 120, 250, 100, 100, 175, 175 };
+
+} // namespace
+
+CBatchConfigFrame::CBatchConfigFrame(QWidget *parent)
+    : QFrame(parent), ui(std::make_unique<Ui::CBatchConfigFrameClass>())
+{
+    ui->setupUi(this);
+    QTableWidget *table = ui->BatchConfigTable;
+    table->setColumnCount(ColumnCount);
+    table->setHorizontalHeaderLabels({ QString(), tr("Device Name"), tr("Device Serial No."),
+        tr("IP Address"), tr("Set State"), tr("Succeed to set"), tr("Failed to set") });
+    for (int column = 0; column < ColumnCount; ++column) {
+        table->setColumnWidth(column, ColumnWidths[column]);
+    }
+    ui->progressBar->setRange(0, 100);
+    ui->progressBar->hide();
+
+    connect(ui->checkAll, &QCheckBox::clicked, this, &CBatchConfigFrame::AllCheckClicked);
+    connect(ui->btnStartConfig, &QPushButton::clicked, this, &CBatchConfigFrame::ClickBtnConfig);
+    connect(ui->btnBrowse, &QPushButton::clicked, this, &CBatchConfigFrame::browseFile);
+    connect(&m_timer, &QTimer::timeout, this, &CBatchConfigFrame::timerSchedule);
+}
+
+// The main window refuses to close while a run goes on, so no worker is left.
+CBatchConfigFrame::~CBatchConfigFrame() = default;
+
+QCheckBox *CBatchConfigFrame::rowCheckBox(int row) const
+{
+    return qobject_cast<QCheckBox *>(ui->BatchConfigTable->cellWidget(row, CheckColumn));
+}
+
+std::vector<int> CBatchConfigFrame::listedRows() const
+{
+    std::vector<int> rows;
+    for (int row = 0; row < ui->BatchConfigTable->rowCount(); ++row) {
+        if (ui->BatchConfigTable->item(row, NameColumn) != nullptr) {
+            rows.push_back(row);
+        }
+    }
+    return rows;
+}
+
+void CBatchConfigFrame::ClearDevices()
+{
+    QTableWidget *table = ui->BatchConfigTable;
+    table->setSortingEnabled(false);
+    for (const int row : listedRows()) {
+        table->removeCellWidget(row, CheckColumn);
+        for (int column = 0; column < ColumnCount; ++column) {
+            delete table->takeItem(row, column);
+        }
+        table->setRowHidden(row, true);
+    }
+    table->setSortingEnabled(true);
+    m_devices.clear();
+    m_listedRows = 0;
+    ui->checkAll->setChecked(false);
+}
+
+void CBatchConfigFrame::SetDevices(const std::vector<DEVICEINFO> &devices)
+{
+    QTableWidget *table = ui->BatchConfigTable;
+    table->setSortingEnabled(false);
+    m_listedRows = int(devices.size());
+    for (int row = 0; row < m_listedRows; ++row) {
+        const DEVICEINFO &record = devices[size_t(row)];
+        if (row >= m_rowCapacity) {
+            table->insertRow(row);
+            ++m_rowCapacity;
+        }
+        auto *box = new QCheckBox;
+        table->setCellWidget(row, CheckColumn, box);
+        connect(box, &QCheckBox::toggled, this, &CBatchConfigFrame::SingleCheckClicked);
+
+        auto *name = new QTableWidgetItem(DeviceList::FieldText(record.szDevName));
+        name->setData(DeviceIndexRole, int(m_devices.size()));
+        table->setItem(row, NameColumn, name);
+        table->setItem(
+            row, SerialColumn, new QTableWidgetItem(DeviceList::FieldText(record.szSerialNo)));
+        table->setItem(
+            row, IpColumn, new IpTableWidgetItem(DeviceList::FieldText(record.szIPAddress)));
+        table->setItem(row, StateColumn, new QTableWidgetItem(StateText(TaskUnset)));
+        table->setItem(row, AppliedColumn, new QTableWidgetItem);
+        table->setItem(row, FailedColumn, new QTableWidgetItem);
+        m_devices.push_back(record);
+        table->setRowHidden(row, false);
+    }
+    table->setSortingEnabled(true);
+}
+
+QString CBatchConfigFrame::SectionNames(quint32 bits)
+{
+    QStringList names;
+    for (int i = 0; i < BatchSectionCount; ++i) {
+        if ((bits & batchSectionBit(i)) != 0) {
+            names << tr(SectionTexts[i]);
+        }
+    }
+    return names.join(QLatin1Char(','));
+}
+
+QString CBatchConfigFrame::StateText(qint32 state)
+{
+    switch (state) {
+    case TaskUnset:
+        return tr("Unset");
+    case TaskSetComplete:
+        return tr("Set Complete");
+    case TaskSettingUp:
+        return tr("Setting up");
+    case TaskFailedToSet:
+        return tr("Failed to set");
+    default:
+        return QString();
+    }
+}
+
+void CBatchConfigFrame::AllCheckClicked(bool checked)
+{
+    for (const int row : listedRows()) {
+        if (QCheckBox *box = rowCheckBox(row)) {
+            box->setChecked(checked);
+        }
+    }
+}
+
+void CBatchConfigFrame::SingleCheckClicked(bool checked)
+{
+    // Checking every row by hand leaves "All" as it is.
+    if (!checked) {
+        ui->checkAll->setChecked(false);
+    }
+}
+
+void CBatchConfigFrame::browseFile()
+{
+    const QString fileName = askTempletFileName();
+    if (!fileName.isEmpty()) {
+        ui->editFilePath->setText(fileName);
+    }
+}
+
+void CBatchConfigFrame::ClickBtnConfig()
+{
+    if (m_running) {
+        stopConfig(true);
+    } else {
+        startConfig();
+    }
+}
+
+void CBatchConfigFrame::startConfig()
+{
+    if (ui->editFilePath->text().isEmpty()) {
+        showInformation(tr("Warning"), tr("Please select parameter templet file!"));
+        return;
+    }
+
+    TervixServices *services = tervixServices();
+    DeviceContext context;
+    if (services != nullptr) {
+        context.store = services->deviceStore();
+        context.defaults = { services->defaultUserName(), services->defaultPassword() };
+    }
+    m_manager = std::make_unique<CBatchConfigManager>(std::move(context));
+
+    QTableWidget *table = ui->BatchConfigTable;
+    int checked = 0;
+    for (const int row : listedRows()) {
+        QCheckBox *box = rowCheckBox(row);
+        if (box == nullptr || !box->isChecked()) {
+            continue;
+        }
+        QTableWidgetItem *name = table->item(row, NameColumn);
+        const int device = name->data(DeviceIndexRole).toInt();
+        if (device < 0 || device >= int(m_devices.size())) {
+            continue;
+        }
+        name->setData(TaskIndexRole, m_manager->AddTask(m_devices[size_t(device)]));
+        ++checked;
+    }
+    if (checked == 0) {
+        showInformation(tr("Warning"), tr("Please select device"));
+        return;
+    }
+
+    // Rows stay where they are while the refresh writes into them.
+    table->setSortingEnabled(false);
+    if (!m_manager->Start(ui->editFilePath->text(), ui->RebootCheckBox->isChecked())) {
+        showInformation(tr("Warning"), tr("Failed to setup parameters!"));
+        log(tr("Failed to setup parameters!"));
+        // The next start adds the checked devices again; keeping these would
+        // configure each of them twice.
+        m_manager->ClearTasks();
+        table->setSortingEnabled(true);
+        return;
+    }
+    m_timer.start(RefreshMs);
+    setRunningLook(true);
+    m_running = true;
+}
+
+void CBatchConfigFrame::stopConfig(bool finalRefresh)
+{
+    m_timer.stop();
+    m_manager->Stop();
+    if (finalRefresh) {
+        refresh();
+    }
+    m_manager->ClearTasks();
+    setRunningLook(false);
+    m_running = false;
+    ui->BatchConfigTable->setSortingEnabled(true);
+}
+
+void CBatchConfigFrame::timerSchedule()
+{
+    if (refresh() == 100) {
+        stopConfig(false);
+    }
+}
+
+int CBatchConfigFrame::refresh()
+{
+    // Read before the states: a task counts as done only after its state is
+    // final, so at 100 % every state read below is the last one.
+    const int progress = int(m_manager->Progress());
+    QTableWidget *table = ui->BatchConfigTable;
+    for (const int row : listedRows()) {
+        QCheckBox *box = rowCheckBox(row);
+        if (box == nullptr || !box->isChecked()) {
+            continue;
+        }
+        const int task = table->item(row, NameColumn)->data(TaskIndexRole).toInt();
+        qCDebug(lcBatch, "Batch config manager device index:%d", task);
+        table->item(row, StateColumn)->setText(StateText(m_manager->State(task)));
+        table->item(row, AppliedColumn)
+            ->setText(SectionNames(quint32(std::max(0, m_manager->AppliedSections(task)))));
+        table->item(row, FailedColumn)
+            ->setText(SectionNames(quint32(std::max(0, m_manager->FailedSections(task)))));
+    }
+    ui->progressBar->setValue(progress);
+    qCDebug(lcBatch, "iTotalProgress:%d", progress);
+    return progress;
+}
+
+void CBatchConfigFrame::setRunningLook(bool running)
+{
+    for (const int row : listedRows()) {
+        if (QCheckBox *box = rowCheckBox(row)) {
+            box->setEnabled(!running);
+        }
+    }
+    ui->checkAll->setEnabled(!running);
+    ui->RebootCheckBox->setEnabled(!running);
+    ui->progressBar->setVisible(running);
+    if (!running) {
+        ui->progressBar->setValue(0);
+    }
+    ui->btnStartConfig->setText(running ? tr("Stop Set") : tr("Start Set"));
+}
+
+void CBatchConfigFrame::log(const QString &text) const
+{
+    if (TervixServices *services = tervixServices()) {
+        services->Log(text);
+    }
+}
+
+void CBatchConfigFrame::showInformation(const QString &title, const QString &text)
+{
+    QMessageBox::information(this, title, text, QMessageBox::Ok);
+}
+
+QString CBatchConfigFrame::askTempletFileName()
+{
+    return QFileDialog::getOpenFileName(
+        this, tr("Open"), QStringLiteral("."), tr("xml files (*.xml)"));
+}

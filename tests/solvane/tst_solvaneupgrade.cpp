@@ -1,0 +1,361 @@
+// Firmware upgrades through the device SDK against simulated cameras: the
+// image checks, the new version after a reboot, and every way an upload can
+// end early leaving the old firmware running.
+
+#include "firmware.h"
+#include "fleet.h"
+#include "recordbytes.h"
+#include "solvanecheck.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <functional>
+
+using namespace solvcheck;
+namespace fw = solvane::firmware;
+
+static constexpr quint16 Port = 18880;
+enum Cam { First, Second, Third, Checked, Faulty, Busy, Count };
+static constexpr uint32_t Ok = ~0u;
+static constexpr quint32 NewVersion = (7u << 24) | (2u << 16) | 9u;
+static constexpr quint32 NewDate = (27u << 16) | (3u << 8) | 14u;
+// What a camera is upgraded to after a failed upgrade, to prove it still can be.
+static constexpr quint32 RecoveryVersion = (1u << 24) | 1u;
+
+class SolvaneUpgradeTest : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<devsim::Fleet> m_fleet;
+    QTemporaryDir m_dir;
+
+    int32_t login(int index) { return solvcheck::login(m_fleet->address(index), Port); }
+
+    // The target a camera names in its device ability text, read as the program reads it.
+    fw::Description target(int index)
+    {
+        const int32_t id = login(index);
+        QByteArray text(8192, '\0');
+        const bool ok
+            = SOLV_GetDeviceAbility(id, SOLV_ABILITY_DEVICE, nullptr, 0, text.data(), 8192);
+        SOLV_Logout(id);
+        text.truncate(int(qstrlen(text.constData())));
+        return ok ? devsim::descriptionOf(text).value_or(fw::Description {}) : fw::Description {};
+    }
+
+    // An image for target, changed by edit after it is written (bytes of the whole file).
+    QString image(const QString &name, const fw::Description &target, quint64 size = 256 * 1024,
+        const std::function<void(QByteArray &)> &edit = {}, quint32 softwareVersion = NewVersion)
+    {
+        const QString path = m_dir.filePath(name);
+        QString error;
+        if (!devsim::writeFirmwareImage(path, { target, softwareVersion, NewDate, size }, &error)) {
+            qWarning("%s", qPrintable(error));
+            return {};
+        }
+        if (edit) {
+            QFile file(path);
+            file.open(QIODevice::ReadWrite);
+            QByteArray bytes = file.readAll();
+            edit(bytes);
+            file.resize(0);
+            file.write(bytes);
+        }
+        return path;
+    }
+
+    quint32 version(int index)
+    {
+        return devsim::fieldU32(m_fleet->record(index, SOLV_GET_DEVICECFG),
+            SOLV_DEVICECFG_SOFTWARE_VERSION_OFFSET);
+    }
+
+    bool upgrading(int index)
+    {
+        bool busy = true;
+        m_fleet->run([&] { busy = m_fleet->cameras().at(index)->isUpgrading(); });
+        return busy;
+    }
+
+    void reboot(int index)
+    {
+        m_fleet->reboot(index);
+        QTRY_VERIFY(m_fleet->isOnline(index));
+    }
+
+    // A camera that kept its old firmware and stays usable: after a restart
+    // it still runs the old version, takes a login and a good image.
+    void checkUsable(int index, quint32 oldVersion)
+    {
+        QVERIFY(oldVersion != NewVersion);
+        reboot(index);
+        QCOMPARE(version(index), oldVersion);
+        m_fleet->clearFault(index);
+        const int32_t id = login(index);
+        QVERIFY(id >= 0);
+        const int32_t handle = SOLV_Upgrade(
+            id, qPrintable(image("usable", target(index), 64 * 1024, {}, RecoveryVersion)));
+        QVERIFY(handle >= 0);
+        QTRY_COMPARE(SOLV_GetUpgradeState(handle), int(fw::Succeeded));
+        QVERIFY(SOLV_CloseUpgradeHandle(handle));
+        QVERIFY(SOLV_Logout(id));
+        reboot(index);
+        QCOMPARE(version(index), RecoveryVersion);
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        SOLV_Init();
+        m_fleet = std::make_unique<devsim::Fleet>(devsim::FleetOptions { .count = Count,
+            .firstAddress = QStringLiteral("127.0.80.1"),
+            .port = Port,
+            .seed = 3,
+            .timeScale = 0.01, // a 20 s reboot takes 200 ms
+            .discoveryPort = 0 });
+        QString error;
+        QVERIFY2(m_fleet->start(&error), qPrintable(error));
+    }
+
+    void cleanupTestCase() { SOLV_Cleanup(); }
+
+    void init() { SOLV_SetRecvTimeOut(5000); }
+
+    // Three cameras of different models at once: each reports running, then
+    // success at 100 percent, and its new version only once it has restarted.
+    void goodImageInstallsAfterReboot()
+    {
+        const QList<int> cameras { First, Second, Third };
+        QList<int32_t> ids;
+        QList<int32_t> handles;
+        QList<quint32> before;
+        for (const int camera : cameras) {
+            const fw::Description description = target(camera);
+            QVERIFY(!description[0].empty());
+            ids.append(login(camera));
+            QVERIFY(ids.last() >= 0);
+            before.append(version(camera));
+            handles.append(SOLV_Upgrade(ids.last(),
+                qPrintable(image(devsim::firmwareFileName(description), description, 4 << 20))));
+            QVERIFY(handles.last() >= 0);
+        }
+        QList<QList<int>> states(cameras.size());
+        QList<int> percents(cameras.size(), 0);
+        const auto allDone = [&] {
+            bool done = true;
+            for (int i = 0; i < handles.size(); ++i) {
+                const int state = SOLV_GetUpgradeState(handles[i]);
+                const int percent = SOLV_GetUpgradeProgress(handles[i]);
+                if (states[i].isEmpty() || states[i].last() != state) {
+                    states[i].append(state);
+                }
+                if (percent < percents[i]) {
+                    states[i].append(-1); // progress went back
+                }
+                percents[i] = percent;
+                done = done && state != fw::Running;
+            }
+            return done;
+        };
+        QTRY_VERIFY(allDone());
+        for (int i = 0; i < cameras.size(); ++i) {
+            QCOMPARE(states[i], QList<int>({ fw::Running, fw::Succeeded }));
+            QCOMPARE(SOLV_GetUpgradeProgress(handles[i]), 100);
+            QVERIFY(SOLV_CloseUpgradeHandle(handles[i]));
+            QCOMPARE(version(cameras[i]), before[i]); // still the old firmware running
+            QVERIFY(SOLV_RebootDVR(ids[i]));
+            QVERIFY(SOLV_Logout(ids[i]));
+        }
+        for (const int camera : cameras) {
+            QTRY_VERIFY(m_fleet->isOnline(camera));
+            const int32_t id = login(camera);
+            const QByteArray record = get(id, SOLV_GET_DEVICECFG);
+            QCOMPARE(devsim::fieldU32(record, SOLV_DEVICECFG_SOFTWARE_VERSION_OFFSET), NewVersion);
+            QCOMPARE(devsim::fieldU32(record, SOLV_DEVICECFG_SOFTWARE_BUILD_DATE_OFFSET), NewDate);
+            QString announced;
+            m_fleet->run([&] { announced = m_fleet->cameras().at(camera)->softwareVersionText(); });
+            QCOMPARE(announced, QStringLiteral("V7.2.9 build270314"));
+            // Default settings do not take the firmware back.
+            QVERIFY(SOLV_RestoreConfig(id));
+            QCOMPARE(version(camera), NewVersion);
+            QVERIFY(SOLV_Logout(id));
+        }
+        QVERIFY(SOLV_CloseUpgradeHandle(handles[0]) == 0);
+        QCOMPARE(SOLV_GetLastError(), uint32_t(SOLV_PARAMETER_ERROR));
+    }
+
+    void wrongImagesKeepTheOldFirmware_data()
+    {
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<int>("state");
+        const auto row = [](const char *change, int state) {
+            QTest::newRow(change) << QString::fromLatin1(change) << state;
+        };
+        row("platform", fw::Failed);
+        row("memory size", fw::Failed);
+        row("language", fw::LanguageMismatch);
+        row("body byte", fw::Failed);
+        row("body cut short", fw::Failed);
+        row("reserved header byte", fw::Failed);
+        row("not an image", fw::Failed);
+    }
+
+    void wrongImagesKeepTheOldFirmware()
+    {
+        QFETCH(QString, change);
+        QFETCH(int, state);
+        fw::Description description = target(Checked);
+        const int32_t id = login(Checked);
+        QVERIFY(id >= 0);
+        std::function<void(QByteArray &)> edit;
+        if (change == QLatin1String("platform")) {
+            description[0] = "Q9";
+        } else if (change == QLatin1String("memory size")) {
+            description[2] += "0";
+        } else if (change == QLatin1String("language")) {
+            description[fw::LanguageIndex] = "7";
+        } else if (change == QLatin1String("body byte")) {
+            edit = [](QByteArray &bytes) { bytes[bytes.size() - 1000] = char(bytes.at(bytes.size() - 1000) ^ 1); };
+        } else if (change == QLatin1String("body cut short")) {
+            edit = [](QByteArray &bytes) { bytes.chop(1); };
+        } else if (change == QLatin1String("reserved header byte")) {
+            edit = [](QByteArray &bytes) { bytes[250] = 1; };
+        } else {
+            edit = [](QByteArray &bytes) { bytes.fill('x'); };
+        }
+        const quint32 before = version(Checked);
+        const int32_t handle
+            = SOLV_Upgrade(id, qPrintable(image(change, description, 256 * 1024, edit)));
+        QVERIFY(handle >= 0);
+        QTRY_COMPARE(SOLV_GetUpgradeState(handle), state);
+        QVERIFY(SOLV_CloseUpgradeHandle(handle));
+        QVERIFY(SOLV_Logout(id));
+        checkUsable(Checked, before);
+    }
+
+    void upgradeNeedsAValidLogin_data()
+    {
+        QTest::addColumn<QString>("login");
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<uint32_t>("error");
+        QTest::newRow("never logged in") << "none" << "good" << uint32_t(SOLV_NOT_LOGGED_IN);
+        QTest::newRow("logged out") << "logged out" << "good" << uint32_t(SOLV_NOT_LOGGED_IN);
+        // The device forgot the login when it restarted; the client cannot tell yet.
+        QTest::newRow("device restarted") << "device restarted" << "good" << uint32_t(SOLV_NOT_LOGGED_IN);
+        QTest::newRow("null path") << "valid" << "null" << uint32_t(SOLV_PARAMETER_ERROR);
+        QTest::newRow("missing file") << "valid" << "missing" << uint32_t(SOLV_FILE_ERROR);
+        QTest::newRow("empty file") << "valid" << "empty" << uint32_t(SOLV_FILE_ERROR);
+        QTest::newRow("directory") << "valid" << "directory" << uint32_t(SOLV_FILE_ERROR);
+    }
+
+    void upgradeNeedsAValidLogin()
+    {
+        QFETCH(QString, login);
+        QFETCH(QString, file);
+        QFETCH(uint32_t, error);
+        const QString good = image("good", target(Checked));
+        int32_t id = -1;
+        if (login != QLatin1String("none")) {
+            id = this->login(Checked);
+            QVERIFY(id >= 0);
+        }
+        if (login == QLatin1String("logged out")) {
+            QVERIFY(SOLV_Logout(id));
+        } else if (login == QLatin1String("device restarted")) {
+            reboot(Checked);
+        }
+        QFile(m_dir.filePath("empty")).open(QIODevice::WriteOnly);
+        const QHash<QString, QString> paths { { "good", good },
+            { "missing", m_dir.filePath("missing") }, { "empty", m_dir.filePath("empty") },
+            { "directory", m_dir.path() } };
+        const QByteArray path = paths.value(file).toLocal8Bit();
+        const int32_t handle = SOLV_Upgrade(id, file == QLatin1String("null") ? nullptr : path.constData());
+        QCOMPARE(failure(handle >= 0), error);
+        QCOMPARE(handle, -1);
+        QTRY_VERIFY(!upgrading(Checked));
+        SOLV_Logout(id);
+        for (const int32_t bad : { -1, 256, 0 }) {
+            QCOMPARE(SOLV_GetUpgradeState(bad), -1);
+            QCOMPARE(SOLV_GetUpgradeProgress(bad), -1);
+        }
+    }
+
+    // Every early end: the device throws the partial image away, keeps its
+    // old firmware and takes the next upgrade.
+    void earlyEndsCancel_data()
+    {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<QString>("end");
+        QTest::addColumn<int>("state"); // -1: the handle is closed first
+        QTest::newRow("handle closed") << "upgrade-stall=40" << "close" << -1;
+        QTest::newRow("connection dropped") << "upgrade-drop=40" << "wait" << int(fw::Unknown);
+        QTest::newRow("device stalls") << "upgrade-stall=40" << "time-out" << int(fw::Unknown);
+        QTest::newRow("logout") << "upgrade-stall=40" << "logout" << int(fw::Unknown);
+        QTest::newRow("reboot") << "upgrade-stall=40" << "reboot" << int(fw::Unknown);
+        QTest::newRow("write fails") << "upgrade-fail" << "wait" << int(fw::Failed);
+    }
+
+    void earlyEndsCancel()
+    {
+        QFETCH(QString, fault);
+        QFETCH(QString, end);
+        QFETCH(int, state);
+        devsim::Fault rule;
+        QVERIFY(devsim::applyFaultWord(rule, fault, nullptr));
+        m_fleet->setFault(Faulty, rule);
+        if (end == QLatin1String("time-out")) {
+            SOLV_SetRecvTimeOut(300);
+        }
+        const quint32 before = version(Faulty);
+        const int32_t id = login(Faulty);
+        QVERIFY(id >= 0);
+        const QString path = image("early", target(Faulty), 4 << 20);
+        const int32_t handle = SOLV_Upgrade(id, qPrintable(path));
+        QVERIFY(handle >= 0);
+        if (end != QLatin1String("wait") && end != QLatin1String("time-out")) {
+            QTRY_VERIFY(SOLV_GetUpgradeProgress(handle) >= 40);
+        }
+        if (end == QLatin1String("close")) {
+            QCOMPARE(SOLV_GetUpgradeState(handle), int(fw::Running));
+            QVERIFY(SOLV_CloseUpgradeHandle(handle));
+        } else if (end == QLatin1String("logout")) {
+            QVERIFY(SOLV_Logout(id));
+        } else if (end == QLatin1String("reboot")) {
+            QVERIFY(SOLV_RebootDVR(id));
+        }
+        if (state >= 0) {
+            QTRY_COMPARE(SOLV_GetUpgradeState(handle), state);
+            QVERIFY(SOLV_CloseUpgradeHandle(handle));
+        }
+        QTRY_VERIFY(!upgrading(Faulty));
+        SOLV_Logout(id);
+        checkUsable(Faulty, before);
+    }
+
+    void oneUpgradeAtATime()
+    {
+        devsim::Fault stall;
+        stall.upgradeStallPercent = 10;
+        m_fleet->setFault(Busy, stall);
+        const QString path = image("busy", target(Busy), 4 << 20);
+        const int32_t first = login(Busy);
+        const int32_t second = login(Busy);
+        const int32_t handle = SOLV_Upgrade(first, qPrintable(path));
+        QVERIFY(handle >= 0);
+        QCOMPARE(failure(SOLV_Upgrade(second, qPrintable(path)) >= 0), uint32_t(SOLV_DEVICE_BUSY));
+        QVERIFY(SOLV_CloseUpgradeHandle(handle));
+        QTRY_VERIFY(!upgrading(Busy));
+        m_fleet->clearFault(Busy);
+        const int32_t next = SOLV_Upgrade(second, qPrintable(path));
+        QCOMPARE(failure(next >= 0), Ok);
+        QTRY_COMPARE(SOLV_GetUpgradeState(next), int(fw::Succeeded));
+        QVERIFY(SOLV_CloseUpgradeHandle(next));
+        QVERIFY(SOLV_Logout(first) && SOLV_Logout(second));
+    }
+};
+
+QTEST_GUILESS_MAIN(SolvaneUpgradeTest)
+#include "tst_solvaneupgrade.moc"
