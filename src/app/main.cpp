@@ -4,7 +4,6 @@
 
 #include <QApplication>
 #include <QLocale>
-#include <QTabWidget>
 #include <QTranslator>
 
 #include <cstdio>
@@ -32,8 +31,7 @@ int main(int argc, char *argv[])
     std::unique_ptr<ScreenshotTour> tour;
     const QString screenshotDir = qEnvironmentVariable("TERVIX_SCREENSHOT_DIR");
     if (!screenshotDir.isEmpty()) {
-        tour = std::make_unique<ScreenshotTour>(&window,
-            window.findChild<QTabWidget *>(QStringLiteral("MaintabWidget")), screenshotDir);
+        tour = std::make_unique<ScreenshotTour>(&window, screenshotDir);
         bool ok = false;
         const int delayMs = qEnvironmentVariableIntValue("TERVIX_SCREENSHOT_DELAY_MS", &ok);
         tour->start(ok && delayMs > 0 ? delayMs : 1500);
