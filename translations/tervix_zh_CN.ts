@@ -105,6 +105,828 @@
     </message>
 </context>
 <context>
+    <name>CBatchConfigFrame</name>
+    <message>
+        <source>Camera Parameters</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Video Parameters</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Compressing Parameters</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Recording Parameters</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>DDNS Parameters</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>NTP Parameters</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>NFS Parameters</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Email Parameters</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>RS485 Parameters</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Device Name</source>
+        <translation type="unfinished">设备名称</translation>
+    </message>
+    <message>
+        <source>Device Serial No.</source>
+        <translation type="unfinished">设备序列号</translation>
+    </message>
+    <message>
+        <source>IP Address</source>
+        <translation type="unfinished">IP地址</translation>
+    </message>
+    <message>
+        <source>Set State</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Succeed to set</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Failed to set</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Unset</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Set Complete</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Setting up</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Warning</source>
+        <translation type="unfinished">警告</translation>
+    </message>
+    <message>
+        <source>Please select parameter templet file!</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Please select device</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Failed to setup parameters!</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Stop Set</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Start Set</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Open</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>xml files (*.xml)</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>CBatchConfigFrameClass</name>
+    <message>
+        <source>All</source>
+        <translation type="unfinished">全选</translation>
+    </message>
+    <message>
+        <source>Parameter Templet</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Browse</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Reboot after setting</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Start Setting</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>CChannelconfig</name>
+    <message>
+        <source>Failed to get picture information!</source>
+        <translation>获取图像信息失败！</translation>
+    </message>
+    <message>
+        <source>Failed to get compression information!</source>
+        <translation>获取压缩参数失败！</translation>
+    </message>
+    <message>
+        <source>Failed to get record information!</source>
+        <translation>获取录像信息失败！</translation>
+    </message>
+    <message>
+        <source>Error!</source>
+        <translation>错误！</translation>
+    </message>
+    <message>
+        <source>The start time should be earlier than the end time!</source>
+        <translation>开始时间应早于结束时间！</translation>
+    </message>
+    <message>
+        <source>There should no duplicated time between periods!</source>
+        <translation>各时间段之间不能重叠！</translation>
+    </message>
+    <message>
+        <source>Failed to set video parameters!</source>
+        <translation>设置视频参数失败！</translation>
+    </message>
+    <message>
+        <source>Succeed to set video parameters!</source>
+        <translation>设置视频参数成功！</translation>
+    </message>
+    <message>
+        <source>Failed to set compressing parameters!</source>
+        <translation>设置压缩参数失败！</translation>
+    </message>
+    <message>
+        <source>Succeed to set compressing parameters!(Stream type and Encode type will effect after reboot)</source>
+        <translation>设置压缩参数成功！（码流类型和编码类型重启后生效）</translation>
+    </message>
+    <message>
+        <source>Succeed to set compressing parameters!(Stream type will effect after reboot)</source>
+        <translation>设置压缩参数成功！（码流类型重启后生效）</translation>
+    </message>
+    <message>
+        <source>Succeed to set compressing parameters!(Encode type will effect after reboot)</source>
+        <translation>设置压缩参数成功！（编码类型重启后生效）</translation>
+    </message>
+    <message>
+        <source>Succeed to set compressing parameters!</source>
+        <translation>设置压缩参数成功！</translation>
+    </message>
+    <message>
+        <source>Failed to set recording parameters!</source>
+        <translation>设置录像参数失败！</translation>
+    </message>
+    <message>
+        <source>Succeed to set recording parameters!</source>
+        <translation>设置录像参数成功！</translation>
+    </message>
+</context>
+<context>
+    <name>CChannelconfigClass</name>
+    <message>
+        <source>CChannelconfig</source>
+        <translation>通道配置</translation>
+    </message>
+    <message>
+        <source>Picture</source>
+        <translation>图像</translation>
+    </message>
+    <message>
+        <source>Display Name</source>
+        <translation>显示名称</translation>
+    </message>
+    <message>
+        <source>Channel Name</source>
+        <translation>通道名称</translation>
+    </message>
+    <message>
+        <source>Display Date</source>
+        <translation>显示日期</translation>
+    </message>
+    <message>
+        <source>Date Format</source>
+        <translation>日期格式</translation>
+    </message>
+    <message>
+        <source>XXXX-XX-XX Year Month Day</source>
+        <translation>XXXX-XX-XX 年月日</translation>
+    </message>
+    <message>
+        <source>XX-XX-XXXX Month Day Year</source>
+        <translation>XX-XX-XXXX 月日年</translation>
+    </message>
+    <message>
+        <source>XXXX Year XX Month XX Day</source>
+        <translation>XXXX年XX月XX日</translation>
+    </message>
+    <message>
+        <source>XX Month XX Day XXXX Year</source>
+        <translation>XX月XX日XXXX年</translation>
+    </message>
+    <message>
+        <source>XX-XX-XXXX Day Month Year</source>
+        <translation>XX-XX-XXXX 日月年</translation>
+    </message>
+    <message>
+        <source>XX Day XX Month XXXX Year</source>
+        <translation>XX日XX月XXXX年</translation>
+    </message>
+    <message>
+        <source>Display Week</source>
+        <translation>显示星期</translation>
+    </message>
+    <message>
+        <source>Time Format</source>
+        <translation>时间格式</translation>
+    </message>
+    <message>
+        <source>24-Hour Clock</source>
+        <translation>24小时制</translation>
+    </message>
+    <message>
+        <source>12-Hour Clock</source>
+        <translation>12小时制</translation>
+    </message>
+    <message>
+        <source>Save to Templet</source>
+        <translation>保存到模板</translation>
+    </message>
+    <message>
+        <source>Compression</source>
+        <translation>压缩参数</translation>
+    </message>
+    <message>
+        <source>Compressing Prarmeter Type</source>
+        <translation>压缩参数类型</translation>
+    </message>
+    <message>
+        <source>Main Stream</source>
+        <translation>主码流</translation>
+    </message>
+    <message>
+        <source>Sub Stream</source>
+        <translation>子码流</translation>
+    </message>
+    <message>
+        <source>Stream Type</source>
+        <translation>码流类型</translation>
+    </message>
+    <message>
+        <source>Video</source>
+        <translation>视频</translation>
+    </message>
+    <message>
+        <source>Video &amp; Audio</source>
+        <translation>音视频</translation>
+    </message>
+    <message>
+        <source>Resolution</source>
+        <translation>分辨率</translation>
+    </message>
+    <message>
+        <source>DCIF</source>
+        <translation>DCIF</translation>
+    </message>
+    <message>
+        <source>CIF</source>
+        <translation>CIF</translation>
+    </message>
+    <message>
+        <source>QCIF</source>
+        <translation>QCIF</translation>
+    </message>
+    <message>
+        <source>4CIF</source>
+        <translation>4CIF</translation>
+    </message>
+    <message>
+        <source>2CIF</source>
+        <translation>2CIF</translation>
+    </message>
+    <message>
+        <source>VGA</source>
+        <translation>VGA</translation>
+    </message>
+    <message>
+        <source>UXGA</source>
+        <translation>UXGA</translation>
+    </message>
+    <message>
+        <source>SVGA</source>
+        <translation>SVGA</translation>
+    </message>
+    <message>
+        <source>HD720p</source>
+        <translation>HD720p</translation>
+    </message>
+    <message>
+        <source>XVGA</source>
+        <translation>XVGA</translation>
+    </message>
+    <message>
+        <source>HD900p</source>
+        <translation>HD900p</translation>
+    </message>
+    <message>
+        <source>SXGAp</source>
+        <translation>SXGAp</translation>
+    </message>
+    <message>
+        <source>HD1080i</source>
+        <translation>HD1080i</translation>
+    </message>
+    <message>
+        <source>2560*1920</source>
+        <translation>2560*1920</translation>
+    </message>
+    <message>
+        <source>1600*304</source>
+        <translation>1600*304</translation>
+    </message>
+    <message>
+        <source>2048*1536</source>
+        <translation>2048*1536</translation>
+    </message>
+    <message>
+        <source>2448*2048</source>
+        <translation>2448*2048</translation>
+    </message>
+    <message>
+        <source>Bitrate Type</source>
+        <translation>码率类型</translation>
+    </message>
+    <message>
+        <source>Variable</source>
+        <translation>变码率</translation>
+    </message>
+    <message>
+        <source>Constant</source>
+        <translation>定码率</translation>
+    </message>
+    <message>
+        <source>Bitrate</source>
+        <translation>码率</translation>
+    </message>
+    <message>
+        <source>16K</source>
+        <translation>16K</translation>
+    </message>
+    <message>
+        <source>32K</source>
+        <translation>32K</translation>
+    </message>
+    <message>
+        <source>48K</source>
+        <translation>48K</translation>
+    </message>
+    <message>
+        <source>64K</source>
+        <translation>64K</translation>
+    </message>
+    <message>
+        <source>80K</source>
+        <translation>80K</translation>
+    </message>
+    <message>
+        <source>96K</source>
+        <translation>96K</translation>
+    </message>
+    <message>
+        <source>128K</source>
+        <translation>128K</translation>
+    </message>
+    <message>
+        <source>160K</source>
+        <translation>160K</translation>
+    </message>
+    <message>
+        <source>192K</source>
+        <translation>192K</translation>
+    </message>
+    <message>
+        <source>224K</source>
+        <translation>224K</translation>
+    </message>
+    <message>
+        <source>256K</source>
+        <translation>256K</translation>
+    </message>
+    <message>
+        <source>320K</source>
+        <translation>320K</translation>
+    </message>
+    <message>
+        <source>384K</source>
+        <translation>384K</translation>
+    </message>
+    <message>
+        <source>448K</source>
+        <translation>448K</translation>
+    </message>
+    <message>
+        <source>512K</source>
+        <translation>512K</translation>
+    </message>
+    <message>
+        <source>640K</source>
+        <translation>640K</translation>
+    </message>
+    <message>
+        <source>768K</source>
+        <translation>768K</translation>
+    </message>
+    <message>
+        <source>896K</source>
+        <translation>896K</translation>
+    </message>
+    <message>
+        <source>1024K</source>
+        <translation>1024K</translation>
+    </message>
+    <message>
+        <source>1280K</source>
+        <translation>1280K</translation>
+    </message>
+    <message>
+        <source>1536K</source>
+        <translation>1536K</translation>
+    </message>
+    <message>
+        <source>1792K</source>
+        <translation>1792K</translation>
+    </message>
+    <message>
+        <source>2048K</source>
+        <translation>2048K</translation>
+    </message>
+    <message>
+        <source>3072K</source>
+        <translation>3072K</translation>
+    </message>
+    <message>
+        <source>4096K</source>
+        <translation>4096K</translation>
+    </message>
+    <message>
+        <source>8192K</source>
+        <translation>8192K</translation>
+    </message>
+    <message>
+        <source>16384K</source>
+        <translation>16384K</translation>
+    </message>
+    <message>
+        <source>Customize</source>
+        <translation>自定义</translation>
+    </message>
+    <message>
+        <source>kbps</source>
+        <translation>kbps</translation>
+    </message>
+    <message>
+        <source>Frame Rate</source>
+        <translation>帧率</translation>
+    </message>
+    <message>
+        <source>Full</source>
+        <translation>全帧率</translation>
+    </message>
+    <message>
+        <source>1/16</source>
+        <translation>1/16</translation>
+    </message>
+    <message>
+        <source>1/8</source>
+        <translation>1/8</translation>
+    </message>
+    <message>
+        <source>1/4</source>
+        <translation>1/4</translation>
+    </message>
+    <message>
+        <source>1/2</source>
+        <translation>1/2</translation>
+    </message>
+    <message>
+        <source>1</source>
+        <translation>1</translation>
+    </message>
+    <message>
+        <source>2</source>
+        <translation>2</translation>
+    </message>
+    <message>
+        <source>4</source>
+        <translation>4</translation>
+    </message>
+    <message>
+        <source>6</source>
+        <translation>6</translation>
+    </message>
+    <message>
+        <source>8</source>
+        <translation>8</translation>
+    </message>
+    <message>
+        <source>10</source>
+        <translation>10</translation>
+    </message>
+    <message>
+        <source>12</source>
+        <translation>12</translation>
+    </message>
+    <message>
+        <source>16</source>
+        <translation>16</translation>
+    </message>
+    <message>
+        <source>20</source>
+        <translation>20</translation>
+    </message>
+    <message>
+        <source>15</source>
+        <translation>15</translation>
+    </message>
+    <message>
+        <source>18</source>
+        <translation>18</translation>
+    </message>
+    <message>
+        <source>22</source>
+        <translation>22</translation>
+    </message>
+    <message>
+        <source>I Frame Interval</source>
+        <translation>I帧间隔</translation>
+    </message>
+    <message>
+        <source>Encode Type</source>
+        <translation>编码类型</translation>
+    </message>
+    <message>
+        <source>ZOR264</source>
+        <translation>ZOR264</translation>
+    </message>
+    <message>
+        <source>H.264</source>
+        <translation>H.264</translation>
+    </message>
+    <message>
+        <source>MPEG4</source>
+        <translation>MPEG4</translation>
+    </message>
+    <message>
+        <source>M-JPEG</source>
+        <translation>M-JPEG</translation>
+    </message>
+    <message>
+        <source>Enable</source>
+        <translation>启用</translation>
+    </message>
+    <message>
+        <source>Date</source>
+        <translation>日期</translation>
+    </message>
+    <message>
+        <source>Monday</source>
+        <translation>星期一</translation>
+    </message>
+    <message>
+        <source>Tuesday</source>
+        <translation>星期二</translation>
+    </message>
+    <message>
+        <source>Wednesday</source>
+        <translation>星期三</translation>
+    </message>
+    <message>
+        <source>Thursday</source>
+        <translation>星期四</translation>
+    </message>
+    <message>
+        <source>Friday</source>
+        <translation>星期五</translation>
+    </message>
+    <message>
+        <source>Saturday</source>
+        <translation>星期六</translation>
+    </message>
+    <message>
+        <source>Sunday</source>
+        <translation>星期日</translation>
+    </message>
+    <message>
+        <source>All Day</source>
+        <translation>全天录像</translation>
+    </message>
+    <message>
+        <source>Recording Type</source>
+        <translation>录像类型</translation>
+    </message>
+    <message>
+        <source>Schedule Recording</source>
+        <translation>定时录像</translation>
+    </message>
+    <message>
+        <source>Motion Detection</source>
+        <translation>移动侦测</translation>
+    </message>
+    <message>
+        <source>Alarm Recording</source>
+        <translation>报警录像</translation>
+    </message>
+    <message>
+        <source>Motion Detection | Alarm</source>
+        <translation>移动侦测或报警</translation>
+    </message>
+    <message>
+        <source>Motion Detection &amp; Alarm</source>
+        <translation>移动侦测和报警</translation>
+    </message>
+    <message>
+        <source>Command</source>
+        <translation>命令触发</translation>
+    </message>
+    <message>
+        <source>Intelligent Alarm</source>
+        <translation>智能报警</translation>
+    </message>
+    <message>
+        <source>First Period</source>
+        <translation>第一时段</translation>
+    </message>
+    <message>
+        <source>Second Period</source>
+        <translation>第二时段</translation>
+    </message>
+    <message>
+        <source>Third Period</source>
+        <translation>第三时段</translation>
+    </message>
+    <message>
+        <source>Fourth Period</source>
+        <translation>第四时段</translation>
+    </message>
+    <message>
+        <source>Copy to</source>
+        <translation>复制到</translation>
+    </message>
+    <message>
+        <source>All Week</source>
+        <translation>整周</translation>
+    </message>
+    <message>
+        <source>Copy</source>
+        <translation>复制</translation>
+    </message>
+    <message>
+        <source>Save Parameters</source>
+        <translation>保存参数</translation>
+    </message>
+</context>
+<context>
+    <name>CConfigFrame</name>
+    <message>
+        <source>Login to </source>
+        <translation>登录 </translation>
+    </message>
+    <message>
+        <source> failed!</source>
+        <translation> 失败！</translation>
+    </message>
+    <message>
+        <source>Error!</source>
+        <translation>错误！</translation>
+    </message>
+    <message>
+        <source>Please select templets to save!</source>
+        <translation>请选择要保存的模板！</translation>
+    </message>
+    <message>
+        <source>Succeed</source>
+        <translation>成功</translation>
+    </message>
+    <message>
+        <source>Succeed to save templet!</source>
+        <translation>保存模板成功！</translation>
+    </message>
+    <message>
+        <source>Failed to save templet!</source>
+        <translation>保存模板失败！</translation>
+    </message>
+    <message>
+        <source>Failed to open templet!</source>
+        <translation>打开模板失败！</translation>
+    </message>
+    <message>
+        <source>Reboot device?</source>
+        <translation>是否重启设备？</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>确定</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>取消</translation>
+    </message>
+    <message>
+        <source>Restore default settings?</source>
+        <translation>是否恢复默认设置？</translation>
+    </message>
+    <message>
+        <source>Failed to restore default settings!</source>
+        <translation>恢复默认设置失败！</translation>
+    </message>
+    <message>
+        <source>Succeed to restore default settings!</source>
+        <translation>恢复默认设置成功！</translation>
+    </message>
+    <message>
+        <source>Restore default settings successful, reboot to make all changes take effect, reboot now?</source>
+        <translation>恢复默认设置成功，重启后所有更改才能生效，是否立即重启？</translation>
+    </message>
+    <message>
+        <source>Now</source>
+        <translation>立即</translation>
+    </message>
+    <message>
+        <source>Later</source>
+        <translation>稍后</translation>
+    </message>
+    <message>
+        <source>Succeed to reboot device!</source>
+        <translation>重启设备成功！</translation>
+    </message>
+    <message>
+        <source>Failed to reboot device!</source>
+        <translation>重启设备失败！</translation>
+    </message>
+    <message>
+        <source>Warning</source>
+        <translation>警告</translation>
+    </message>
+    <message>
+        <source>Save templet</source>
+        <translation>保存模板</translation>
+    </message>
+    <message>
+        <source>XML File (*.xml)</source>
+        <translation>XML文件 (*.xml)</translation>
+    </message>
+</context>
+<context>
+    <name>CConfigFrameClass</name>
+    <message>
+        <source>CConfigFrame</source>
+        <translation>参数配置</translation>
+    </message>
+    <message>
+        <source>Camera</source>
+        <translation>摄像机</translation>
+    </message>
+    <message>
+        <source>Channel</source>
+        <translation>通道</translation>
+    </message>
+    <message>
+        <source>Network</source>
+        <translation>网络</translation>
+    </message>
+    <message>
+        <source>PTZ</source>
+        <translation>云台</translation>
+    </message>
+    <message>
+        <source>Save Templet</source>
+        <translation>保存模板</translation>
+    </message>
+    <message>
+        <source>Restore settings</source>
+        <translation>恢复默认设置</translation>
+    </message>
+    <message>
+        <source>Reboot</source>
+        <translation>重启</translation>
+    </message>
+</context>
+<context>
     <name>CHorizontalSimulate</name>
     <message>
         <source>Drag to measure the covered width at another distance</source>
@@ -245,6 +1067,612 @@
     </message>
 </context>
 <context>
+    <name>CNetconfig</name>
+    <message>
+        <source>Failed to get DDNS parameters!</source>
+        <translation>获取DDNS参数失败！</translation>
+    </message>
+    <message>
+        <source>Failed to get NTP parameters!</source>
+        <translation>获取NTP参数失败！</translation>
+    </message>
+    <message>
+        <source>Failed to get NFS parameters!</source>
+        <translation>获取NFS参数失败！</translation>
+    </message>
+    <message>
+        <source>Failed to get Email parameters!</source>
+        <translation>获取邮件参数失败！</translation>
+    </message>
+    <message>
+        <source>Error</source>
+        <translation>错误</translation>
+    </message>
+    <message>
+        <source>Invalid email address!</source>
+        <translation>邮件地址无效！</translation>
+    </message>
+    <message>
+        <source>Succeed to set DDNS parameters! (Effect after reboot)</source>
+        <translation>设置DDNS参数成功！（重启后生效）</translation>
+    </message>
+    <message>
+        <source>Failed to set DDNS parameters!</source>
+        <translation>设置DDNS参数失败！</translation>
+    </message>
+    <message>
+        <source>Succeed to set NTP parameters!</source>
+        <translation>设置NTP参数成功！</translation>
+    </message>
+    <message>
+        <source>Failed to set NTP parameters!</source>
+        <translation>设置NTP参数失败！</translation>
+    </message>
+    <message>
+        <source>Succeed to set NFS parameters! (Effect after reboot)</source>
+        <translation>设置NFS参数成功！（重启后生效）</translation>
+    </message>
+    <message>
+        <source>Failed to set NFS parameters!</source>
+        <translation>设置NFS参数失败！</translation>
+    </message>
+    <message>
+        <source>Succeed to set Email parameters!</source>
+        <translation>设置邮件参数成功！</translation>
+    </message>
+    <message>
+        <source>Failed to set Email parameters!</source>
+        <translation>设置邮件参数失败！</translation>
+    </message>
+</context>
+<context>
+    <name>CNetconfigClass</name>
+    <message>
+        <source>DDNS</source>
+        <translation>DDNS</translation>
+    </message>
+    <message>
+        <source>Enable</source>
+        <translation>启用</translation>
+    </message>
+    <message>
+        <source>Supplier</source>
+        <translation>服务商</translation>
+    </message>
+    <message>
+        <source>Orvelle DNS</source>
+        <translation>Orvelle DNS</translation>
+    </message>
+    <message>
+        <source>Dyndns</source>
+        <translation>Dyndns</translation>
+    </message>
+    <message>
+        <source>PeanutHull</source>
+        <translation>PeanutHull</translation>
+    </message>
+    <message>
+        <source>NO-IP</source>
+        <translation>NO-IP</translation>
+    </message>
+    <message>
+        <source>User Name</source>
+        <translation>用户名</translation>
+    </message>
+    <message>
+        <source>Password</source>
+        <translation>密码</translation>
+    </message>
+    <message>
+        <source>Device Domain Name</source>
+        <translation>设备域名</translation>
+    </message>
+    <message>
+        <source>Server Address</source>
+        <translation>服务器地址</translation>
+    </message>
+    <message>
+        <source>Server Port</source>
+        <translation>服务器端口</translation>
+    </message>
+    <message>
+        <source>Save to Templet</source>
+        <translation>保存到模板</translation>
+    </message>
+    <message>
+        <source>NTP</source>
+        <translation>NTP</translation>
+    </message>
+    <message>
+        <source>NTP Server IP Address or Domain Name</source>
+        <translation>NTP服务器IP地址或域名</translation>
+    </message>
+    <message>
+        <source>NTP Server Port</source>
+        <translation>NTP服务器端口</translation>
+    </message>
+    <message>
+        <source>NFS</source>
+        <translation>NFS</translation>
+    </message>
+    <message>
+        <source>Disk No. </source>
+        <translation>硬盘号 </translation>
+    </message>
+    <message>
+        <source>File Server IP</source>
+        <translation>文件服务器IP</translation>
+    </message>
+    <message>
+        <source>File Path</source>
+        <translation>文件路径</translation>
+    </message>
+    <message>
+        <source>Email</source>
+        <translation>邮件</translation>
+    </message>
+    <message>
+        <source>Account Name</source>
+        <translation>账户名</translation>
+    </message>
+    <message>
+        <source>Account Password</source>
+        <translation>账户密码</translation>
+    </message>
+    <message>
+        <source>From Name</source>
+        <translation>发件人</translation>
+    </message>
+    <message>
+        <source>From Email Address</source>
+        <translation>发件人地址</translation>
+    </message>
+    <message>
+        <source>SMTP Server</source>
+        <translation>SMTP服务器</translation>
+    </message>
+    <message>
+        <source>SMTP Port</source>
+        <translation>SMTP端口</translation>
+    </message>
+    <message>
+        <source>POP3 Server</source>
+        <translation>POP3服务器</translation>
+    </message>
+    <message>
+        <source>Recipient Information</source>
+        <translation>收件人信息</translation>
+    </message>
+    <message>
+        <source>To Name</source>
+        <translation>收件人</translation>
+    </message>
+    <message>
+        <source>To Email Address</source>
+        <translation>收件人地址</translation>
+    </message>
+    <message>
+        <source>Attachment</source>
+        <translation>附件</translation>
+    </message>
+    <message>
+        <source>SMTP Verify</source>
+        <translation>SMTP认证</translation>
+    </message>
+    <message>
+        <source>Enable SSL</source>
+        <translation>启用SSL</translation>
+    </message>
+    <message>
+        <source>Send Intervel</source>
+        <translation>发送间隔</translation>
+    </message>
+    <message>
+        <source>s</source>
+        <translation>秒</translation>
+    </message>
+    <message>
+        <source>Save Parameter</source>
+        <translation>保存参数</translation>
+    </message>
+</context>
+<context>
+    <name>CPTZconfig</name>
+    <message>
+        <source>Failed to get PTZ parameters!</source>
+        <translation>获取云台参数失败！</translation>
+    </message>
+    <message>
+        <source>Failed to save PTZ parameters!</source>
+        <translation>保存云台参数失败！</translation>
+    </message>
+    <message>
+        <source>Succeed to save PTZ parameters!</source>
+        <translation>保存云台参数成功！</translation>
+    </message>
+</context>
+<context>
+    <name>CPTZconfigClass</name>
+    <message>
+        <source>PTZ</source>
+        <translation>云台</translation>
+    </message>
+    <message>
+        <source>PTZ Parameter Configuration Area</source>
+        <translation>云台参数配置区</translation>
+    </message>
+    <message>
+        <source>Baudrate</source>
+        <translation>波特率</translation>
+    </message>
+    <message>
+        <source>50</source>
+        <translation>50</translation>
+    </message>
+    <message>
+        <source>75</source>
+        <translation>75</translation>
+    </message>
+    <message>
+        <source>110</source>
+        <translation>110</translation>
+    </message>
+    <message>
+        <source>150</source>
+        <translation>150</translation>
+    </message>
+    <message>
+        <source>300</source>
+        <translation>300</translation>
+    </message>
+    <message>
+        <source>600</source>
+        <translation>600</translation>
+    </message>
+    <message>
+        <source>1200</source>
+        <translation>1200</translation>
+    </message>
+    <message>
+        <source>2400</source>
+        <translation>2400</translation>
+    </message>
+    <message>
+        <source>4800</source>
+        <translation>4800</translation>
+    </message>
+    <message>
+        <source>9600</source>
+        <translation>9600</translation>
+    </message>
+    <message>
+        <source>19200</source>
+        <translation>19200</translation>
+    </message>
+    <message>
+        <source>38400</source>
+        <translation>38400</translation>
+    </message>
+    <message>
+        <source>57600</source>
+        <translation>57600</translation>
+    </message>
+    <message>
+        <source>76800</source>
+        <translation>76800</translation>
+    </message>
+    <message>
+        <source>115.2k</source>
+        <translation>115.2k</translation>
+    </message>
+    <message>
+        <source>Data Bit</source>
+        <translation>数据位</translation>
+    </message>
+    <message>
+        <source>5</source>
+        <translation>5</translation>
+    </message>
+    <message>
+        <source>6</source>
+        <translation>6</translation>
+    </message>
+    <message>
+        <source>7</source>
+        <translation>7</translation>
+    </message>
+    <message>
+        <source>8</source>
+        <translation>8</translation>
+    </message>
+    <message>
+        <source>Stop Bit</source>
+        <translation>停止位</translation>
+    </message>
+    <message>
+        <source>1</source>
+        <translation>1</translation>
+    </message>
+    <message>
+        <source>2</source>
+        <translation>2</translation>
+    </message>
+    <message>
+        <source>Parity</source>
+        <translation>校验</translation>
+    </message>
+    <message>
+        <source>None</source>
+        <translation>无</translation>
+    </message>
+    <message>
+        <source>Odd</source>
+        <translation>奇校验</translation>
+    </message>
+    <message>
+        <source>Even</source>
+        <translation>偶校验</translation>
+    </message>
+    <message>
+        <source>Flow Ctrl</source>
+        <translation>流控</translation>
+    </message>
+    <message>
+        <source>Software</source>
+        <translation>软件</translation>
+    </message>
+    <message>
+        <source>Hardware</source>
+        <translation>硬件</translation>
+    </message>
+    <message>
+        <source>Decoder Type</source>
+        <translation>解码器类型</translation>
+    </message>
+    <message>
+        <source>Decoder Address</source>
+        <translation>解码器地址</translation>
+    </message>
+    <message>
+        <source>Save to Templet</source>
+        <translation>保存到模板</translation>
+    </message>
+    <message>
+        <source>Save Parameters</source>
+        <translation>保存参数</translation>
+    </message>
+</context>
+<context>
+    <name>CPreConfig</name>
+    <message>
+        <source>Failed to get camera parameters!</source>
+        <translation>获取摄像机参数失败！</translation>
+    </message>
+    <message>
+        <source>Failed to set lighteness!</source>
+        <translation>设置亮度失败！</translation>
+    </message>
+    <message>
+        <source>Succeed to set lighteness!</source>
+        <translation>设置亮度成功！</translation>
+    </message>
+    <message>
+        <source>Failed to set sharpness!</source>
+        <translation>设置锐度失败！</translation>
+    </message>
+    <message>
+        <source>Succeed to set sharpness!</source>
+        <translation>设置锐度成功！</translation>
+    </message>
+    <message>
+        <source>Failed to set saturation!</source>
+        <translation>设置饱和度失败！</translation>
+    </message>
+    <message>
+        <source>Succeed to set saturation!</source>
+        <translation>设置饱和度成功！</translation>
+    </message>
+    <message>
+        <source>Failed to set contrast!</source>
+        <translation>设置对比度失败！</translation>
+    </message>
+    <message>
+        <source>Succeed to set contrast!</source>
+        <translation>设置对比度成功！</translation>
+    </message>
+    <message>
+        <source>Error</source>
+        <translation>错误</translation>
+    </message>
+    <message>
+        <source>The range of video exposure time is </source>
+        <translation>视频曝光时间的范围为 </translation>
+    </message>
+    <message>
+        <source>Failed to save camera parameters!</source>
+        <translation>保存摄像机参数失败！</translation>
+    </message>
+    <message>
+        <source>Succeed to save camera parameters!</source>
+        <translation>保存摄像机参数成功！</translation>
+    </message>
+</context>
+<context>
+    <name>CPreConfigClass</name>
+    <message>
+        <source>Camera</source>
+        <translation>摄像机</translation>
+    </message>
+    <message>
+        <source>Preview Area</source>
+        <translation>预览区</translation>
+    </message>
+    <message>
+        <source>Start preview</source>
+        <translation>开始预览</translation>
+    </message>
+    <message>
+        <source>Stop preview</source>
+        <translation>停止预览</translation>
+    </message>
+    <message>
+        <source>Video Parameter</source>
+        <translation>视频参数</translation>
+    </message>
+    <message>
+        <source>Lighteness</source>
+        <translation>亮度</translation>
+    </message>
+    <message>
+        <source>Contrast</source>
+        <translation>对比度</translation>
+    </message>
+    <message>
+        <source>Sharpness</source>
+        <translation>锐度</translation>
+    </message>
+    <message>
+        <source>Saturation</source>
+        <translation>饱和度</translation>
+    </message>
+    <message>
+        <source>Day/Night</source>
+        <translation>日夜转换</translation>
+    </message>
+    <message>
+        <source>Day</source>
+        <translation>白天</translation>
+    </message>
+    <message>
+        <source>Night</source>
+        <translation>夜晚</translation>
+    </message>
+    <message>
+        <source>Auto</source>
+        <translation>自动</translation>
+    </message>
+    <message>
+        <source>Lens Type</source>
+        <translation>镜头类型</translation>
+    </message>
+    <message>
+        <source>Auto Iris</source>
+        <translation>自动光圈</translation>
+    </message>
+    <message>
+        <source>Manual Iris</source>
+        <translation>手动光圈</translation>
+    </message>
+    <message>
+        <source>Exposure Mode</source>
+        <translation>曝光模式</translation>
+    </message>
+    <message>
+        <source>Manual Exposure</source>
+        <translation>手动曝光</translation>
+    </message>
+    <message>
+        <source>Auto Exposure</source>
+        <translation>自动曝光</translation>
+    </message>
+    <message>
+        <source>Video Exposure</source>
+        <translation>视频曝光</translation>
+    </message>
+    <message>
+        <source>us </source>
+        <translation>微秒 </translation>
+    </message>
+    <message>
+        <source>Capture Exposure</source>
+        <translation>抓拍曝光</translation>
+    </message>
+    <message>
+        <source>us</source>
+        <translation>微秒</translation>
+    </message>
+    <message>
+        <source>Gain</source>
+        <translation>增益</translation>
+    </message>
+    <message>
+        <source>Day to Night Sensitivity</source>
+        <translation>日转夜灵敏度</translation>
+    </message>
+    <message>
+        <source>Night to Day Sensitivity</source>
+        <translation>夜转日灵敏度</translation>
+    </message>
+    <message>
+        <source>Filter Time</source>
+        <translation>过滤时间</translation>
+    </message>
+    <message>
+        <source>s</source>
+        <translation>秒</translation>
+    </message>
+    <message>
+        <source>Local Output</source>
+        <translation>本地输出</translation>
+    </message>
+    <message>
+        <source>Local Output Closed</source>
+        <translation>本地输出关闭</translation>
+    </message>
+    <message>
+        <source>BNC Output Open</source>
+        <translation>BNC输出开启</translation>
+    </message>
+    <message>
+        <source>HDMI Output Closed</source>
+        <translation>HDMI输出关闭</translation>
+    </message>
+    <message>
+        <source>HDMI_720P50 Output Open</source>
+        <translation>HDMI_720P50输出开启</translation>
+    </message>
+    <message>
+        <source>HDMI_720P60 Output Open</source>
+        <translation>HDMI_720P60输出开启</translation>
+    </message>
+    <message>
+        <source>HDMI_1080I60 Output Open</source>
+        <translation>HDMI_1080I60输出开启</translation>
+    </message>
+    <message>
+        <source>HDMI_1080I50 Output Open</source>
+        <translation>HDMI_1080I50输出开启</translation>
+    </message>
+    <message>
+        <source>HDMI_1080P24 Output Open</source>
+        <translation>HDMI_1080P24输出开启</translation>
+    </message>
+    <message>
+        <source>HDMI_1080P25 Output Open</source>
+        <translation>HDMI_1080P25输出开启</translation>
+    </message>
+    <message>
+        <source>HDMI_1080P30 Output Open</source>
+        <translation>HDMI_1080P30输出开启</translation>
+    </message>
+    <message>
+        <source>HDMI_1080P50 Output Open</source>
+        <translation>HDMI_1080P50输出开启</translation>
+    </message>
+    <message>
+        <source>HDMI_1080P60 Output Open</source>
+        <translation>HDMI_1080P60输出开启</translation>
+    </message>
+    <message>
+        <source>Save Parameters</source>
+        <translation>保存参数</translation>
+    </message>
+    <message>
+        <source>Save to Templet</source>
+        <translation>保存到模板</translation>
+    </message>
+</context>
+<context>
     <name>CSearch</name>
     <message>
         <source>IP Range Error!</source>
@@ -294,6 +1722,10 @@
         <source>Cancel</source>
         <translation>取消</translation>
     </message>
+    <message>
+        <source>Stopping...</source>
+        <translation>正在停止……</translation>
+    </message>
 </context>
 <context>
     <name>CSearchClass</name>
@@ -324,6 +1756,168 @@
     <message>
         <source>Stop</source>
         <translation>停止</translation>
+    </message>
+</context>
+<context>
+    <name>CUpgradeFrame</name>
+    <message>
+        <source>Directory path length exceeds limit</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>File path length exceeds limit</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Not upgraded</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Warning</source>
+        <translation type="unfinished">警告</translation>
+    </message>
+    <message>
+        <source>Terminate the upgrade may cause the device can not start, continue?</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Please select firmware or directory</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Please select device</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Upgrade Failed</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Upgrade End</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Stop Upgrade</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Start Upgrade</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Ok</source>
+        <translation type="unfinished">确定</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation type="unfinished">取消</translation>
+    </message>
+    <message>
+        <source>Open</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Upgrade Failed!</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Wait Upgrading</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Upgrade succeed</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Unknown upgrade state</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Language Mismatch</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Failed to login</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Failed to get upgrade file name from device</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Device does not support upgrading from a directory</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cannot find firmware</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Upgrade succeed, reconnecting to device...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Upgrade succeed, reconnect to device succeed</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Upgrade succeed, restore default settings succeed</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Upgrade succeed, reconnect to device failed</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Upgrading</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>CUpgradeFrameClass</name>
+    <message>
+        <source>Device Name</source>
+        <translation type="unfinished">设备名称</translation>
+    </message>
+    <message>
+        <source>Device Serial No.</source>
+        <translation type="unfinished">设备序列号</translation>
+    </message>
+    <message>
+        <source>IP Address</source>
+        <translation type="unfinished">IP地址</translation>
+    </message>
+    <message>
+        <source>Upgrade State</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>All</source>
+        <translation type="unfinished">全选</translation>
+    </message>
+    <message>
+        <source>Upgrade File</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Upgade Directory</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Browse</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Reboot after upgrading</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Restore Default Settings</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Start Upgrate</source>
+        <translation type="unfinished"></translation>
     </message>
 </context>
 <context>
@@ -412,10 +2006,6 @@ Please change the camera angle!</source>
         </translation>
     </message>
     <message>
-        <source>--seconds takes a number from 1 to 3600</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>discover takes no arguments</source>
         <translation type="unfinished"></translation>
     </message>
@@ -432,10 +2022,6 @@ Please change the camera angle!</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>the discovery library refused the arguments</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>the device refused the password</source>
         <translation type="unfinished"></translation>
     </message>
@@ -445,22 +2031,6 @@ Please change the camera angle!</source>
     </message>
     <message>
         <source>network error (%1)</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>readdress needs the MAC of the device</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>unexpected argument &quot;%1&quot;</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>--ip takes a dotted IPv4 address, not &quot;%1&quot;</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>--mask takes a subnet mask such as 255.255.255.0, not &quot;%1&quot;</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
@@ -476,18 +2046,6 @@ Please change the camera angle!</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>lists the devices that announce themselves within N seconds (3)</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>MAC --ip ADDRESS --mask MASK [--port N]</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>moves a device to a new address and SDK port by its MAC, proving the password</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>%1: %2 (SDK error %3)</source>
         <translation type="unfinished"></translation>
     </message>
@@ -497,10 +2055,6 @@ Please change the camera angle!</source>
     </message>
     <message>
         <source>cannot log in to %1:%2</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>--channel takes a number from 0 to 255</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
@@ -564,10 +2118,6 @@ Please change the camera angle!</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>--buffer takes a size from 1 to %1</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>cannot read the %1 ability (last buffer %2 bytes)</source>
         <translation type="unfinished"></translation>
     </message>
@@ -612,15 +2162,7 @@ Please change the camera angle!</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>print the camera or device ability text (--buffer=BYTES to start with)</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>list the device&apos;s PTZ protocols</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>usage: tervix-cli COMMAND ARGUMENTS [--port N] [--user NAME] [--password TEXT] [--timeout MS] [--json]</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
@@ -636,19 +2178,11 @@ Please change the camera angle!</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>%1 does not take the option --%2</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>usage: %1</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
         <source>unknown option %1</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>option --%1 needs a value</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
@@ -660,10 +2194,6 @@ Please change the camera angle!</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>--json takes no value</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>refused  %1  (user name or password error)</source>
         <translation type="unfinished"></translation>
     </message>
@@ -672,19 +2202,11 @@ Please change the camera angle!</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>&quot;%1&quot; or &quot;%2&quot; is not an IPv4 address</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>the last address %1 lies below the first %2</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
         <source>a search covers at most %1 addresses</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>the search could not be started</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
@@ -724,19 +2246,283 @@ Please change the camera angle!</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>Device name exceeds maximum length!</source>
-        <translation type="unfinished">设备名称超过最大长度！</translation>
-    </message>
-    <message>
         <source>&quot;%1&quot; names a device listed before</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>HOST --ip ADDRESS --mask MASK [--gateway ADDRESS] [--name TEXT] [--port N] | --start-ip ADDRESS --mask MASK [--gateway ADDRESS] [--port N] HOST...</source>
+        <source>the discovery protocol cannot carry that address or mask (it takes a unicast address and a mask other than 255.255.255.255)</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>changes the address, mask, SDK port (--port), gateway and name of a device, or moves several to consecutive addresses from --start-ip; HOST is ADDRESS[:PORT] (reached with --user/--password) or the MAC of an announced device</source>
+        <source>readdress takes the MAC of one device</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>readdress needs --ip and --mask</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>how long to listen (3)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the new address</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the new subnet mask</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the new SDK port, 2000 to 65535 (without it the device keeps --port)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>lists the devices that announce themselves within N seconds</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>MAC --ip ADDRESS --mask MASK [--new-port N]</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>moves a device to a new address (and SDK port) by its MAC, proving the password</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>cannot log in to %1: %2 (SDK error %3)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>cannot read the device record of %1: %2 (SDK error %3)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>set-network needs --mask</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the devices listen on different ports; --new-port gives them one</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the new address of one device</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the first of the consecutive addresses a batch takes</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the new gateway (none: unchanged)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the new device name (none: unchanged)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the new SDK port, 2000 to 65535 (none: each device keeps its own)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>HOST --ip ADDRESS --mask MASK [--gateway ADDRESS] [--name TEXT] [--new-port N] | --start-ip ADDRESS --mask MASK [--gateway ADDRESS] [--new-port N] HOST...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>changes the address, mask, gateway, name and SDK port of a device, or moves several to consecutive addresses from --start-ip; HOST is ADDRESS[:PORT] (reached with --port, --user and --password) or the MAC of an announced device (listening on --port)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the search could not be started: the system gave it no thread</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>unknown section &quot;%1&quot;; sections: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>cannot write the templet %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>saved %1 to %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>cannot read the templet %1: no such file, or not well-formed XML</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>[%1] absent</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>templet %1 does not take --%2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>templet takes save HOST FILE, show FILE or apply FILE HOST...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>templet save and show: comma-separated sections, front,picture,compression,record,ddns,nfs,ntp,email,rs485 (all)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>save HOST FILE | show FILE | apply FILE HOST...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>save the device&apos;s parameters as a parameter templet, as the configuration frame does; show each section of a templet as it is read (absent sections too); apply a templet to devices, as the Batch Set page does</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>templet apply: reboot each device after its sections</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>set complete</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>failed to log in</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>setting up</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>unset</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>templet apply needs a templet FILE and at least one HOST</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>cannot read the templet %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1: %2; applied: %3; failed: %4</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>give either --file FILE or --dir DIRECTORY</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>upgrade needs the device(s) to upgrade</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>--restore needs --reboot</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; is no directory</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; is no file</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the image every device gets</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>a directory holding the image of each device, named by its description</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>reboot each device after its upgrade</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>with --reboot: wait for each device to come back and restore its default settings</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>(--file FILE | --dir DIRECTORY) HOST... [--reboot [--restore]]</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>upgrades the firmware of the devices, sixteen at a time, with a line for each change of a device&apos;s state and its state at the end; exit status 1 when any device did not succeed</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>--%1 takes a number from %2 to %3, not &quot;%4&quot;</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>channel of the record (the one its page uses)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>size of the first buffer tried (5120)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>print the camera or device ability text</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>usage: tervix-cli COMMAND ARGUMENTS [OPTIONS]</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>       tervix-cli COMMAND --help | help [COMMAND] | --version</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The commands that reach devices take --port N --user NAME --password TEXT (or --password-stdin, or TERVIX_PASSWORD in the environment) --timeout MS; every command takes --json. &quot;tervix-cli COMMAND --help&quot; lists a command&apos;s options.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Options:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>show this and stop</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 does not take the option %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the device&apos;s SDK port, where it is logged in (8000)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>user name (admin)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>password (60917, or TERVIX_PASSWORD when set); visible to other users of the machine</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>read the password from the first line of standard input</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>connect and receive time-out in milliseconds (the SDK&apos;s own)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>print the result as JSON on standard output</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>give the password with --password or --password-stdin, not both</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>show the command&apos;s usage and options</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
