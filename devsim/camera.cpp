@@ -437,7 +437,7 @@ QByteArray Camera::ability(quint32 type) const
     if (type == SOLV_ABILITY_CAMERA) {
         text = m_factory.cameraAbility;
     } else if (type == SOLV_ABILITY_DEVICE) {
-        text = m_factory.deviceAbility;
+        text = m_fault.deviceAbility.isEmpty() ? m_factory.deviceAbility : m_fault.deviceAbility;
     } else {
         return {};
     }

@@ -20,6 +20,7 @@ struct Fault
     int delayMs = 0; // every frame the camera sends waits this long (times the time scale)
     int dropAfterFrames = -1; // the connection is closed when frame N + 1 arrives; -1 never
     int abilityMinSize = 0; // ability texts are padded to at least this many bytes
+    QByteArray deviceAbility; // replaces the device description (ability type 6) when set
     int maxSessions = -1; // connections served at once; -1 the camera's default
     bool neverReturn = false; // stays offline after a reboot
     // Firmware uploads: a complete, correct image that cannot be written

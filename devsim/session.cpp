@@ -119,21 +119,23 @@ void DeviceSession::finish()
 
 void DeviceSession::readFrames()
 {
-    m_buffer.append(m_socket->readAll());
-    while (!m_closing && m_buffer.size() >= int(proto::HeaderSize)) {
+    // Frames come straight out of the socket's buffer, so that the pieces of
+    // a firmware upload are copied once.
+    uint8_t raw[proto::HeaderSize];
+    while (!m_closing && m_socket->bytesAvailable() >= qint64(proto::HeaderSize)) {
+        m_socket->peek(reinterpret_cast<char *>(raw), qint64(sizeof raw));
         uint32_t magic = 0;
-        const proto::Header header = proto::decodeHeader(bytes(m_buffer), &magic);
+        const proto::Header header = proto::decodeHeader(raw, &magic);
         if (proto::checkHeader(magic, header) != proto::HeaderCheck::Ok
             || (header.flags & proto::FlagReply)) {
             abort(); // the stream cannot be trusted any more
             return;
         }
-        const int frameSize = int(proto::HeaderSize + header.length);
-        if (m_buffer.size() < frameSize) {
+        if (m_socket->bytesAvailable() < qint64(proto::HeaderSize + header.length)) {
             return;
         }
-        const QByteArray payload = m_buffer.mid(int(proto::HeaderSize), int(header.length));
-        m_buffer.remove(0, frameSize);
+        m_socket->skip(qint64(proto::HeaderSize));
+        const QByteArray payload = m_socket->read(qint64(header.length));
         ++m_frames;
         if (m_camera->fault().dropsAt(m_frames)) {
             abort();

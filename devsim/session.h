@@ -75,7 +75,6 @@ private:
 
     Camera *m_camera;
     QTcpSocket *m_socket;
-    QByteArray m_buffer;
     uint8_t m_nonce[solvane::proto::NonceSize] {};
     bool m_loggedIn = false;
     bool m_closing = false;

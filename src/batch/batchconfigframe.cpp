@@ -52,8 +52,14 @@ CBatchConfigFrame::CBatchConfigFrame(QWidget *parent)
     connect(&m_timer, &QTimer::timeout, this, &CBatchConfigFrame::timerSchedule);
 }
 
-// The main window refuses to close while a run goes on, so no worker is left.
-CBatchConfigFrame::~CBatchConfigFrame() = default;
+// The main window refuses to close during a run; a page that goes anyway
+// takes its worker with it rather than leave it on freed tasks.
+CBatchConfigFrame::~CBatchConfigFrame()
+{
+    if (m_running) {
+        m_manager->Stop();
+    }
+}
 
 QCheckBox *CBatchConfigFrame::rowCheckBox(int row) const
 {

@@ -11,8 +11,8 @@ namespace {
 
 constexpr size_t WorkerStackBytes = 1048576;
 
-// Section `Index` applied to the device of `userId`: read the record with
-// its channel, overlay the templet's section, write it back.
+// One section applied to the device of `userId`: read the whole record,
+// overlay the templet's section, write it back, so every other byte stays.
 template<typename Record, bool (CTempletReader::*Get)(Record *) const>
 int applyRecord(const CTempletReader &reader, qint32 userId, qint32 channel)
 {
@@ -38,8 +38,8 @@ struct SectionStep
 {
     const char *element;
     int (*apply)(const CTempletReader &reader, qint32 userId, qint32 channel);
-    // The camera's records are per channel (channel 1); the network
-    // services are the device's own (channel 0).
+    // 1 for the camera's own records, 0 for the device-wide network
+    // services (which devices also serve on channel 1, as the network page reads them).
     qint32 channel;
 };
 
@@ -108,6 +108,10 @@ void CBatchConfigManager::ResetStates()
 
 bool CBatchConfigManager::Start(const QString &templetFile, bool rebootAfterSetting)
 {
+    // The worker of a run not yet stopped still reads the tasks and the reader.
+    if (m_thread != nullptr) {
+        return false;
+    }
     ResetStates();
     auto reader = std::make_unique<CTempletReader>();
     if (!reader->LoadTemplate(templetFile)) {

@@ -101,7 +101,8 @@ public:
     int TaskCount() const { return int(m_tasks.size()); }
 
     // Loads the templet and starts the worker; false, with no worker, when
-    // the file cannot be read as XML or the worker cannot be created.
+    // the file cannot be read as XML or the worker cannot be created, and
+    // false while the last run has not been stopped.
     bool Start(const QString &templetFile, bool rebootAfterSetting);
     // Ends the worker after the device it is on (a device under way is
     // always finished, reboot included) and releases the templet.

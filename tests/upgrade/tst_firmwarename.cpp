@@ -1,25 +1,16 @@
 #include "firmwarename.h"
+#include "upgradestate.h"
+#include "upgradetask.h"
+
+#include "solvane.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
-namespace {
-
-// A description with the six elements holding the given texts, in this order.
-QByteArray description(const QByteArray &inside, const QByteArray &root = "UpdateFlag")
-{
-    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<" + root + ">\n" + inside + "</" + root
-        + ">\n";
-}
-
-const QByteArray kSix = "<PlatForm>P1</PlatForm><FlashSize>8</FlashSize>"
-                        "<MemorySize>64</MemorySize><MajorType>2</MajorType>"
-                        "<MinorType>3</MinorType><Language>1</Language>";
-
-} // namespace
-
+// Directory mode without a device: the name a description gives, the
+// look-up, and the state of a description that cannot be used.
 class TestFirmwareName : public QObject
 {
     Q_OBJECT
@@ -27,72 +18,54 @@ class TestFirmwareName : public QObject
 private slots:
     void nameFromDescription_data()
     {
-        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<QByteArray>("inside"); // of the document element
+        QTest::addColumn<QByteArray>("root");
         QTest::addColumn<QString>("name");
-        QTest::newRow("six elements") << description(kSix) << "Travok.davP1864231";
-        QTest::newRow("other order, other elements between")
-            << description("<Language>2</Language><Vendor>x</Vendor><MinorType>3</MinorType>"
-                           "<MajorType>2</MajorType><MemorySize>64</MemorySize>"
-                           "<FlashSize>16</FlashSize><PlatForm>G5</PlatForm>")
-            << "Travok.davG51664232";
-        QTest::newRow("first of two")
-            << description(kSix + "<PlatForm>P9</PlatForm>") << "Travok.davP1864231";
-        QTest::newRow("texts unchanged, spaces kept")
-            << description(QByteArray(kSix).replace("<PlatForm>P1", "<PlatForm> P 1"))
-            << "Travok.dav P 1864231";
-        QTest::newRow("UTF-8 text")
-            << description(QByteArray(kSix).replace("P1", "\xe5\x8d\x97"))
-            << QStringLiteral("Travok.dav\u5357864231");
-        QTest::newRow("Language missing")
-            << description(QByteArray(kSix).replace("<Language>1</Language>", "")) << "";
-        QTest::newRow("element only deeper down")
-            << description(QByteArray(kSix).replace(
-                   "<Language>1</Language>", "<Extra><Language>1</Language></Extra>"))
-            << "";
-        QTest::newRow("other document element") << description(kSix, "Update") << "";
-        QTest::newRow("not well-formed") << description(kSix).replace("</MinorType>", "") << "";
-        QTest::newRow("garbage after the document") << description(kSix) + "<x>" << "";
-        QTest::newRow("no XML") << QByteArray("Travok") << "";
-        QTest::newRow("empty") << QByteArray() << "";
+        const QByteArray six = "<PlatForm> P1</PlatForm><FlashSize>8</FlashSize>"
+                               "<MemorySize>64</MemorySize><MajorType>2</MajorType>"
+                               "<MinorType>3</MinorType><Language>1</Language>";
+        QTest::newRow("texts unchanged") << six << QByteArray("UpdateFlag") << "Travok.dav P1864231";
+        QTest::newRow("first of two") << six + "<Language>2</Language>" << QByteArray("UpdateFlag")
+                                      << "Travok.dav P1864231";
+        QByteArray deeper = six;
+        deeper.replace("<Language>1</Language>", "<Extra><Language>1</Language></Extra>");
+        QTest::newRow("Language only deeper down") << deeper << QByteArray("UpdateFlag") << "";
+        QTest::newRow("other document element") << six << QByteArray("Update") << "";
+        QTest::newRow("not well-formed") << six + "<x>" << QByteArray("UpdateFlag") << "";
     }
 
     void nameFromDescription()
     {
-        QFETCH(QByteArray, text);
+        QFETCH(QByteArray, inside);
+        QFETCH(QByteArray, root);
         QFETCH(QString, name);
-        QCOMPARE(FirmwareNameFromDescription(text), name);
+        QCOMPARE(FirmwareNameFromDescription("<?xml version=\"1.0\"?><" + root + ">" + inside
+                     + "</" + root + ">"),
+            name);
     }
 
-    void findsEntryInDirectory_data()
+    void lookUpStaysInTheDirectory()
     {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<bool>("found");
-        QTest::newRow("present") << "Travok.davP1864231" << true;
-        QTest::newRow("other case") << "travok.davp1864231" << false;
-        QTest::newRow("absent") << "Travok.davP1864232" << false;
-        QTest::newRow("empty name") << "" << false;
-        QTest::newRow("leads out of the directory") << "../outside/Travok.davP1864231" << false;
-        QTest::newRow("backslash") << "..\\outside\\Travok.davP1864231" << false;
-    }
-
-    void findsEntryInDirectory()
-    {
-        QFETCH(QString, name);
-        QFETCH(bool, found);
         QTemporaryDir root;
-        QVERIFY(QDir(root.path()).mkpath(QStringLiteral("images")));
-        QVERIFY(QDir(root.path()).mkpath(QStringLiteral("outside")));
-        for (const char *path : { "images/Travok.davP1864231", "outside/Travok.davP1864231",
-                 "images/..\\outside\\Travok.davP1864231" }) {
+        QVERIFY(QDir(root.path()).mkpath(QStringLiteral("images/sub")));
+        for (const char *path : { "images/Travok.davA", "images/sub/Travok.davB" }) {
             QFile file(root.filePath(QLatin1String(path)));
             QVERIFY(file.open(QIODevice::WriteOnly));
         }
-        // A relative directory still gives an absolute path.
         QVERIFY(QDir::setCurrent(root.path()));
-        const QString path = FindFirmwareInDirectory(QStringLiteral("images"), name);
-        QCOMPARE(path,
-            found ? QDir(root.path()).absoluteFilePath(QStringLiteral("images/") + name)
-                  : QString());
+        QCOMPARE(FindFirmwareInDirectory("images", "Travok.davA"), root.filePath("images/Travok.davA"));
+        QCOMPARE(FindFirmwareInDirectory("images", "Travok.davB"), QString());
+        QCOMPARE(FindFirmwareInDirectory("images", "sub/Travok.davB"), QString());
+        QCOMPARE(FindFirmwareInDirectory("images", ""), QString());
+    }
+
+    void descriptionReadButEmptyIsAFailure()
+    {
+        AbilityText ability;
+        ability.ok = true;
+        QCOMPARE(DescriptionFailureState(ability), int(UpgradeNoFileName));
+        ability.text = "<UpdateFlag/>";
+        QCOMPARE(DescriptionFailureState(ability), 0);
     }
 };
 

@@ -6,13 +6,13 @@
 #include "mirt.h"
 #include "solvane.h"
 
+#include <QFile>
 #include <QMutex>
 #include <QSemaphore>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTest>
 
-using namespace std::chrono_literals;
 using namespace UpgradeFleet;
 
 namespace {
@@ -20,71 +20,25 @@ namespace {
 constexpr quint16 FleetPort = 19300;
 const QString First = QStringLiteral("127.0.82.1");
 
-// The states of every task at the end of each pass, taken on the upgrade
-// thread just before its pause.
-struct PassTrace
-{
-    QMutex lock;
-    QList<QList<int>> passes;
-
-    void record(CUpgradeManager &manager)
-    {
-        QList<int> states;
-        for (int i = 0; i < manager.TaskCount(); ++i) {
-            states << manager.TaskState(i);
-        }
-        QMutexLocker guard(&lock);
-        passes << states;
-    }
-    QList<QList<int>> taken()
-    {
-        QMutexLocker guard(&lock);
-        return passes;
-    }
-    // The first pass (from 1) in which `task` is in a state `accept` takes; 0 none.
-    int firstPass(int task, const std::function<bool(int)> &accept)
-    {
-        const QList<QList<int>> all = taken();
-        for (int pass = 0; pass < all.size(); ++pass) {
-            if (accept(all[pass].value(task, -1))) {
-                return pass + 1;
-            }
-        }
-        return 0;
-    }
-};
-
-// Stands in at a rebooted camera's address while the camera is away: every
-// login attempt is taken, its time on the reconnection clock noted, and the
-// connection closed, which fails the login.
+// Stands in at a rebooted camera's address while the camera is away: each
+// login attempt is noted with the reconnection clock and fails as its
+// connection is closed.
 class AbsentDevice : public QObject
 {
 public:
-    AbsentDevice(const FastTiming &timing) : m_timing(timing)
+    explicit AbsentDevice(const FastTiming &timing)
     {
-        connect(&m_server, &QTcpServer::newConnection, this, [this] {
-            while (QTcpSocket *socket = m_server.nextPendingConnection()) {
-                attempts << int(m_timing.reconnectClock().count());
+        connect(&server, &QTcpServer::newConnection, this, [this, &timing] {
+            while (QTcpSocket *socket = server.nextPendingConnection()) {
+                attempts << timing.reconnectClock();
                 socket->abort();
                 socket->deleteLater();
             }
         });
     }
-    bool listen(const QString &address, quint16 port)
-    {
-        return m_server.listen(QHostAddress(address), port);
-    }
-    void close() { m_server.close(); }
-
+    QTcpServer server;
     QList<int> attempts;
-
-private:
-    const FastTiming &m_timing;
-    QTcpServer m_server;
 };
-
-const QList<int> kSchedule { 30, 55, 75, 90, 100, 110, 120, 130, 140, 150, 160, 170, 180, 190,
-    200, 210, 220, 230, 240 };
 
 } // namespace
 
@@ -94,24 +48,22 @@ class TestUpgradeManager : public QObject
 
     QTemporaryDir m_images;
 
-    // An image for camera `index` of `fleet`, with `change` applied to its target.
-    QString imageFor(const devsim::Fleet &fleet, int index, const QString &name,
-        const std::function<void(devsim::Description &)> &change = {})
+    // A manager on `fleet`'s first `count` cameras, with the pauses 20 times shorter.
+    static std::unique_ptr<CUpgradeManager> manager(const devsim::Fleet &fleet, int count,
+        const QString &path, quint32 mode, std::shared_ptr<FastTiming> timing = {})
     {
-        devsim::Description target = descriptionOf(fleet, index);
-        if (change) {
-            change(target);
+        auto manager = std::make_unique<CUpgradeManager>(DeviceContext {},
+            timing ? timing : std::make_shared<FastTiming>(20));
+        for (int i = 0; i < count; ++i) {
+            manager->AddTask(fleet.address(i).toLatin1(), FleetPort, "admin", "60917");
         }
-        return writeImage(m_images, name, target);
+        manager->SetFirmware(path.toLocal8Bit().constData(), mode);
+        return manager;
     }
 
-    static DeviceContext context() { return { nullptr, { "admin", "60917" }, {} }; }
-
-    static void addCameras(CUpgradeManager &manager, const devsim::Fleet &fleet, int count)
+    QString imageFor(const devsim::Fleet &fleet, const QString &name)
     {
-        for (int i = 0; i < count; ++i) {
-            QCOMPARE(manager.AddTask(fleet.address(i).toLatin1(), FleetPort, "admin", "60917"), i);
-        }
+        return writeImage(m_images, name, descriptionOf(fleet, 0));
     }
 
 private slots:
@@ -119,9 +71,7 @@ private slots:
     {
         QCOMPARE(MIRT_Init(), 0);
         SOLV_Init();
-        // A stalled upload stays running until it is stopped.
-        SOLV_SetRecvTimeOut(60000);
-        QVERIFY(m_images.isValid());
+        SOLV_SetRecvTimeOut(60000); // a stalled upload stays running until stopped
     }
 
     void cleanupTestCase()
@@ -132,303 +82,237 @@ private slots:
 
     void sixteenStartTogetherAndTheNextOnceASlotFrees()
     {
-        // Camera 0 takes its image at once; the others stop answering their uploads.
+        // Camera 0 takes its image at once, the others stall; directory mode
+        // gives each an image it accepts.
         auto fleet = start(First, FleetPort, 17, [](devsim::FleetOptions &options) {
             for (int i = 1; i < 17; ++i) {
                 options.faults[i].upgradeStallPercent = 0;
             }
         });
         QVERIFY(fleet);
-        const QString image = imageFor(*fleet, 0, QStringLiteral("seventeen.dav"));
         auto timing = std::make_shared<FastTiming>(20);
-        CUpgradeManager manager(context(), timing);
-        PassTrace trace;
-        timing->onPoll = [&](int) { trace.record(manager); };
-        addCameras(manager, *fleet, 17);
-        QVERIFY(manager.SetFirmware(image.toLocal8Bit().constData(), FirmwareFile));
-        QVERIFY(manager.Start());
-
-        QTRY_VERIFY(trace.firstPass(16, [](int s) { return s != UpgradeWaiting; }) > 0);
-        const QList<int> first = trace.taken().first();
-        for (int i = 1; i < 16; ++i) {
-            QCOMPARE(first[i], int(UpgradeRunning));
-        }
-        QVERIFY(first[0] != UpgradeWaiting);
-        QCOMPARE(first[16], int(UpgradeWaiting));
-        // Camera 0 leaves its slot in the pass that first sees it done, or
-        // in the next one when it finished just after that pass's poll;
-        // the seventeenth starts in the pass after.
-        const int freed = trace.firstPass(0, [](int s) { return s != UpgradeRunning; });
-        const int started = trace.firstPass(16, [](int s) { return s != UpgradeWaiting; });
-        QVERIFY2(started == freed + 1 || started == freed + 2,
-            qPrintable(QStringLiteral("freed in pass %1, started in pass %2").arg(freed).arg(started)));
-        QCOMPARE(manager.TaskState(0), int(UpgradeSucceeded));
-        QCOMPARE(manager.TotalProgress(), 100 / 17);
-        QVERIFY(manager.Stop());
-        for (int i = 1; i < 17; ++i) {
-            QCOMPARE(manager.TaskState(i), int(UpgradeRunning));
-        }
+        auto batch = manager(*fleet, 17, writeDirectory(m_images, "seventeen"), FirmwareDirectory, timing);
+        QMutex lock;
+        QList<QList<int>> passes; // every task's state at the end of each pass
+        timing->onPoll = [&] {
+            QList<int> states;
+            for (int i = 0; i < 17; ++i) {
+                states << batch->TaskState(i);
+            }
+            QMutexLocker guard(&lock);
+            passes << states;
+        };
+        const auto firstPass = [&](int task, bool (*accept)(int)) {
+            QMutexLocker guard(&lock);
+            for (int pass = 0; pass < passes.size(); ++pass) {
+                if (accept(passes[pass][task])) {
+                    return pass;
+                }
+            }
+            return -1;
+        };
+        QVERIFY(batch->Start());
+        QTRY_VERIFY(firstPass(16, [](int s) { return s != UpgradeWaiting; }) >= 0);
+        lock.lock();
+        const QList<int> first = passes.first();
+        lock.unlock();
+        QCOMPARE(first.mid(1, 16), QList<int>(15, UpgradeRunning) << UpgradeWaiting);
+        // Camera 0 leaves its slot in the pass that first sees it done, or in
+        // the next when it ended just after that pass's poll; the seventeenth
+        // starts in the pass after.
+        const int freed = firstPass(0, [](int s) { return s != UpgradeRunning; });
+        const int started = firstPass(16, [](int s) { return s != UpgradeWaiting; });
+        QVERIFY2(started == freed + 1 || started == freed + 2, qPrintable(QString::number(started - freed)));
+        QCOMPARE(batch->TaskState(0), int(UpgradeSucceeded));
+        QCOMPARE(batch->TotalProgress(), 100 / 17);
+        QVERIFY(batch->Stop());
     }
 
     void everyLoginFailsAndTheFirstPassEndsTheBatch()
     {
-        auto fleet = start(First, FleetPort, 5, [](devsim::FleetOptions &options) {
-            for (int i = 0; i < 5; ++i) {
-                options.passwords.insert(i, "other");
-            }
+        auto fleet = start(First, FleetPort, 3, [](devsim::FleetOptions &options) {
+            options.passwords = { { 0, "other" }, { 1, "other" }, { 2, "other" } };
         });
         QVERIFY(fleet);
         auto timing = std::make_shared<FastTiming>(20);
-        CUpgradeManager manager(context(), timing);
-        QList<int> progressAtFirstPass;
-        PassTrace trace;
-        timing->onPoll = [&](int pass) {
-            trace.record(manager);
-            if (pass == 1) {
-                progressAtFirstPass << manager.TotalProgress();
+        auto batch = manager(*fleet, 3, imageFor(*fleet, "logins.dav"), FirmwareFile, timing);
+        QMutex lock;
+        QList<int> firstPass; // progress and two states
+        timing->onPoll = [&] {
+            QMutexLocker guard(&lock);
+            if (firstPass.isEmpty()) {
+                firstPass << batch->TotalProgress() << batch->TaskState(0) << batch->TaskState(2);
             }
         };
-        addCameras(manager, *fleet, 5);
-        manager.SetFirmware(imageFor(*fleet, 0, QStringLiteral("logins.dav")).toLocal8Bit().constData(),
-            FirmwareFile);
-        QVERIFY(manager.Start());
-        QTRY_COMPARE(progressAtFirstPass, QList<int> { 100 });
-        QCOMPARE(trace.taken().first(), QList<int>(5, UpgradeLoginFailed));
-        QCOMPARE(UpgradeStateText(manager.TaskState(4)), QStringLiteral("Failed to login"));
-        QVERIFY(manager.Stop());
-        for (int i = 0; i < 5; ++i) {
-            QCOMPARE(fleet->sessionCount(i), 0);
-        }
+        const auto taken = [&] {
+            QMutexLocker guard(&lock);
+            return firstPass;
+        };
+        QVERIFY(batch->Start());
+        QTRY_COMPARE(taken(), (QList<int> { 100, UpgradeLoginFailed, UpgradeLoginFailed }));
+        QVERIFY(batch->Stop());
     }
 
-    // One image for every device: what the device makes of it, and the
-    // firmware it runs after the reboot.
+    // One image for the device: what it makes of it, and the firmware it
+    // runs after the reboot.
     void fileModeOutcomes_data()
     {
-        QTest::addColumn<QString>("image"); // "good", "corrupted", "language", "platform"
-        QTest::addColumn<bool>("writeFails");
+        QTest::addColumn<QString>("image");
         QTest::addColumn<int>("state");
-        QTest::newRow("good image") << "good" << false << int(UpgradeSucceeded);
-        QTest::newRow("corrupted body") << "corrupted" << false << int(UpgradeFailed);
-        QTest::newRow("other language") << "language" << false << int(UpgradeLanguageMismatch);
-        QTest::newRow("other platform") << "platform" << false << int(UpgradeFailed);
-        QTest::newRow("device cannot write it") << "good" << true << int(UpgradeFailed);
+        QTest::newRow("good") << "good" << int(UpgradeSucceeded);
+        QTest::newRow("corrupted body") << "corrupted" << int(UpgradeFailed);
+        QTest::newRow("other language") << "language" << int(UpgradeLanguageMismatch);
+        QTest::newRow("other platform") << "platform" << int(UpgradeFailed);
     }
 
     void fileModeOutcomes()
     {
         QFETCH(QString, image);
-        QFETCH(bool, writeFails);
         QFETCH(int, state);
-        auto fleet = start(First, FleetPort, 1, [&](devsim::FleetOptions &options) {
-            options.faults[0].upgradeWriteFails = writeFails;
-        });
+        auto fleet = start(First, FleetPort, 1);
         QVERIFY(fleet);
         const quint32 before = reportedVersion(*fleet, 0);
-        QString path = imageFor(*fleet, 0, image + QStringLiteral(".dav"),
-            [&](devsim::Description &target) {
-                if (image == QLatin1String("language")) {
-                    target[5] = target[5] == "1" ? "2" : "1";
-                } else if (image == QLatin1String("platform")) {
-                    target[0] = "Elsewhere";
-                }
-            });
-        if (image == QLatin1String("corrupted")) {
-            QVERIFY(corrupt(path));
+        devsim::Description target = descriptionOf(*fleet, 0);
+        target[0] = image == "platform" ? "Elsewhere" : target[0];
+        target[5] = image == "language" ? (target[5] == "1" ? "2" : "1") : target[5];
+        const QString path = writeImage(m_images, image, target);
+        if (image == "corrupted") {
+            QFile file(path);
+            char byte = 0;
+            QVERIFY(file.open(QIODevice::ReadWrite) && file.seek(100000) && file.getChar(&byte));
+            QVERIFY(file.seek(100000) && file.putChar(char(byte ^ 1)));
         }
-        auto timing = std::make_shared<FastTiming>(20);
-        CUpgradeManager manager(context(), timing);
-        addCameras(manager, *fleet, 1);
-        manager.SetFirmware(path.toLocal8Bit().constData(), FirmwareFile);
-        manager.SetFlags(true, false);
-        QVERIFY(manager.Start());
-        QTRY_COMPARE(manager.TotalProgress(), 100);
-        QCOMPARE(manager.TaskState(0), state);
-        QVERIFY(manager.Stop());
-        // Only a device that took its image is rebooted, and only it runs the new firmware.
+        auto batch = manager(*fleet, 1, path, FirmwareFile);
+        batch->SetFlags(true, false);
+        QVERIFY(batch->Start());
+        QTRY_COMPARE(batch->TotalProgress(), 100);
+        QCOMPARE(batch->TaskState(0), state);
+        QVERIFY(batch->Stop());
+        // Rebooted only when the image was taken; only then the new version.
         if (state == UpgradeSucceeded) {
-            QTRY_COMPARE(reportedVersion(*fleet, 0), versionCode(NewVersion));
+            QTRY_COMPARE(reportedVersion(*fleet, 0), newVersion());
+            QCOMPARE(batch->TaskState(0), int(UpgradeSucceeded)); // no reconnection
         } else {
             QCOMPARE(reportedVersion(*fleet, 0), before);
         }
     }
 
-    void rebootWithoutRestoreEndsWithTheUpload()
+    // Restore after the reboot: login attempts at 30, 55, 75 and 90 s, then
+    // every 10 s up to 240 s, on the reconnection clock.
+    void reconnection_data()
     {
-        auto fleet = start(First, FleetPort, 2);
-        QVERIFY(fleet);
-        auto timing = std::make_shared<FastTiming>(20);
-        CUpgradeManager manager(context(), timing);
-        PassTrace trace;
-        timing->onPoll = [&](int) { trace.record(manager); };
-        // Both cameras play the same model in file mode only when they match.
-        addCameras(manager, *fleet, 1);
-        manager.SetFirmware(imageFor(*fleet, 0, QStringLiteral("reboot.dav")).toLocal8Bit().constData(),
-            FirmwareFile);
-        manager.SetFlags(true, false);
-        QVERIFY(manager.Start());
-        QTRY_COMPARE(manager.TotalProgress(), 100);
-        QCOMPARE(manager.TaskState(0), int(UpgradeSucceeded));
-        // Counted finished in the pass that saw it succeed: no reconnection follows.
-        QCOMPARE(trace.firstPass(0, [](int s) { return s == UpgradeSucceeded; }),
-            trace.taken().size());
-        QVERIFY(manager.Stop());
-        QCOMPARE(trace.firstPass(0, [](int s) { return s >= UpgradeReconnecting; }), 0);
-        QTRY_COMPARE(reportedVersion(*fleet, 0), versionCode(NewVersion));
-        QCOMPARE(manager.TaskState(0), int(UpgradeSucceeded));
+        QTest::addColumn<bool>("comesBack"); // between the attempts at 75 and 90 s
+        QTest::addColumn<QList<int>>("failedAttempts");
+        QTest::addColumn<int>("state");
+        QTest::addColumn<int>("clock");
+        QTest::newRow("back late") << true << QList<int> { 30, 55, 75 } << int(UpgradeRestored) << 90;
+        QList<int> all { 30, 55, 75, 90 };
+        for (int t = 100; t <= 240; t += 10) {
+            all << t;
+        }
+        QTest::newRow("never back") << false << all << int(UpgradeReconnectFailed) << 240;
     }
 
-    void restoreWithADeviceThatComesBackLate()
+    void reconnection()
     {
+        QFETCH(bool, comesBack);
+        QFETCH(QList<int>, failedAttempts);
+        QFETCH(int, state);
+        QFETCH(int, clock);
         auto fleet = start(First, FleetPort, 1, [](devsim::FleetOptions &options) {
             options.faults[0].neverReturn = true;
         });
         QVERIFY(fleet);
-        // A record changed before, to see the restore.
         const QByteArray factoryPicture = fleet->record(0, SOLV_GET_PICCFG);
-        QByteArray changed = factoryPicture;
-        changed[40] = char(changed[40] ^ 0x33);
-        fleet->setRecord(0, SOLV_GET_PICCFG, changed);
+        fleet->setRecord(0, SOLV_GET_PICCFG, QByteArray(factoryPicture).replace(40, 1, "\x33"));
 
-        auto timing = std::make_shared<FastTiming>(50);
-        AbsentDevice absent(*timing);
-        QSemaphore standIn; // the stand-in listens
-        QSemaphore back; // the camera is back
-        timing->onReconnectPause = [&](std::chrono::seconds clock) {
-            if (clock == 0s) {
-                QVERIFY(standIn.tryAcquire(1, 30000));
-            } else if (clock == 75s) {
-                QVERIFY(back.tryAcquire(1, 30000));
-            }
-        };
-        CUpgradeManager manager(context(), timing);
-        addCameras(manager, *fleet, 1);
-        manager.SetFirmware(imageFor(*fleet, 0, QStringLiteral("late.dav")).toLocal8Bit().constData(),
-            FirmwareFile);
-        manager.SetFlags(true, true);
-        QVERIFY(manager.Start());
-
-        QTRY_VERIFY(!fleet->isOnline(0));
-        QVERIFY(absent.listen(fleet->address(0), FleetPort));
-        standIn.release();
-        QTRY_COMPARE(manager.TaskState(0), int(UpgradeReconnecting));
-        QTRY_COMPARE(absent.attempts.size(), 3);
-        // Back between the attempts at 75 and 90 s, with the new firmware
-        // once it has started again.
-        absent.close();
-        fleet->clearFault(0);
-        fleet->run([&] {
-            devsim::Camera *camera = fleet->cameras().at(0);
-            camera->listen();
-            camera->reboot();
-        });
-        QTRY_VERIFY(fleet->isOnline(0));
-        back.release();
-
-        QTRY_COMPARE(manager.TaskState(0), int(UpgradeRestored));
-        QTRY_COMPARE(manager.TotalProgress(), 100);
-        QCOMPARE(absent.attempts, kSchedule.mid(0, 3));
-        QCOMPARE(timing->reconnectClock(), 90s);
-        QVERIFY(manager.Stop());
-        // Restored and rebooted again: factory records and the new firmware.
-        QTRY_COMPARE(reportedVersion(*fleet, 0), versionCode(NewVersion));
-        QCOMPARE(fleet->record(0, SOLV_GET_PICCFG), factoryPicture);
-    }
-
-    void deviceThatNeverComesBackIsGivenUp()
-    {
-        auto fleet = start(First, FleetPort, 1, [](devsim::FleetOptions &options) {
-            options.faults[0].neverReturn = true;
-        });
-        QVERIFY(fleet);
         auto timing = std::make_shared<FastTiming>(100);
         AbsentDevice absent(*timing);
-        QSemaphore standIn;
-        timing->onReconnectPause = [&](std::chrono::seconds clock) {
-            if (clock == 0s) {
-                QVERIFY(standIn.tryAcquire(1, 30000));
+        QSemaphore standingIn, back;
+        // Bounded, so that a failing test cannot hang; its attempts then differ.
+        timing->onReconnectPause = [&](int now) {
+            if (now == 0) {
+                standingIn.tryAcquire(1, 30000);
+            } else if (now == 75 && comesBack) {
+                back.tryAcquire(1, 30000);
             }
         };
-        CUpgradeManager manager(context(), timing);
-        addCameras(manager, *fleet, 1);
-        manager.SetFirmware(imageFor(*fleet, 0, QStringLiteral("gone.dav")).toLocal8Bit().constData(),
-            FirmwareFile);
-        manager.SetFlags(true, true);
-        QVERIFY(manager.Start());
+        auto batch = manager(*fleet, 1, imageFor(*fleet, "restore.dav"), FirmwareFile, timing);
+        batch->SetFlags(true, true);
+        QVERIFY(batch->Start());
         QTRY_VERIFY(!fleet->isOnline(0));
-        QVERIFY(absent.listen(fleet->address(0), FleetPort));
-        standIn.release();
-
-        QTRY_COMPARE_WITH_TIMEOUT(manager.TaskState(0), int(UpgradeReconnectFailed), 60000);
-        QTRY_COMPARE(manager.TotalProgress(), 100);
-        QCOMPARE(absent.attempts, kSchedule);
-        QCOMPARE(timing->reconnectClock(), 240s);
-        QVERIFY(manager.Stop());
+        QVERIFY(absent.server.listen(QHostAddress(fleet->address(0)), FleetPort));
+        standingIn.release();
+        QTRY_COMPARE(batch->TaskState(0), int(UpgradeReconnecting));
+        if (comesBack) {
+            QTRY_COMPARE(absent.attempts.size(), 3);
+            absent.server.close();
+            fleet->clearFault(0);
+            // It starts again, with the new firmware.
+            fleet->run([&] {
+                fleet->cameras().at(0)->listen();
+                fleet->cameras().at(0)->reboot();
+            });
+            QTRY_VERIFY(fleet->isOnline(0));
+            back.release();
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(batch->TaskState(0), state, 30000);
+        QTRY_COMPARE(batch->TotalProgress(), 100);
+        QCOMPARE(absent.attempts, failedAttempts);
+        QCOMPARE(timing->reconnectClock(), clock);
+        QVERIFY(batch->Stop());
+        if (comesBack) {
+            QTRY_COMPARE(reportedVersion(*fleet, 0), newVersion());
+            QCOMPARE(fleet->record(0, SOLV_GET_PICCFG), factoryPicture);
+        }
     }
 
-    // Directory mode: the description read with a growing buffer, and the
-    // image its name points to.
+    // Directory mode: the description, read with a growing buffer, names
+    // the image.
     void directoryMode_data()
     {
-        QTest::addColumn<int>("abilitySize"); // the description padded to this many bytes
-        QTest::addColumn<bool>("supported");
+        QTest::addColumn<int>("abilitySize"); // the description padded to this
+        QTest::addColumn<QByteArray>("renamed"); // an element of the description
         QTest::addColumn<int>("state");
-        QTest::newRow("fits the first buffer") << 0 << true << int(UpgradeSucceeded);
-        QTest::newRow("needs 16384 bytes") << 10000 << true << int(UpgradeSucceeded);
-        QTest::newRow("larger than 32768 bytes") << 40000 << true << int(UpgradeNoFileName);
-        QTest::newRow("description not given") << 0 << false << int(UpgradeNoDirectorySupport);
+        QTest::newRow("fits the first buffer") << 0 << QByteArray() << int(UpgradeSucceeded);
+        QTest::newRow("needs 16384 bytes") << 10000 << QByteArray() << int(UpgradeSucceeded);
+        QTest::newRow("over 32768 bytes") << 40000 << QByteArray() << int(UpgradeNoFileName);
+        QTest::newRow("Language missing") << 0 << QByteArray("Language") << int(UpgradeNoFirmware);
+        QTest::newRow("other document element")
+            << 0 << QByteArray("UpdateFlag") << int(UpgradeNoFirmware);
     }
 
     void directoryMode()
     {
         QFETCH(int, abilitySize);
-        QFETCH(bool, supported);
+        QFETCH(QByteArray, renamed);
         QFETCH(int, state);
-        auto fleet = start(First, FleetPort, 1, [&](devsim::FleetOptions &options) {
-            options.faults[0].abilityMinSize = abilitySize;
-            if (!supported) {
-                options.faults[0].unsupportedAbilities.insert(SOLV_ABILITY_DEVICE);
-            }
-        });
+        auto fleet = start(First, FleetPort, 1);
         QVERIFY(fleet);
-        QTemporaryDir directory;
-        QStringList written;
-        QString error;
-        QVERIFY2(devsim::writeFirmwareDirectory(directory.path(), versionCode(NewVersion),
-                     devsim::encodeBuildDate(QDate(2027, 3, 14)), 64 * 1024, &written, &error),
-            qPrintable(error));
-        auto timing = std::make_shared<FastTiming>(20);
-        CUpgradeManager manager(context(), timing);
-        addCameras(manager, *fleet, 1);
-        manager.SetFirmware(directory.path().toLocal8Bit().constData(), FirmwareDirectory);
-        QVERIFY(manager.Start());
-        QTRY_COMPARE(manager.TotalProgress(), 100);
-        QCOMPARE(manager.TaskState(0), state);
-        QVERIFY(manager.Stop());
+        devsim::Fault fault;
+        fault.abilityMinSize = abilitySize;
+        if (!renamed.isEmpty()) {
+            fleet->run([&] { fault.deviceAbility = fleet->cameras().at(0)->factory().deviceAbility; });
+            fault.deviceAbility.replace("<" + renamed + ">", "<X" + renamed + ">")
+                .replace("</" + renamed + ">", "</X" + renamed + ">");
+        }
+        fleet->setFault(0, fault);
+        const QString directory = writeDirectory(m_images, QString::number(abilitySize) + renamed);
+        // Also an image named as if the missing element were empty.
+        devsim::Description withoutLanguage = descriptionOf(*fleet, 0);
+        withoutLanguage[5].clear();
+        QVERIFY(!writeImage(m_images, directory + '/' + devsim::firmwareFileName(withoutLanguage),
+            withoutLanguage).isEmpty());
+        auto batch = manager(*fleet, 1, directory, FirmwareDirectory);
+        QVERIFY(batch->Start());
+        QTRY_COMPARE(batch->TotalProgress(), 100);
+        QCOMPARE(batch->TaskState(0), state);
+        QVERIFY(batch->Stop());
         QCOMPARE(fleet->sessionCount(0), 0);
     }
 
-    void directoryWithoutTheDevicesImage()
-    {
-        auto fleet = start(First, FleetPort, 1);
-        QVERIFY(fleet);
-        QTemporaryDir directory;
-        const QString name = devsim::firmwareFileName(descriptionOf(*fleet, 0));
-        // An image of another name only.
-        QVERIFY(!writeImage(directory, name + QStringLiteral(".old"), descriptionOf(*fleet, 0))
-                     .isEmpty());
-        auto timing = std::make_shared<FastTiming>(20);
-        CUpgradeManager manager(context(), timing);
-        addCameras(manager, *fleet, 1);
-        manager.SetFirmware(directory.path().toLocal8Bit().constData(), FirmwareDirectory);
-        QVERIFY(manager.Start());
-        QTRY_COMPARE(manager.TotalProgress(), 100);
-        QCOMPARE(manager.TaskState(0), int(UpgradeNoFirmware));
-        QCOMPARE(UpgradeStateText(manager.TaskState(0)), QStringLiteral("Cannot find firmware"));
-    }
-
-    // An upload that ends before the device has the whole image leaves it
-    // on its old firmware and answering logins.
+    // An upload that ends early leaves the device on its old firmware and
+    // answering logins.
     void cutUploadKeepsTheOldFirmware_data()
     {
         QTest::addColumn<bool>("userStops"); // else the device drops the connection
@@ -442,33 +326,28 @@ private slots:
         QFETCH(bool, userStops);
         QFETCH(int, state);
         auto fleet = start(First, FleetPort, 1, [&](devsim::FleetOptions &options) {
-            (userStops ? options.faults[0].upgradeStallPercent : options.faults[0].upgradeDropPercent)
-                = 50;
+            (userStops ? options.faults[0].upgradeStallPercent : options.faults[0].upgradeDropPercent) = 50;
         });
         QVERIFY(fleet);
         const quint32 before = reportedVersion(*fleet, 0);
-        QVERIFY(before != 0);
-        auto timing = std::make_shared<FastTiming>(20);
-        CUpgradeManager manager(context(), timing);
-        addCameras(manager, *fleet, 1);
-        manager.SetFirmware(imageFor(*fleet, 0, QStringLiteral("cut.dav")).toLocal8Bit().constData(),
-            FirmwareFile);
-        manager.SetFlags(true, true);
-        QVERIFY(manager.Start());
-        if (userStops) {
-            QTRY_VERIFY(manager.TaskProgress(0) >= 50);
-        } else {
-            QTRY_COMPARE(manager.TotalProgress(), 100);
-        }
-        QVERIFY(manager.Stop());
-        QCOMPARE(manager.TaskState(0), state);
+        auto batch = manager(*fleet, 1, imageFor(*fleet, "cut.dav"), FirmwareFile);
+        batch->SetFlags(true, true);
+        QVERIFY(batch->Start());
+        QTRY_VERIFY(userStops ? batch->TaskProgress(0) >= 50 : batch->TotalProgress() == 100);
+        QVERIFY(batch->Stop());
+        QCOMPARE(batch->TaskState(0), state);
         QTRY_COMPARE(fleet->sessionCount(0), 0);
-        // Not rebooted, so a login answers at once, and nothing was installed.
-        QVERIFY(fleet->isOnline(0));
         QCOMPARE(reportedVersion(*fleet, 0), before);
         fleet->reboot(0);
-        QTRY_VERIFY(fleet->isOnline(0));
-        QCOMPARE(reportedVersion(*fleet, 0), before);
+        QTRY_COMPARE(reportedVersion(*fleet, 0), before);
+    }
+
+    void emptyBatchIsCompleteAtOnce()
+    {
+        CUpgradeManager batch({}, std::make_shared<FastTiming>(20));
+        QCOMPARE(batch.TotalProgress(), 100);
+        QCOMPARE(batch.TaskState(0), -1);
+        QVERIFY(!batch.SetFirmware(nullptr, FirmwareFile));
     }
 };
 

@@ -6,7 +6,6 @@
 #include "records.h"
 
 #include <QDate>
-#include <QFile>
 #include <QTemporaryDir>
 
 #include <functional>
@@ -15,15 +14,13 @@
 // Simulated cameras and firmware images for the upgrade suites.
 namespace UpgradeFleet {
 
-// No camera leaves the factory with it.
-inline const QString NewVersion = QStringLiteral("V9.8.7");
-
-inline quint32 versionCode(const QString &text)
+// No camera leaves the factory with this version.
+inline quint32 newVersion()
 {
-    return devsim::parseSoftwareVersion(text).value_or(0);
+    return devsim::parseSoftwareVersion(QStringLiteral("V9.8.7")).value_or(0);
 }
 
-// A fleet of `count` cameras from `first`; the reboot takes a fifth of a second.
+// `count` cameras from `first`; a reboot takes a fifth of a second.
 inline std::unique_ptr<devsim::Fleet> start(const QString &first, quint16 port, int count,
     const std::function<void(devsim::FleetOptions &)> &adjust = {})
 {
@@ -37,15 +34,9 @@ inline std::unique_ptr<devsim::Fleet> start(const QString &first, quint16 port, 
         adjust(options);
     }
     auto fleet = std::make_unique<devsim::Fleet>(options);
-    QString error;
-    if (!fleet->start(&error)) {
-        qWarning("%s", qPrintable(error));
-        return nullptr;
-    }
-    return fleet;
+    return fleet->start() ? std::move(fleet) : nullptr;
 }
 
-// The six texts camera `index` names in its description.
 inline devsim::Description descriptionOf(const devsim::Fleet &fleet, int index)
 {
     QByteArray ability;
@@ -53,48 +44,32 @@ inline devsim::Description descriptionOf(const devsim::Fleet &fleet, int index)
     return devsim::descriptionOf(ability).value_or(devsim::Description {});
 }
 
-// Writes an image of `target` that installs NewVersion; empty on failure.
+// An image of `target` that installs newVersion(); empty on failure.
 inline QString writeImage(const QTemporaryDir &dir, const QString &name,
-    const devsim::Description &target, quint64 bodySize = 256 * 1024)
+    const devsim::Description &target)
 {
-    devsim::FirmwareSpec spec;
-    spec.target = target;
-    spec.softwareVersion = versionCode(NewVersion);
-    spec.buildDate = devsim::encodeBuildDate(QDate(2027, 3, 14));
-    spec.bodySize = bodySize;
+    const devsim::FirmwareSpec spec { target, newVersion(),
+        devsim::encodeBuildDate(QDate(2027, 3, 14)), 256 * 1024 };
     const QString path = dir.filePath(name);
-    QString error;
-    if (!devsim::writeFirmwareImage(path, spec, &error)) {
-        qWarning("%s", qPrintable(error));
-        return QString();
-    }
-    return path;
+    return devsim::writeFirmwareImage(path, spec, nullptr) ? path : QString();
 }
 
-// Flips one byte of the image's body, so its checksum no longer holds.
-inline bool corrupt(const QString &path)
+// One image for every model and language the simulator plays; empty on failure.
+inline QString writeDirectory(const QTemporaryDir &dir, const QString &name)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadWrite) || !file.seek(file.size() / 2)) {
-        return false;
-    }
-    char byte = 0;
-    if (!file.getChar(&byte) || !file.seek(file.size() / 2)) {
-        return false;
-    }
-    return file.putChar(char(byte ^ 0x5A));
+    const QString path = dir.filePath(name);
+    return devsim::writeFirmwareDirectory(path, newVersion(),
+               devsim::encodeBuildDate(QDate(2027, 3, 14)), 64 * 1024, nullptr, nullptr)
+        ? path
+        : QString();
 }
 
-// The software version camera `index` reports through the SDK; 0 when it
-// does not answer a login.
+// The software version camera `index` reports; 0 when it answers no login.
 inline quint32 reportedVersion(const devsim::Fleet &fleet, int index)
 {
     SdkLogin login(fleet.address(index).toLatin1(), fleet.options().port, "admin", "60917");
     DeviceCfg device;
-    if (!login.ok() || !readRecord(login.userId(), device, 0)) {
-        return 0;
-    }
-    return device.softwareVersion();
+    return login.ok() && readRecord(login.userId(), device, 0) ? device.softwareVersion() : 0;
 }
 
 } // namespace UpgradeFleet

@@ -93,6 +93,39 @@ int SOLV_GetUpgradeProgress(int32_t handle);
 /* Non-zero for a handle that was open. */
 int SOLV_CloseUpgradeHandle(int32_t handle);
 
+/* Live stream. SOLV_RealPlay_V30 opens a stream connection on the login and
+ * waits for the device to accept it; from then on a thread of the library
+ * calls the callback, one call at a time: data type SOLV_STREAM_HEADER with
+ * the stream header (layout in solvane_stream.h), then SOLV_STREAM_DATA once
+ * per encoded picture (a picture block, solvane_stream.h), and a second header
+ * whenever the device restarts its stream. A stream the device ends, or that
+ * breaks or falls silent, ends with one call of SOLV_STREAM_END (buffer null,
+ * size 0; SOLV_GetLastError() inside it tells why). Once SOLV_StopRealPlay
+ * has returned, the callback is never called again for that handle;
+ * SOLV_StopRealPlay must not be called from inside the callback. */
+#define SOLV_STREAM_HEADER 1
+#define SOLV_STREAM_DATA 2
+#define SOLV_STREAM_END 3
+
+typedef struct {
+    int32_t channel;               /* 1 to the device's channel count */
+    int32_t linkMode;              /* 0: TCP, the only mode */
+    uintptr_t playWindow;          /* 0: the SDK never draws; the caller decodes */
+    const char *multicastAddress;  /* unused, null */
+} SOLV_PREVIEW_REQUEST;
+
+typedef void (*SOLV_RealDataCallback)(int32_t handle, uint32_t dataType, const uint8_t *buffer,
+                                      uint32_t size, void *user);
+
+/* Play handle of 0 or more, -1 on failure. blocked is accepted for
+ * compatibility (the program passes 1): the call always waits for the
+ * device's answer, at most one connect time-out and two receive time-outs. */
+int32_t SOLV_RealPlay_V30(int32_t userId, const SOLV_PREVIEW_REQUEST *request,
+                          SOLV_RealDataCallback callback, void *user, int32_t blocked);
+/* Non-zero for a handle that was open. Closes the stream connection and joins
+ * the stream's thread. */
+int SOLV_StopRealPlay(int32_t handle);
+
 uint32_t SOLV_GetLastError(void);
 
 /* Time-outs in milliseconds for new connections and for each answer. */
