@@ -127,11 +127,13 @@ bool sendFile(const QString &address, const QString &path)
     to.sin_port = htons(kSinkPort);
     ::inet_pton(AF_INET, qPrintable(address), &to.sin_addr);
     const int file = ::open(qPrintable(path), O_RDONLY | O_CLOEXEC);
-    bool ok = fd >= 0 && file >= 0 && ::connect(fd, reinterpret_cast<sockaddr *>(&to), sizeof to) == 0;
+    bool ok
+        = fd >= 0 && file >= 0 && ::connect(fd, reinterpret_cast<sockaddr *>(&to), sizeof to) == 0;
     std::vector<char> piece(64 * 1024);
     for (ssize_t got; ok && (got = ::read(file, piece.data(), piece.size())) > 0;) {
         for (ssize_t sent = 0; ok && sent < got;) {
-            const ssize_t n = ::send(fd, piece.data() + sent, std::size_t(got - sent), MSG_NOSIGNAL);
+            const ssize_t n
+                = ::send(fd, piece.data() + sent, std::size_t(got - sent), MSG_NOSIGNAL);
             ok = n > 0;
             sent += n;
         }
@@ -259,7 +261,8 @@ int main(int argc, char *argv[])
         fleet.run([&] { target = fleet.cameras().at(i)->firmwareTarget(); });
         paths.append(dir.filePath(QStringLiteral("image%1").arg(i)));
         if (!target
-            || !devsim::writeFirmwareImage(paths.last(), { *target, (9u << 24) | 1u, 0x1a0101, body }, &error)) {
+            || !devsim::writeFirmwareImage(
+                paths.last(), { *target, (9u << 24) | 1u, 0x1a0101, body }, &error)) {
             std::fprintf(stderr, "cannot write image %d: %s\n", i, qPrintable(error));
             return 1;
         }

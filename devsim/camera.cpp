@@ -2,6 +2,7 @@
 
 #include "recordbytes.h"
 #include "session.h"
+#include "video.h"
 #include "solvane.h"
 #include "solvane_protocol.h"
 #include "solvane_records.h"
@@ -43,9 +44,10 @@ Camera::Camera(int index, FactoryDevice factory, const Settings &settings, QObje
       m_factory(std::move(factory)),
       m_settings(settings),
       m_records(m_factory.records),
-      m_startCompression(m_records.value(SOLV_GET_COMPRESSCFG)),
-      m_firmwareTarget(descriptionOf(m_factory.deviceAbility))
-{ }
+      m_startCompression(m_records.value(SOLV_GET_COMPRESSCFG))
+{
+    m_video = new CameraVideo(this);
+}
 
 Camera::~Camera()
 {
@@ -220,6 +222,7 @@ void Camera::acceptConnections()
 
 void Camera::sessionClosed(DeviceSession *session)
 {
+    m_video->removeViewer(session);
     m_sessions.removeOne(session);
     // Connections attached to a login end with it.
     if (session->sessionId() != 0) {
@@ -240,6 +243,11 @@ DeviceSession *Camera::loggedInSession(quint32 sessionId) const
         }
     }
     return nullptr;
+}
+
+std::optional<Description> Camera::firmwareTarget() const
+{
+    return descriptionOf(ability(SOLV_ABILITY_DEVICE));
 }
 
 bool Camera::beginUpgrade()
@@ -267,7 +275,8 @@ void Camera::installStagedFirmware()
         return;
     }
     // The factory state carries it too, so that a restore keeps the new firmware.
-    for (QByteArray *device : { &m_records[SOLV_GET_DEVICECFG], &m_factory.records[SOLV_GET_DEVICECFG] }) {
+    for (QByteArray *device :
+        { &m_records[SOLV_GET_DEVICECFG], &m_factory.records[SOLV_GET_DEVICECFG] }) {
         RecordWriter writer(*device);
         writer.u32(SOLV_DEVICECFG_SOFTWARE_VERSION_OFFSET, m_stagedFirmware->first);
         writer.u32(SOLV_DEVICECFG_SOFTWARE_BUILD_DATE_OFFSET, m_stagedFirmware->second);
@@ -336,6 +345,7 @@ void Camera::restore()
     keep(SOLV_NETCFG_PORT_OFFSET, SOLV_NETCFG_PORT_LEN);
     keep(SOLV_NETCFG_GATEWAY_OFFSET, SOLV_NETCFG_GATEWAY_LEN);
     m_records.insert(SOLV_GET_NETCFG, net);
+    m_video->recordsChanged();
     emitIfIdentityChanged(before);
 }
 
@@ -363,6 +373,7 @@ void Camera::setRecord(quint32 getCommand, const QByteArray &record)
     if (getCommand == SOLV_GET_COMPRESSCFG) {
         m_startCompression = record;
     }
+    m_video->recordsChanged();
     emitIfIdentityChanged(before);
 }
 
@@ -417,6 +428,7 @@ quint32 Camera::handleSet(quint32 command, const QByteArray &record)
     }
     const Identity before = identity();
     m_records.insert(getCommand, record);
+    m_video->recordsChanged(); // a slider moved on the page shows at the next picture
     emitIfIdentityChanged(before);
     return proto::Ok;
 }

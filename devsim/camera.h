@@ -16,6 +16,7 @@ class QTcpServer;
 
 namespace devsim {
 
+class CameraVideo;
 class DeviceSession;
 
 // One simulated camera: its records and identity, its listener and its
@@ -77,6 +78,9 @@ public:
     void setFault(const Fault &fault) { m_fault = fault; }
     int sessionCount() const { return int(m_sessions.size()); }
 
+    // The live video, rendered and encoded only while a stream views it.
+    CameraVideo *video() const { return m_video; }
+
     // Takes the camera offline now and back after the reboot time.
     void reboot();
     // Records back to the factory state; the address stays, so the camera stays reachable.
@@ -96,8 +100,9 @@ public:
     // Firmware upgrades, one at a time, asked for by upload sessions.
     // The logged-in control session of that number, or null.
     DeviceSession *loggedInSession(quint32 sessionId) const;
-    // The six texts an image must name; nullopt when the ability text lacks one.
-    const std::optional<Description> &firmwareTarget() const { return m_firmwareTarget; }
+    // The six texts an image must name, as the device ability text gives
+    // them; nullopt when it lacks one.
+    std::optional<Description> firmwareTarget() const;
     bool beginUpgrade(); // false while another upgrade runs
     void endUpgrade();
     bool isUpgrading() const { return m_upgrading; }
@@ -140,9 +145,9 @@ private:
     bool m_online = false;
     bool m_rebooting = false;
     quint32 m_sessionCounter = 0;
-    std::optional<Description> m_firmwareTarget;
     bool m_upgrading = false;
     std::optional<std::pair<quint32, quint32>> m_stagedFirmware; // version, build date
+    CameraVideo *m_video = nullptr; // a child
 };
 
 } // namespace devsim

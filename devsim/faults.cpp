@@ -65,6 +65,10 @@ bool applyFaultWord(Fault &fault, const QString &word, QString *error)
         fault.upgradeStallPercent = number;
     } else if (key == QLatin1String("upgrade-drop")) {
         fault.upgradeDropPercent = number;
+    } else if (key == QLatin1String("stream-stall")) {
+        fault.streamStallPictures = number;
+    } else if (key == QLatin1String("stream-drop")) {
+        fault.streamDropPictures = number;
     } else {
         if (error) {
             *error = QStringLiteral("unknown fault '%1'").arg(word);

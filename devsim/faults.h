@@ -29,6 +29,10 @@ struct Fault
     bool upgradeWriteFails = false;
     int upgradeStallPercent = -1;
     int upgradeDropPercent = -1;
+    // Live streams: after this many pictures the camera falls silent on a
+    // stream connection, or closes it (-1 never).
+    int streamStallPictures = -1;
+    int streamDropPictures = -1;
 
     bool operator==(const Fault &) const = default;
 
@@ -47,6 +51,14 @@ struct Fault
     bool dropsUpgradeAt(quint32 percent) const
     {
         return upgradeDropPercent >= 0 && percent >= quint32(upgradeDropPercent);
+    }
+    bool stallsStreamAfter(int pictures) const
+    {
+        return streamStallPictures >= 0 && pictures >= streamStallPictures;
+    }
+    bool dropsStreamAfter(int pictures) const
+    {
+        return streamDropPictures >= 0 && pictures >= streamDropPictures;
     }
     int sessionLimit(int cameraDefault) const
     {

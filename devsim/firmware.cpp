@@ -52,9 +52,9 @@ std::optional<Description> descriptionOf(const QByteArray &abilityText)
     Description description;
     std::array<bool, fw::DescriptionCount> seen {};
     while (xml.readNextStartElement()) {
-        const auto found = std::find_if(fw::DescriptionElements.begin(),
-            fw::DescriptionElements.end(),
-            [&](const char *element) { return xml.name() == QLatin1String(element); });
+        const auto found
+            = std::find_if(fw::DescriptionElements.begin(), fw::DescriptionElements.end(),
+                [&](const char *element) { return xml.name() == QLatin1String(element); });
         if (found == fw::DescriptionElements.end()) {
             xml.skipCurrentElement();
             continue;
@@ -105,7 +105,7 @@ quint32 encodeBuildDate(const QDate &date)
     return (quint32(date.year() % 100) << 16) | (quint32(date.month()) << 8) | quint32(date.day());
 }
 
-bool writeFirmwareImage(const QString &path, const FirmwareSpec &spec, QString *error)
+bool writeFirmwareImage(const QString &path, const FirmwareSpec &image, QString *error)
 {
     auto failed = [&](const QString &message) {
         if (error) {
@@ -113,14 +113,14 @@ bool writeFirmwareImage(const QString &path, const FirmwareSpec &spec, QString *
         }
         return false;
     };
-    if (spec.bodySize == 0 || spec.bodySize > fw::MaxBody) {
+    if (image.bodySize == 0 || image.bodySize > fw::MaxBody) {
         return failed(QStringLiteral("the body size must be 1 to %1 bytes").arg(fw::MaxBody));
     }
     fw::ImageHeader header;
-    header.description = spec.target;
-    header.softwareVersion = spec.softwareVersion;
-    header.buildDate = spec.buildDate;
-    header.bodyLength = spec.bodySize;
+    header.description = image.target;
+    header.softwareVersion = image.softwareVersion;
+    header.buildDate = image.buildDate;
+    header.bodyLength = image.bodySize;
     if (!fw::encodeImageHeader(header)) {
         return failed(QStringLiteral("a description text is empty, too long or holds a zero"));
     }
@@ -132,11 +132,11 @@ bool writeFirmwareImage(const QString &path, const FirmwareSpec &spec, QString *
     // The header's checksum is known only after the body: a placeholder first.
     const QByteArray placeholder(int(fw::HeaderSize), '\0');
     bool ok = file.write(placeholder) == placeholder.size();
-    BodyBytes body(quint64(spec.softwareVersion) << 32 ^ spec.bodySize);
+    BodyBytes body(quint64(image.softwareVersion) << 32 ^ image.bodySize);
     fw::Sha256 digest;
     std::vector<uint8_t> piece(PieceSize);
-    for (quint64 done = 0; ok && done < spec.bodySize;) {
-        const qsizetype length = qsizetype(std::min<quint64>(spec.bodySize - done, PieceSize));
+    for (quint64 done = 0; ok && done < image.bodySize;) {
+        const qsizetype length = qsizetype(std::min<quint64>(image.bodySize - done, PieceSize));
         body.fill(piece.data(), length);
         digest.update(piece.data(), std::size_t(length));
         ok = file.write(reinterpret_cast<const char *>(piece.data()), length) == length;
@@ -170,8 +170,8 @@ bool writeFirmwareDirectory(const QString &directory, quint32 softwareVersion, q
                 continue; // every catalogue model has a description; nothing to name otherwise
             }
             const QString name = firmwareFileName(*target);
-            const FirmwareSpec spec { *target, softwareVersion, buildDate, bodySize };
-            if (!writeFirmwareImage(dir.filePath(name), spec, error)) {
+            const FirmwareSpec image { *target, softwareVersion, buildDate, bodySize };
+            if (!writeFirmwareImage(dir.filePath(name), image, error)) {
                 return false;
             }
             if (written) {

@@ -34,7 +34,7 @@ struct FirmwareSpec
 };
 // Writes an image: the header, then a pseudo-random body made and hashed in
 // pieces, so that no image is ever whole in memory.
-bool writeFirmwareImage(const QString &path, const FirmwareSpec &spec, QString *error);
+bool writeFirmwareImage(const QString &path, const FirmwareSpec &image, QString *error);
 // One image for every model and language the simulator plays, named as a
 // directory upgrade looks for it; the names written go to written.
 bool writeFirmwareDirectory(const QString &directory, quint32 softwareVersion, quint32 buildDate,
@@ -51,7 +51,10 @@ public:
     // The next bytes of the image; ignored once the state is final.
     void take(const char *data, qsizetype length);
     // Every byte arrived and the image is right: it only needs writing.
-    bool readyToWrite() const { return m_state == solvane::firmware::Running && m_received == m_size; }
+    bool readyToWrite() const
+    {
+        return m_state == solvane::firmware::Running && m_received == m_size;
+    }
     void written(bool ok);
 
     quint32 state() const { return m_state; }

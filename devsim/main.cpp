@@ -80,8 +80,8 @@ int firmwareCommand(const QStringList &arguments, QTextStream &out, QTextStream 
     if (!directory) {
         parser.addOptions({ modelOption, languageOption });
     }
-    parser.addPositionalArgument(
-        directory ? QStringLiteral("DIR") : QStringLiteral("OUT"), QStringLiteral("Where to write."));
+    parser.addPositionalArgument(directory ? QStringLiteral("DIR") : QStringLiteral("OUT"),
+        QStringLiteral("Where to write."));
 
     auto fail = [&](const QString &message) {
         err << "tervix-devsim " << command << ": " << message << Qt::endl;
@@ -140,8 +140,9 @@ int firmwareCommand(const QStringList &arguments, QTextStream &out, QTextStream 
         return fail(QStringLiteral("unknown --model '%1' or --language '%2'")
                         .arg(parser.value(modelOption), parser.value(languageOption)));
     }
-    const devsim::FirmwareSpec spec { *description, *version, devsim::encodeBuildDate(date), size };
-    if (!devsim::writeFirmwareImage(target, spec, &error)) {
+    const devsim::FirmwareSpec image { *description, *version, devsim::encodeBuildDate(date),
+        size };
+    if (!devsim::writeFirmwareImage(target, image, &error)) {
         return fail(error);
     }
     out << devsim::firmwareFileName(*description) << Qt::endl;
@@ -204,7 +205,8 @@ int main(int argc, char *argv[])
             "refuse-set=CMD, unsupported=CMD, unsupported-ability=TYPE, ptz-unsupported, "
             "reboot-unsupported, restore-unsupported, delay=MS, drop-after=FRAMES, "
             "ability-size=BYTES, max-sessions=N, never-return, upgrade-fail, "
-            "upgrade-stall=PERCENT, upgrade-drop=PERCENT."),
+            "upgrade-stall=PERCENT, upgrade-drop=PERCENT, stream-stall=PICTURES, "
+            "stream-drop=PICTURES."),
         QStringLiteral("INDEX:FAULT"));
     const QCommandLineOption discoveryOption(QStringLiteral("discovery-port"),
         QStringLiteral("UDP port of the discovery protocol (0 turns discovery off)."),

@@ -5,6 +5,8 @@
 #include "recordbytes.h"
 #include "solvane_firmware.h"
 #include "solvane_records.h"
+#include "solvane_streamwire.h"
+#include "video.h"
 
 #include <QPointer>
 #include <QTcpSocket>
@@ -14,6 +16,7 @@
 
 namespace proto = solvane::proto;
 namespace fw = solvane::firmware;
+namespace wire = solvane::stream;
 
 namespace devsim {
 
@@ -26,6 +29,8 @@ constexpr int LoginWaitMs = 10000;
 constexpr int CloseWaitMs = 5000;
 // An upload that brings nothing for this long is cancelled.
 constexpr int UploadIdleMs = 10000;
+// A viewer with this much not yet taken misses pictures until the next key picture.
+constexpr qint64 MaxStreamBacklog = 4 * 1024 * 1024;
 
 // Request payloads (docs/protocol.md): GetConfig and SetConfig start with
 // u32 command, i32 channel (a set's record follows); GetAbility with u32
@@ -181,6 +186,9 @@ void DeviceSession::reply(const proto::Header &request, quint32 status, const QB
 
 void DeviceSession::handle(const proto::Header &request, const QByteArray &payload)
 {
+    if (m_streaming) {
+        return; // after the attach only the device speaks
+    }
     if (m_attachedTo != 0) {
         handleUpload(request, payload);
         return;
@@ -191,6 +199,10 @@ void DeviceSession::handle(const proto::Header &request, const QByteArray &paylo
     }
     if (request.command == proto::UpgradeAttach) {
         attachUpgrade(request, payload);
+        return;
+    }
+    if (request.command == proto::StreamAttach) {
+        attachStream(request, payload);
         return;
     }
     if (!m_loggedIn) {
@@ -478,6 +490,95 @@ void DeviceSession::settleUpgrade(bool over)
     if (over || m_upload->state() != fw::Running) {
         m_holdsUpgrade = false;
         m_camera->endUpgrade();
+    }
+}
+
+void DeviceSession::attachStream(const proto::Header &request, const QByteArray &payload)
+{
+    if (m_loggedIn) {
+        reply(request, proto::Refused);
+        return;
+    }
+    const auto attach = wire::decodeAttach(bytes(payload), std::size_t(payload.size()));
+    if (!attach) {
+        abort();
+        return;
+    }
+    // Credentials first, so that nobody learns without them which sessions exist.
+    quint32 status = proto::Ok;
+    if (!credentialsMatch(attach->login.userName, attach->login.proof)) {
+        status = proto::WrongPassword;
+    } else if (!m_camera->loggedInSession(attach->session)) {
+        status = proto::NotLoggedIn;
+    } else if (attach->channel < 1 || !channelValid(attach->channel) || attach->linkMode != 0) {
+        status = proto::ParameterError;
+    } else if (m_camera->video()->viewerCount() >= int(wire::MaxViewers)) {
+        status = proto::DeviceBusy;
+    }
+    if (status != proto::Ok) {
+        reply(request, status, {}, closeAfter());
+        return;
+    }
+    m_loggedIn = true;
+    m_attachedTo = attach->session;
+    m_streaming = true;
+    m_keepAlive = new QTimer(this);
+    m_keepAlive->setSingleShot(true);
+    connect(m_keepAlive, &QTimer::timeout, this, [this] {
+        writeStreamFrame(proto::KeepAlive, nullptr, 0);
+    });
+    // The header and pictures follow the answer, never overtake it.
+    reply(request, proto::Ok, {}, [self = QPointer<DeviceSession>(this)] {
+        if (self && !self->m_closing) {
+            self->m_camera->video()->addViewer(self);
+        }
+    });
+}
+
+void DeviceSession::writeStreamFrame(quint16 command, const uint8_t *payload, std::size_t length)
+{
+    if (m_closing || m_streamStalled) {
+        return;
+    }
+    proto::Header header;
+    header.command = command;
+    const auto frame = proto::encodeFrame(header, payload, length);
+    m_socket->write(reinterpret_cast<const char *>(frame.data()), qint64(frame.size()));
+    m_keepAlive->start(wire::KeepAliveMs);
+}
+
+void DeviceSession::sendStreamHeader(const QByteArray &header)
+{
+    m_streamHeaderSent = true;
+    m_waitKey = true;
+    writeStreamFrame(proto::StreamHeader, bytes(header), std::size_t(header.size()));
+}
+
+void DeviceSession::sendPicture(const StreamPicture &picture)
+{
+    if (!m_streamHeaderSent || m_closing || m_streamStalled) {
+        return;
+    }
+    const bool key = (picture.info.flags & SOLV_PICTURE_FLAG_KEY) != 0;
+    if (m_waitKey && !key) {
+        return;
+    }
+    // A viewer that does not keep up loses pictures, never the camera its memory.
+    if (m_socket->bytesToWrite() > MaxStreamBacklog) {
+        m_waitKey = true;
+        return;
+    }
+    m_waitKey = false;
+    for (const auto &piece : wire::encodePieces(picture.info, bytes(picture.data),
+             std::size_t(picture.data.size()))) {
+        writeStreamFrame(proto::StreamData, piece.data(), piece.size());
+    }
+    ++m_picturesSent;
+    const Fault &fault = m_camera->fault();
+    if (fault.dropsStreamAfter(m_picturesSent)) {
+        abort();
+    } else if (fault.stallsStreamAfter(m_picturesSent)) {
+        m_streamStalled = true; // the connection stays open, silent
     }
 }
 

@@ -15,10 +15,11 @@ namespace devsim {
 
 class Camera;
 class FirmwareReceiver;
+struct StreamPicture;
 
 // One connection of a camera: frames in and out, the login challenge, and
 // one handler per command. A connection is a control connection once it logs
-// in, or a firmware upload attached to one. It ends itself (deleteLater) and
+// in, or a firmware upload or a live stream attached to one. It ends itself (deleteLater) and
 // tells the camera when it does.
 class DeviceSession : public QObject
 {
@@ -36,8 +37,12 @@ public:
     // The device's number of this login; 0 before it or on an upload connection.
     quint32 sessionId() const { return m_sessionId; }
     bool isLoggedIn() const { return m_sessionId != 0; }
-    // The login an upload connection is attached to; 0 for other connections.
+    // The login an upload or stream connection is attached to; 0 for other connections.
     quint32 attachedTo() const { return m_attachedTo; }
+
+    // The stream connection: what the camera's video hands each viewer.
+    void sendStreamHeader(const QByteArray &header);
+    void sendPicture(const StreamPicture &picture);
 
 private:
     using Header = solvane::proto::Header;
@@ -71,6 +76,10 @@ private:
     // Frees the camera for other upgrades once this one is final or over.
     void settleUpgrade(bool over);
 
+    // The stream connection (live video).
+    void attachStream(const Header &request, const QByteArray &payload);
+    void writeStreamFrame(quint16 command, const uint8_t *payload, std::size_t length);
+
     bool channelValid(qint32 channel) const;
 
     Camera *m_camera;
@@ -87,6 +96,12 @@ private:
     bool m_holdsUpgrade = false; // this connection's upgrade blocks others
     bool m_writing = false;
     bool m_stalled = false; // a fault: no more answers on this upload
+    bool m_streaming = false;
+    bool m_streamHeaderSent = false;
+    bool m_waitKey = true; // pictures are skipped until a key picture
+    bool m_streamStalled = false; // a fault: nothing more is sent on this stream
+    int m_picturesSent = 0;
+    QTimer *m_keepAlive = nullptr;
 };
 
 } // namespace devsim

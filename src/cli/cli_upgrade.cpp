@@ -79,7 +79,8 @@ int runUpgrade(const QStringList &hosts, const CliOptions &options)
     const QByteArray localPath = path.toLocal8Bit();
     if (localPath.size() > (directory ? MaxFirmwareDirectoryBytes : MaxFirmwareFileBytes)) {
         return cliUsageError(directory
-                ? QCoreApplication::translate("CUpgradeFrame", "Directory path length exceeds limit")
+                ? QCoreApplication::translate(
+                    "CUpgradeFrame", "Directory path length exceeds limit")
                 : QCoreApplication::translate("CUpgradeFrame", "File path length exceeds limit"));
     }
     const QFileInfo info(path);
@@ -120,8 +121,7 @@ int runUpgrade(const QStringList &hosts, const CliOptions &options)
             array.append(QJsonObject { { QStringLiteral("host"), device.host },
                 { QStringLiteral("state"), device.state },
                 { QStringLiteral("text"), UpgradeStateText(device.state) },
-                { QStringLiteral("progress"), device.percent },
-                { QStringLiteral("ok"), ok } });
+                { QStringLiteral("progress"), device.percent }, { QStringLiteral("ok"), ok } });
         } else {
             cliPrint(stateLine(device, device.state, device.percent));
         }

@@ -261,7 +261,8 @@ void CUpgradeFrame::timerSchedule()
         if (box == nullptr || !box->isChecked()) {
             continue;
         }
-        const int state = m_manager->TaskState(table->item(row, NameColumn)->data(TaskIndexRole).toInt());
+        const int state
+            = m_manager->TaskState(table->item(row, NameColumn)->data(TaskIndexRole).toInt());
         table->item(row, StateColumn)->setText(UpgradeStateText(state));
         if (rowDone(state, restore)) {
             box->setChecked(false);

@@ -7,8 +7,7 @@
 
 #include <algorithm>
 
-CUpgradeManager::CUpgradeManager(
-    DeviceContext context, std::shared_ptr<const UpgradeTiming> timing)
+CUpgradeManager::CUpgradeManager(DeviceContext context, std::shared_ptr<const UpgradeTiming> timing)
     : m_context(std::move(context)), m_timing(std::move(timing))
 { }
 
@@ -17,14 +16,13 @@ CUpgradeManager::~CUpgradeManager()
     ClearTasks();
 }
 
-int CUpgradeManager::AddTask(const QByteArray &address, quint16 port, const QByteArray &userName,
-    const QByteArray &password)
+int CUpgradeManager::AddTask(
+    const QByteArray &address, quint16 port, const QByteArray &userName, const QByteArray &password)
 {
     if (IsRunning()) {
         return -1;
     }
-    m_tasks.push_back(
-        std::make_unique<CUpgradeTask>(address, port, userName, password, m_timing));
+    m_tasks.push_back(std::make_unique<CUpgradeTask>(address, port, userName, password, m_timing));
     return int(m_tasks.size()) - 1;
 }
 
@@ -59,8 +57,8 @@ bool CUpgradeManager::Start()
     m_finished = 0;
     m_stopSem = MIRT_SemCreate(0);
     if (m_stopSem != nullptr) {
-        m_thread = MIRT_Thread_Create(
-            &CUpgradeManager::UpgradeThread, this, MIRT_DEFAULT_STACK_SIZE);
+        m_thread
+            = MIRT_Thread_Create(&CUpgradeManager::UpgradeThread, this, MIRT_DEFAULT_STACK_SIZE);
     }
     if (m_thread == nullptr) {
         qCDebug(lcUpgrade, "Create upgrade thread failed! err:%d", MIRT_GetLastError());

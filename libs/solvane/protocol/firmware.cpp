@@ -73,7 +73,8 @@ std::optional<ImageHeader> decodeImageHeader(const uint8_t *bytes)
             || std::any_of(end, field + TextSize, [](uint8_t b) { return b != 0; })) {
             return std::nullopt;
         }
-        header.description[i].assign(reinterpret_cast<const char *>(field), std::size_t(end - field));
+        header.description[i].assign(
+            reinterpret_cast<const char *>(field), std::size_t(end - field));
     }
     header.softwareVersion = proto::getU32(bytes + SoftwareVersionOffset);
     header.buildDate = proto::getU32(bytes + BuildDateOffset);

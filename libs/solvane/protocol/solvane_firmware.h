@@ -49,7 +49,7 @@ struct ImageHeader
 {
     Description description;
     uint32_t softwareVersion = 0; // as the device record holds it
-    uint32_t buildDate = 0;       // as the device record holds it
+    uint32_t buildDate = 0; // as the device record holds it
     uint64_t bodyLength = 0;
     std::array<uint8_t, DigestSize> digest {};
 };

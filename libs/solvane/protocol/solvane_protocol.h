@@ -46,9 +46,10 @@ enum Command : uint16_t {
     UpgradeAttach = 0x0040,
     UpgradeData = 0x0041,
     UpgradeState = 0x0042,
-    // Reserved: live stream on a connection of its own.
+    // Live stream, on a connection of its own (solvane_streamwire.h).
     StreamAttach = 0x0050,
-    StreamData = 0x0051,
+    StreamData = 0x0051, // device -> client
+    StreamHeader = 0x0052, // device -> client
 };
 
 // Status codes carried in replies; the same numbers the client reports

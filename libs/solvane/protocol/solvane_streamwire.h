@@ -29,9 +29,6 @@ inline constexpr int KeepAliveMs = 1000;
 
 enum Codec : uint32_t { H264 = SOLV_CODEC_H264, Mpeg4 = SOLV_CODEC_MPEG4, Mjpeg = SOLV_CODEC_MJPEG };
 
-void putU64(uint8_t *out, uint64_t value);
-uint64_t getU64(const uint8_t *in);
-
 // StreamAttach payload: u32 session, the login payload, i32 channel, u32 link mode.
 std::vector<uint8_t> encodeAttach(uint32_t session, std::string_view userName,
     const std::array<uint8_t, proto::ProofSize> &proof, int32_t channel, uint32_t linkMode);

@@ -1,11 +1,13 @@
 // The device SDK client: one TCP control connection per login, request and
 // answer frames as docs/protocol.md describes them, bounded waits everywhere.
-// Firmware uploads run on connections of their own, each on a thread of its own.
+// Firmware uploads and live streams run on connections of their own, each on a
+// thread of its own.
 
 #include "solvane.h"
 #include "solvane_firmware.h"
 #include "solvane_protocol.h"
 #include "solvane_records.h"
+#include "solvane_streamwire.h"
 
 #include <arpa/inet.h>
 #include <fcntl.h>
@@ -521,7 +523,8 @@ struct Upload
         // so one piece buffer suffices and the round trip does not pace the transfer.
         while (sent < size || sequence > answered) {
             while (sent < size && sequence - answered < fw::MaxUnanswered) {
-                const std::size_t length = std::size_t(std::min<uint64_t>(size - sent, proto::MaxPayload));
+                const std::size_t length
+                    = std::size_t(std::min<uint64_t>(size - sent, proto::MaxPayload));
                 if (!readPiece(frame.data() + proto::HeaderSize, length)) {
                     return fw::Failed;
                 }
@@ -646,7 +649,7 @@ UploadTable &uploads()
 uint32_t openImage(const char *path, Upload &upload)
 {
     upload.file = ::open(path, O_RDONLY | O_CLOEXEC);
-    struct stat info {};
+    struct stat info;
     if (upload.file < 0 || ::fstat(upload.file, &info) != 0 || !S_ISREG(info.st_mode)
         || info.st_size <= 0) {
         return proto::FileError;
@@ -654,6 +657,9 @@ uint32_t openImage(const char *path, Upload &upload)
     upload.size = uint64_t(info.st_size);
     return proto::Ok;
 }
+
+// Live streams, at the end of this file.
+void stopAllStreams();
 
 } // namespace
 
@@ -666,6 +672,7 @@ int SOLV_Init(void)
 
 int SOLV_Cleanup(void)
 {
+    stopAllStreams();
     for (const auto &upload : uploads().takeAll()) {
         upload->stop();
     }
@@ -990,6 +997,261 @@ int SOLV_SetRecvTimeOut(uint32_t waitMs)
         return fail(SOLV_PARAMETER_ERROR);
     }
     g_recvMs = waitMs;
+    return succeed();
+}
+
+} // extern "C"
+
+// ---- live streams -------------------------------------------------------------
+
+namespace {
+
+constexpr int MaxStreams = 1024;
+
+// One live stream: its connection and the thread that reads it and calls the
+// caller's callback, one call at a time. The thread ends when the device
+// ends the stream or when the stream is stopped; stopping joins it, so no
+// callback runs once the stop has returned.
+struct Stream
+{
+    int32_t handle = -1;
+    SOLV_RealDataCallback callback = nullptr;
+    void *user = nullptr;
+    int fd = -1;
+    int wake[2] = { -1, -1 }; // written to by stop(): the thread ends at its next wait
+    std::mutex threadLock; // a stop racing the start waits for the thread to exist
+    std::thread thread;
+
+    ~Stream()
+    {
+        stop();
+        closeSocket(fd);
+        closeSocket(wake[0]);
+        closeSocket(wake[1]);
+    }
+
+    bool onOwnThread() const { return thread.get_id() == std::this_thread::get_id(); }
+
+    void start()
+    {
+        std::lock_guard guard(threadLock);
+        thread = std::thread(&Stream::run, this);
+    }
+
+    void stop()
+    {
+        std::lock_guard guard(threadLock);
+        if (thread.joinable()) {
+            const char byte = 1;
+            [[maybe_unused]] const ssize_t written = ::write(wake[1], &byte, 1);
+            thread.join();
+        }
+    }
+
+    void run()
+    {
+        const uint32_t status = receive();
+        closeSocket(fd);
+        if (status != Cancelled) {
+            // The caller learns why inside the last call, on this thread.
+            t_lastError = status;
+            callback(handle, SOLV_STREAM_END, nullptr, 0, user);
+        }
+    }
+
+    // Reads frames until the stream ends; the code it ended with.
+    uint32_t receive()
+    {
+        namespace wire = solvane::stream;
+        wire::PictureAssembler assembler;
+        std::vector<uint8_t> payload;
+        bool headerSeen = false;
+        for (;;) {
+            proto::Header frame;
+            // The device sends keep-alives, so silence this long is a dead stream.
+            const uint32_t status = recvFrame(
+                fd, Clock::now() + std::chrono::milliseconds(g_recvMs), frame, payload, wake[0]);
+            if (status != proto::Ok) {
+                return status;
+            }
+            if (frame.flags != 0 || frame.status != proto::Ok) {
+                return proto::MalformedData;
+            }
+            switch (frame.command) {
+            case proto::KeepAlive:
+                if (!payload.empty()) {
+                    return proto::MalformedData;
+                }
+                break;
+            case proto::StreamHeader:
+                if (!assembler.idle() || !wire::decodeHeader(payload.data(), payload.size())) {
+                    return proto::MalformedData;
+                }
+                headerSeen = true;
+                callback(handle, SOLV_STREAM_HEADER, payload.data(), uint32_t(payload.size()), user);
+                break;
+            case proto::StreamData:
+                if (!headerSeen) {
+                    return proto::MalformedData;
+                }
+                switch (assembler.take(payload.data(), payload.size())) {
+                case wire::PictureAssembler::Result::Malformed:
+                    return proto::MalformedData;
+                case wire::PictureAssembler::Result::Incomplete:
+                    break;
+                case wire::PictureAssembler::Result::Complete:
+                    callback(handle, SOLV_STREAM_DATA, assembler.block(),
+                        uint32_t(assembler.blockSize()), user);
+                    break;
+                }
+                break;
+            default:
+                return proto::MalformedData;
+            }
+        }
+    }
+};
+
+struct StreamTable
+{
+    std::mutex lock;
+    std::vector<std::shared_ptr<Stream>> slots = std::vector<std::shared_ptr<Stream>>(MaxStreams);
+    int next = 0; // round-robin, as for logins
+
+    int add(std::shared_ptr<Stream> stream)
+    {
+        std::lock_guard guard(lock);
+        for (int tried = 0; tried < MaxStreams; ++tried) {
+            const int id = (next + tried) % MaxStreams;
+            if (!slots[id]) {
+                slots[id] = std::move(stream);
+                next = (id + 1) % MaxStreams;
+                return id;
+            }
+        }
+        return -1;
+    }
+
+    std::shared_ptr<Stream> find(int32_t id)
+    {
+        if (id < 0 || id >= MaxStreams) {
+            return nullptr;
+        }
+        std::lock_guard guard(lock);
+        return slots[id];
+    }
+
+    std::shared_ptr<Stream> take(int32_t id)
+    {
+        if (id < 0 || id >= MaxStreams) {
+            return nullptr;
+        }
+        std::lock_guard guard(lock);
+        return std::exchange(slots[id], nullptr);
+    }
+
+    std::vector<std::shared_ptr<Stream>> takeAll()
+    {
+        std::lock_guard guard(lock);
+        std::vector<std::shared_ptr<Stream>> all;
+        for (auto &slot : slots) {
+            if (slot) {
+                all.push_back(std::exchange(slot, nullptr));
+            }
+        }
+        return all;
+    }
+};
+
+StreamTable &streams()
+{
+    static StreamTable table;
+    return table;
+}
+
+void stopAllStreams()
+{
+    for (const auto &stream : streams().takeAll()) {
+        stream->stop();
+    }
+}
+
+} // namespace
+
+extern "C" {
+
+int32_t SOLV_RealPlay_V30(int32_t userId, const SOLV_PREVIEW_REQUEST *request,
+    SOLV_RealDataCallback callback, void *user, int32_t blocked)
+{
+    (void)blocked; // the attach is always awaited
+    // What the attach needs, copied so the login stays free for other calls.
+    sockaddr_in address {};
+    std::string userName;
+    std::string password;
+    uint32_t deviceSession = 0;
+    const int known = withSession(userId, [&](Session &session) -> uint32_t {
+        if (session.fd < 0) {
+            return proto::ReceiveFailed; // the login broke earlier
+        }
+        address = session.address;
+        userName = session.userName;
+        password = session.password;
+        deviceSession = session.deviceSession;
+        return proto::Ok;
+    });
+    if (!known) {
+        return -1;
+    }
+    if (!request || !callback) {
+        fail(SOLV_PARAMETER_ERROR);
+        return -1;
+    }
+    if (request->linkMode != 0) {
+        fail(SOLV_NOT_SUPPORT);
+        return -1;
+    }
+    auto stream = std::make_shared<Stream>();
+    if (::pipe2(stream->wake, O_CLOEXEC | O_NONBLOCK) != 0) {
+        fail(SOLV_NO_FREE_HANDLE);
+        return -1;
+    }
+    std::vector<uint8_t> reply;
+    const uint32_t status = authenticate(
+        stream->fd, address, proto::StreamAttach,
+        [&](const uint8_t *nonce) {
+            return solvane::stream::encodeAttach(deviceSession, userName,
+                proto::loginProof(password, nonce, userName), request->channel,
+                uint32_t(request->linkMode));
+        },
+        reply);
+    if (status != proto::Ok) {
+        fail(status);
+        return -1;
+    }
+    stream->callback = callback;
+    stream->user = user;
+    const int handle = streams().add(stream);
+    if (handle < 0) {
+        fail(SOLV_NO_FREE_HANDLE);
+        return -1; // the connection closes with the stream: the device lets it go
+    }
+    stream->handle = handle;
+    stream->start();
+    succeed();
+    return handle;
+}
+
+int SOLV_StopRealPlay(int32_t handle)
+{
+    const auto stream = streams().find(handle);
+    // The stream's own thread cannot wait for itself.
+    if (!stream || stream->onOwnThread()) {
+        return fail(SOLV_PARAMETER_ERROR);
+    }
+    if (streams().take(handle) != stream) {
+        return fail(SOLV_PARAMETER_ERROR); // stopped by another thread meanwhile
+    }
+    stream->stop();
     return succeed();
 }
 
