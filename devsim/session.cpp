@@ -576,7 +576,7 @@ void DeviceSession::sendPicture(const StreamPicture &picture)
     ++m_picturesSent;
     const Fault &fault = m_camera->fault();
     if (fault.dropsStreamAfter(m_picturesSent)) {
-        abort();
+        close(); // what was written goes out first
     } else if (fault.stallsStreamAfter(m_picturesSent)) {
         m_streamStalled = true; // the connection stays open, silent
     }

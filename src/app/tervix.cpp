@@ -11,6 +11,7 @@
 #include "maintable.h"
 #include "maintablewithmend.h"
 #include "mirt.h"
+#include "preconfig.h"
 #include "progressdialog.h"
 #include "quarryloader.h"
 #include "search.h"
@@ -80,6 +81,10 @@ Tervix::Tervix(QWidget *parent)
     ui->ShrinkButtonForAdjust->hide();
 
     setConfigPage(ui->ConfigFrame);
+    CPreConfig *cameraPage = ui->ConfigFrame->preConfig();
+    setCameraPreviewPage(cameraPage);
+    connect(cameraPage, &CPreConfig::RealPlayStatChange, this, &Tervix::RealPlayChange);
+    connect(this, &Tervix::BNCPreviewEnable, cameraPage, &CPreConfig::BNCPreviewEnable);
     setBatchConfigPage(ui->BatchconfigFrame);
     setUpgradePage(ui->UpgradeFrame);
     setTervixServices(this);

@@ -5,6 +5,8 @@
 #include "debuglog.h"
 #include "devicesdk.h"
 #include "pagewidgets.h"
+#include "playwindow.h"
+#include "realplay.h"
 #include "solvane.h"
 #include "tervixservices.h"
 
@@ -33,9 +35,12 @@ using PageWidgets::overlayIndex;
 using PageWidgets::showIndex;
 
 CPreConfig::CPreConfig(QWidget *parent)
-    : QWidget(parent), ui(std::make_unique<Ui::CPreConfigClass>())
+    : QWidget(parent),
+      ui(std::make_unique<Ui::CPreConfigClass>()),
+      m_realPlay(std::make_unique<CRealPlay>(&logLine))
 {
     ui->setupUi(this);
+    ui->framePlayWindow->SetRealPlay(m_realPlay.get());
 
     const std::array<std::pair<QSlider *, QSpinBox *>, 4> pictureLevels { {
         { ui->BrightnessLevelSlider, ui->BrightnessLevelspinBox },
@@ -54,8 +59,6 @@ CPreConfig::CPreConfig(QWidget *parent)
     connect(ui->DayOrNightcomboBox, &QComboBox::currentIndexChanged, this,
         &CPreConfig::DayOrNightChange);
 
-    // Previewing needs a preview controller, which this page does not have.
-    ui->RealPlaygroupBox->setEnabled(false);
     setPageEnabled(false);
 }
 
@@ -150,11 +153,38 @@ void CPreConfig::setPageEnabled(bool enabled)
     ui->VideoCfggroupBox->setEnabled(enabled);
     ui->CfggroupBox->setEnabled(enabled);
     ui->PrecheckBox->setEnabled(enabled);
+    // The encoder card's input is previewed without a login.
+    ui->RealPlaygroupBox->setEnabled(enabled || m_bncPreview);
 }
 
 void CPreConfig::startRealplay()
 {
-    // Nothing to start without a preview controller.
+    if (m_previewRunning) {
+        return;
+    }
+    TervixServices *services = tervixServices();
+    const quintptr window = ui->framePlayWindow->presenterHandle();
+    if (services == nullptr || !services->isBNCChecked()) {
+        m_realPlay->SetHardDecode(services != nullptr && services->isMDCardChecked());
+        if (!m_realPlay->RealPlay(m_userId, CameraChannel, window)) {
+            showInformation(tr("Failed"), tr("Failed to start preview"));
+            logLine(tr("Failed to start preview"));
+            return;
+        }
+    } else if (!m_realPlay->StartBNCPreview(window)) {
+        showInformation(tr("Failed!"), tr("Failed to start preview!"));
+        logLine(tr("Failed to start preview!"));
+        return;
+    }
+    ui->startRealplayButton->hide();
+    ui->startRealplayButton->setEnabled(false);
+    ui->stopRealplayButton->show();
+    ui->stopRealplayButton->setEnabled(true);
+    if (services != nullptr) {
+        services->setCameraPreviewRunning(true);
+    }
+    m_previewRunning = true;
+    emit RealPlayStatChange(true);
 }
 
 void CPreConfig::stopRealplay()
@@ -165,6 +195,8 @@ void CPreConfig::stopRealplay()
     if (TervixServices *services = tervixServices()) {
         services->setCameraPreviewRunning(false);
     }
+    m_realPlay->StopRealPlay();
+    ui->framePlayWindow->clearPicture();
     ui->Realplaywidget->update();
     ui->stopRealplayButton->hide();
     ui->stopRealplayButton->setEnabled(false);
@@ -276,9 +308,14 @@ void CPreConfig::SaveDevConfig()
 
 void CPreConfig::BNCPreviewEnable(bool on)
 {
-    // Turning the card input on opens the preview area once the page previews;
-    // turning it off without a login takes the picture settings with it.
-    if (!on && m_userId < 0) {
+    m_bncPreview = on;
+    if (on) {
+        ui->RealPlaygroupBox->setEnabled(true);
+        ui->startRealplayButton->setEnabled(true);
+        return;
+    }
+    // Without a login the picture settings go with the card input.
+    if (m_userId < 0) {
         ui->VideoCfggroupBox->setEnabled(false);
     }
 }

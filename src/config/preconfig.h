@@ -1,5 +1,6 @@
 #pragma once
 
+#include "pageinterfaces.h"
 #include "records.h"
 
 #include <QDomDocument>
@@ -13,12 +14,14 @@ namespace Ui {
 class CPreConfigClass;
 }
 
+class CRealPlay;
+
 // The configuration frame's camera page: the picture sliders, applied to the
 // device the moment one is released, and the day/night, iris, exposure, gain
 // and local-output settings, applied with the save button; all of them live
-// in the front-end record of channel 1. The preview area is in the form but
-// stays disabled until the page owns a preview controller.
-class CPreConfig : public QWidget
+// in the front-end record of channel 1; beside them, the live preview of the
+// logged-in device.
+class CPreConfig : public QWidget, public PreviewPageHooks
 {
     Q_OBJECT
 
@@ -34,6 +37,8 @@ public:
     // SetDevConfig).
     const FrontCfg &saveCopy() const { return m_saveCfg; }
     bool isTempletChecked() const;
+    bool isPreviewRunning() const { return m_previewRunning; }
+    CRealPlay *realPlay() const { return m_realPlay.get(); }
 
     // Local output values in the order of the combo's items.
     static constexpr std::array<quint8, 12> localOutputValues
@@ -44,7 +49,8 @@ signals:
 
 public slots:
     void startRealplay();
-    void stopRealplay();
+    // PreviewPageHooks: also what the main window calls when the page is left.
+    void stopRealplay() override;
     void SetBrightnessLevel(int level);
     void SetSharpnessLevel(int level);
     void SetSaturationLevel(int level);
@@ -76,5 +82,7 @@ private:
     FrontCfg m_saveCfg; // assembled for the save button and the templet
     QDomDocument m_ability; // the camera ability text; empty when unreadable
     std::array<QMetaObject::Connection, 4> m_sliderConnections;
+    std::unique_ptr<CRealPlay> m_realPlay;
     bool m_previewRunning = false;
+    bool m_bncPreview = false;
 };

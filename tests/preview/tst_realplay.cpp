@@ -1,0 +1,272 @@
+// The preview controller's stream handling in software mode, on the real
+// stream player, fed by hand with a stream the ffmpeg tool made: what the
+// device SDK's stream thread would hand it.
+#include "ffmpegstreams.h"
+#include "realplay.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <atomic>
+
+namespace {
+
+// The library calls, counted; those of the stream player go on to the real one.
+struct Calls
+{
+    std::atomic<int> realPlay { 0 };
+    std::atomic<int> stopRealPlay { 0 };
+    std::atomic<int> logout { 0 };
+    std::atomic<int> getPort { 0 };
+    std::atomic<int> freePort { 0 };
+    std::atomic<int> openStream { 0 };
+    std::atomic<int> closeStream { 0 };
+    std::atomic<int> inputData { 0 };
+    std::atomic<int> inputTaken { 0 };
+    std::atomic<int> sleeps { 0 };
+    std::atomic<int> frames { 0 };
+};
+Calls *g_calls = nullptr;
+
+// The device side stands still: these tests hand the stream over themselves.
+int32_t fakeRealPlay(int32_t, const SOLV_PREVIEW_REQUEST *, SOLV_RealDataCallback, void *, int32_t)
+{
+    ++g_calls->realPlay;
+    return 5;
+}
+
+PreviewLibraries countedLibraries()
+{
+    PreviewLibraries libraries;
+    libraries.realPlay = &fakeRealPlay;
+    libraries.stopRealPlay = [](int32_t) {
+        ++g_calls->stopRealPlay;
+        return 1;
+    };
+    libraries.logout = [](int32_t) {
+        ++g_calls->logout;
+        return 1;
+    };
+    libraries.getPort = [](int32_t *port) {
+        ++g_calls->getPort;
+        return Strix_GetPort(port);
+    };
+    libraries.freePort = [](int32_t port) {
+        ++g_calls->freePort;
+        return Strix_FreePort(port);
+    };
+    libraries.openStream = [](int32_t port, const uint8_t *header, uint32_t size, uint32_t buffer) {
+        ++g_calls->openStream;
+        return Strix_OpenStream(port, header, size, buffer);
+    };
+    libraries.closeStream = [](int32_t port) {
+        ++g_calls->closeStream;
+        return Strix_CloseStream(port);
+    };
+    libraries.inputData = [](int32_t port, const uint8_t *data, uint32_t size) {
+        ++g_calls->inputData;
+        const int taken = Strix_InputData(port, data, size);
+        g_calls->inputTaken += taken != 0;
+        return taken;
+    };
+    libraries.sleep = [](unsigned int) { ++g_calls->sleeps; };
+    return libraries;
+}
+
+void countFrame(const uint8_t *, int, int, void *user)
+{
+    ++*static_cast<std::atomic<int> *>(user);
+}
+
+} // namespace
+
+class TestRealPlay : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    FfmpegStream m_stream; // M-JPEG, 10 pictures
+    Calls m_calls;
+
+    void header(CRealPlay &realPlay)
+    {
+        CRealPlay::StreamDataCallback(5, 1, reinterpret_cast<const uint8_t *>(m_stream.header.constData()),
+            uint32_t(m_stream.header.size()), &realPlay);
+    }
+
+    void data(CRealPlay &realPlay, const QByteArray &bytes)
+    {
+        CRealPlay::StreamDataCallback(5, 2, reinterpret_cast<const uint8_t *>(bytes.constData()),
+            uint32_t(bytes.size()), &realPlay);
+    }
+
+    void resetCalls()
+    {
+        for (std::atomic<int> *counter : { &m_calls.realPlay, &m_calls.stopRealPlay, &m_calls.logout,
+                 &m_calls.getPort, &m_calls.freePort, &m_calls.openStream, &m_calls.closeStream,
+                 &m_calls.inputData, &m_calls.inputTaken, &m_calls.sleeps, &m_calls.frames }) {
+            *counter = 0;
+        }
+    }
+
+private slots:
+    void initTestCase()
+    {
+        g_calls = &m_calls;
+        QVERIFY(m_dir.isValid());
+        QString error;
+        QVERIFY2(makeFfmpegStream(QDir(m_dir.path()), ffmpegCodecs().at(2), 320, 240, 10,
+                     &m_stream, &error),
+            qPrintable(error));
+    }
+
+    void init() { resetCalls(); }
+
+    void refusedBlockIsDroppedAndTheNextTriedAfresh()
+    {
+        CRealPlay realPlay({}, countedLibraries());
+        QVERIFY(realPlay.RealPlay(3, 1, 0));
+        header(realPlay);
+        // More than the player's whole buffer: refused every time.
+        data(realPlay, QByteArray(int(SoftwareDecodeMode::StreamBufferBytes) + 1, '\0'));
+        QCOMPARE(m_calls.inputData.load(), SoftwareDecodeMode::InputTries);
+        QCOMPARE(m_calls.sleeps.load(), SoftwareDecodeMode::InputTries);
+        QCOMPARE(m_calls.inputTaken.load(), 0);
+
+        data(realPlay, m_stream.data.left(1000));
+        QCOMPARE(m_calls.inputData.load(), SoftwareDecodeMode::InputTries + 1);
+        QCOMPARE(m_calls.inputTaken.load(), 1);
+        QCOMPARE(m_calls.sleeps.load(), SoftwareDecodeMode::InputTries);
+
+        // Empty blocks and blocks before any header never reach the player.
+        data(realPlay, QByteArray());
+        CRealPlay idle({}, countedLibraries());
+        QVERIFY(idle.RealPlay(3, 1, 0));
+        data(idle, m_stream.data.left(1000));
+        QCOMPARE(m_calls.inputData.load(), SoftwareDecodeMode::InputTries + 1);
+    }
+
+    void secondHeaderReopensThePort()
+    {
+        CRealPlay realPlay({}, countedLibraries());
+        realPlay.SetFrameCallback(&countFrame, &m_calls.frames);
+        QVERIFY(realPlay.RealPlay(3, 1, 0));
+        header(realPlay);
+        QCOMPARE(m_calls.getPort.load(), 1);
+        data(realPlay, m_stream.data);
+        QTRY_VERIFY_WITH_TIMEOUT(m_calls.frames >= 9, 60000);
+
+        header(realPlay);
+        QCOMPARE(m_calls.closeStream.load(), 1);
+        QCOMPARE(m_calls.freePort.load(), 1);
+        QCOMPARE(m_calls.getPort.load(), 2);
+        QCOMPARE(m_calls.openStream.load(), 2);
+        const int before = m_calls.frames;
+        data(realPlay, m_stream.data);
+        data(realPlay, m_stream.data.left(100)); // the next picture's start ends the last one
+        QTRY_COMPARE_WITH_TIMEOUT(m_calls.frames.load(), before + 10, 60000);
+
+        realPlay.StopRealPlay();
+        QCOMPARE(m_calls.stopRealPlay.load(), 1);
+        QCOMPARE(m_calls.freePort.load(), 2);
+        QCOMPARE(m_calls.logout.load(), 0); // the login was the caller's
+    }
+
+    void portOwnerTableFollowsThePorts()
+    {
+        CRealPlay first({}, countedLibraries());
+        CRealPlay second({}, countedLibraries());
+        QVERIFY(first.RealPlay(3, 1, 0));
+        QVERIFY(second.RealPlay(4, 1, 0));
+        header(first);
+        header(second);
+        QList<int32_t> owned;
+        for (int32_t port = 0; port < STRIX_MAX_PORTS; ++port) {
+            if (SoftwareDecodeMode::portOwner(port) == &first) {
+                owned << port;
+            }
+            if (SoftwareDecodeMode::portOwner(port) == &second) {
+                owned << -port - 1;
+            }
+        }
+        QCOMPARE(owned.size(), 2);
+        first.StopRealPlay();
+        second.StopRealPlay();
+        for (int32_t port = 0; port < STRIX_MAX_PORTS; ++port) {
+            QCOMPARE(SoftwareDecodeMode::portOwner(port), nullptr);
+        }
+    }
+
+    void negativeUserIdNeverReachesTheDevice()
+    {
+        QStringList log;
+        CRealPlay realPlay([&log](const QString &line) { log << line; }, countedLibraries());
+        QVERIFY(!realPlay.RealPlay(-1, 1, 0));
+        QCOMPARE(m_calls.realPlay.load(), 0);
+        QVERIFY(!realPlay.isRunning());
+        QCOMPARE(log, QStringList());
+    }
+
+    void stopWhenIdleDoesNothing()
+    {
+        CRealPlay realPlay({}, countedLibraries());
+        realPlay.StopRealPlay();
+        realPlay.StopRealPlay();
+        QCOMPARE(m_calls.stopRealPlay.load(), 0);
+        QCOMPARE(m_calls.freePort.load(), 0);
+        QCOMPARE(m_calls.logout.load(), 0);
+        QCOMPARE(realPlay.GetFrameRate(), 0u);
+
+        // Stopped twice after a run: released once.
+        QVERIFY(realPlay.RealPlay(3, 1, 0));
+        header(realPlay);
+        realPlay.StopRealPlay();
+        realPlay.StopRealPlay();
+        QCOMPARE(m_calls.stopRealPlay.load(), 1);
+        QCOMPARE(m_calls.freePort.load(), 1);
+        QVERIFY(realPlay.RealPlay(3, 1, 0));
+    }
+
+    void noFrameAfterStop()
+    {
+        CRealPlay stopped({}, countedLibraries());
+        std::atomic<int> stoppedFrames { 0 };
+        stopped.SetFrameCallback(&countFrame, &stoppedFrames);
+        QVERIFY(stopped.RealPlay(3, 1, 0));
+        header(stopped);
+        data(stopped, m_stream.data);
+        QTRY_VERIFY_WITH_TIMEOUT(stoppedFrames > 0, 60000);
+        QVERIFY(stopped.GetFrameRate() > 0);
+        stopped.StopRealPlay();
+        const int seen = stoppedFrames;
+        QCOMPARE(stopped.GetFrameRate(), 0u);
+        // A block that comes late goes nowhere.
+        data(stopped, m_stream.data);
+
+        // Another preview's stream, all decoded, gives the stopped one time to show anything.
+        CRealPlay other({}, countedLibraries());
+        other.SetFrameCallback(&countFrame, &m_calls.frames);
+        QVERIFY(other.RealPlay(3, 1, 0));
+        header(other);
+        data(other, m_stream.data + m_stream.data.left(100));
+        QTRY_COMPARE_WITH_TIMEOUT(m_calls.frames.load(), 10, 60000);
+        QCOMPARE(stoppedFrames.load(), seen);
+    }
+
+    void hardDecodeWithoutCardFails()
+    {
+        QStringList log;
+        CRealPlay realPlay([&log](const QString &line) { log << line; }, countedLibraries());
+        realPlay.SetHardDecode(true);
+        QVERIFY(!realPlay.RealPlay(3, 1, 0));
+        QCOMPARE(log, QStringList { "Failed to initialize DirectDraw!" });
+        QCOMPARE(m_calls.realPlay.load(), 0);
+        QVERIFY(!realPlay.StartBNCPreview(0));
+        QCOMPARE(log.last(), QStringLiteral("Open decode channel failed!"));
+        realPlay.SetHardDecode(false);
+        QVERIFY(realPlay.RealPlay(3, 1, 0));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestRealPlay)
+#include "tst_realplay.moc"
