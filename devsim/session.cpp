@@ -524,9 +524,9 @@ void DeviceSession::attachStream(const proto::Header &request, const QByteArray 
     m_streaming = true;
     m_keepAlive = new QTimer(this);
     m_keepAlive->setSingleShot(true);
-    connect(m_keepAlive, &QTimer::timeout, this, [this] {
-        writeStreamFrame(proto::KeepAlive, nullptr, 0);
-    });
+    connect(m_keepAlive, &QTimer::timeout, this,
+        [this] { writeStreamFrame(proto::KeepAlive, nullptr, 0); });
+    m_keepAlive->start(wire::KeepAliveMs);
     // The header and pictures follow the answer, never overtake it.
     reply(request, proto::Ok, {}, [self = QPointer<DeviceSession>(this)] {
         if (self && !self->m_closing) {
@@ -566,11 +566,12 @@ void DeviceSession::sendPicture(const StreamPicture &picture)
     // A viewer that does not keep up loses pictures, never the camera its memory.
     if (m_socket->bytesToWrite() > MaxStreamBacklog) {
         m_waitKey = true;
+        m_camera->video()->requestKeyPicture();
         return;
     }
     m_waitKey = false;
-    for (const auto &piece : wire::encodePieces(picture.info, bytes(picture.data),
-             std::size_t(picture.data.size()))) {
+    for (const auto &piece :
+        wire::encodePieces(picture.info, bytes(picture.data), std::size_t(picture.data.size()))) {
         writeStreamFrame(proto::StreamData, piece.data(), piece.size());
     }
     ++m_picturesSent;

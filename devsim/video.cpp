@@ -6,7 +6,6 @@
 #include "solvane_records.h"
 
 #include <QDateTime>
-#include <QLoggingCategory>
 #include <QPointer>
 
 extern "C" {
@@ -23,8 +22,6 @@ extern "C" {
 namespace wire = solvane::stream;
 
 namespace devsim {
-
-Q_LOGGING_CATEGORY(lcVideo, "tervix.devsim.video", QtWarningMsg)
 
 namespace {
 
@@ -65,14 +62,13 @@ constexpr Resolution Resolutions[] = {
 };
 
 // Frame rate codes 0 to 16: pictures per second as a fraction.
-constexpr std::array<std::pair<quint32, quint32>, 17> FrameRates = { {
-    { 25, 1 }, { 1, 16 }, { 1, 8 }, { 1, 4 }, { 1, 2 }, { 1, 1 }, { 2, 1 }, { 4, 1 }, { 6, 1 },
-    { 8, 1 }, { 10, 1 }, { 12, 1 }, { 16, 1 }, { 20, 1 }, { 15, 1 }, { 18, 1 }, { 22, 1 },
-} };
+constexpr std::array<std::pair<quint32, quint32>, 17> FrameRates = { { { 25, 1 }, { 1, 16 },
+    { 1, 8 }, { 1, 4 }, { 1, 2 }, { 1, 1 }, { 2, 1 }, { 4, 1 }, { 6, 1 }, { 8, 1 }, { 10, 1 },
+    { 12, 1 }, { 16, 1 }, { 20, 1 }, { 15, 1 }, { 18, 1 }, { 22, 1 } } };
 
 // Bitrate codes 1 to 27 in kbit/s.
-constexpr std::array<quint32, 27> Bitrates = { 16, 32, 48, 64, 80, 96, 128, 160, 192, 224, 256,
-    320, 384, 448, 512, 640, 768, 896, 1024, 1280, 1536, 1792, 2048, 3072, 4096, 8192, 16384 };
+constexpr std::array<quint32, 27> Bitrates = { 16, 32, 48, 64, 80, 96, 128, 160, 192, 224, 256, 320,
+    384, 448, 512, 640, 768, 896, 1024, 1280, 1536, 1792, 2048, 3072, 4096, 8192, 16384 };
 
 // The stream's encode types; the private H.264 variant is encoded as H.264.
 uint32_t codecOf(quint8 encodeType)
@@ -195,8 +191,9 @@ StreamFormat streamFormat(const QByteArray &compression)
     format.rateNum = num;
     format.rateDen = den;
     // Caps at 32 Mbit/s keep a custom rate within what one picture may carry.
-    format.bitrate = std::min<quint32>(
-        bitrateKbps(fieldU32(compression, block + SOLV_STREAM_BITRATE_OFFSET)), 32768) * 1000;
+    const quint32 kbps = std::min<quint32>(
+        bitrateKbps(fieldU32(compression, block + SOLV_STREAM_BITRATE_OFFSET)), 32768);
+    format.bitrate = kbps * 1000;
     format.constantBitrate = fieldU8(compression, block + SOLV_STREAM_BITRATE_TYPE_OFFSET) != 0;
     format.keyInterval = fieldU16(compression, block + SOLV_STREAM_IFRAME_INTERVAL_OFFSET);
     return format;
@@ -206,10 +203,10 @@ scene::Osd osdSettings(const QByteArray &picture)
 {
     scene::Osd osd;
     osd.showChannelName = fieldU32(picture, SOLV_PICCFG_SHOW_CHANNEL_NAME_OFFSET) != 0;
-    osd.channelName = fieldText(picture, SOLV_PICCFG_CHANNEL_NAME_OFFSET,
-        SOLV_PICCFG_CHANNEL_NAME_LEN)
-                          .toLocal8Bit()
-                          .toStdString();
+    osd.channelName
+        = fieldText(picture, SOLV_PICCFG_CHANNEL_NAME_OFFSET, SOLV_PICCFG_CHANNEL_NAME_LEN)
+              .toLocal8Bit()
+              .toStdString();
     osd.showDate = fieldU32(picture, SOLV_PICCFG_SHOW_OSD_OFFSET) != 0;
     osd.dateFormat = fieldU8(picture, SOLV_PICCFG_OSD_TYPE_OFFSET);
     osd.showWeek = fieldU8(picture, SOLV_PICCFG_SHOW_WEEK_OFFSET) != 0;
@@ -303,7 +300,8 @@ std::unique_ptr<VideoEncoder> VideoEncoder::open(const StreamFormat &format, QSt
     c->bit_rate_tolerance = int(std::min<int64_t>(INT32_MAX, perPicture * 4));
     if (format.constantBitrate) {
         c->rc_max_rate = format.bitrate;
-        c->rc_buffer_size = int(std::min<int64_t>(INT32_MAX, std::max<int64_t>(format.bitrate, perPicture * 2)));
+        c->rc_buffer_size
+            = int(std::min<int64_t>(INT32_MAX, std::max<int64_t>(format.bitrate, perPicture * 2)));
     }
     if (format.codec == wire::H264) {
         av_opt_set(c->priv_data, "preset", "ultrafast", 0);
@@ -335,21 +333,21 @@ std::optional<VideoEncoder::Packet> VideoEncoder::encode(
         || av_frame_make_writable(frame) < 0) {
         return std::nullopt;
     }
-    auto copyPlane = [](const std::vector<uint8_t> &plane, int width, int height, uint8_t *out,
-                         int stride) {
-        for (int row = 0; row < height; ++row) {
-            std::memcpy(out + std::ptrdiff_t(row) * stride,
-                plane.data() + std::size_t(row) * std::size_t(width), std::size_t(width));
-        }
-    };
+    auto copyPlane
+        = [](const std::vector<uint8_t> &plane, int width, int height, uint8_t *out, int stride) {
+              for (int row = 0; row < height; ++row) {
+                  std::memcpy(out + std::ptrdiff_t(row) * stride,
+                      plane.data() + std::size_t(row) * std::size_t(width), std::size_t(width));
+              }
+          };
     copyPlane(picture.y, picture.width, picture.height, frame->data[0], frame->linesize[0]);
     copyPlane(picture.u, picture.chromaWidth(), picture.chromaHeight(), frame->data[1],
         frame->linesize[1]);
     copyPlane(picture.v, picture.chromaWidth(), picture.chromaHeight(), frame->data[2],
         frame->linesize[2]);
     frame->pts = m_pts++;
-    frame->pict_type = forceKey || m_format.keyInterval == 0 ? AV_PICTURE_TYPE_I
-                                                             : AV_PICTURE_TYPE_NONE;
+    frame->pict_type
+        = forceKey || m_format.keyInterval == 0 ? AV_PICTURE_TYPE_I : AV_PICTURE_TYPE_NONE;
     if (avcodec_send_frame(m_context->codec, frame) < 0) {
         return std::nullopt;
     }
@@ -459,7 +457,7 @@ void CameraVideo::run(Run run)
     auto encoder = VideoEncoder::open(format, &error);
     if (!encoder) {
         // A format libavcodec will not take still gives a picture: CIF H.264.
-        qCWarning(lcVideo, "%s; streaming CIF H.264 instead", qPrintable(error));
+        qWarning("devsim: %s; streaming CIF H.264 instead", qPrintable(error));
         const StreamFormat fallback;
         encoder = VideoEncoder::open(fallback);
         format.codec = fallback.codec;

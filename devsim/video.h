@@ -98,6 +98,8 @@ public:
     void addViewer(DeviceSession *viewer);
     void removeViewer(DeviceSession *viewer);
     int viewerCount() const { return int(m_viewers.size()); }
+    // The next picture is a key picture (a viewer lost some and starts afresh).
+    void requestKeyPicture() { m_forceKey = true; }
     // Rereads the camera's records: new picture settings show at the next
     // picture, a new stream format restarts the stream.
     void recordsChanged();
@@ -128,7 +130,8 @@ private:
     QList<DeviceSession *> m_viewers;
     StreamFormat m_format;
     QByteArray m_header;
-    quint64 m_generation = 0; // one per run of the thread, so late pictures of an old one are dropped
+    quint64 m_generation
+        = 0; // one per run of the thread, so late pictures of an old one are dropped
     std::thread m_thread;
 
     // Shared with the thread.

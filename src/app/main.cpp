@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QLocale>
+#include <QTimer>
 #include <QTranslator>
 
 #include <cstdio>
@@ -20,11 +21,18 @@ int main(int argc, char *argv[])
     }
     QApplication app(argc, argv);
     QCoreApplication::setApplicationVersion(QStringLiteral(TERVIX_VERSION));
+    // Names the installed desktop entry, so desktops match the window to its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.tervix.Tervix"));
 
     QTranslator translator;
     InstallTervixTranslation(&translator, QLocale::system().name());
 
     Tervix window;
+    // Installation checks: say what start-up found, then quit.
+    if (qEnvironmentVariableIsSet("TERVIX_STARTUP_REPORT")) {
+        QTimer::singleShot(
+            0, &window, [&window, &translator] { ReportStartupAndClose(&window, translator); });
+    }
     window.show();
 
     // Documentation and headless checks: picture every page, then quit.

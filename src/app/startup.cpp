@@ -1,17 +1,40 @@
 #include "startup.h"
 
-#include <QCoreApplication>
-#include <QDir>
+#include "datafolders.h"
+#include "quarryloader.h"
+#include "tervix.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QTimer>
 #include <QTranslator>
+
+#include <cstdio>
 
 bool InstallTervixTranslation(QTranslator *translator, const QString &localeName)
 {
     const QString file = QStringLiteral("tervix_") + localeName;
-    for (const QString &folder : { QDir::currentPath(), QCoreApplication::applicationDirPath() }) {
+    for (const QString &folder : dataFolders(DataLookup::WorkingDirectoryFirst)) {
         if (translator->load(file, folder)) {
             QCoreApplication::installTranslator(translator);
             return true;
         }
     }
     return false;
+}
+
+void ReportStartupAndClose(Tervix *window, const QTranslator &translator)
+{
+    const auto *cameras = window->findChild<QComboBox *>(QStringLiteral("comboIPCType"));
+    std::printf("discovery-library: %s\n", qPrintable(QuarryLoader::instance().libraryPath()));
+    std::printf("translation: %s\n", qPrintable(translator.filePath()));
+    std::printf("camera-models: %d\n", cameras != nullptr ? cameras->count() : 0);
+    std::printf("help-index: %s\n", qPrintable(Tervix::helpIndexPath()));
+    std::printf("desktop-file: %s\n", qPrintable(QGuiApplication::desktopFileName()));
+    std::fflush(stdout);
+    // A failed start shows a message box; it must not hold the check up.
+    if (QWidget *box = QApplication::activeModalWidget()) {
+        box->close();
+    }
+    QTimer::singleShot(0, window, &QWidget::close);
 }

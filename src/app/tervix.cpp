@@ -2,8 +2,10 @@
 
 #include "ui_tervix.h"
 
+#include "adjustfocus.h"
 #include "cardworker.h"
 #include "configframe.h"
+#include "datafolders.h"
 #include "debuglog.h"
 #include "devicelistmodel.h"
 #include "devicestore.h"
@@ -23,7 +25,6 @@
 #include "solvane.h"
 
 #include <QCloseEvent>
-#include <QCoreApplication>
 #include <QDateTime>
 #include <QDesktopServices>
 #include <QDir>
@@ -81,6 +82,8 @@ Tervix::Tervix(QWidget *parent)
     ui->ShrinkButtonForAdjust->hide();
 
     setConfigPage(ui->ConfigFrame);
+    setFocusPage(ui->AdjustFrame);
+    setFocusPreviewPage(ui->AdjustFrame);
     CPreConfig *cameraPage = ui->ConfigFrame->preConfig();
     setCameraPreviewPage(cameraPage);
     connect(cameraPage, &CPreConfig::RealPlayStatChange, this, &Tervix::RealPlayChange);
@@ -126,6 +129,8 @@ void Tervix::makeConnections()
     connect(ui->checkBoxMDCard, &QCheckBox::clicked, this, &Tervix::MDCardCheckChanged);
     connect(ui->checkBoxBNC, &QCheckBox::clicked, this, &Tervix::BNCPreviewCheckChanged);
     connect(m_cardWorker.get(), &CardWorker::CardInitOrDeInit, this, &Tervix::CardInitResult);
+    connect(ui->AdjustFrame, &CAdjustFocus::RealPlayStatChange, this, &Tervix::RealPlayChange);
+    connect(this, &Tervix::BNCPreviewEnable, ui->AdjustFrame, &CAdjustFocus::BNCPreviewEnable);
 }
 
 void Tervix::buildLens()
@@ -667,7 +672,7 @@ void Tervix::defaultPasswordChanged(const QString &text)
 QString Tervix::helpIndexPath()
 {
     const QString relative = QStringLiteral("Help/index.html");
-    for (const QString &folder : { QDir::currentPath(), QCoreApplication::applicationDirPath() }) {
+    for (const QString &folder : dataFolders(DataLookup::WorkingDirectoryFirst)) {
         const QFileInfo file(QDir(folder), relative);
         if (file.isFile()) {
             return file.absoluteFilePath();

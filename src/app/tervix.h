@@ -83,7 +83,8 @@ public:
     // One line of the operation log.
     static QString formatLogLine(const QDateTime &time, const QString &text);
     // The first help index that exists: in the working directory's Help
-    // folder, else in the one beside the program; empty when neither exists.
+    // folder, else in the one beside the program, else in the install
+    // prefix's; empty when none exists.
     static QString helpIndexPath();
 
     static constexpr int MaxLogLines = 201;

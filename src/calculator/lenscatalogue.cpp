@@ -1,10 +1,12 @@
 #include "lenscatalogue.h"
 
+#include "datafolders.h"
 #include "fixedtext.h"
 
-#include <QCoreApplication>
+#include <QDir>
 #include <QDomDocument>
 #include <QFile>
+#include <QFileInfo>
 
 #include <algorithm>
 #include <optional>
@@ -98,7 +100,15 @@ void CameraInfo::setName(const QString &text)
 
 QString catalogueDirectory()
 {
-    return QCoreApplication::applicationDirPath() + QStringLiteral("/CameraLensInfo");
+    const QString relative = QStringLiteral("CameraLensInfo");
+    const QStringList folders = dataFolders(DataLookup::BesideProgram);
+    for (const QString &folder : folders) {
+        if (QFileInfo(QDir(folder), relative).isDir()) {
+            return QDir(folder).filePath(relative);
+        }
+    }
+    // None installed: the readers then fail beside the program, leaving the lists empty.
+    return QDir(folders.value(0)).filePath(relative);
 }
 
 bool ReadLensCatalogue(QList<LensInfo> &lenses)

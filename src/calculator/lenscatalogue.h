@@ -80,7 +80,8 @@ QByteArray latin1Field(const QString &text, std::size_t size);
 // Local 8-bit text cut to at most size - 1 bytes, never inside a character.
 QByteArray local8BitField(const QString &text, std::size_t size);
 
-// The catalogues lie in "CameraLensInfo" beside the program.
+// The catalogues lie in "CameraLensInfo" beside the program, or in the install
+// prefix's data folder.
 QString catalogueDirectory();
 
 // Both readers append one record per element and return false, leaving the

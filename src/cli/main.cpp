@@ -1,7 +1,9 @@
 // tervix-cli: the device SDK from the command line, for scripts and diagnostics.
 #include "cli_discovery.h"
+#include "cli_focus.h"
 #include "cli_network.h"
 #include "cli_search.h"
+#include "cli_stream.h"
 #include "cli_upgrade.h"
 #include "cli_templet.h"
 #include "commands.h"
@@ -31,6 +33,8 @@ const CliCommand *const kCommands[] = {
     &setNetworkCommand,
     &upgradeCommand,
     &templetCommand,
+    &streamCommand,
+    &focusCommand,
 };
 
 QString usageLine(const CliCommand &command)

@@ -1,5 +1,6 @@
 #include "quarryloader.h"
 
+#include "datafolders.h"
 #include "debuglog.h"
 
 #include <QCoreApplication>
@@ -20,6 +21,11 @@ QStringList candidatePaths()
     const QString binDir = qEnvironmentVariable("TERVIX_BIN_DIR");
     if (!binDir.isEmpty()) {
         paths << QDir(binDir).filePath(QString::fromLatin1(QuarryLoader::LibraryName));
+    }
+    // The installed program keeps it in the prefix's private library folder.
+    const QString installed = privateLibraryFolder();
+    if (!installed.isEmpty()) {
+        paths << QDir(installed).filePath(QString::fromLatin1(QuarryLoader::LibraryName));
     }
     QStringList existing;
     for (const QString &path : std::as_const(paths)) {

@@ -19,8 +19,8 @@ public:
     static QuarryLoader &instance();
 
     // Tries libquarry.so beside the program, then in TERVIX_BIN_DIR (tests and
-    // tools run from other folders), then by plain name through the loader's
-    // search path.
+    // tools run from other folders), then in the install prefix's private
+    // library folder, then by plain name through the loader's search path.
     bool Load();
     // The last user's Unload waits for the calls in progress (calls that begin
     // meanwhile answer 0), stops the library and only then unloads it, so

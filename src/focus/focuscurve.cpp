@@ -224,8 +224,7 @@ void FocusCurve::tuningCurve(Drawing &drawing, int width, int height) const
     }
 }
 
-std::optional<int> FocusCurve::liveRow(
-    int current, int savedLowest, int savedHighest, int height)
+std::optional<int> FocusCurve::liveRow(int current, int savedLowest, int savedHighest, int height)
 {
     const double h = height;
     const double range = double(savedHighest) - savedLowest;
@@ -239,8 +238,7 @@ std::optional<int> FocusCurve::bestRow(
     const double h = height;
     const double range = double(savedHighest) - savedLowest;
     return toPixel(
-        (h - 100) * (h - (double(savedCurrent) - savedLowest) / (range / h)) / h / 15 + 50,
-        height);
+        (h - 100) * (h - (double(savedCurrent) - savedLowest) / (range / h)) / h / 15 + 50, height);
 }
 
 void FocusCurve::bestAndLiveLines(Drawing &drawing, int current, int width, int height) const

@@ -42,8 +42,9 @@ inline qint32 byteAt(const uchar *luma, qint64 k)
 inline qint32 smoothedAt(const uchar *luma, qint64 k)
 {
     return (byteAt(luma, k - 5)
-               + 8 * (byteAt(luma, k - 4) + byteAt(luma, k - 3) + byteAt(luma, k - 2)
-                   + byteAt(luma, k - 1))
+               + 8
+                   * (byteAt(luma, k - 4) + byteAt(luma, k - 3) + byteAt(luma, k - 2)
+                       + byteAt(luma, k - 1))
                + byteAt(luma, k))
         >> 5;
 }
@@ -88,13 +89,11 @@ inline V mulLow(V a, quint32 c)
 {
     FOCUS_LANEWISE(a.lane[i] * c);
 }
-template<int N>
-inline V sra(V a)
+template<int N> inline V sra(V a)
 {
     FOCUS_LANEWISE(quint32(sar(a.lane[i], N)));
 }
-template<int N>
-inline V sll(V a)
+template<int N> inline V sll(V a)
 {
     FOCUS_LANEWISE(a.lane[i] << N);
 }
@@ -174,8 +173,7 @@ FOCUS_INLINE V mulLow(V a, quint32 c)
 {
     return _mm_madd_epi16(a, _mm_set1_epi32(int(c)));
 }
-template<int N>
-FOCUS_INLINE V sra(V a)
+template<int N> FOCUS_INLINE V sra(V a)
 {
     return _mm_srai_epi32(a, N);
 }
@@ -188,8 +186,7 @@ FOCUS_INLINE V magnitude(V a)
     const V sign = _mm_srai_epi32(a, 31);
     return _mm_sub_epi32(_mm_xor_si128(a, sign), sign);
 }
-template<int N>
-FOCUS_INLINE V sll(V a)
+template<int N> FOCUS_INLINE V sll(V a)
 {
     return _mm_slli_epi32(a, N);
 }
@@ -206,7 +203,8 @@ FOCUS_INLINE void loadColumns(const uchar *const *rowStart, int column, V *out)
         std::memcpy(&bytes, rowStart[i] + column, sizeof bytes);
         r[i] = _mm_cvtsi32_si128(bytes);
     }
-    const V columns = _mm_unpacklo_epi16(_mm_unpacklo_epi8(r[0], r[1]), _mm_unpacklo_epi8(r[2], r[3]));
+    const V columns
+        = _mm_unpacklo_epi16(_mm_unpacklo_epi8(r[0], r[1]), _mm_unpacklo_epi8(r[2], r[3]));
     const V none = _mm_setzero_si128();
     const V low = _mm_unpacklo_epi8(columns, none);
     const V high = _mm_unpackhi_epi8(columns, none);
@@ -263,8 +261,7 @@ FOCUS_INLINE V mulLow(V a, quint32 c)
 {
     return _mm256_madd_epi16(a, _mm256_set1_epi32(int(c)));
 }
-template<int N>
-FOCUS_INLINE V sra(V a)
+template<int N> FOCUS_INLINE V sra(V a)
 {
     return _mm256_srai_epi32(a, N);
 }
@@ -276,8 +273,7 @@ FOCUS_INLINE V magnitude(V a)
 {
     return _mm256_abs_epi32(a);
 }
-template<int N>
-FOCUS_INLINE V sll(V a)
+template<int N> FOCUS_INLINE V sll(V a)
 {
     return _mm256_slli_epi32(a, N);
 }
@@ -374,10 +370,10 @@ qint32 measurePlain(const uchar *luma, int width, int height)
             const qint32 y2h = y2 >> 15, y2l = y2 & 0x7FFF;
             const qint32 y3h = y3 >> 15, y3l = y3 & 0x7FFF;
             const qint32 t1 = sar(26u * quint32(y3l) + 90u * quint32(y1l) - 84u * quint32(y2l), 5);
-            const qint32 t2 = sar(
-                18432u * quint32(y3l) - 20670u * quint32(y2l) + 1466u * quint32(y1l), 20);
-            const qint32 t3 = sar(
-                18432u * quint32(y3h) - 20670u * quint32(y2h) + 1466u * quint32(y1h), 5);
+            const qint32 t2
+                = sar(18432u * quint32(y3l) - 20670u * quint32(y2l) + 1466u * quint32(y1l), 20);
+            const qint32 t3
+                = sar(18432u * quint32(y3h) - 20670u * quint32(y2h) + 1466u * quint32(y1h), 5);
             const qint32 y = qint32(quint32(t1) + quint32(t2) + quint32(t3)
                 + InputGain * quint32(s - 3 * s1 + 3 * s2 - s3) - 86016u * quint32(y2h)
                 + 92160u * quint32(y1h) + 26624u * quint32(y3h));

@@ -19,15 +19,26 @@ void FocusSampler::onFrame(const uchar *picture, int width, int height)
     if (counter % measureStep(frameRate()) != 0) {
         return;
     }
-    const int value = FocusMeasure::focusValue(picture, width, height);
+    record(FocusMeasure::focusValue(picture, width, height));
+}
+
+void FocusSampler::record(int value)
+{
     m_current.store(value, std::memory_order_relaxed);
-    // The only writer of the extremes is this thread (start() aside), so a
-    // plain compare before the store is enough.
+    // The extremes have one writer, the decoding thread (start() aside), so
+    // a plain comparison before the store is enough.
     if (value > highest()) {
         m_highest.store(value, std::memory_order_relaxed);
     }
     if (value < lowest()) {
         m_lowest.store(value, std::memory_order_relaxed);
+    }
+}
+
+void FocusSampler::frameCallback(const uchar *picture, int width, int height, void *sampler)
+{
+    if (sampler != nullptr && picture != nullptr) {
+        static_cast<FocusSampler *>(sampler)->onFrame(picture, width, height);
     }
 }
 

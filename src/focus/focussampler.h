@@ -23,6 +23,10 @@ public:
     // picture of the process is measured (the frame counter is shared by
     // all samplers), which gives five values a second.
     void onFrame(const uchar *picture, int width, int height);
+    // One measured value: the current one, and the extremes move out to it.
+    void record(int value);
+    // onFrame as a preview's frame callback; `sampler` is the FocusSampler.
+    static void frameCallback(const uchar *picture, int width, int height, void *sampler);
 
     int current() const { return m_current.load(std::memory_order_relaxed); }
     int highest() const { return m_highest.load(std::memory_order_relaxed); }

@@ -14,3 +14,4 @@ Q_DECLARE_LOGGING_CATEGORY(lcCalculator) // tervix.calculator: lens selection
 Q_DECLARE_LOGGING_CATEGORY(lcConfig)     // tervix.config: configuration pages and templets
 Q_DECLARE_LOGGING_CATEGORY(lcUpgrade)    // tervix.upgrade: batch firmware upgrade
 Q_DECLARE_LOGGING_CATEGORY(lcBatch)      // tervix.batch: applying a templet to many devices
+Q_DECLARE_LOGGING_CATEGORY(lcFocus)      // tervix.focus: the focus assistant

@@ -1,179 +1,109 @@
 #include "channelconfig.h"
-#include "devicesdk.h"
-#include "fakeservices.h"
-#include "fleet.h"
-#include "records.h"
+#include "configtestsupport.h"
 
-#include "mirt.h"
-#include "solvane.h"
-
-#include <QCheckBox>
-#include <QComboBox>
-#include <QGroupBox>
-#include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
-#include <QSpinBox>
-#include <QTest>
-#include <QTimeEdit>
 
 #include <functional>
 
+using namespace configtest;
+
 namespace {
 
-constexpr quint16 FleetPort = 18720;
 constexpr int Main = CompressCfg::MainStream;
 constexpr int Sub = CompressCfg::SubStream;
-constexpr quint32 Commands[] = { SOLV_GET_PICCFG, SOLV_GET_COMPRESSCFG, SOLV_GET_RECORDCFG };
 
-// Records its boxes instead of showing them.
-class TestPage : public CChannelconfig
-{
-public:
-    QStringList boxes; // "title|text"
-
-    template<typename Widget = QComboBox> Widget *w(const char *name)
-    {
-        Widget *widget = findChild<Widget *>(QLatin1String(name));
-        Q_ASSERT(widget);
-        return widget;
-    }
-    // Period i (0 to 3) of the day shown.
-    void setPeriod(int i, const char *begin, const char *end)
-    {
-        static const char *const suffix[] = { "", "_2", "_3", "_4" };
-        w<QTimeEdit>(QByteArray("BegintimeEdit") + suffix[i])->setTime(QTime::fromString(begin));
-        w<QTimeEdit>(QByteArray("EndtimeEdit") + suffix[i])->setTime(QTime::fromString(end));
-    }
-
-protected:
-    void showInformation(const QString &title, const QString &text) override
-    {
-        boxes << title + QLatin1Char('|') + text;
-    }
-};
-
-struct Records
-{
-    PicCfg pic;
-    CompressCfg compress;
-    RecordCfg record;
-
-    QByteArray bytes(quint32 command) const
-    {
-        return command == SOLV_GET_PICCFG     ? pic.bytes()
-            : command == SOLV_GET_COMPRESSCFG ? compress.bytes()
-                                              : record.bytes();
-    }
-};
-
-using PageEdit = std::function<void(TestPage &)>;
-using RecordsEdit = std::function<void(Records &)>;
+using Records = CameraRecords<PicCfg, CompressCfg, RecordCfg>;
+using Expect = std::function<void(Records &)>;
+using TestPage = Recording<CChannelconfig>;
 
 const QString PicOk = QStringLiteral("Succeed to set video parameters!");
 const QString CompressOk = QStringLiteral("Succeed to set compressing parameters!");
 const QString RecordOk = QStringLiteral("Succeed to set recording parameters!");
 const QString Overlap = QStringLiteral("Error!|There should no duplicated time between periods!");
 
+// Period i (0 to 3) of the day shown, "hh:mm".
+Steps period(int i, const QString &begin, const QString &end)
+{
+    static const char *const begins[]
+        = { "BegintimeEdit", "BegintimeEdit_2", "BegintimeEdit_3", "BegintimeEdit_4" };
+    static const char *const ends[]
+        = { "EndtimeEdit", "EndtimeEdit_2", "EndtimeEdit_3", "EndtimeEdit_4" };
+    return { { begins[i], begin }, { ends[i], end } };
+}
+
 } // namespace
 
-Q_DECLARE_METATYPE(PageEdit)
-Q_DECLARE_METATYPE(RecordsEdit)
+Q_DECLARE_METATYPE(Expect)
 
 class TestChannelconfig : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<devsim::Fleet> m_fleet;
+    std::unique_ptr<Site> m_site;
     std::unique_ptr<SdkLogin> m_login;
     FakeServices m_services;
     int m_nextCamera = 0;
 
-    Records records(int camera) const
-    {
-        Records r;
-        r.pic.bytes() = m_fleet->record(camera, SOLV_GET_PICCFG);
-        r.compress.bytes() = m_fleet->record(camera, SOLV_GET_COMPRESSCFG);
-        r.record.bytes() = m_fleet->record(camera, SOLV_GET_RECORDCFG);
-        return r;
-    }
+    Records records(int camera) const { return Records::of(*m_site->fleet, camera); }
 
     void load(TestPage &page, int camera)
     {
-        m_login = std::make_unique<SdkLogin>(
-            m_fleet->address(camera).toLatin1(), FleetPort, "admin", "60917");
+        m_login = m_site->login(camera);
         page.LoadConfig(m_login->userId());
     }
 
     // A camera of its own for each test, its listed fields set to known values
     // (every other byte keeps the simulator's pattern), loaded into page.
-    int prepare(TestPage &page, const RecordsEdit &tweak = {})
+    int prepare(TestPage &page, const Expect &tweak = {})
     {
         const int camera = m_nextCamera++;
         Records r = records(camera);
-        r.pic.setChannelName("Gate 01");
-        r.pic.setShowChannelName(1);
-        r.pic.setShowOsd(1);
-        r.pic.setOsdType(2);
-        r.pic.setShowWeek(1);
-        r.pic.setHourOsdType(1);
+        PicCfg &pic = r.get<PicCfg>();
+        pic.setChannelName("Gate 01");
+        pic.setShowChannelName(1);
+        pic.setShowOsd(1);
+        pic.setOsdType(2);
+        pic.setShowWeek(1);
+        pic.setHourOsdType(1);
         for (const int block : { Main, Sub }) {
-            r.compress.setStreamType(block, block == Main ? 1 : 0);
-            r.compress.setResolution(block, block == Main ? 19 : 1);
-            r.compress.setBitrateType(block, 1);
-            r.compress.setBitrate(block, block == Main ? 23 : 0x80000800);
-            r.compress.setFrameRate(block, block == Main ? 0 : 14);
-            r.compress.setIFrameInterval(block, 50);
-            r.compress.setEncodeType(block, block == Main ? 1 : 0);
+            CompressCfg &compress = r.get<CompressCfg>();
+            compress.setStreamType(block, block == Main ? 1 : 0);
+            compress.setResolution(block, block == Main ? 19 : 1);
+            compress.setBitrateType(block, 1);
+            compress.setBitrate(block, block == Main ? 23 : 0x80000800);
+            compress.setFrameRate(block, block == Main ? 0 : 14);
+            compress.setIFrameInterval(block, 50);
+            compress.setEncodeType(block, block == Main ? 1 : 0);
         }
-        r.record.setEnabled(1);
+        RecordCfg &record = r.get<RecordCfg>();
+        record.setEnabled(1);
         for (int day = 0; day < RecordCfg::dayCount; ++day) {
-            r.record.setAllDay(day, day >= 5 ? 1 : 0);
-            r.record.setAllDayType(day, 3);
-            r.record.setSlot(day, 0, { 8, 0, 12, 0, 0 });
-            r.record.setSlot(day, 1, { 13, 0, 18, 0, 1 });
-            r.record.setSlot(day, 2, {});
-            r.record.setSlot(day, 3, {});
+            record.setAllDay(day, day >= 5 ? 1 : 0);
+            record.setAllDayType(day, 3);
+            record.setSlot(day, 0, { 8, 0, 12, 0, 0 });
+            record.setSlot(day, 1, { 13, 0, 18, 0, 1 });
+            record.setSlot(day, 2, {});
+            record.setSlot(day, 3, {});
         }
         if (tweak) {
             tweak(r);
         }
-        for (const quint32 command : Commands) {
-            m_fleet->setRecord(camera, command, r.bytes(command));
-        }
+        r.store(*m_site->fleet, camera);
         load(page, camera);
         return camera;
-    }
-
-    void compareRecords(int camera, const Records &expected)
-    {
-        for (const quint32 command : Commands) {
-            QCOMPARE(m_fleet->record(camera, command), expected.bytes(command));
-        }
     }
 
 private slots:
     void initTestCase()
     {
-        QVERIFY(MIRT_Init() == 0);
-        SOLV_Init();
-        devsim::FleetOptions options;
-        options.count = 64;
-        options.firstAddress = QStringLiteral("127.0.72.1");
-        options.port = FleetPort;
-        options.discoveryPort = 0;
-        options.timeScale = 0.01;
-        m_fleet = std::make_unique<devsim::Fleet>(options);
-        QString error;
-        QVERIFY2(m_fleet->start(&error), qPrintable(error));
+        m_site = std::make_unique<Site>("127.0.72.1", 18720, 64, 0.01);
+        QVERIFY(m_site->start());
     }
 
     void cleanupTestCase()
     {
         m_login.reset();
-        m_fleet.reset();
-        SOLV_Cleanup();
-        MIRT_Fini();
+        m_site.reset();
     }
 
     void init() { m_services.log.clear(); }
@@ -187,73 +117,104 @@ private slots:
         QVERIFY(m_services.log.isEmpty());
     }
 
+    // One log line per record, in order; a stream or encode type waits for a reboot.
     void saveChangesOneFieldAndKeepsEveryOtherByte_data()
     {
-        QTest::addColumn<PageEdit>("edit");
-        QTest::addColumn<RecordsEdit>("expect");
-        QTest::newRow("channel name") << PageEdit([](TestPage &p) {
-            p.w<QLineEdit>("ShowChanNamelineEdit")->setText("Yard");
-        }) << RecordsEdit([](Records &r) { r.pic.setChannelName("Yard"); });
-        QTest::newRow("hidden name is not written") << PageEdit([](TestPage &p) {
-            p.w<QCheckBox>("ShowChanNamecheckBox")->click();
-            p.w<QLineEdit>("ShowChanNamelineEdit")->setText("Yard");
-        }) << RecordsEdit([](Records &r) { r.pic.setShowChannelName(0); });
-        QTest::newRow("date format")
-            << PageEdit([](TestPage &p) { p.w("OSDTypecomboBox")->setCurrentIndex(5); })
-            << RecordsEdit([](Records &r) { r.pic.setOsdType(5); });
-        QTest::newRow("main encode type")
-            << PageEdit([](TestPage &p) { p.w("VideoEncTypecomboBox")->setCurrentIndex(3); })
-            << RecordsEdit([](Records &r) { r.compress.setEncodeType(Main, 7); });
-        QTest::newRow("sub rate and frame rate, then main shown") << PageEdit([](TestPage &p) {
-            p.w("CompressionTypecomboBox")->setCurrentIndex(1);
-            p.w<QSpinBox>("VideoBitratespinBox")->setValue(512);
-            p.w("VideoFrameRatecomboBox")->setCurrentIndex(3);
-            p.w("CompressionTypecomboBox")->setCurrentIndex(0);
-        }) << RecordsEdit([](Records &r) {
-            r.compress.setBitrate(Sub, 0x80080000);
-            r.compress.setFrameRate(Sub, 3);
+        QTest::addColumn<Steps>("steps");
+        QTest::addColumn<Expect>("expect");
+        QTest::addColumn<QString>("compressLine");
+        const auto row = [](const char *name, const Steps &steps, const Expect &expect,
+                             const QString &compressLine = CompressOk) {
+            QTest::newRow(name) << steps << expect << compressLine;
+        };
+        row("nothing", {}, [](Records &) {});
+        row("channel name", { { "ShowChanNamelineEdit", "Yard" } },
+            [](Records &r) { r.get<PicCfg>().setChannelName("Yard"); });
+        row("hidden name is not written",
+            { { "ShowChanNamecheckBox", false }, { "ShowChanNamelineEdit", "Yard" } },
+            [](Records &r) { r.get<PicCfg>().setShowChannelName(0); });
+        row("date format", { { "OSDTypecomboBox", 5 } },
+            [](Records &r) { r.get<PicCfg>().setOsdType(5); });
+        row("sub rate and frame rate, then main shown",
+            { { "CompressionTypecomboBox", 1 }, { "VideoBitratespinBox", 512 },
+                { "VideoFrameRatecomboBox", 3 }, { "CompressionTypecomboBox", 0 } },
+            [](Records &r) {
+                r.get<CompressCfg>().setBitrate(Sub, 0x80080000);
+                r.get<CompressCfg>().setFrameRate(Sub, 3);
+            });
+        row(
+            "main encode type", { { "VideoEncTypecomboBox", 3 } },
+            [](Records &r) { r.get<CompressCfg>().setEncodeType(Main, 7); },
+            CompressOk + "(Encode type will effect after reboot)");
+        row(
+            "sub stream type", { { "CompressionTypecomboBox", 1 }, { "StreamTypecomboBox", 1 } },
+            [](Records &r) { r.get<CompressCfg>().setStreamType(Sub, 1); },
+            CompressOk + "(Stream type will effect after reboot)");
+        row(
+            "both types", { { "StreamTypecomboBox", 0 }, { "VideoEncTypecomboBox", 0 } },
+            [](Records &r) {
+                r.get<CompressCfg>().setStreamType(Main, 0);
+                r.get<CompressCfg>().setEncodeType(Main, 0);
+            },
+            CompressOk + "(Stream type and Encode type will effect after reboot)");
+        row("period end", period(1, "13:00", "17:45"), [](Records &r) {
+            r.get<RecordCfg>().setSlot(0, 1, { 13, 0, 17, 45, 1 });
         });
-        QTest::newRow("period end")
-            << PageEdit([](TestPage &p) { p.setPeriod(1, "13:00", "17:45"); })
-            << RecordsEdit([](Records &r) {
-                   r.record.setSlot(0, 1, { 13, 0, 17, 45, 1 });
-               });
-        QTest::newRow("all day on Tuesday") << PageEdit([](TestPage &p) {
-            p.w("DatecomboBox")->setCurrentIndex(1);
-            p.w<QCheckBox>("AllDayRecordcheckBox")->click();
-            p.w("RecordTypecomboBox")->setCurrentIndex(6);
-        }) << RecordsEdit([](Records &r) {
-            r.record.setAllDay(1, 1);
-            r.record.setAllDayType(1, 6);
-        });
-        QTest::newRow("recording off") << PageEdit([](TestPage &p) {
-            QTest::keyClick(p.w<QGroupBox>("RecordgroupBox"), Qt::Key_Space);
-        }) << RecordsEdit([](Records &r) { r.record.setEnabled(0); });
+        row("all day on Tuesday",
+            { { "DatecomboBox", 1 }, { "AllDayRecordcheckBox", true },
+                { "RecordTypecomboBox", 6 } },
+            [](Records &r) {
+                r.get<RecordCfg>().setAllDay(1, 1);
+                r.get<RecordCfg>().setAllDayType(1, 6);
+            });
+        row("recording off", { { "RecordgroupBox", false } },
+            [](Records &r) { r.get<RecordCfg>().setEnabled(0); });
     }
 
     void saveChangesOneFieldAndKeepsEveryOtherByte()
     {
-        QFETCH(PageEdit, edit);
-        QFETCH(RecordsEdit, expect);
+        QFETCH(Steps, steps);
+        QFETCH(Expect, expect);
+        QFETCH(QString, compressLine);
         TestPage page;
         const int camera = prepare(page);
         Records expected = records(camera);
-        edit(page);
-        page.w<QPushButton>("SaveButton")->click();
         expect(expected);
-        compareRecords(camera, expected);
+        apply(page, steps);
+        QTest::mouseClick(child<QPushButton>(page, "SaveButton"), Qt::LeftButton);
+        QCOMPARE(records(camera).bytes(), expected.bytes());
+        QCOMPARE(m_services.log, (QStringList { PicOk, compressLine, RecordOk }));
         QVERIFY(page.boxes.isEmpty());
+    }
+
+    void streamAndEncodeTypeTakeEffectAfterReboot()
+    {
+        TestPage page;
+        const int camera = prepare(page);
+        const QByteArray before = m_site->fleet->record(camera, SOLV_GET_COMPRESSCFG);
+        apply(page, { { "StreamTypecomboBox", 0 }, { "VideoEncTypecomboBox", 0 } });
+        page.SaveDevChannelCfg();
+        QCOMPARE(m_site->fleet->streamCompression(camera), before);
+        m_site->fleet->reboot(camera);
+        QTRY_VERIFY(m_site->fleet->isOnline(camera));
+        QCOMPARE(m_site->fleet->streamCompression(camera),
+            m_site->fleet->record(camera, SOLV_GET_COMPRESSCFG));
+        // What was written is what the next save compares with.
+        m_services.log.clear();
+        load(page, camera);
+        page.SaveDevChannelCfg();
+        QCOMPARE(m_services.log, (QStringList { PicOk, CompressOk, RecordOk }));
     }
 
     void allDayDisablesThePeriods()
     {
         TestPage page;
         prepare(page);
-        QVERIFY(page.w<QFrame>("Timeframe")->isEnabled());
-        page.w("DatecomboBox")->setCurrentIndex(6);
-        QVERIFY(page.w<QCheckBox>("AllDayRecordcheckBox")->isChecked());
-        QVERIFY(!page.w<QFrame>("Timeframe")->isEnabled());
-        QCOMPARE(page.w("RecordTypecomboBox")->currentIndex(), 3);
+        QVERIFY(child(page, "Timeframe")->isEnabled());
+        apply(page, { { "DatecomboBox", 6 } });
+        QVERIFY(child<QCheckBox>(page, "AllDayRecordcheckBox")->isChecked());
+        QVERIFY(!child(page, "Timeframe")->isEnabled());
+        QCOMPARE(child<QComboBox>(page, "RecordTypecomboBox")->currentIndex(), 3);
     }
 
     void bitrateShowsAndWritesBack_data()
@@ -271,17 +232,16 @@ private slots:
     void bitrateShowsAndWritesBack()
     {
         QFETCH(quint32, value);
-        QFETCH(QString, item);
         QFETCH(int, kbps);
         TestPage page;
-        const int camera = prepare(page, [&](Records &r) { r.compress.setBitrate(Main, value); });
+        const int camera
+            = prepare(page, [&](Records &r) { r.get<CompressCfg>().setBitrate(Main, value); });
         const Records expected = records(camera);
-        QCOMPARE(page.w("VideoBitratecomboBox")->currentText(), item);
-        QSpinBox *spin = page.w<QSpinBox>("VideoBitratespinBox");
-        QCOMPARE(spin->isEnabled(), kbps >= 0);
-        QCOMPARE(kbps >= 0 ? spin->value() : -1, kbps);
+        QTEST(child<QComboBox>(page, "VideoBitratecomboBox")->currentText(), "item");
+        auto *spin = child<QSpinBox>(page, "VideoBitratespinBox");
+        QCOMPARE(spin->isEnabled() ? spin->value() : -1, kbps);
         page.SaveDevChannelCfg();
-        compareRecords(camera, expected);
+        QCOMPARE(records(camera).bytes(), expected.bytes());
     }
 
     void resolutionCodes_data()
@@ -304,71 +264,31 @@ private slots:
     void resolutionCodes()
     {
         QFETCH(quint8, code);
-        QFETCH(QString, item);
         QFETCH(quint8, written);
         TestPage page;
-        page.w("ResolutioncomboBox")->setCurrentText("SVGA");
-        const int camera = prepare(page, [&](Records &r) { r.compress.setResolution(Main, code); });
+        child<QComboBox>(page, "ResolutioncomboBox")->setCurrentText("SVGA");
+        const int camera
+            = prepare(page, [&](Records &r) { r.get<CompressCfg>().setResolution(Main, code); });
         Records expected = records(camera);
-        QCOMPARE(page.w("ResolutioncomboBox")->currentText(), item);
+        QTEST(child<QComboBox>(page, "ResolutioncomboBox")->currentText(), "item");
         page.SaveDevChannelCfg();
-        expected.compress.setResolution(Main, written);
-        compareRecords(camera, expected);
+        expected.get<CompressCfg>().setResolution(Main, written);
+        QCOMPARE(records(camera).bytes(), expected.bytes());
     }
 
     void unknownEncodeTypeIsHiddenAndKept()
     {
         TestPage page;
-        const int camera = prepare(page, [](Records &r) { r.compress.setEncodeType(Main, 3); });
+        const int camera
+            = prepare(page, [](Records &r) { r.get<CompressCfg>().setEncodeType(Main, 3); });
         Records expected = records(camera);
-        QVERIFY(page.w("VideoEncTypecomboBox")->isHidden());
-        QVERIFY(page.w<QLabel>("VideoEncTypelabel")->isHidden());
-        page.w("VideoFrameRatecomboBox")->setCurrentIndex(16);
-        page.w("CompressionTypecomboBox")->setCurrentIndex(1);
-        QVERIFY(!page.w("VideoEncTypecomboBox")->isHidden());
+        QVERIFY(child(page, "VideoEncTypecomboBox")->isHidden());
+        QVERIFY(child(page, "VideoEncTypelabel")->isHidden());
+        apply(page, { { "VideoFrameRatecomboBox", 16 }, { "CompressionTypecomboBox", 1 } });
+        QVERIFY(!child(page, "VideoEncTypecomboBox")->isHidden());
         page.SaveDevChannelCfg();
-        expected.compress.setFrameRate(Main, 16);
-        compareRecords(camera, expected);
-    }
-
-    // One line per record, in order; a stream or encode type waits for a reboot.
-    void saveLogsOneLinePerRecord_data()
-    {
-        QTest::addColumn<PageEdit>("edit");
-        QTest::addColumn<QString>("line");
-        QTest::newRow("nothing") << PageEdit([](TestPage &) {}) << CompressOk;
-        QTest::newRow("encode type")
-            << PageEdit([](TestPage &p) { p.w("VideoEncTypecomboBox")->setCurrentIndex(2); })
-            << CompressOk + "(Encode type will effect after reboot)";
-        QTest::newRow("sub stream type") << PageEdit([](TestPage &p) {
-            p.w("CompressionTypecomboBox")->setCurrentIndex(1);
-            p.w("StreamTypecomboBox")->setCurrentIndex(1);
-        }) << CompressOk + "(Stream type will effect after reboot)";
-        QTest::newRow("both") << PageEdit([](TestPage &p) {
-            p.w("StreamTypecomboBox")->setCurrentIndex(0);
-            p.w("VideoEncTypecomboBox")->setCurrentIndex(0);
-        }) << CompressOk + "(Stream type and Encode type will effect after reboot)";
-    }
-
-    void saveLogsOneLinePerRecord()
-    {
-        QFETCH(PageEdit, edit);
-        QFETCH(QString, line);
-        TestPage page;
-        const int camera = prepare(page);
-        const QByteArray before = m_fleet->record(camera, SOLV_GET_COMPRESSCFG);
-        edit(page);
-        page.SaveDevChannelCfg();
-        QCOMPARE(m_services.log, (QStringList { PicOk, line, RecordOk }));
-        QCOMPARE(m_fleet->streamCompression(camera), before);
-        m_fleet->reboot(camera);
-        QTRY_VERIFY(m_fleet->isOnline(camera));
-        QCOMPARE(m_fleet->streamCompression(camera), m_fleet->record(camera, SOLV_GET_COMPRESSCFG));
-        // What was written is what the next save compares with.
-        m_services.log.clear();
-        load(page, camera);
-        page.SaveDevChannelCfg();
-        QCOMPARE(m_services.log, (QStringList { PicOk, CompressOk, RecordOk }));
+        expected.get<CompressCfg>().setFrameRate(Main, 16);
+        QCOMPARE(records(camera).bytes(), expected.bytes());
     }
 
     void refusedSetIsLoggedAndTheOthersAreWritten_data()
@@ -389,27 +309,21 @@ private slots:
     void refusedSetIsLoggedAndTheOthersAreWritten()
     {
         QFETCH(quint32, refused);
-        QFETCH(QStringList, log);
         TestPage page;
         const int camera = prepare(page);
-        const Records before = records(camera);
-        devsim::Fault fault;
-        fault.refusedSets = { refused };
-        m_fleet->setFault(camera, fault);
-        page.w<QLineEdit>("ShowChanNamelineEdit")->setText("Yard");
-        page.w<QSpinBox>("IntervalFrameIspinBox")->setValue(75);
-        page.setPeriod(2, "19:00", "20:00");
+        Records before = records(camera);
+        Records expected = before;
+        expected.get<PicCfg>().setChannelName("Yard");
+        expected.get<CompressCfg>().setIFrameInterval(Main, 75);
+        expected.get<RecordCfg>().setSlot(0, 2, { 19, 0, 20, 0, 0 });
+        expected.byCommand(refused).setBytes(before.byCommand(refused).bytes());
+        m_site->fail(camera, { refused });
+        apply(page, { { "ShowChanNamelineEdit", "Yard" }, { "IntervalFrameIspinBox", 75 } });
+        apply(page, period(2, "19:00", "20:00"));
         page.SaveDevChannelCfg();
-        m_fleet->clearFault(camera);
-        QCOMPARE(m_services.log, log);
-        Records changed = before;
-        changed.pic.setChannelName("Yard");
-        changed.compress.setIFrameInterval(Main, 75);
-        changed.record.setSlot(0, 2, { 19, 0, 20, 0, 0 });
-        for (const quint32 command : Commands) {
-            QCOMPARE(m_fleet->record(camera, command),
-                (command == refused ? before : changed).bytes(command));
-        }
+        m_site->fleet->clearFault(camera);
+        QTEST(m_services.log, "log");
+        QCOMPARE(records(camera).bytes(), expected.bytes());
     }
 
     void failedReadsShowZeros()
@@ -417,27 +331,27 @@ private slots:
         TestPage page;
         prepare(page); // the widgets show values first
         const int camera = m_nextCamera++;
-        devsim::Fault fault;
-        fault.unsupportedCommands = { std::begin(Commands), std::end(Commands) };
-        m_fleet->setFault(camera, fault);
+        m_site->fail(camera, {}, { SOLV_GET_PICCFG, SOLV_GET_COMPRESSCFG, SOLV_GET_RECORDCFG });
         m_services.log.clear();
         load(page, camera);
-        m_fleet->clearFault(camera);
+        m_site->fleet->clearFault(camera);
         QCOMPARE(m_services.log,
             (QStringList { "Failed to get picture information!",
                 "Failed to get compression information!", "Failed to get record information!" }));
         QVERIFY(page.isEnabled());
         QCOMPARE(page.compressCfg().bytes(), QByteArray(CompressCfg::recordSize, '\0'));
-        QCOMPARE(page.w<QLineEdit>("ShowChanNamelineEdit")->text(), QString());
-        QVERIFY(!page.w<QCheckBox>("ShowOsdcheckBox")->isChecked());
-        QCOMPARE(page.w("OSDTypecomboBox")->currentIndex(), 0);
-        QCOMPARE(page.w("ResolutioncomboBox")->currentText(), "DCIF");
-        QCOMPARE(page.w("VideoFrameRatecomboBox")->currentText(), "Full");
-        QCOMPARE(page.w("VideoEncTypecomboBox")->currentText(), "ZOR264");
-        QCOMPARE(page.w("VideoBitratecomboBox")->currentIndex(), -1);
-        QCOMPARE(page.w<QSpinBox>("IntervalFrameIspinBox")->value(), 0);
-        QVERIFY(!page.w<QGroupBox>("RecordgroupBox")->isChecked());
-        QCOMPARE(page.w<QTimeEdit>("EndtimeEdit_2")->time(), QTime(0, 0));
+        QCOMPARE(child<QLineEdit>(page, "ShowChanNamelineEdit")->text(), QString());
+        QVERIFY(!child<QCheckBox>(page, "ShowOsdcheckBox")->isChecked());
+        QCOMPARE(child<QComboBox>(page, "OSDTypecomboBox")->currentIndex(), 0);
+        QStringList shown;
+        for (const char *combo : { "ResolutioncomboBox", "VideoFrameRatecomboBox",
+                 "VideoEncTypecomboBox", "VideoBitratecomboBox" }) {
+            shown << child<QComboBox>(page, combo)->currentText();
+        }
+        QCOMPARE(shown, (QStringList { "DCIF", "Full", "ZOR264", "" }));
+        QCOMPARE(child<QSpinBox>(page, "IntervalFrameIspinBox")->value(), 0);
+        QVERIFY(!child<QGroupBox>(page, "RecordgroupBox")->isChecked());
+        QCOMPARE(child<QTimeEdit>(page, "EndtimeEdit_2")->time(), QTime(0, 0));
     }
 
     void periodCheck_data()
@@ -467,29 +381,30 @@ private slots:
         const int camera = prepare(page);
         const Records before = records(camera);
         Records expected = before;
+        RecordCfg &record = expected.get<RecordCfg>();
         for (int i = 0; i < 4; ++i) {
             const QStringList times = periods.value(i, "00:00-00:00").split('-');
-            page.setPeriod(i, qPrintable(times.at(0)), qPrintable(times.at(1)));
+            apply(page, period(i, times.at(0), times.at(1)));
             const QTime begin = QTime::fromString(times.at(0));
             const QTime end = QTime::fromString(times.at(1));
-            expected.record.setSlot(0, i,
+            record.setSlot(0, i,
                 { quint8(begin.hour()), quint8(begin.minute()), quint8(end.hour()),
-                    quint8(end.minute()), before.record.slotType(0, i) });
+                    quint8(end.minute()), before.get<RecordCfg>().slotType(0, i) });
         }
         if (allDay) {
-            page.w<QCheckBox>("AllDayRecordcheckBox")->click();
-            expected.record = before.record; // the periods typed stay out of the record
-            expected.record.setAllDay(0, 1);
-            expected.record.setAllDayType(0, 0);
+            apply(page, { { "AllDayRecordcheckBox", true } });
+            record = before.get<RecordCfg>(); // the periods typed stay out of the record
+            record.setAllDay(0, 1);
+            record.setAllDayType(0, 0);
         }
         page.SaveDevChannelCfg();
         QCOMPARE(page.boxes, box.isEmpty() ? QStringList() : QStringList { box });
         if (!box.isEmpty()) {
             // No recording schedule is written; the other records are.
             QCOMPARE(m_services.log, (QStringList { PicOk, CompressOk }));
-            expected.record = before.record;
+            record = before.get<RecordCfg>();
         }
-        compareRecords(camera, expected);
+        QCOMPARE(records(camera).bytes(), expected.bytes());
     }
 
     void changingDayWithAnInvalidPeriodKeepsTheDay()
@@ -497,17 +412,15 @@ private slots:
         TestPage page;
         const int camera = prepare(page);
         const Records expected = records(camera);
-        page.setPeriod(0, "08:00", "12:30");
-        page.setPeriod(1, "12:00", "18:00");
-        page.w("DatecomboBox")->setCurrentIndex(1);
+        apply(page, period(0, "08:00", "12:30") + period(1, "12:00", "18:00"));
+        apply(page, { { "DatecomboBox", 1 } });
         QCOMPARE(page.boxes, QStringList { Overlap });
-        QCOMPARE(page.w("DatecomboBox")->currentIndex(), 0);
-        QCOMPARE(page.w<QTimeEdit>("EndtimeEdit")->time(), QTime(12, 30));
+        QCOMPARE(child<QComboBox>(page, "DatecomboBox")->currentIndex(), 0);
+        QCOMPARE(child<QTimeEdit>(page, "EndtimeEdit")->time(), QTime(12, 30));
         // Back to what was read: nothing of the refused change may remain.
-        page.setPeriod(0, "08:00", "12:00");
-        page.setPeriod(1, "13:00", "18:00");
+        apply(page, period(0, "08:00", "12:00") + period(1, "13:00", "18:00"));
         page.SaveDevChannelCfg();
-        compareRecords(camera, expected);
+        QCOMPARE(records(camera).bytes(), expected.bytes());
         QCOMPARE(page.boxes.size(), 1);
     }
 
@@ -526,18 +439,18 @@ private slots:
         TestPage page;
         const int camera = prepare(page);
         Records expected = records(camera);
-        page.w("DatecomboBox")->setCurrentIndex(2);
-        page.setPeriod(3, "19:00", "20:00");
-        page.w("AllDaycomboBox")->setCurrentIndex(target);
-        page.w<QPushButton>("CopyButton")->click();
-        page.w("DatecomboBox")->setCurrentIndex(0);
+        apply(page, Steps { { "DatecomboBox", 2 } } + period(3, "19:00", "20:00"));
+        apply(page, { { "AllDaycomboBox", target } });
+        child<QPushButton>(page, "CopyButton")->click();
+        apply(page, { { "DatecomboBox", 0 } });
         page.SaveDevChannelCfg();
-        expected.record.setSlot(2, 3, { 19, 0, 20, 0, 0 });
+        RecordCfg &record = expected.get<RecordCfg>();
+        record.setSlot(2, 3, { 19, 0, 20, 0, 0 });
         for (const int day : days) {
-            expected.record.setDayEntry(day, expected.record.dayEntry(2));
-            expected.record.setDaySchedule(day, expected.record.daySchedule(2));
+            record.setDayEntry(day, record.dayEntry(2));
+            record.setDaySchedule(day, record.daySchedule(2));
         }
-        compareRecords(camera, expected);
+        QCOMPARE(records(camera).bytes(), expected.bytes());
     }
 };
 

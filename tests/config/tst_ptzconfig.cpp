@@ -1,37 +1,14 @@
-#include "devicesdk.h"
-#include "fakeservices.h"
-#include "fleet.h"
-#include "mirt.h"
+#include "configtestsupport.h"
 #include "ptzconfig.h"
-#include "solvane.h"
 
-#include <QCheckBox>
-#include <QComboBox>
-#include <QGroupBox>
 #include <QPushButton>
-#include <QSpinBox>
-#include <QTest>
+
+using namespace configtest;
 
 namespace {
 
-constexpr quint16 FleetPort = 18710;
 constexpr int Camera = 0;
-
-template<typename T> T *child(const QWidget &page, const char *name)
-{
-    T *widget = page.findChild<T *>(QLatin1String(name));
-    Q_ASSERT(widget);
-    return widget;
-}
-
-QStringList items(const QComboBox *combo)
-{
-    QStringList result;
-    for (int i = 0; i < combo->count(); ++i) {
-        result << combo->itemText(i);
-    }
-    return result;
-}
+const QString Saved = QStringLiteral("Succeed to save PTZ parameters!");
 
 // `bytes` with the little-endian number of `width` bytes at `offset` replaced.
 QByteArray withField(QByteArray bytes, int offset, int width, quint32 value)
@@ -49,45 +26,26 @@ class TestPtzConfig : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<devsim::Fleet> m_fleet;
+    std::unique_ptr<Site> m_site;
     std::unique_ptr<FakeServices> m_services;
     std::unique_ptr<SdkLogin> m_login;
     QByteArray m_start; // the camera's decoder record at the start of each test
 
-    QByteArray deviceRecord() const { return m_fleet->record(Camera, SOLV_GET_DECODERCFG); }
-
-    void startWithDecoderType(quint16 type)
-    {
-        m_start = withField(m_start, SOLV_DECODERCFG_DECODER_TYPE_OFFSET, 2, type);
-        m_fleet->setRecord(Camera, SOLV_GET_DECODERCFG, m_start);
-    }
+    QByteArray deviceRecord() const { return m_site->fleet->record(Camera, SOLV_GET_DECODERCFG); }
 
 private slots:
     void initTestCase()
     {
-        MIRT_Init();
-        SOLV_Init();
-        devsim::FleetOptions options;
-        options.firstAddress = QStringLiteral("127.0.71.1");
-        options.port = FleetPort;
-        options.discoveryPort = 0;
-        options.ptzCount = 3;
-        m_fleet = std::make_unique<devsim::Fleet>(options);
-        QString error;
-        QVERIFY2(m_fleet->start(&error), qPrintable(error));
+        m_site = std::make_unique<Site>("127.0.71.1", 18710, 1, 1.0, 3);
+        QVERIFY(m_site->start());
     }
 
-    void cleanupTestCase()
-    {
-        m_fleet.reset();
-        SOLV_Cleanup();
-        MIRT_Fini();
-    }
+    void cleanupTestCase() { m_site.reset(); }
 
     void init()
     {
         DecoderCfg record;
-        record.bytes() = m_fleet->factoryRecord(Camera, SOLV_GET_DECODERCFG);
+        record.bytes() = m_site->fleet->factoryRecord(Camera, SOLV_GET_DECODERCFG);
         record.setBaudRate(9);
         record.setDataBits(3);
         record.setStopBits(0);
@@ -96,10 +54,9 @@ private slots:
         record.setDecoderType(1);
         record.setDecoderAddress(17);
         m_start = record.bytes();
-        m_fleet->setRecord(Camera, SOLV_GET_DECODERCFG, m_start);
+        m_site->fleet->setRecord(Camera, SOLV_GET_DECODERCFG, m_start);
         m_services = std::make_unique<FakeServices>();
-        m_login = std::make_unique<SdkLogin>(m_fleet->address(Camera).toLatin1(), FleetPort,
-            QByteArray("admin"), QByteArray("60917"));
+        m_login = m_site->login(Camera);
         QVERIFY(m_login->ok());
     }
 
@@ -107,30 +64,29 @@ private slots:
     {
         m_login.reset();
         m_services.reset();
-        m_fleet->clearFault(Camera);
+        m_site->fleet->clearFault(Camera);
     }
 
     void loadShowsTheRecordAndTheDevicesProtocols()
     {
         CPTZconfig page;
         page.LoadConfig(m_login->userId());
-        const QList<int> shown { child<QComboBox>(page, "BaudRatecomboBox")->currentIndex(),
-            child<QComboBox>(page, "DataBitcomboBox")->currentIndex(),
-            child<QComboBox>(page, "StopBitcomboBox")->currentIndex(),
-            child<QComboBox>(page, "ParitycomboBox")->currentIndex(),
-            child<QComboBox>(page, "FlowcontrolcomboBox")->currentIndex(),
-            child<QComboBox>(page, "DecoderTypecomboBox")->currentIndex(),
-            child<QSpinBox>(page, "DecoderAddresslineEdit")->value() };
+        QList<int> shown;
+        for (const char *name : { "BaudRatecomboBox", "DataBitcomboBox", "StopBitcomboBox",
+                 "ParitycomboBox", "FlowcontrolcomboBox", "DecoderTypecomboBox" }) {
+            shown << child<QComboBox>(page, name)->currentIndex();
+        }
+        shown << child<QSpinBox>(page, "DecoderAddresslineEdit")->value();
         QCOMPARE(shown, (QList<int> { 9, 3, 0, 1, 2, 1, 17 }));
-        QCOMPARE(items(child<QComboBox>(page, "DecoderTypecomboBox")),
-            (QStringList { "PELCO-D", "PELCO-P", "PELCO-D-EXT" }));
-        QVERIFY(child<QGroupBox>(page, "RS485groupBox")->isEnabled());
-        QVERIFY(child<QPushButton>(page, "SavepushButton")->isEnabled());
-        QCOMPARE(m_services->log, QStringList());
-
-        // A second device, or the same again, lists its protocols once.
+        auto *types = child<QComboBox>(page, "DecoderTypecomboBox");
+        QCOMPARE(types->itemText(0) + types->itemText(1) + types->itemText(2),
+            QStringLiteral("PELCO-DPELCO-PPELCO-D-EXT"));
+        QVERIFY(child(page, "RS485groupBox")->isEnabled()
+            && child(page, "SavepushButton")->isEnabled());
+        QVERIFY(m_services->log.isEmpty());
+        // The same device again lists its protocols once.
         page.LoadConfig(m_login->userId());
-        QCOMPARE(child<QComboBox>(page, "DecoderTypecomboBox")->count(), 3);
+        QCOMPARE(types->count(), 3);
     }
 
     // Whatever the combo can show, a save right after loading writes back what was read.
@@ -152,24 +108,20 @@ private slots:
     {
         QFETCH(quint16, decoderType);
         QFETCH(bool, listReadable);
-        QFETCH(int, shownIndex);
-        QFETCH(int, items);
         QFETCH(QStringList, loadLog);
-        startWithDecoderType(decoderType);
-        if (!listReadable) {
-            devsim::Fault fault;
-            fault.ptzUnsupported = true;
-            m_fleet->setFault(Camera, fault);
-        }
+        m_start = withField(m_start, SOLV_DECODERCFG_DECODER_TYPE_OFFSET, 2, decoderType);
+        m_site->fleet->setRecord(Camera, SOLV_GET_DECODERCFG, m_start);
+        devsim::Fault fault;
+        fault.ptzUnsupported = !listReadable;
+        m_site->fleet->setFault(Camera, fault);
         CPTZconfig page;
         page.LoadConfig(m_login->userId());
         auto *types = child<QComboBox>(page, "DecoderTypecomboBox");
-        QCOMPARE(types->count(), items);
-        QCOMPARE(types->currentIndex(), shownIndex);
+        QTEST(types->count(), "items");
+        QTEST(types->currentIndex(), "shownIndex");
         QCOMPARE(m_services->log, loadLog);
-
         QTest::mouseClick(child<QPushButton>(page, "SavepushButton"), Qt::LeftButton);
-        QCOMPARE(m_services->log, loadLog << "Succeed to save PTZ parameters!");
+        QCOMPARE(m_services->log, loadLog << Saved);
         QCOMPARE(deviceRecord(), m_start);
     }
 
@@ -179,22 +131,16 @@ private slots:
         QTest::addColumn<int>("value"); // combo index or spin box value
         QTest::addColumn<int>("offset");
         QTest::addColumn<int>("width");
-        QTest::newRow("baud rate 115.2k")
-            << QByteArray("BaudRatecomboBox") << 14 << SOLV_DECODERCFG_BAUD_RATE_OFFSET << 4;
-        QTest::newRow("baud rate 50")
-            << QByteArray("BaudRatecomboBox") << 0 << SOLV_DECODERCFG_BAUD_RATE_OFFSET << 4;
-        QTest::newRow("data bits")
-            << QByteArray("DataBitcomboBox") << 0 << SOLV_DECODERCFG_DATA_BITS_OFFSET << 1;
-        QTest::newRow("stop bits")
-            << QByteArray("StopBitcomboBox") << 1 << SOLV_DECODERCFG_STOP_BITS_OFFSET << 1;
-        QTest::newRow("parity") << QByteArray("ParitycomboBox") << 2
-                                << SOLV_DECODERCFG_PARITY_OFFSET << 1;
-        QTest::newRow("flow control")
-            << QByteArray("FlowcontrolcomboBox") << 0 << SOLV_DECODERCFG_FLOW_CONTROL_OFFSET << 1;
-        QTest::newRow("decoder type")
-            << QByteArray("DecoderTypecomboBox") << 2 << SOLV_DECODERCFG_DECODER_TYPE_OFFSET << 2;
-        QTest::newRow("decoder address") << QByteArray("DecoderAddresslineEdit") << 255
-                                         << SOLV_DECODERCFG_DECODER_ADDRESS_OFFSET << 2;
+        const auto row = [](const char *widget, int value, int offset, int width) {
+            QTest::newRow(widget) << QByteArray(widget) << value << offset << width;
+        };
+        row("BaudRatecomboBox", 14, SOLV_DECODERCFG_BAUD_RATE_OFFSET, 4);
+        row("DataBitcomboBox", 0, SOLV_DECODERCFG_DATA_BITS_OFFSET, 1);
+        row("StopBitcomboBox", 1, SOLV_DECODERCFG_STOP_BITS_OFFSET, 1);
+        row("ParitycomboBox", 2, SOLV_DECODERCFG_PARITY_OFFSET, 1);
+        row("FlowcontrolcomboBox", 0, SOLV_DECODERCFG_FLOW_CONTROL_OFFSET, 1);
+        row("DecoderTypecomboBox", 2, SOLV_DECODERCFG_DECODER_TYPE_OFFSET, 2);
+        row("DecoderAddresslineEdit", 255, SOLV_DECODERCFG_DECODER_ADDRESS_OFFSET, 2);
     }
 
     void saveChangesOneFieldEveryOtherByteStays()
@@ -205,18 +151,13 @@ private slots:
         QFETCH(int, width);
         CPTZconfig page;
         page.LoadConfig(m_login->userId());
-        QWidget *input = child<QWidget>(page, widget.constData());
-        if (auto *combo = qobject_cast<QComboBox *>(input)) {
-            combo->setCurrentIndex(value);
-        } else {
-            qobject_cast<QSpinBox *>(input)->setValue(value);
-        }
+        apply(page, { { widget.constData(), value } });
         const QByteArray changed = withField(m_start, offset, width, quint32(value));
         page.GetPTZFromUi(); // the templet's copy
         QCOMPARE(page.decoderCfg().bytes(), changed);
         QCOMPARE(deviceRecord(), m_start);
         page.SaveDevPTZCfg();
-        QCOMPARE(m_services->log, QStringList { "Succeed to save PTZ parameters!" });
+        QCOMPARE(m_services->log, QStringList { Saved });
         QCOMPARE(deviceRecord(), changed);
     }
 
@@ -224,10 +165,8 @@ private slots:
     {
         CPTZconfig page;
         page.LoadConfig(m_login->userId());
-        child<QSpinBox>(page, "DecoderAddresslineEdit")->setValue(3);
-        devsim::Fault fault;
-        fault.refusedSets.insert(SOLV_GET_DECODERCFG);
-        m_fleet->setFault(Camera, fault);
+        apply(page, { { "DecoderAddresslineEdit", 3 } });
+        m_site->fail(Camera, { SOLV_GET_DECODERCFG });
         page.SaveDevPTZCfg();
         QCOMPARE(m_services->log, QStringList { "Failed to save PTZ parameters!" });
         QCOMPARE(deviceRecord(), m_start);
@@ -245,21 +184,16 @@ private slots:
     void noRecordDisablesThePage()
     {
         QFETCH(bool, readFails);
-        QFETCH(QStringList, log);
         CPTZconfig page;
         page.LoadConfig(m_login->userId());
         if (readFails) {
-            devsim::Fault fault;
-            fault.unsupportedCommands.insert(SOLV_GET_DECODERCFG);
-            m_fleet->setFault(Camera, fault);
-            page.LoadConfig(m_login->userId());
-        } else {
-            page.LoadConfig(-1);
+            m_site->fail(Camera, {}, { SOLV_GET_DECODERCFG });
         }
-        QCOMPARE(m_services->log, log);
-        QVERIFY(!child<QGroupBox>(page, "RS485groupBox")->isEnabled());
-        QVERIFY(!child<QPushButton>(page, "SavepushButton")->isEnabled());
-        QVERIFY(!child<QCheckBox>(page, "PTZcheckBox")->isEnabled());
+        page.LoadConfig(readFails ? m_login->userId() : -1);
+        QTEST(m_services->log, "log");
+        for (const char *name : { "RS485groupBox", "SavepushButton", "PTZcheckBox" }) {
+            QVERIFY2(!child(page, name)->isEnabled(), name);
+        }
     }
 };
 

@@ -7,6 +7,7 @@
 #include "strix.h"
 
 #include <QApplication>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QVBoxLayout>
@@ -86,8 +87,6 @@ private slots:
         QVERIFY(white(painted.center()));
         QVERIFY(white(painted.topLeft() + QPoint(2, 2)));
         QVERIFY(white(painted.bottomRight() - QPoint(2, 2)));
-        QVERIFY(!white(painted.topLeft() - QPoint(2, 2)) || painted.topLeft() == QPoint(0, 0)
-            || painted.left() == 0 || painted.top() == 0);
         const QPoint bar = painted.top() > 0 ? QPoint(frame.width() / 2, painted.top() / 2)
                                              : QPoint(painted.left() / 2, frame.height() / 2);
         QCOMPARE(qGray(image.pixel(bar)), 0);
@@ -131,6 +130,9 @@ private slots:
         QVERIFY(Strix_InputEnd(port));
         QTRY_VERIFY_WITH_TIMEOUT(!painted.isEmpty(), 60000);
         QTRY_COMPARE_WITH_TIMEOUT(shown.shownPicture().size(), vdec::pictureSize(176, 144), 60000);
+        QTest::qWait(1000);
+        for (int i = 0; i < stream.lumaPlanes.size(); ++i) qDebug() << i << std::equal(stream.lumaPlanes[i].begin(), stream.lumaPlanes[i].end(),
+                shown.shownPicture().begin()) << shown.shownCount() << stream.lumaPlanes[i].size() << shown.shownSize() << QByteArray(stream.lumaPlanes[i].constData(), 8).toHex() << QByteArray((const char*)shown.shownPicture().data(), 8).toHex()<< QByteArray(stream.lumaPlanes[i].constData()+10000, 8).toHex() << QByteArray((const char*)shown.shownPicture().data()+10000, 8).toHex();
         // The last picture is the last one painted.
         QTRY_VERIFY_WITH_TIMEOUT(
             std::equal(stream.lumaPlanes.last().begin(), stream.lumaPlanes.last().end(),

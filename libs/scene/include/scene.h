@@ -46,7 +46,8 @@ struct Osd
     bool showChannelName = false;
     std::string channelName; // 8-bit text; letters are drawn as capitals
     bool showDate = false;
-    int dateFormat = 0; // 0 Y-M-D, 1 M-D-Y, 2 Y M D with unit letters, 3 M D Y with unit letters, 4 D-M-Y, 5 D M Y with unit letters
+    int dateFormat = 0; // 0 Y-M-D, 1 M-D-Y, 2 Y M D with unit letters, 3 M D Y with unit letters, 4
+                        // D-M-Y, 5 D M Y with unit letters
     bool showWeek = false;
     bool hour12 = false;
 };
@@ -99,7 +100,10 @@ private:
 
     Picture m_background;
     std::vector<Shape> m_shapes;
-    std::vector<uint8_t> m_line; // one row or column while blurring
+    // Scratch space, kept so that a picture allocates nothing.
+    std::vector<uint8_t> m_line; // one row while blurring
+    std::vector<uint8_t> m_source; // the plane before a blur pass
+    std::vector<uint32_t> m_sums; // column sums of a blur pass
     std::vector<uint8_t> m_soft; // the blurred luminance while sharpening
 };
 

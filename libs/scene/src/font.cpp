@@ -70,8 +70,7 @@ constexpr Glyph Glyphs[] = {
     { ']', { ".###.", "...#.", "...#.", "...#.", "...#.", "...#.", ".###." } },
 };
 
-constexpr Glyph Unknown
-    = { 0, { "#####", "#...#", "#...#", "#...#", "#...#", "#...#", "#####" } };
+constexpr Glyph Unknown = { 0, { "#####", "#...#", "#...#", "#...#", "#...#", "#...#", "#####" } };
 
 // Rows as bit masks, indexed by character code.
 struct Table

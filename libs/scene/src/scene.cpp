@@ -126,7 +126,7 @@ void drawText(Picture &out, int x, int y, int scale, const std::string &text)
 
 // Box blur of one plane by running sums: the cost does not grow with the radius.
 void boxPass(std::vector<uint8_t> &plane, int width, int height, int radius,
-    std::vector<uint8_t> &line, std::vector<uint32_t> &sums)
+    std::vector<uint8_t> &line, std::vector<uint8_t> &source, std::vector<uint32_t> &sums)
 {
     const uint32_t scale = (1u << 16) / uint32_t(2 * radius + 1);
     line.resize(std::size_t(std::max(width, height)));
@@ -146,7 +146,7 @@ void boxPass(std::vector<uint8_t> &plane, int width, int height, int radius,
         }
     }
     // Columns, a row at a time so that memory is read in order.
-    const std::vector<uint8_t> source = plane;
+    source = plane;
     auto sourceRow = [&](int y) {
         return source.data() + std::size_t(std::clamp(y, 0, height - 1)) * std::size_t(width);
     };
@@ -272,7 +272,8 @@ Renderer::Renderer(int width, int height, uint32_t seed)
     const double pu = unit(seed, 3) * Tau;
     for (int cy = 0; cy < bg.chromaHeight(); ++cy) {
         for (int cx = 0; cx < bg.chromaWidth(); ++cx) {
-            const std::size_t at = std::size_t(cy) * std::size_t(bg.chromaWidth()) + std::size_t(cx);
+            const std::size_t at
+                = std::size_t(cy) * std::size_t(bg.chromaWidth()) + std::size_t(cx);
             bg.u[at] = clampByte(128 + int(30 * std::sin(Tau * cx / bg.chromaWidth() + pu)));
             bg.v[at] = clampByte(128 + int(30 * std::cos(Tau * cy / bg.chromaHeight() + pu)));
         }
@@ -330,8 +331,7 @@ void Renderer::drawClock(const Moment &now, Picture &out) const
         [&](double x, double y) { return std::hypot(x - cx, y - cy) <= r; }, 60, 128, 128);
     fill(
         out, cx - r, cy - r, cx + r, cy + r,
-        [&](double x, double y) { return std::hypot(x - cx, y - cy) <= r * 0.92; }, 205, 128,
-        128);
+        [&](double x, double y) { return std::hypot(x - cx, y - cy) <= r * 0.92; }, 205, 128, 128);
     const double seconds = now.second + now.millisecond / 1000.0;
     const double minutes = now.minute + seconds / 60.0;
     const double hours = (now.hour % 12) + minutes / 60.0;
@@ -342,8 +342,7 @@ void Renderer::drawClock(const Moment &now, Picture &out) const
         const double size = r * 0.06;
         fill(
             out, x - size, y - size, x + size, y + size,
-            [&](double px, double py) { return std::hypot(px - x, py - y) <= size; }, 40, 128,
-            128);
+            [&](double px, double py) { return std::hypot(px - x, py - y) <= size; }, 40, 128, 128);
     }
     drawHand(out, cx, cy, Tau * hours / 12.0, r * 0.5, std::max(2.0, r * 0.09), 30, 128, 128);
     drawHand(out, cx, cy, Tau * minutes / 60.0, r * 0.75, std::max(2.0, r * 0.06), 30, 128, 128);
@@ -355,10 +354,9 @@ void Renderer::blur(std::vector<uint8_t> &plane, int width, int height, int radi
     if (radius <= 0) {
         return;
     }
-    std::vector<uint32_t> sums;
     // Two box passes come close to the round blur of a real lens.
-    boxPass(plane, width, height, radius, m_line, sums);
-    boxPass(plane, width, height, radius, m_line, sums);
+    boxPass(plane, width, height, radius, m_line, m_source, m_sums);
+    boxPass(plane, width, height, radius, m_line, m_source, m_sums);
 }
 
 void Renderer::sharpen(Picture &out, int sharpness)
@@ -369,8 +367,7 @@ void Renderer::sharpen(Picture &out, int sharpness)
         return;
     }
     m_soft = out.y;
-    std::vector<uint32_t> sums;
-    boxPass(m_soft, out.width, out.height, std::max(1, out.width / 640), m_line, sums);
+    boxPass(m_soft, out.width, out.height, std::max(1, out.width / 640), m_line, m_source, m_sums);
     for (std::size_t i = 0; i < out.y.size(); ++i) {
         const int value = out.y[i];
         out.y[i] = clampByte(value + (amount * (value - int(m_soft[i]))) / 256);
@@ -382,7 +379,8 @@ void Renderer::drawOsd(const Moment &now, const Osd &osd, Picture &out) const
     const int scale = std::max(1, out.height / 200);
     const int margin = 3 * scale;
     if (osd.showDate) {
-        drawText(out, margin, margin, scale, dateText(now, osd.dateFormat, osd.showWeek, osd.hour12));
+        drawText(
+            out, margin, margin, scale, dateText(now, osd.dateFormat, osd.showWeek, osd.hour12));
     }
     if (osd.showChannelName && !osd.channelName.empty()) {
         drawText(out, margin, out.height - margin - font::Height * scale, scale, osd.channelName);

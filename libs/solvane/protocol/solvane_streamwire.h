@@ -27,7 +27,11 @@ inline constexpr uint16_t MaxDimension = 4096;
 // A device that has sent nothing for this long sends a keep-alive.
 inline constexpr int KeepAliveMs = 1000;
 
-enum Codec : uint32_t { H264 = SOLV_CODEC_H264, Mpeg4 = SOLV_CODEC_MPEG4, Mjpeg = SOLV_CODEC_MJPEG };
+enum Codec : uint32_t {
+    H264 = SOLV_CODEC_H264,
+    Mpeg4 = SOLV_CODEC_MPEG4,
+    Mjpeg = SOLV_CODEC_MJPEG
+};
 
 // StreamAttach payload: u32 session, the login payload, i32 channel, u32 link mode.
 std::vector<uint8_t> encodeAttach(uint32_t session, std::string_view userName,

@@ -23,9 +23,8 @@ static_assert(PieceOffsetOffset + 4 == PiecePrefixSize);
 bool validHeader(const StreamHeader &header)
 {
     const bool codecKnown = header.codec == H264 || header.codec == Mpeg4 || header.codec == Mjpeg;
-    const auto dimensionOk = [](uint16_t value) {
-        return value >= MinDimension && value <= MaxDimension;
-    };
+    const auto dimensionOk
+        = [](uint16_t value) { return value >= MinDimension && value <= MaxDimension; };
     return codecKnown && dimensionOk(header.width) && dimensionOk(header.height)
         && header.rateNum != 0 && header.rateDen != 0
         && (header.packaging == SOLV_PACKAGING_PICTURES
@@ -197,8 +196,8 @@ PictureAssembler::Result PictureAssembler::take(const uint8_t *payload, std::siz
     if (size > m_info.length - m_received) {
         return Result::Malformed;
     }
-    std::memcpy(m_block.data() + SOLV_PICTURE_PREFIX_SIZE + m_received, payload + PiecePrefixSize,
-        size);
+    std::memcpy(
+        m_block.data() + SOLV_PICTURE_PREFIX_SIZE + m_received, payload + PiecePrefixSize, size);
     m_received += uint32_t(size);
     return idle() ? Result::Complete : Result::Incomplete;
 }

@@ -1088,7 +1088,8 @@ struct Stream
                     return proto::MalformedData;
                 }
                 headerSeen = true;
-                callback(handle, SOLV_STREAM_HEADER, payload.data(), uint32_t(payload.size()), user);
+                callback(
+                    handle, SOLV_STREAM_HEADER, payload.data(), uint32_t(payload.size()), user);
                 break;
             case proto::StreamData:
                 if (!headerSeen) {
