@@ -70,6 +70,16 @@ constexpr std::array<std::pair<quint32, quint32>, 17> FrameRates = { { { 25, 1 }
 constexpr std::array<quint32, 27> Bitrates = { 16, 32, 48, 64, 80, 96, 128, 160, 192, 224, 256, 320,
     384, 448, 512, 640, 768, 896, 1024, 1280, 1536, 1792, 2048, 3072, 4096, 8192, 16384 };
 
+constexpr int64_t MaxPictureBits = int64_t(wire::MaxPicture) * 8;
+
+// The rate the encoder aims at: the record's, but never more than half the
+// largest picture per picture, so that a slow, rich stream still fits.
+int64_t encodedBitrate(const StreamFormat &format)
+{
+    const double perSecond = double(format.rateNum) / double(format.rateDen);
+    return std::min<int64_t>(format.bitrate, int64_t(double(MaxPictureBits) / 2 * perSecond));
+}
+
 // The stream's encode types; the private H.264 variant is encoded as H.264.
 uint32_t codecOf(quint8 encodeType)
 {
@@ -292,17 +302,14 @@ std::unique_ptr<VideoEncoder> VideoEncoder::open(const StreamFormat &format, QSt
     c->max_b_frames = 0; // decoding order is display order
     c->gop_size = std::max(1, format.keyInterval);
     c->thread_count = 1;
-    c->bit_rate = format.bitrate;
-    // One picture's share of the rate, generously: slow frame rates carry
-    // many seconds' worth in one picture.
-    const double pictureSeconds = double(format.rateDen) / double(format.rateNum);
-    const int64_t perPicture = int64_t(double(format.bitrate) * std::max(1.0, pictureSeconds));
-    c->bit_rate_tolerance = int(std::min<int64_t>(INT32_MAX, perPicture * 4));
-    if (format.constantBitrate) {
-        c->rc_max_rate = format.bitrate;
-        c->rc_buffer_size
-            = int(std::min<int64_t>(INT32_MAX, std::max<int64_t>(format.bitrate, perPicture * 2)));
-    }
+    c->bit_rate = encodedBitrate(format);
+    // A rate buffer below the largest picture the stream carries bounds
+    // every picture, key pictures too; it still holds one average picture.
+    const int64_t perPicture = int64_t(double(c->bit_rate) * format.rateDen / format.rateNum);
+    const int64_t peak = format.constantBitrate ? c->bit_rate : 2 * c->bit_rate;
+    c->rc_max_rate = peak;
+    c->rc_buffer_size = int(std::clamp<int64_t>(peak, perPicture, MaxPictureBits * 3 / 4));
+    c->bit_rate_tolerance = int(std::max<int64_t>(c->bit_rate, perPicture));
     if (format.codec == wire::H264) {
         av_opt_set(c->priv_data, "preset", "ultrafast", 0);
         av_opt_set(c->priv_data, "tune", "zerolatency", 0);
@@ -516,7 +523,7 @@ void CameraVideo::run(Run run)
             header.height = uint16_t(format.height);
             header.rateNum = format.rateNum;
             header.rateDen = format.rateDen;
-            header.bitrate = format.bitrate;
+            header.bitrate = uint32_t(encodedBitrate(format));
             header.keyInterval = uint32_t(format.keyInterval);
             const QByteArray extradata = encoder->extradata();
             header.extradata.assign(extradata.begin(), extradata.end());

@@ -2,6 +2,7 @@
 #include "fakeservices.h"
 #include "fleet.h"
 #include "mirt.h"
+#include "playwindow.h"
 #include "preconfig.h"
 #include "solvane.h"
 
@@ -11,8 +12,11 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QSlider>
+#include <QSignalSpy>
 #include <QSpinBox>
 #include <QTest>
+
+#include <numeric>
 
 namespace {
 
@@ -39,6 +43,31 @@ protected:
         boxes << title + QLatin1Char('|') + text;
     }
 };
+
+// The main window's services with its preview flag and card boxes.
+class PreviewServices : public FakeServices
+{
+public:
+    void setCameraPreviewRunning(bool running) override { previewRunning = running; }
+    bool cameraPreviewRunning() const override { return previewRunning; }
+    bool isBNCChecked() const override { return bncChecked; }
+
+    bool previewRunning = false;
+    bool bncChecked = false;
+};
+
+// Mean luminance of the picture the play window painted last; -1 before one.
+double shownMeanLuma(const CPlayWindow *window)
+{
+    const QSize size = window->shownSize();
+    const std::vector<uint8_t> &picture = window->shownPicture();
+    const size_t luma = size_t(size.width()) * size_t(size.height());
+    if (size.isEmpty() || picture.size() < luma) {
+        return -1;
+    }
+    return std::accumulate(picture.begin(), picture.begin() + std::ptrdiff_t(luma), 0.0)
+        / double(luma);
+}
 
 // `bytes` with the little-endian number of `width` bytes at `offset` replaced.
 QByteArray withField(QByteArray bytes, int offset, int width, quint32 value)
@@ -87,7 +116,7 @@ class TestPreConfig : public QObject
     Q_OBJECT
 
     std::unique_ptr<devsim::Fleet> m_fleet;
-    std::unique_ptr<FakeServices> m_services;
+    std::unique_ptr<PreviewServices> m_services;
     std::unique_ptr<SdkLogin> m_login;
     QByteArray m_start; // the camera's front-end record at the start of each test
 
@@ -145,7 +174,7 @@ private slots:
         record.setLocalOutput(1);
         m_start = record.bytes();
         m_fleet->setRecord(Camera, SOLV_GET_FRONTCFG, m_start);
-        m_services = std::make_unique<FakeServices>();
+        m_services = std::make_unique<PreviewServices>();
         m_login = std::make_unique<SdkLogin>(m_fleet->address(Camera).toLatin1(), FleetPort,
             QByteArray("admin"), QByteArray("60917"));
         QVERIFY(m_login->ok());
@@ -410,6 +439,113 @@ private slots:
         QCOMPARE(deviceRecord(),
             withField(withField(m_start, SOLV_FRONTCFG_GAIN_OFFSET, 1, refused ? 30 : 99),
                 SOLV_FRONTCFG_SATURATION_OFFSET, 1, 5));
+    }
+
+    void previewShowsTheCameraAndTheBrightnessMovesIt()
+    {
+        TestPage page;
+        page.resize(900, 500);
+        page.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&page));
+        page.LoadConfig(m_login->userId());
+        QSignalSpy changes(&page, &CPreConfig::RealPlayStatChange);
+        auto *start = page.child<QPushButton>("startRealplayButton");
+        auto *stop = page.child<QPushButton>("stopRealplayButton");
+        auto *window = page.child<CPlayWindow>("framePlayWindow");
+        QVERIFY(page.child<QGroupBox>("RealPlaygroupBox")->isEnabled());
+        QTest::mouseClick(start, Qt::LeftButton);
+        QCOMPARE(page.boxes, QStringList());
+        QCOMPARE(changes.size(), 1);
+        QCOMPARE(changes.at(0).at(0).toBool(), true);
+        QVERIFY(m_services->previewRunning);
+        QVERIFY(page.isPreviewRunning());
+        QVERIFY(start->isHidden() && !start->isEnabled());
+        QVERIFY(!stop->isHidden() && stop->isEnabled());
+
+        QTRY_VERIFY_WITH_TIMEOUT(window->shownCount() > 0, 60000);
+        // Pictures painted from now on were rendered after the set went through.
+        const auto meanAfterSet = [&](int level) {
+            release(page.child<QSlider>("BrightnessLevelSlider"), level);
+            const int painted = window->shownCount();
+            QTRY_VERIFY_WITH_TIMEOUT(window->shownCount() > painted + 10, 60000);
+            return shownMeanLuma(window);
+        };
+        const double dark = meanAfterSet(10);
+        const double bright = meanAfterSet(90);
+        QVERIFY2(bright > dark + 20, qPrintable(QStringLiteral("%1 %2").arg(dark).arg(bright)));
+
+        QTest::mouseClick(stop, Qt::LeftButton);
+        QCOMPARE(changes.size(), 2);
+        QCOMPARE(changes.at(1).at(0).toBool(), false);
+        QVERIFY(!m_services->previewRunning);
+        QVERIFY(!start->isHidden() && start->isEnabled());
+        QVERIFY(stop->isHidden());
+        QVERIFY(window->shownPicture().empty());
+        // Stopping again changes nothing.
+        page.stopRealplay();
+        QCOMPARE(changes.size(), 2);
+    }
+
+    void previewStartFailureIsReported_data()
+    {
+        QTest::addColumn<bool>("bnc");
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<QString>("logLine");
+        QTest::newRow("network") << false << "Failed|Failed to start preview"
+                                 << "Failed to start preview";
+        QTest::newRow("card input") << true << "Failed!|Failed to start preview!"
+                                    << "Failed to start preview!";
+    }
+
+    void previewStartFailureIsReported()
+    {
+        QFETCH(bool, bnc);
+        QFETCH(QString, box);
+        QFETCH(QString, logLine);
+        m_services->bncChecked = bnc;
+        TestPage page;
+        QSignalSpy changes(&page, &CPreConfig::RealPlayStatChange);
+        page.LoadConfig(-1); // no login: the network preview cannot start
+        page.startRealplay();
+        QCOMPARE(page.boxes, QStringList { box });
+        QCOMPARE(m_services->log.last(), logLine);
+        QCOMPARE(changes.size(), 0);
+        QVERIFY(!m_services->previewRunning);
+        QVERIFY(!page.child<QPushButton>("startRealplayButton")->isHidden());
+    }
+
+    void reloadRestartsARunningPreview()
+    {
+        TestPage page;
+        page.LoadConfig(m_login->userId());
+        QSignalSpy changes(&page, &CPreConfig::RealPlayStatChange);
+        page.startRealplay();
+        QVERIFY(page.isPreviewRunning());
+        page.LoadConfig(m_login->userId());
+        QVERIFY(page.isPreviewRunning());
+        QCOMPARE(changes.size(), 3);
+        QCOMPARE(changes.at(1).at(0).toBool(), false);
+        QCOMPARE(changes.at(2).at(0).toBool(), true);
+        // A device that cannot be shown ends the preview for good.
+        page.LoadConfig(-1);
+        QVERIFY(!page.isPreviewRunning());
+        QVERIFY(!m_services->previewRunning);
+        QVERIFY(!page.child<QGroupBox>("RealPlaygroupBox")->isEnabled());
+        QCOMPARE(changes.size(), 4);
+    }
+
+    void cardInputOpensThePreviewAreaWithoutLogin()
+    {
+        TestPage page;
+        page.LoadConfig(-1);
+        auto *area = page.child<QGroupBox>("RealPlaygroupBox");
+        QVERIFY(!area->isEnabled());
+        page.BNCPreviewEnable(true);
+        QVERIFY(area->isEnabled());
+        page.LoadConfig(-1);
+        QVERIFY(area->isEnabled());
+        page.BNCPreviewEnable(false);
+        QVERIFY(!page.child<QGroupBox>("VideoCfggroupBox")->isEnabled());
     }
 };
 

@@ -28,6 +28,14 @@ void present(CVideoPresenter &presenter, const std::vector<uint8_t> &picture, in
     presenter.presentPicture(picture.data(), width, height, time);
 }
 
+// The luminance plane of the picture painted last.
+QByteArray lumaOf(const CVideoPresenter &presenter)
+{
+    const QSize size = presenter.shownSize();
+    return QByteArray(reinterpret_cast<const char *>(presenter.shownPicture().data()),
+        qsizetype(size.width()) * size.height());
+}
+
 } // namespace
 
 class TestPlayWindow : public QObject
@@ -130,14 +138,8 @@ private slots:
         QVERIFY(Strix_InputEnd(port));
         QTRY_VERIFY_WITH_TIMEOUT(!painted.isEmpty(), 60000);
         QTRY_COMPARE_WITH_TIMEOUT(shown.shownPicture().size(), vdec::pictureSize(176, 144), 60000);
-        QTest::qWait(1000);
-        for (int i = 0; i < stream.lumaPlanes.size(); ++i) qDebug() << i << std::equal(stream.lumaPlanes[i].begin(), stream.lumaPlanes[i].end(),
-                shown.shownPicture().begin()) << shown.shownCount() << stream.lumaPlanes[i].size() << shown.shownSize() << QByteArray(stream.lumaPlanes[i].constData(), 8).toHex() << QByteArray((const char*)shown.shownPicture().data(), 8).toHex()<< QByteArray(stream.lumaPlanes[i].constData()+10000, 8).toHex() << QByteArray((const char*)shown.shownPicture().data()+10000, 8).toHex();
         // The last picture is the last one painted.
-        QTRY_VERIFY_WITH_TIMEOUT(
-            std::equal(stream.lumaPlanes.last().begin(), stream.lumaPlanes.last().end(),
-                shown.shownPicture().begin()),
-            60000);
+        QTRY_COMPARE_WITH_TIMEOUT(lumaOf(shown), stream.lumaPlanes.last(), 60000);
         QVERIFY(Strix_FreePort(port));
         QCOMPARE(other.shownCount(), 0);
     }
