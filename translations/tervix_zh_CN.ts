@@ -2,6 +2,71 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="zh_CN">
 <context>
+    <name>AdjustFocusForm</name>
+    <message>
+        <source>Form</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Preview Area</source>
+        <translation type="unfinished">预览区</translation>
+    </message>
+    <message>
+        <source>Auxiliary Zoom Graphic Area</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Start Sampling</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Start Fine-tuning</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Stop Auxiliary Zoom</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Operation Steps</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&lt;!DOCTYPE HTML PUBLIC &quot;-//W3C//DTD HTML 4.0//EN&quot; &quot;http://www.w3.org/TR/REC-html40/strict.dtd&quot;&gt;
+&lt;html&gt;&lt;head&gt;&lt;meta name=&quot;qrichtext&quot; content=&quot;1&quot; /&gt;&lt;/head&gt;&lt;body style=&quot;font-size:9pt;&quot;&gt;
+&lt;p&gt;1.Please set focus of IP camera to the shortest;&lt;/p&gt;
+&lt;p&gt;2.Click &amp;quot;Start Sampling&amp;quot;,and set focus to the longest &lt;span style=&quot;color:#fd000c;&quot;&gt;slowly&lt;/span&gt;;&lt;/p&gt;
+&lt;p&gt;3.Click &amp;quot;Start Fine-tuning&amp;quot;;&lt;/p&gt;
+&lt;p&gt;4.Set focus until current definition line comes into BEST area;&lt;/p&gt;
+&lt;p&gt;5.Click &amp;quot;Stop Auxiliary Zoom&amp;quot;. Complete auxiliary zoom setting.&lt;/p&gt;
+&lt;p&gt;&lt;span style=&quot;color:#ff5500;&quot;&gt;Notice:Please make sure no movement before cameras. Otherwise reset the focus!&lt;/span&gt;&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>CAdjustFocus</name>
+    <message>
+        <source>Failed!</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Failed to start preview!</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Start Auxiliary Zoom!</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Start Fine-tuning!</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Stop Auxiliary Zoom!</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>CAdvacedFunc</name>
     <message>
         <source>CAdvacedFunc</source>
@@ -108,130 +173,130 @@
     <name>CBatchConfigFrame</name>
     <message>
         <source>Camera Parameters</source>
-        <translation type="unfinished"></translation>
+        <translation>摄像机参数</translation>
     </message>
     <message>
         <source>Video Parameters</source>
-        <translation type="unfinished"></translation>
+        <translation>视频参数</translation>
     </message>
     <message>
         <source>Compressing Parameters</source>
-        <translation type="unfinished"></translation>
+        <translation>压缩参数</translation>
     </message>
     <message>
         <source>Recording Parameters</source>
-        <translation type="unfinished"></translation>
+        <translation>录像参数</translation>
     </message>
     <message>
         <source>DDNS Parameters</source>
-        <translation type="unfinished"></translation>
+        <translation>DDNS参数</translation>
     </message>
     <message>
         <source>NTP Parameters</source>
-        <translation type="unfinished"></translation>
+        <translation>NTP参数</translation>
     </message>
     <message>
         <source>NFS Parameters</source>
-        <translation type="unfinished"></translation>
+        <translation>NFS参数</translation>
     </message>
     <message>
         <source>Email Parameters</source>
-        <translation type="unfinished"></translation>
+        <translation>邮件参数</translation>
     </message>
     <message>
         <source>RS485 Parameters</source>
-        <translation type="unfinished"></translation>
+        <translation>RS485参数</translation>
     </message>
     <message>
         <source>Device Name</source>
-        <translation type="unfinished">设备名称</translation>
+        <translation>设备名称</translation>
     </message>
     <message>
         <source>Device Serial No.</source>
-        <translation type="unfinished">设备序列号</translation>
+        <translation>设备序列号</translation>
     </message>
     <message>
         <source>IP Address</source>
-        <translation type="unfinished">IP地址</translation>
+        <translation>IP地址</translation>
     </message>
     <message>
         <source>Set State</source>
-        <translation type="unfinished"></translation>
+        <translation>设置状态</translation>
     </message>
     <message>
         <source>Succeed to set</source>
-        <translation type="unfinished"></translation>
+        <translation>设置成功</translation>
     </message>
     <message>
         <source>Failed to set</source>
-        <translation type="unfinished"></translation>
+        <translation>设置失败</translation>
     </message>
     <message>
         <source>Unset</source>
-        <translation type="unfinished"></translation>
+        <translation>未设置</translation>
     </message>
     <message>
         <source>Set Complete</source>
-        <translation type="unfinished"></translation>
+        <translation>设置完成</translation>
     </message>
     <message>
         <source>Setting up</source>
-        <translation type="unfinished"></translation>
+        <translation>正在设置</translation>
     </message>
     <message>
         <source>Warning</source>
-        <translation type="unfinished">警告</translation>
+        <translation>警告</translation>
     </message>
     <message>
         <source>Please select parameter templet file!</source>
-        <translation type="unfinished"></translation>
+        <translation>请选择参数模板文件！</translation>
     </message>
     <message>
         <source>Please select device</source>
-        <translation type="unfinished"></translation>
+        <translation>请选择设备</translation>
     </message>
     <message>
         <source>Failed to setup parameters!</source>
-        <translation type="unfinished"></translation>
+        <translation>设置参数失败！</translation>
     </message>
     <message>
         <source>Stop Set</source>
-        <translation type="unfinished"></translation>
+        <translation>停止设置</translation>
     </message>
     <message>
         <source>Start Set</source>
-        <translation type="unfinished"></translation>
+        <translation>开始设置</translation>
     </message>
     <message>
         <source>Open</source>
-        <translation type="unfinished"></translation>
+        <translation>打开</translation>
     </message>
     <message>
         <source>xml files (*.xml)</source>
-        <translation type="unfinished"></translation>
+        <translation>XML文件 (*.xml)</translation>
     </message>
 </context>
 <context>
     <name>CBatchConfigFrameClass</name>
     <message>
         <source>All</source>
-        <translation type="unfinished">全选</translation>
+        <translation>全选</translation>
     </message>
     <message>
         <source>Parameter Templet</source>
-        <translation type="unfinished"></translation>
+        <translation>参数模板</translation>
     </message>
     <message>
         <source>Browse</source>
-        <translation type="unfinished"></translation>
+        <translation>浏览</translation>
     </message>
     <message>
         <source>Reboot after setting</source>
-        <translation type="unfinished"></translation>
+        <translation>设置后重启</translation>
     </message>
     <message>
         <source>Start Setting</source>
-        <translation type="unfinished"></translation>
+        <translation>开始设置</translation>
     </message>
 </context>
 <context>
@@ -1443,6 +1508,17 @@
     </message>
 </context>
 <context>
+    <name>CPaintArea</name>
+    <message>
+        <source>CPaintArea</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>BEST</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>CPreConfig</name>
     <message>
         <source>Failed to get camera parameters!</source>
@@ -1495,6 +1571,22 @@
     <message>
         <source>Succeed to save camera parameters!</source>
         <translation>保存摄像机参数成功！</translation>
+    </message>
+    <message>
+        <source>Failed</source>
+        <translation type="unfinished">失败</translation>
+    </message>
+    <message>
+        <source>Failed to start preview</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Failed!</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Failed to start preview!</source>
+        <translation type="unfinished"></translation>
     </message>
 </context>
 <context>
@@ -1673,6 +1765,25 @@
     </message>
 </context>
 <context>
+    <name>CRealPlay</name>
+    <message>
+        <source>Login to </source>
+        <translation type="unfinished">登录 </translation>
+    </message>
+    <message>
+        <source> failed!</source>
+        <translation type="unfinished"> 失败！</translation>
+    </message>
+    <message>
+        <source>Failed to initialize DirectDraw!</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Open decode channel failed!</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>CSearch</name>
     <message>
         <source>IP Range Error!</source>
@@ -1762,162 +1873,162 @@
     <name>CUpgradeFrame</name>
     <message>
         <source>Directory path length exceeds limit</source>
-        <translation type="unfinished"></translation>
+        <translation>目录路径长度超出限制</translation>
     </message>
     <message>
         <source>File path length exceeds limit</source>
-        <translation type="unfinished"></translation>
+        <translation>文件路径长度超出限制</translation>
     </message>
     <message>
         <source>Not upgraded</source>
-        <translation type="unfinished"></translation>
+        <translation>未升级</translation>
     </message>
     <message>
         <source>Warning</source>
-        <translation type="unfinished">警告</translation>
+        <translation>警告</translation>
     </message>
     <message>
         <source>Terminate the upgrade may cause the device can not start, continue?</source>
-        <translation type="unfinished"></translation>
+        <translation>终止升级可能导致设备无法启动，是否继续？</translation>
     </message>
     <message>
         <source>Please select firmware or directory</source>
-        <translation type="unfinished"></translation>
+        <translation>请选择固件或目录</translation>
     </message>
     <message>
         <source>Please select device</source>
-        <translation type="unfinished"></translation>
+        <translation>请选择设备</translation>
     </message>
     <message>
         <source>Upgrade Failed</source>
-        <translation type="unfinished"></translation>
+        <translation>升级失败</translation>
     </message>
     <message>
         <source>Upgrade End</source>
-        <translation type="unfinished"></translation>
+        <translation>升级已终止</translation>
     </message>
     <message>
         <source>Stop Upgrade</source>
-        <translation type="unfinished"></translation>
+        <translation>停止升级</translation>
     </message>
     <message>
         <source>Start Upgrade</source>
-        <translation type="unfinished"></translation>
+        <translation>开始升级</translation>
     </message>
     <message>
         <source>Ok</source>
-        <translation type="unfinished">确定</translation>
+        <translation>确定</translation>
     </message>
     <message>
         <source>Cancel</source>
-        <translation type="unfinished">取消</translation>
+        <translation>取消</translation>
     </message>
     <message>
         <source>Open</source>
-        <translation type="unfinished"></translation>
+        <translation>打开</translation>
     </message>
     <message>
         <source>Upgrade Failed!</source>
-        <translation type="unfinished"></translation>
+        <translation>升级失败！</translation>
     </message>
     <message>
         <source>Wait Upgrading</source>
-        <translation type="unfinished"></translation>
+        <translation>等待升级</translation>
     </message>
     <message>
         <source>Upgrade succeed</source>
-        <translation type="unfinished"></translation>
+        <translation>升级成功</translation>
     </message>
     <message>
         <source>Unknown upgrade state</source>
-        <translation type="unfinished"></translation>
+        <translation>未知升级状态</translation>
     </message>
     <message>
         <source>Language Mismatch</source>
-        <translation type="unfinished"></translation>
+        <translation>固件语言不匹配</translation>
     </message>
     <message>
         <source>Failed to login</source>
-        <translation type="unfinished"></translation>
+        <translation>登录失败</translation>
     </message>
     <message>
         <source>Failed to get upgrade file name from device</source>
-        <translation type="unfinished"></translation>
+        <translation>从设备获取升级文件名失败</translation>
     </message>
     <message>
         <source>Device does not support upgrading from a directory</source>
-        <translation type="unfinished"></translation>
+        <translation>设备不支持按目录升级</translation>
     </message>
     <message>
         <source>Cannot find firmware</source>
-        <translation type="unfinished"></translation>
+        <translation>找不到固件</translation>
     </message>
     <message>
         <source>Upgrade succeed, reconnecting to device...</source>
-        <translation type="unfinished"></translation>
+        <translation>升级成功，正在重新连接设备……</translation>
     </message>
     <message>
         <source>Upgrade succeed, reconnect to device succeed</source>
-        <translation type="unfinished"></translation>
+        <translation>升级成功，重新连接设备成功</translation>
     </message>
     <message>
         <source>Upgrade succeed, restore default settings succeed</source>
-        <translation type="unfinished"></translation>
+        <translation>升级成功，恢复默认设置成功</translation>
     </message>
     <message>
         <source>Upgrade succeed, reconnect to device failed</source>
-        <translation type="unfinished"></translation>
+        <translation>升级成功，重新连接设备失败</translation>
     </message>
     <message>
         <source>Upgrading</source>
-        <translation type="unfinished"></translation>
+        <translation>正在升级</translation>
     </message>
 </context>
 <context>
     <name>CUpgradeFrameClass</name>
     <message>
         <source>Device Name</source>
-        <translation type="unfinished">设备名称</translation>
+        <translation>设备名称</translation>
     </message>
     <message>
         <source>Device Serial No.</source>
-        <translation type="unfinished">设备序列号</translation>
+        <translation>设备序列号</translation>
     </message>
     <message>
         <source>IP Address</source>
-        <translation type="unfinished">IP地址</translation>
+        <translation>IP地址</translation>
     </message>
     <message>
         <source>Upgrade State</source>
-        <translation type="unfinished"></translation>
+        <translation>升级状态</translation>
     </message>
     <message>
         <source>All</source>
-        <translation type="unfinished">全选</translation>
+        <translation>全选</translation>
     </message>
     <message>
         <source>Upgrade File</source>
-        <translation type="unfinished"></translation>
+        <translation>升级文件</translation>
     </message>
     <message>
         <source>Upgade Directory</source>
-        <translation type="unfinished"></translation>
+        <translation>升级目录</translation>
     </message>
     <message>
         <source>Browse</source>
-        <translation type="unfinished"></translation>
+        <translation>浏览</translation>
     </message>
     <message>
         <source>Reboot after upgrading</source>
-        <translation type="unfinished"></translation>
+        <translation>升级后重启</translation>
     </message>
     <message>
         <source>Restore Default Settings</source>
-        <translation type="unfinished"></translation>
+        <translation>恢复默认设置</translation>
     </message>
     <message>
         <source>Start Upgrate</source>
-        <translation type="unfinished"></translation>
+        <translation>开始升级</translation>
     </message>
 </context>
 <context>
@@ -1993,7 +2104,7 @@ Please change the camera angle!</source>
     </message>
     <message>
         <source>Software</source>
-        <translation type="unfinished"></translation>
+        <translation type="unfinished">软件</translation>
     </message>
     <message>
         <source>Start time</source>
@@ -2525,6 +2636,98 @@ Please change the camera angle!</source>
         <source>show the command&apos;s usage and options</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>how long to follow the live stream (10)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the focus value of a binary 8-bit PGM picture</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>cannot read %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>cannot start the live stream of %1:%2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 sent no picture within %2 s</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>highest: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>lowest:  %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>--image takes no HOST and no --seconds</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>focus needs one HOST, or --image FILE</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>HOST [--seconds N] | --image FILE.pgm</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the focus values of the live stream, five a second, with the highest and lowest seen; or the focus value of a picture</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>unknown (%1)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>stream takes one HOST</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>cannot write &quot;%1&quot;: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 refused the live stream</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>no stream header from %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>could not write all of the stream to &quot;%1&quot;</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the stream of %1 ended early</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>how long to watch (10 by default)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>write the stream to FILE as it came (a raw H.264, MPEG-4 or M-JPEG stream)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>HOST [--seconds N] [--out FILE]</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>watch the device&apos;s live stream and tell its codec, size, frame rate and bitrate</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>DeviceList</name>
@@ -2646,6 +2849,25 @@ Please change the camera angle!</source>
     <message>
         <source>unknown error</source>
         <translation>未知错误</translation>
+    </message>
+</context>
+<context>
+    <name>GreyPicture</name>
+    <message>
+        <source>not a binary grey map (it does not start with P5)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the grey map&apos;s header is broken</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the grey map has 16-bit levels; only 8-bit ones are read</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the grey map is cut short: %1 of %2 bytes</source>
+        <translation type="unfinished"></translation>
     </message>
 </context>
 <context>
