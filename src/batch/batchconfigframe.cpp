@@ -4,13 +4,10 @@
 
 #include "batchconfigmanager.h"
 #include "debuglog.h"
-#include "devicelistmodel.h"
-#include "iptablewidgetitem.h"
+#include "devicechecktable.h"
 #include "tervixservices.h"
 
-#include <QCheckBox>
 #include <QFileDialog>
-#include <QHeaderView>
 #include <QMessageBox>
 
 namespace {
@@ -36,17 +33,19 @@ CBatchConfigFrame::CBatchConfigFrame(QWidget *parent)
     : QFrame(parent), ui(std::make_unique<Ui::CBatchConfigFrameClass>())
 {
     ui->setupUi(this);
-    QTableWidget *table = ui->BatchConfigTable;
-    table->setColumnCount(ColumnCount);
-    table->setHorizontalHeaderLabels({ QString(), tr("Device Name"), tr("Device Serial No."),
-        tr("IP Address"), tr("Set State"), tr("Succeed to set"), tr("Failed to set") });
-    for (int column = 0; column < ColumnCount; ++column) {
-        table->setColumnWidth(column, ColumnWidths[column]);
-    }
+    m_rows = std::make_unique<DeviceCheckTable>(ui->BatchConfigTable, ui->checkAll,
+        DeviceCheckTable::Layout { CheckColumn, NameColumn, SerialColumn, IpColumn, StateColumn,
+            DeviceIndexRole, TaskIndexRole },
+        ColumnWidths);
+    ui->BatchConfigTable->setHorizontalHeaderLabels({ QString(), tr("Device Name"),
+        tr("Device Serial No."), tr("IP Address"), tr("Set State"), tr("Succeed to set"),
+        tr("Failed to set") });
     ui->progressBar->setRange(0, 100);
     ui->progressBar->hide();
 
     connect(ui->checkAll, &QCheckBox::clicked, this, &CBatchConfigFrame::AllCheckClicked);
+    connect(m_rows.get(), &DeviceCheckTable::rowCheckToggled, this,
+        &CBatchConfigFrame::SingleCheckClicked);
     connect(ui->btnStartConfig, &QPushButton::clicked, this, &CBatchConfigFrame::ClickBtnConfig);
     connect(ui->btnBrowse, &QPushButton::clicked, this, &CBatchConfigFrame::browseFile);
     connect(&m_timer, &QTimer::timeout, this, &CBatchConfigFrame::timerSchedule);
@@ -61,68 +60,14 @@ CBatchConfigFrame::~CBatchConfigFrame()
     }
 }
 
-QCheckBox *CBatchConfigFrame::rowCheckBox(int row) const
-{
-    return qobject_cast<QCheckBox *>(ui->BatchConfigTable->cellWidget(row, CheckColumn));
-}
-
-std::vector<int> CBatchConfigFrame::listedRows() const
-{
-    std::vector<int> rows;
-    for (int row = 0; row < ui->BatchConfigTable->rowCount(); ++row) {
-        if (ui->BatchConfigTable->item(row, NameColumn) != nullptr) {
-            rows.push_back(row);
-        }
-    }
-    return rows;
-}
-
 void CBatchConfigFrame::ClearDevices()
 {
-    QTableWidget *table = ui->BatchConfigTable;
-    table->setSortingEnabled(false);
-    for (const int row : listedRows()) {
-        table->removeCellWidget(row, CheckColumn);
-        for (int column = 0; column < ColumnCount; ++column) {
-            delete table->takeItem(row, column);
-        }
-        table->setRowHidden(row, true);
-    }
-    table->setSortingEnabled(true);
-    m_devices.clear();
-    m_listedRows = 0;
-    ui->checkAll->setChecked(false);
+    m_rows->clear();
 }
 
 void CBatchConfigFrame::SetDevices(const std::vector<DEVICEINFO> &devices)
 {
-    QTableWidget *table = ui->BatchConfigTable;
-    table->setSortingEnabled(false);
-    m_listedRows = int(devices.size());
-    for (int row = 0; row < m_listedRows; ++row) {
-        const DEVICEINFO &record = devices[size_t(row)];
-        if (row >= m_rowCapacity) {
-            table->insertRow(row);
-            ++m_rowCapacity;
-        }
-        auto *box = new QCheckBox;
-        table->setCellWidget(row, CheckColumn, box);
-        connect(box, &QCheckBox::toggled, this, &CBatchConfigFrame::SingleCheckClicked);
-
-        auto *name = new QTableWidgetItem(DeviceList::FieldText(record.szDevName));
-        name->setData(DeviceIndexRole, int(m_devices.size()));
-        table->setItem(row, NameColumn, name);
-        table->setItem(
-            row, SerialColumn, new QTableWidgetItem(DeviceList::FieldText(record.szSerialNo)));
-        table->setItem(
-            row, IpColumn, new IpTableWidgetItem(DeviceList::FieldText(record.szIPAddress)));
-        table->setItem(row, StateColumn, new QTableWidgetItem(StateText(TaskUnset)));
-        table->setItem(row, AppliedColumn, new QTableWidgetItem);
-        table->setItem(row, FailedColumn, new QTableWidgetItem);
-        m_devices.push_back(record);
-        table->setRowHidden(row, false);
-    }
-    table->setSortingEnabled(true);
+    m_rows->setDevices(devices, StateText(TaskUnset));
 }
 
 QString CBatchConfigFrame::SectionNames(quint32 bits)
@@ -154,19 +99,12 @@ QString CBatchConfigFrame::StateText(qint32 state)
 
 void CBatchConfigFrame::AllCheckClicked(bool checked)
 {
-    for (const int row : listedRows()) {
-        if (QCheckBox *box = rowCheckBox(row)) {
-            box->setChecked(checked);
-        }
-    }
+    m_rows->checkAll(checked);
 }
 
 void CBatchConfigFrame::SingleCheckClicked(bool checked)
 {
-    // Checking every row by hand leaves "All" as it is.
-    if (!checked) {
-        ui->checkAll->setChecked(false);
-    }
+    m_rows->rowToggled(checked);
 }
 
 void CBatchConfigFrame::browseFile()
@@ -201,27 +139,15 @@ void CBatchConfigFrame::startConfig()
     }
     m_manager = std::make_unique<CBatchConfigManager>(std::move(context));
 
-    QTableWidget *table = ui->BatchConfigTable;
-    int checked = 0;
-    for (const int row : listedRows()) {
-        QCheckBox *box = rowCheckBox(row);
-        if (box == nullptr || !box->isChecked()) {
-            continue;
-        }
-        QTableWidgetItem *name = table->item(row, NameColumn);
-        const int device = name->data(DeviceIndexRole).toInt();
-        if (device < 0 || device >= int(m_devices.size())) {
-            continue;
-        }
-        name->setData(TaskIndexRole, m_manager->AddTask(m_devices[size_t(device)]));
-        ++checked;
-    }
+    const int checked = m_rows->assignTasks(
+        [this](int, const DEVICEINFO &record) { return m_manager->AddTask(record); });
     if (checked == 0) {
         showInformation(tr("Warning"), tr("Please select device"));
         return;
     }
 
     // Rows stay where they are while the refresh writes into them.
+    QTableWidget *table = ui->BatchConfigTable;
     table->setSortingEnabled(false);
     if (!m_manager->Start(ui->editFilePath->text(), ui->RebootCheckBox->isChecked())) {
         showInformation(tr("Warning"), tr("Failed to setup parameters!"));
@@ -263,14 +189,10 @@ int CBatchConfigFrame::refresh()
     // final, so at 100 % every state read below is the last one.
     const int progress = int(m_manager->Progress());
     QTableWidget *table = ui->BatchConfigTable;
-    for (const int row : listedRows()) {
-        QCheckBox *box = rowCheckBox(row);
-        if (box == nullptr || !box->isChecked()) {
-            continue;
-        }
-        const int task = table->item(row, NameColumn)->data(TaskIndexRole).toInt();
+    for (const int row : m_rows->checkedRows()) {
+        const int task = m_rows->taskIndex(row);
         qCDebug(lcBatch, "Batch config manager device index:%d", task);
-        table->item(row, StateColumn)->setText(StateText(m_manager->State(task)));
+        m_rows->setStateText(row, StateText(m_manager->State(task)));
         table->item(row, AppliedColumn)
             ->setText(SectionNames(quint32(std::max(0, m_manager->AppliedSections(task)))));
         table->item(row, FailedColumn)
@@ -283,12 +205,7 @@ int CBatchConfigFrame::refresh()
 
 void CBatchConfigFrame::setRunningLook(bool running)
 {
-    for (const int row : listedRows()) {
-        if (QCheckBox *box = rowCheckBox(row)) {
-            box->setEnabled(!running);
-        }
-    }
-    ui->checkAll->setEnabled(!running);
+    m_rows->setChecksEnabled(!running);
     ui->RebootCheckBox->setEnabled(!running);
     ui->progressBar->setVisible(running);
     if (!running) {

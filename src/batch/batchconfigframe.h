@@ -14,7 +14,7 @@ class CBatchConfigFrameClass;
 }
 
 class CBatchConfigManager;
-class QCheckBox;
+class DeviceCheckTable;
 
 // The "Batch Set" tab: every listed device with a check box, a templet file
 // and "Reboot after setting"; runs the batch configuration manager over the
@@ -67,9 +67,6 @@ protected:
     virtual QString askTempletFileName();
 
 private:
-    QCheckBox *rowCheckBox(int row) const;
-    // Table rows that show a listed device (hidden ones hold no items).
-    std::vector<int> listedRows() const;
     void startConfig();
     void stopConfig(bool finalRefresh);
     // Shows every checked device's state and sections; the progress shown.
@@ -78,9 +75,7 @@ private:
     void log(const QString &text) const;
 
     std::unique_ptr<Ui::CBatchConfigFrameClass> ui;
-    std::vector<DEVICEINFO> m_devices;
-    int m_listedRows = 0;
-    int m_rowCapacity = 0; // rows ever inserted; surplus ones are hidden, never removed
+    std::unique_ptr<DeviceCheckTable> m_rows; // in BatchConfigTable
     bool m_running = false;
     QTimer m_timer;
     // Made at each start, with the default credentials as they are then.

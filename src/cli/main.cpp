@@ -3,6 +3,7 @@
 #include "cli_focus.h"
 #include "cli_network.h"
 #include "cli_search.h"
+#include "cli_snapshot.h"
 #include "cli_stream.h"
 #include "cli_upgrade.h"
 #include "cli_templet.h"
@@ -35,6 +36,7 @@ const CliCommand *const kCommands[] = {
     &templetCommand,
     &streamCommand,
     &focusCommand,
+    &snapshotCommand,
 };
 
 QString usageLine(const CliCommand &command)

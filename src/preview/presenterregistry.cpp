@@ -16,8 +16,8 @@ QHash<quintptr, PicturePresenter *> g_presenters;
 
 void strixHook(uintptr_t window, const STRIX_PICTURE *picture, void *)
 {
-    PresenterRegistry::present(quintptr(window), picture->buffer, picture->width,
-        picture->height, picture->captureTime);
+    PresenterRegistry::present(
+        quintptr(window), picture->buffer, picture->width, picture->height, picture->captureTime);
 }
 
 } // namespace

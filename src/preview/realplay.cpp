@@ -266,8 +266,8 @@ CRealPlay *SoftwareDecodeMode::portOwner(int32_t port)
     return port >= 0 && port < STRIX_MAX_PORTS ? g_portOwners[size_t(port)].load() : nullptr;
 }
 
-void SoftwareDecodeMode::displayCallback(int32_t port, const uint8_t *buffer, uint32_t, int32_t width,
-    int32_t height, int64_t, int32_t frameType, void *)
+void SoftwareDecodeMode::displayCallback(int32_t port, const uint8_t *buffer, uint32_t,
+    int32_t width, int32_t height, int64_t, int32_t frameType, void *)
 {
     if (frameType != PictureFrameType) {
         return;

@@ -43,8 +43,7 @@ bool CVideoPresenter::event(QEvent *event)
     return QFrame::event(event);
 }
 
-void CVideoPresenter::presentPicture(
-    const uint8_t *yuv, int width, int height, qint64 captureTime)
+void CVideoPresenter::presentPicture(const uint8_t *yuv, int width, int height, qint64 captureTime)
 {
     {
         const QMutexLocker locker(&m_newestMutex);

@@ -69,5 +69,6 @@ private:
     int m_shownCount = 0;
     QImage m_image; // m_shown converted at the size it is painted
     std::unique_ptr<vdec::RgbConverter> m_converter;
-    std::vector<quintptr> m_handles; // registered; a frame that changes window keeps its old handles
+    std::vector<quintptr>
+        m_handles; // registered; a frame that changes window keeps its old handles
 };

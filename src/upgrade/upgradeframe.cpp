@@ -3,8 +3,7 @@
 #include "ui_upgradeframe.h"
 
 #include "debuglog.h"
-#include "devicelistmodel.h"
-#include "iptablewidgetitem.h"
+#include "devicechecktable.h"
 #include "tervixservices.h"
 #include "upgrademanager.h"
 #include "upgradestate.h"
@@ -34,20 +33,17 @@ CUpgradeFrame::CUpgradeFrame(QWidget *parent)
     : QFrame(parent), ui(std::make_unique<Ui::CUpgradeFrameClass>())
 {
     ui->setupUi(this);
-    QTableWidget *table = ui->tableUpdateDev;
-    table->setColumnCount(ColumnCount);
-    for (int column = 0; column < ColumnCount; ++column) {
-        table->setColumnWidth(column, ColumnWidths[column]);
-    }
-    table->setRowCount(m_rowCapacity);
-    for (int row = 0; row < m_rowCapacity; ++row) {
-        table->setRowHidden(row, true);
-    }
+    m_rows = std::make_unique<DeviceCheckTable>(ui->tableUpdateDev, ui->AllCheckBtn,
+        DeviceCheckTable::Layout { CheckColumn, NameColumn, SerialColumn, IpColumn, StateColumn,
+            DeviceIndexRole, TaskIndexRole },
+        ColumnWidths, InitialRowCapacity);
     ui->UpgradeProgressBar->setRange(0, 100);
     ui->UpgradeProgressBar->hide();
     ui->checkRestore->hide();
 
     connect(ui->AllCheckBtn, &QCheckBox::clicked, this, &CUpgradeFrame::AllCheckStatChanges);
+    connect(m_rows.get(), &DeviceCheckTable::rowCheckToggled, this,
+        &CUpgradeFrame::SingleCheckStatChange);
     connect(ui->checkReboot, &QCheckBox::clicked, this, &CUpgradeFrame::RebootCheckStatChanges);
     connect(ui->upgradeBtn, &QPushButton::clicked, this, &CUpgradeFrame::clickUpgradeBtn);
     connect(ui->browseFileBtn, &QPushButton::clicked, this, &CUpgradeFrame::browseFile);
@@ -65,83 +61,24 @@ void CUpgradeFrame::setTiming(std::shared_ptr<const UpgradeTiming> timing)
     m_timing = std::move(timing);
 }
 
-QCheckBox *CUpgradeFrame::rowCheckBox(int row) const
-{
-    return qobject_cast<QCheckBox *>(ui->tableUpdateDev->cellWidget(row, CheckColumn));
-}
-
-std::vector<int> CUpgradeFrame::listedRows() const
-{
-    std::vector<int> rows;
-    for (int row = 0; row < ui->tableUpdateDev->rowCount(); ++row) {
-        if (ui->tableUpdateDev->item(row, NameColumn) != nullptr) {
-            rows.push_back(row);
-        }
-    }
-    return rows;
-}
-
 void CUpgradeFrame::ClearDevices()
 {
-    QTableWidget *table = ui->tableUpdateDev;
-    table->setSortingEnabled(false);
-    for (const int row : listedRows()) {
-        table->removeCellWidget(row, CheckColumn);
-        for (int column = 0; column < ColumnCount; ++column) {
-            delete table->takeItem(row, column);
-        }
-        table->setRowHidden(row, true);
-    }
-    table->setSortingEnabled(true);
-    m_devices.clear();
-    m_rowCount = 0;
-    ui->AllCheckBtn->setChecked(false);
+    m_rows->clear();
 }
 
 void CUpgradeFrame::SetDevices(const std::vector<DEVICEINFO> &devices)
 {
-    QTableWidget *table = ui->tableUpdateDev;
-    table->setSortingEnabled(false);
-    m_rowCount = int(devices.size());
-    for (int row = 0; row < m_rowCount; ++row) {
-        const DEVICEINFO &record = devices[size_t(row)];
-        if (row >= m_rowCapacity) {
-            table->insertRow(row);
-            ++m_rowCapacity;
-        }
-        auto *box = new QCheckBox;
-        table->setCellWidget(row, CheckColumn, box);
-        connect(box, &QCheckBox::toggled, this, &CUpgradeFrame::SingleCheckStatChange);
-
-        auto *name = new QTableWidgetItem(DeviceList::FieldText(record.szDevName));
-        name->setData(DeviceIndexRole, int(m_devices.size()));
-        table->setItem(row, NameColumn, name);
-        table->setItem(
-            row, SerialColumn, new QTableWidgetItem(DeviceList::FieldText(record.szSerialNo)));
-        table->setItem(
-            row, IpColumn, new IpTableWidgetItem(DeviceList::FieldText(record.szIPAddress)));
-        table->setItem(row, StateColumn, new QTableWidgetItem(tr("Not upgraded")));
-        m_devices.push_back(record);
-        table->setRowHidden(row, false);
-    }
-    table->setSortingEnabled(true);
+    m_rows->setDevices(devices, tr("Not upgraded"));
 }
 
 void CUpgradeFrame::AllCheckStatChanges(bool checked)
 {
-    for (const int row : listedRows()) {
-        if (QCheckBox *box = rowCheckBox(row)) {
-            box->setChecked(checked);
-        }
-    }
+    m_rows->checkAll(checked);
 }
 
 void CUpgradeFrame::SingleCheckStatChange(bool checked)
 {
-    // Checking every row by hand leaves "All" as it is.
-    if (!checked) {
-        ui->AllCheckBtn->setChecked(false);
-    }
+    m_rows->rowToggled(checked);
 }
 
 void CUpgradeFrame::RebootCheckStatChanges(bool checked)
@@ -211,22 +148,10 @@ void CUpgradeFrame::startUpgrade()
         std::move(context), m_timing ? m_timing : std::make_shared<UpgradeTiming>());
     m_manager->SetFirmware(localPath.constData(), mode);
 
-    QTableWidget *table = ui->tableUpdateDev;
-    int checked = 0;
-    for (const int row : listedRows()) {
-        QCheckBox *box = rowCheckBox(row);
-        if (box == nullptr || !box->isChecked()) {
-            continue;
-        }
-        QTableWidgetItem *name = table->item(row, NameColumn);
-        const int device = name->data(DeviceIndexRole).toInt();
+    const int checked = m_rows->assignTasks([this](int device, const DEVICEINFO &record) {
         qCDebug(lcUpgrade, "Upgrade device vector index:%d", device);
-        if (device < 0 || device >= int(m_devices.size())) {
-            continue;
-        }
-        name->setData(TaskIndexRole, m_manager->AddTask(m_devices[size_t(device)]));
-        ++checked;
-    }
+        return m_manager->AddTask(record);
+    });
     if (checked == 0) {
         showInformation(tr("Warning"), tr("Please select device"));
         return;
@@ -234,6 +159,7 @@ void CUpgradeFrame::startUpgrade()
 
     m_manager->SetFlags(ui->checkReboot->isChecked(), ui->checkRestore->isChecked());
     // Rows stay where they are while the refresh writes into them.
+    QTableWidget *table = ui->tableUpdateDev;
     table->setSortingEnabled(false);
     // A failed start writes "Upgrade Failed!" to the operation log itself.
     if (!m_manager->Start()) {
@@ -255,17 +181,11 @@ void CUpgradeFrame::timerSchedule()
     // final, so at 100 % the states shown below are the last ones.
     const int progress = m_manager->TotalProgress();
     const bool restore = ui->checkRestore->isChecked();
-    QTableWidget *table = ui->tableUpdateDev;
-    for (const int row : listedRows()) {
-        QCheckBox *box = rowCheckBox(row);
-        if (box == nullptr || !box->isChecked()) {
-            continue;
-        }
-        const int state
-            = m_manager->TaskState(table->item(row, NameColumn)->data(TaskIndexRole).toInt());
-        table->item(row, StateColumn)->setText(UpgradeStateText(state));
+    for (const int row : m_rows->checkedRows()) {
+        const int state = m_manager->TaskState(m_rows->taskIndex(row));
+        m_rows->setStateText(row, UpgradeStateText(state));
         if (rowDone(state, restore)) {
-            box->setChecked(false);
+            m_rows->rowCheckBox(row)->setChecked(false);
         }
     }
     ui->UpgradeProgressBar->setValue(progress);
@@ -282,36 +202,25 @@ bool CUpgradeFrame::EndUpgrade(bool userStopped)
     }
     m_timer.stop();
     m_manager->Stop();
-    QTableWidget *table = ui->tableUpdateDev;
     if (userStopped) {
-        for (const int row : listedRows()) {
-            QCheckBox *box = rowCheckBox(row);
-            if (box == nullptr || !box->isChecked()) {
-                continue;
-            }
-            const int state
-                = m_manager->TaskState(table->item(row, NameColumn)->data(TaskIndexRole).toInt());
+        for (const int row : m_rows->checkedRows()) {
+            const int state = m_manager->TaskState(m_rows->taskIndex(row));
             if (state == UpgradeWaiting || state == UpgradeRunning
                 || state == UpgradeReconnecting) {
-                table->item(row, StateColumn)->setText(tr("Upgrade End"));
+                m_rows->setStateText(row, tr("Upgrade End"));
             }
         }
     }
     m_manager->ClearTasks();
     setUpgradingLook(false);
     m_upgrading = false;
-    table->setSortingEnabled(true);
+    ui->tableUpdateDev->setSortingEnabled(true);
     return true;
 }
 
 void CUpgradeFrame::setUpgradingLook(bool upgrading)
 {
-    for (const int row : listedRows()) {
-        if (QCheckBox *box = rowCheckBox(row)) {
-            box->setEnabled(!upgrading);
-        }
-    }
-    ui->AllCheckBtn->setEnabled(!upgrading);
+    m_rows->setChecksEnabled(!upgrading);
     ui->checkReboot->setEnabled(!upgrading);
     ui->checkRestore->setEnabled(!upgrading);
     ui->UpgradeProgressBar->setVisible(upgrading);

@@ -14,8 +14,8 @@ class CUpgradeFrameClass;
 }
 
 class CUpgradeManager;
+class DeviceCheckTable;
 class UpgradeTiming;
-class QCheckBox;
 
 // The "Batch Upgrade" tab: every listed device with a check box and its
 // upgrade state, one firmware file or a firmware directory, and the reboot
@@ -80,19 +80,14 @@ protected:
     virtual QString askFirmwareDirectory();
 
 private:
-    QCheckBox *rowCheckBox(int row) const;
-    // Rows that show a listed device (the others are hidden and hold no items).
-    std::vector<int> listedRows() const;
     void startUpgrade();
     void setUpgradingLook(bool upgrading);
 
     std::unique_ptr<Ui::CUpgradeFrameClass> ui;
+    std::unique_ptr<DeviceCheckTable> m_rows; // in tableUpdateDev
     bool m_upgrading = false;
     // Made at each start, with the default credentials as they are then.
     std::unique_ptr<CUpgradeManager> m_manager;
     std::shared_ptr<const UpgradeTiming> m_timing;
-    std::vector<DEVICEINFO> m_devices;
     QTimer m_timer;
-    int m_rowCount = 0;
-    int m_rowCapacity = InitialRowCapacity;
 };

@@ -1,12 +1,12 @@
-// What the configuration suites share: simulated cameras with the SDK up,
-// pages that record their message boxes, input by object name, and a
-// camera's records read and compared whole.
+// What the page suites share: simulated cameras with the SDK up, pages that
+// record their message boxes, input by object name, and a camera's records.
 #pragma once
 
 #include "devicesdk.h"
 #include "fakeservices.h"
 #include "fleet.h"
 #include "mirt.h"
+#include "recordchanges.h"
 #include "solvane.h"
 
 #include <QCheckBox>
@@ -19,7 +19,6 @@
 #include <QTimeEdit>
 
 #include <memory>
-#include <tuple>
 
 namespace configtest {
 
@@ -61,7 +60,6 @@ public:
         return std::make_unique<SdkLogin>(fleet->address(camera).toLatin1(), fleet->options().port,
             QByteArray("admin"), QByteArray("60917"));
     }
-
     // Until the next clearFault(): sets of these records fail, reads of
     // those are not supported.
     void fail(int camera, const QSet<quint32> &refusedSets, const QSet<quint32> &unreadable = {})
@@ -134,32 +132,21 @@ inline void apply(QWidget &page, const Steps &steps)
     }
 }
 
-// A camera's records of one page, by type.
-template<typename... Record> struct CameraRecords
+inline Snapshot snapshot(const devsim::Fleet &fleet, int camera, const QStringList &types)
 {
-    std::tuple<Record...> records;
+    Snapshot records;
+    for (const QString &name : types) {
+        records[name] = fleet.record(camera, findRecordType(name)->getCommand);
+    }
+    return records;
+}
 
-    template<typename R> R &get() { return std::get<R>(records); }
-    template<typename R> const R &get() const { return std::get<R>(records); }
-    RecordBuffer &byCommand(quint32 getCommand)
-    {
-        RecordBuffer *found = nullptr;
-        ((Record::getCommand == getCommand ? found = &std::get<Record>(records) : found), ...);
-        return *found;
+inline void store(devsim::Fleet &fleet, int camera, const Snapshot &records)
+{
+    for (auto it = records.begin(); it != records.end(); ++it) {
+        fleet.setRecord(camera, findRecordType(it.key())->getCommand, it.value());
     }
-    QList<QByteArray> bytes() const { return { std::get<Record>(records).bytes()... }; }
-
-    static CameraRecords of(const devsim::Fleet &fleet, int camera)
-    {
-        CameraRecords result;
-        (std::get<Record>(result.records).setBytes(fleet.record(camera, Record::getCommand)), ...);
-        return result;
-    }
-    void store(devsim::Fleet &fleet, int camera) const
-    {
-        (fleet.setRecord(camera, Record::getCommand, std::get<Record>(records).bytes()), ...);
-    }
-};
+}
 
 } // namespace configtest
 

@@ -11,8 +11,8 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
-#include <QSlider>
 #include <QSignalSpy>
+#include <QSlider>
 #include <QSpinBox>
 #include <QTest>
 
@@ -464,14 +464,16 @@ private slots:
 
         QTRY_VERIFY_WITH_TIMEOUT(window->shownCount() > 0, 60000);
         // Pictures painted from now on were rendered after the set went through.
-        const auto meanAfterSet = [&](int level) {
+        const auto meanAfterSet = [&](int level, double *mean) {
             release(page.child<QSlider>("BrightnessLevelSlider"), level);
             const int painted = window->shownCount();
             QTRY_VERIFY_WITH_TIMEOUT(window->shownCount() > painted + 10, 60000);
-            return shownMeanLuma(window);
+            *mean = shownMeanLuma(window);
         };
-        const double dark = meanAfterSet(10);
-        const double bright = meanAfterSet(90);
+        double dark = 0;
+        double bright = 0;
+        meanAfterSet(10, &dark);
+        meanAfterSet(90, &bright);
         QVERIFY2(bright > dark + 20, qPrintable(QStringLiteral("%1 %2").arg(dark).arg(bright)));
 
         QTest::mouseClick(stop, Qt::LeftButton);

@@ -118,8 +118,8 @@ private slots:
         QTemporaryDir dir;
         FfmpegStream stream;
         QString error;
-        QVERIFY2(makeFfmpegStream(QDir(dir.path()), ffmpegCodecs().at(0), 176, 144, 5, &stream,
-                     &error),
+        QVERIFY2(
+            makeFfmpegStream(QDir(dir.path()), ffmpegCodecs().at(0), 176, 144, 5, &stream, &error),
             qPrintable(error));
         CVideoPresenter shown;
         CVideoPresenter other;

@@ -90,7 +90,8 @@ class TestRealPlay : public QObject
 
     void header(CRealPlay &realPlay)
     {
-        CRealPlay::StreamDataCallback(5, 1, reinterpret_cast<const uint8_t *>(m_stream.header.constData()),
+        CRealPlay::StreamDataCallback(5, 1,
+            reinterpret_cast<const uint8_t *>(m_stream.header.constData()),
             uint32_t(m_stream.header.size()), &realPlay);
     }
 
@@ -102,9 +103,10 @@ class TestRealPlay : public QObject
 
     void resetCalls()
     {
-        for (std::atomic<int> *counter : { &m_calls.realPlay, &m_calls.stopRealPlay, &m_calls.logout,
-                 &m_calls.getPort, &m_calls.freePort, &m_calls.openStream, &m_calls.closeStream,
-                 &m_calls.inputData, &m_calls.inputTaken, &m_calls.sleeps, &m_calls.frames }) {
+        for (std::atomic<int> *counter :
+            { &m_calls.realPlay, &m_calls.stopRealPlay, &m_calls.logout, &m_calls.getPort,
+                &m_calls.freePort, &m_calls.openStream, &m_calls.closeStream, &m_calls.inputData,
+                &m_calls.inputTaken, &m_calls.sleeps, &m_calls.frames }) {
             *counter = 0;
         }
     }
@@ -115,8 +117,8 @@ private slots:
         g_calls = &m_calls;
         QVERIFY(m_dir.isValid());
         QString error;
-        QVERIFY2(makeFfmpegStream(QDir(m_dir.path()), ffmpegCodecs().at(2), 320, 240, 10,
-                     &m_stream, &error),
+        QVERIFY2(makeFfmpegStream(
+                     QDir(m_dir.path()), ffmpegCodecs().at(2), 320, 240, 10, &m_stream, &error),
             qPrintable(error));
     }
 
@@ -170,31 +172,6 @@ private slots:
         QCOMPARE(m_calls.stopRealPlay.load(), 1);
         QCOMPARE(m_calls.freePort.load(), 2);
         QCOMPARE(m_calls.logout.load(), 0); // the login was the caller's
-    }
-
-    void portOwnerTableFollowsThePorts()
-    {
-        CRealPlay first({}, countedLibraries());
-        CRealPlay second({}, countedLibraries());
-        QVERIFY(first.RealPlay(3, 1, 0));
-        QVERIFY(second.RealPlay(4, 1, 0));
-        header(first);
-        header(second);
-        QList<int32_t> owned;
-        for (int32_t port = 0; port < STRIX_MAX_PORTS; ++port) {
-            if (SoftwareDecodeMode::portOwner(port) == &first) {
-                owned << port;
-            }
-            if (SoftwareDecodeMode::portOwner(port) == &second) {
-                owned << -port - 1;
-            }
-        }
-        QCOMPARE(owned.size(), 2);
-        first.StopRealPlay();
-        second.StopRealPlay();
-        for (int32_t port = 0; port < STRIX_MAX_PORTS; ++port) {
-            QCOMPARE(SoftwareDecodeMode::portOwner(port), nullptr);
-        }
     }
 
     void negativeUserIdNeverReachesTheDevice()

@@ -4,7 +4,6 @@
 #include "mirt.h"
 #include "realplay.h"
 #include "solvane.h"
-#include "solvane_records.h"
 
 #include <QTest>
 
@@ -100,27 +99,6 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(running.frames >= 5, 60000);
         other.StopRealPlay();
         QCOMPARE(stopped.frames.load(), seen);
-    }
-
-    void playsOnTheCallersLogin()
-    {
-        SOLV_LOGIN_INFO info {};
-        const int32_t userId
-            = SOLV_Login_V30(address(0).constData(), FleetPort, "admin", "60917", &info);
-        QVERIFY(userId >= 0);
-        {
-            CRealPlay realPlay;
-            FrameCounter counter;
-            realPlay.SetFrameCallback(&FrameCounter::callback, &counter);
-            QVERIFY(realPlay.RealPlay(userId, 1, 0));
-            QTRY_VERIFY_WITH_TIMEOUT(counter.frames >= 1, 60000);
-            realPlay.StopRealPlay();
-        }
-        // Still logged in: a record reads.
-        QByteArray record(int(m_fleet->record(0, SOLV_GET_FRONTCFG).size()), '\0');
-        uint32_t returned = 0;
-        QVERIFY(SOLV_GetDVRConfig(userId, SOLV_GET_FRONTCFG, 1, record.data(), uint32_t(record.size()), &returned));
-        QVERIFY(SOLV_Logout_V30(userId));
     }
 };
 

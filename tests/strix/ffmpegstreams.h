@@ -49,12 +49,13 @@ inline bool runFfmpeg(const QStringList &arguments, QString *error)
     }
     QProcess process;
     process.setProcessChannelMode(QProcess::MergedChannels);
-    process.start(ffmpeg,
-        QStringList { "-hide_banner", "-loglevel", "error", "-nostdin", "-y" } + arguments);
+    process.start(
+        ffmpeg, QStringList { "-hide_banner", "-loglevel", "error", "-nostdin", "-y" } + arguments);
     if (!process.waitForFinished(-1) || process.exitStatus() != QProcess::NormalExit
         || process.exitCode() != 0) {
-        *error = QStringLiteral("ffmpeg %1: %2")
-                     .arg(arguments.join(QLatin1Char(' ')), QString::fromLocal8Bit(process.readAll()));
+        *error
+            = QStringLiteral("ffmpeg %1: %2")
+                  .arg(arguments.join(QLatin1Char(' ')), QString::fromLocal8Bit(process.readAll()));
         return false;
     }
     return true;
@@ -93,6 +94,7 @@ inline bool makeFfmpegStream(const QDir &dir, const FfmpegCodec &codec, int widt
     header.height = height;
     header.packaging = vdec::Packaging::Elementary;
     const std::vector<uint8_t> bytes = vdec::makeStreamHeader(header);
-    stream->header = QByteArray(reinterpret_cast<const char *>(bytes.data()), qsizetype(bytes.size()));
+    stream->header
+        = QByteArray(reinterpret_cast<const char *>(bytes.data()), qsizetype(bytes.size()));
     return true;
 }

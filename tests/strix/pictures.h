@@ -33,8 +33,9 @@ public:
         int32_t height, int64_t timeStamp, int32_t frameType, void *)
     {
         Picture picture { QSize(width, height), size, frameType, timeStamp,
-            instance().m_keepLuma ? QByteArray(reinterpret_cast<const char *>(buffer), width * height)
-                                  : QByteArray() };
+            instance().m_keepLuma
+                ? QByteArray(reinterpret_cast<const char *>(buffer), width * height)
+                : QByteArray() };
         QMutexLocker locker(&instance().m_mutex);
         instance().m_ports[size_t(port)] << picture;
     }

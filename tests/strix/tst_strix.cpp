@@ -80,8 +80,8 @@ private slots:
     {
         QVERIFY(m_dir.isValid());
         QString error;
-        QVERIFY2(makeFfmpegStream(QDir(m_dir.path()), ffmpegCodecs().at(2), 320, 240, 10,
-                     &m_stream, &error),
+        QVERIFY2(makeFfmpegStream(
+                     QDir(m_dir.path()), ffmpegCodecs().at(2), 320, 240, 10, &m_stream, &error),
             qPrintable(error));
     }
 
@@ -138,25 +138,14 @@ private slots:
         QCOMPARE(ReceivedPictures::instance().count(closed), seen);
 
         // The closed port opens a new stream.
-        QVERIFY(Strix_OpenStream(closed, bytesOf(m_stream.header), uint32_t(m_stream.header.size()), 1 << 20));
+        QVERIFY(Strix_OpenStream(
+            closed, bytesOf(m_stream.header), uint32_t(m_stream.header.size()), 1 << 20));
         QVERIFY(Strix_Play(closed, 0));
         QVERIFY(feedAll(closed));
         QTRY_COMPARE_WITH_TIMEOUT(ReceivedPictures::instance().count(closed), seen + 10, 60000);
         QVERIFY(Strix_FreePort(closed));
         QVERIFY(Strix_FreePort(other));
         QVERIFY(!Strix_FreePort(other));
-    }
-
-    void frameRateCountsTheLastSecond()
-    {
-        const int32_t port = openPort();
-        QVERIFY(port >= 0);
-        QCOMPARE(Strix_GetCurrentFrameRate(port), 0u);
-        QVERIFY(feedAll(port));
-        QTRY_COMPARE_WITH_TIMEOUT(ReceivedPictures::instance().count(port), 10, 60000);
-        QVERIFY(Strix_GetCurrentFrameRate(port) <= 10u);
-        QTRY_COMPARE_WITH_TIMEOUT(Strix_GetCurrentFrameRate(port), 0u, 60000);
-        QVERIFY(Strix_FreePort(port));
     }
 
     void portsRunOut()
@@ -210,9 +199,11 @@ private slots:
         QVERIFY(Strix_GetPort(&port));
         QVERIFY(!Strix_OpenStream(port, bytesOf(header), uint32_t(header.size()), 1 << 20));
         QVERIFY(!Strix_Play(port, 0));
-        QVERIFY(Strix_OpenStream(port, bytesOf(m_stream.header), uint32_t(m_stream.header.size()), 1 << 20));
+        QVERIFY(Strix_OpenStream(
+            port, bytesOf(m_stream.header), uint32_t(m_stream.header.size()), 1 << 20));
         // One stream per port.
-        QVERIFY(!Strix_OpenStream(port, bytesOf(m_stream.header), uint32_t(m_stream.header.size()), 1 << 20));
+        QVERIFY(!Strix_OpenStream(
+            port, bytesOf(m_stream.header), uint32_t(m_stream.header.size()), 1 << 20));
         QVERIFY(Strix_FreePort(port));
     }
 

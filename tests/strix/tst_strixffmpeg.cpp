@@ -50,7 +50,8 @@ private slots:
             const auto size = uint32_t(qMin<qsizetype>(block, stream.data.size() - at));
             // Offered again while refused; once taken, never again.
             bool taken = false;
-            QTRY_VERIFY_WITH_TIMEOUT(taken = taken || Strix_InputData(port, data + at, size), 60000);
+            QTRY_VERIFY_WITH_TIMEOUT(
+                taken = taken || Strix_InputData(port, data + at, size), 60000);
         }
         QVERIFY(Strix_InputEnd(port));
         QTRY_COMPARE_WITH_TIMEOUT(ReceivedPictures::instance().count(port), Frames, 60000);

@@ -35,10 +35,10 @@ extern "C" {
  * is the camera's capture time in microseconds since 1970-01-01 UTC (for an
  * elementary stream: the picture's place in the stream). reserved is null. */
 typedef void (*Strix_DisplayCallBack)(int32_t port, const uint8_t *buffer, uint32_t size,
-                                      int32_t width, int32_t height, int64_t timeStamp,
-                                      int32_t frameType, void *reserved);
+    int32_t width, int32_t height, int64_t timeStamp, int32_t frameType, void *reserved);
 
-typedef struct {
+typedef struct
+{
     const uint8_t *buffer; /* STRIX_FRAME_YUV420 layout, valid during the call */
     uint32_t size;
     int32_t width;
@@ -46,8 +46,7 @@ typedef struct {
     int64_t captureTime; /* as the display callback's timeStamp */
 } STRIX_PICTURE;
 
-typedef void (*Strix_PresenterHook)(uintptr_t window, const STRIX_PICTURE *picture,
-                                    void *context);
+typedef void (*Strix_PresenterHook)(uintptr_t window, const STRIX_PICTURE *picture, void *context);
 
 /* Installs the hook that presents the pictures of played ports (null: none).
  * Once it returns, the previous hook is no longer called. */
@@ -60,8 +59,7 @@ int Strix_FreePort(int32_t port);
 
 /* Opens the stream the header describes on a port without one. bufferSize
  * bounds the stream data held before decoding. */
-int Strix_OpenStream(int32_t port, const uint8_t *header, uint32_t headerSize,
-                     uint32_t bufferSize);
+int Strix_OpenStream(int32_t port, const uint8_t *header, uint32_t headerSize, uint32_t bufferSize);
 /* Stops decoding; once it returns, neither the display callback nor the
  * presenter hook is called again for this port's stream. */
 int Strix_CloseStream(int32_t port);

@@ -43,7 +43,7 @@ bool RgbConverter::convert(const uint8_t *yuv, int width, int height, uint8_t *r
         return false;
     }
     m_context = sws_getCachedContext(m_context, width, height, AV_PIX_FMT_YUV420P, rgbWidth,
-        rgbHeight, AV_PIX_FMT_RGB32, SWS_BILINEAR, nullptr, nullptr, nullptr);
+        rgbHeight, AV_PIX_FMT_RGB32, SWS_FAST_BILINEAR, nullptr, nullptr, nullptr);
     if (m_context == nullptr) {
         return false;
     }
@@ -79,8 +79,7 @@ std::vector<uint8_t> encodePng(const uint8_t *yuv, int width, int height)
     }
     if (ok) {
         const Planes source = planesOf(yuv, width, height);
-        ok = sws_scale(scaler, source.data, source.strides, 0, height, frame->data,
-                 frame->linesize)
+        ok = sws_scale(scaler, source.data, source.strides, 0, height, frame->data, frame->linesize)
                 == height
             && avcodec_send_frame(context, frame) == 0 && avcodec_send_frame(context, nullptr) == 0
             && avcodec_receive_packet(context, packet) == 0;

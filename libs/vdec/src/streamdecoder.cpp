@@ -117,7 +117,8 @@ std::unique_ptr<StreamDecoder> StreamDecoder::open(
     d->context->thread_count = 1;
     if (!d->header.extradata.empty()) {
         const size_t size = d->header.extradata.size();
-        d->context->extradata = static_cast<uint8_t *>(av_mallocz(size + AV_INPUT_BUFFER_PADDING_SIZE));
+        d->context->extradata
+            = static_cast<uint8_t *>(av_mallocz(size + AV_INPUT_BUFFER_PADDING_SIZE));
         if (d->context->extradata == nullptr) {
             return nullptr;
         }
@@ -140,7 +141,8 @@ std::unique_ptr<StreamDecoder> StreamDecoder::open(
     return std::unique_ptr<StreamDecoder>(new StreamDecoder(std::move(d)));
 }
 
-StreamDecoder::StreamDecoder(std::unique_ptr<Private> priv) : d(std::move(priv)) { }
+StreamDecoder::StreamDecoder(std::unique_ptr<Private> priv) : d(std::move(priv))
+{ }
 
 StreamDecoder::~StreamDecoder()
 {
@@ -269,8 +271,8 @@ void StreamDecoder::Private::decodeElementary(const uint8_t *data, size_t size)
     while (!stopping && size > 0) {
         uint8_t *out = nullptr;
         int outSize = 0;
-        const int used = av_parser_parse2(parser, context, &out, &outSize, data, int(size),
-            AV_NOPTS_VALUE, AV_NOPTS_VALUE, 0);
+        const int used = av_parser_parse2(
+            parser, context, &out, &outSize, data, int(size), AV_NOPTS_VALUE, AV_NOPTS_VALUE, 0);
         if (used < 0) {
             return;
         }
@@ -287,8 +289,8 @@ void StreamDecoder::Private::drain()
     if (parser != nullptr) {
         uint8_t *out = nullptr;
         int outSize = 0;
-        av_parser_parse2(parser, context, &out, &outSize, nullptr, 0, AV_NOPTS_VALUE,
-            AV_NOPTS_VALUE, 0);
+        av_parser_parse2(
+            parser, context, &out, &outSize, nullptr, 0, AV_NOPTS_VALUE, AV_NOPTS_VALUE, 0);
         if (outSize > 0) {
             decodePacket(out, size_t(outSize), AV_NOPTS_VALUE);
         }
@@ -330,7 +332,8 @@ void StreamDecoder::Private::handOut()
     const int chromaWidth = (width + 1) / 2;
     const int chromaHeight = (height + 1) / 2;
     uint8_t *planes[4] = { picture.data(), picture.data() + size_t(width) * size_t(height),
-        picture.data() + size_t(width) * size_t(height) + size_t(chromaWidth) * size_t(chromaHeight),
+        picture.data() + size_t(width) * size_t(height)
+            + size_t(chromaWidth) * size_t(chromaHeight),
         nullptr };
     int strides[4] = { width, chromaWidth, chromaWidth, 0 };
     if (frame->format == AV_PIX_FMT_YUV420P) {

@@ -49,9 +49,8 @@ bool parseStreamHeader(const uint8_t *data, size_t size, StreamHeader *header)
         || size_t(fixedSize) + extraSize > size) {
         return false;
     }
-    if (codec < SOLV_CODEC_H264 || codec > SOLV_CODEC_MJPEG || width < MinSide
-        || width > MaxSide || height < MinSide || height > MaxSide || rateNum == 0
-        || rateDen == 0
+    if (codec < SOLV_CODEC_H264 || codec > SOLV_CODEC_MJPEG || width < MinSide || width > MaxSide
+        || height < MinSide || height > MaxSide || rateNum == 0 || rateDen == 0
         || (packaging != SOLV_PACKAGING_PICTURES && packaging != SOLV_PACKAGING_ELEMENTARY)) {
         return false;
     }
@@ -82,8 +81,8 @@ std::vector<uint8_t> makeStreamHeader(const StreamHeader &header)
     writeLe(bytes, SOLV_STREAM_OFFSET_KEY_INTERVAL, 4, header.keyInterval);
     writeLe(bytes, SOLV_STREAM_OFFSET_PACKAGING, 4, uint32_t(header.packaging));
     writeLe(bytes, SOLV_STREAM_OFFSET_EXTRADATA_SIZE, 4, uint32_t(header.extradata.size()));
-    std::copy(header.extradata.begin(), header.extradata.end(),
-        bytes.begin() + SOLV_STREAM_HEADER_SIZE);
+    std::copy(
+        header.extradata.begin(), header.extradata.end(), bytes.begin() + SOLV_STREAM_HEADER_SIZE);
     return bytes;
 }
 

@@ -25,3 +25,10 @@ for size in "${sizes[@]}"; do
 done
 convert "${pngs[@]}" "$out/IPCLogo.ico"
 rm -f "${pngs[@]}"
+
+# The desktop icon of the installed program, one PNG per size of the hicolor
+# theme (the SVG itself is installed as the scalable one).
+for size in 16 32 48 64 128 256; do
+    mkdir -p "$out/hicolor/${size}x${size}/apps"
+    rsvg-convert -w "$size" -h "$size" IPCLogo.svg -o "$out/hicolor/${size}x${size}/apps/org.tervix.Tervix.png"
+done
