@@ -453,7 +453,12 @@ QByteArray Camera::ability(quint32 type) const
     } else {
         return {};
     }
-    return m_fault.paddedAbility(text, int(proto::MaxText)).left(int(proto::MaxText));
+    // No text beyond the largest one clients can take is ever served: asked
+    // for more, the camera has none (answered as not supported).
+    if (text.size() > qsizetype(proto::MaxText) || m_fault.abilityMinSize > int(proto::MaxText)) {
+        return {};
+    }
+    return m_fault.paddedAbility(text, int(proto::MaxText));
 }
 
 QByteArray Camera::ptzList() const

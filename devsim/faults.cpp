@@ -1,5 +1,6 @@
 #include "faults.h"
 
+#include "solvane_protocol.h"
 #include "solvane_records.h"
 
 #include <algorithm>
@@ -54,6 +55,14 @@ bool applyFaultWord(Fault &fault, const QString &word, QString *error)
     } else if (key == QLatin1String("drop-after")) {
         fault.dropAfterFrames = number;
     } else if (key == QLatin1String("ability-size")) {
+        if (number > int(solvane::proto::MaxText)) {
+            if (error) {
+                *error = QStringLiteral("fault '%1': an ability text holds at most %2 bytes")
+                             .arg(word)
+                             .arg(solvane::proto::MaxText);
+            }
+            return false;
+        }
         fault.abilityMinSize = number;
     } else if (key == QLatin1String("max-sessions")) {
         fault.maxSessions = number;

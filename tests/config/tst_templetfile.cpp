@@ -158,7 +158,6 @@ private slots:
         QList<QByteArray> source;
         for (const Section &s : Sections) {
             source << filled(s.type);
-            qWarning() << s.type << changes({ { s.type, QByteArray(source.last().size(), Pattern) } }, { { s.type, source.last() } }).size() << findRecordType(s.type)->fields.size();
         }
         // A Latin-1 name goes into the file one byte for each character.
         const QByteArray latin1("Cam\xe9ra \xc4\xd6\xdc\xdf \xa0\xff", 13);

@@ -75,6 +75,8 @@ private slots:
         QTest::newRow("unknown") << "explode=1" << false;
         QTest::newRow("not a number") << "delay=soon" << false;
         QTest::newRow("negative") << "drop-after=-2" << false;
+        QTest::newRow("largest ability text") << "ability-size=32767" << true;
+        QTest::newRow("ability text too large") << "ability-size=32768" << false;
     }
 
     void faultWords()
@@ -125,6 +127,35 @@ private slots:
         QVERIFY(SOLV_RestoreConfig(id));
         QCOMPARE(serialNo(), factorySerial);
         QVERIFY(SOLV_Logout(id));
+    }
+
+    // Asked for an ability text larger than clients can take, a camera has none.
+    void abilityTextNeverExceedsTheLargest_data()
+    {
+        QTest::addColumn<int>("size");
+        QTest::addColumn<uint32_t>("error"); // ~0: served
+        QTest::newRow("largest") << 32767 << ~0u;
+        QTest::newRow("one byte more") << 32768 << uint32_t(SOLV_NOT_SUPPORT);
+    }
+
+    void abilityTextNeverExceedsTheLargest()
+    {
+        QFETCH(int, size);
+        QFETCH(uint32_t, error);
+        devsim::Fault fault;
+        fault.abilityMinSize = size;
+        m_fleet->setFault(0, fault);
+        const int32_t id = login(QStringLiteral("127.0.6.1"), Port);
+        QVERIFY(id >= 0);
+        QByteArray text(65536, '\0');
+        QCOMPARE(failure(SOLV_GetDeviceAbility(
+                     id, SOLV_ABILITY_DEVICE, nullptr, 0, text.data(), uint32_t(text.size()))),
+            error);
+        if (error == ~0u) {
+            QCOMPARE(qstrlen(text.constData()), uint(size));
+        }
+        QVERIFY(SOLV_Logout(id));
+        m_fleet->clearFault(0);
     }
 
     void readdressRefusesAnAddressInUse()

@@ -44,8 +44,10 @@ private slots:
         QTest::newRow("text and zero just fit") << 5120 << 5119 << true << 1 << 5120;
         QTest::newRow("zero does not fit") << 5120 << 5120 << true << 2 << 10240;
         QTest::newRow("past the limit once") << 5120 << 30000 << true << 4 << 40960;
-        QTest::newRow("too large") << 5120 << 41000 << false << 4 << 40960;
-        QTest::newRow("upgrade start, five calls at most") << 2048 << 33000 << false << 5 << 32768;
+        // The largest text a device may send fits the last buffer of either start.
+        QTest::newRow("largest text") << 5120 << 32767 << true << 4 << 40960;
+        QTest::newRow("upgrade start, largest text, five calls") << 2048 << 32767 << true << 5
+                                                                << 32768;
     }
 
     void abilityBufferDoubles()

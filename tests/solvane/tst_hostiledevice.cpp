@@ -34,8 +34,9 @@ static QByteArray frame(
 static const QByteArray Nonce
     = QByteArray::fromHex("030a11181f262d343b424950575e656c737a81888f969da4abb2b9c0c7ced5dc");
 
-// How many good frames (challenge, login answer) come before the bad one.
-enum Stage { AtChallenge, AtLogin, AtCall, AtPtzCall };
+// How many good frames (challenge, login answer) come before the bad one;
+// from AtCall on, also which call meets it.
+enum Stage { AtChallenge, AtLogin, AtCall, AtPtzCall, AtSetCall, AtAbilityCall };
 
 // A device on 127.0.5.1 for one connection: sends its script, a frame per
 // request, then closes or stays silent. Keeps what the client sent.
@@ -129,12 +130,13 @@ private slots:
         QTest::addColumn<int>("stage");
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<bool>("closeAfter");
-        QTest::addColumn<uint32_t>("error");
+        QTest::addColumn<uint32_t>("error"); // ~0: the call succeeds
         const auto row = [](const char *name, Stage stage, const QByteArray &bytes, bool closeAfter,
                              uint32_t error = SOLV_MALFORMED_DATA) {
             QTest::newRow(name) << int(stage) << bytes << closeAfter << error;
         };
         const QByteArray truncated = frame(1, 0, 0, Nonce, 0).left(HeaderSize + 10);
+        const QByteArray record(SOLV_DEVICECFG_SIZE, 'r');
 
         row("garbage, wrong magic", AtChallenge, "GET / HTTP/1.0\r\nHost: x\r\n\r\n", false);
         row("challenge: over-limit length", AtChallenge,
@@ -144,14 +146,42 @@ private slots:
         row("challenge: closed mid-payload", AtChallenge, truncated, true, SOLV_RECV_FAILED);
         row("challenge: truncated, silent", AtChallenge, truncated, false, SOLV_TIMEOUT);
         row("challenge: short nonce", AtChallenge, frame(1, 0, 0, QByteArray(8, 'n'), 0), false);
+        // Statuses: only those the protocol gives an answer are the device's word.
+        row("challenge: too many sessions", AtChallenge, frame(1, 0, 67, {}, 0), true,
+            SOLV_TOO_MANY_SESSIONS);
+        row("challenge: wrong password", AtChallenge, frame(1, 0, 1, {}, 0), true);
+        row("challenge: unknown status", AtChallenge, frame(1, 0, 4711, {}, 0), true);
+        row("challenge: too many sessions and a nonce", AtChallenge, frame(1, 0, 67, Nonce, 0),
+            true);
 
         row("login: wrong sequence", AtLogin, frame(2, 5, 0, le32(7)), false);
+        row("login: short answer", AtLogin, frame(2, 1, 0, le32(7).left(3)), false);
+        row("login: long answer", AtLogin, frame(2, 1, 0, le32(7) + le32(8)), false);
+        row("login: too many sessions", AtLogin, frame(2, 1, 67, {}), true);
+        row("login: not logged in", AtLogin, frame(2, 1, 60, {}), true);
+        row("login: unknown status", AtLogin, frame(2, 1, 0x10000, {}), true);
+        row("login: wrong password with a payload", AtLogin, frame(2, 1, 1, le32(7)), true);
 
         row("get: record too short", AtCall, frame(0x0010, 2, 0, QByteArray(100, 'r')), false);
-        row("get: closed mid-frame", AtCall, frame(0x0010, 2, 0, QByteArray(132, 'r')).left(100),
-            true, SOLV_RECV_FAILED);
+        row("get: closed mid-frame", AtCall, frame(0x0010, 2, 0, record).left(100), true,
+            SOLV_RECV_FAILED);
+        row("get: not supported", AtCall, frame(0x0010, 2, 23, {}), true, SOLV_NOT_SUPPORT);
+        row("get: refused (sets only)", AtCall, frame(0x0010, 2, 68, {}), true);
+        row("get: wrong password", AtCall, frame(0x0010, 2, 1, {}), true);
+        row("get: unknown status", AtCall, frame(0x0010, 2, 999, {}), true);
+        row("get: not supported with the record", AtCall, frame(0x0010, 2, 23, record), true);
+
+        row("set: refused", AtSetCall, frame(0x0011, 2, 68, {}), true, SOLV_REFUSED);
+        row("set: busy", AtSetCall, frame(0x0011, 2, 69, {}), true);
+        row("set: done with a payload", AtSetCall, frame(0x0011, 2, 0, le32(0)), true);
 
         row("ptz: huge count", AtPtzCall, frame(0x0031, 2, 0, le32(0xFFFFFFFF)), false);
+        row("ptz: parameter error", AtPtzCall, frame(0x0031, 2, 61, {}), true);
+
+        row("ability: empty text", AtAbilityCall, frame(0x0030, 2, 0, {}), true, ~0u);
+        row("ability: over the largest text", AtAbilityCall,
+            frame(0x0030, 2, 0, QByteArray(32768, 'a')), true);
+        row("ability: refused", AtAbilityCall, frame(0x0030, 2, 68, {}), true);
     }
 
     void brokenFramesFailTheCall()
@@ -170,17 +200,37 @@ private slots:
             QByteArray record(SOLV_DEVICECFG_SIZE, 'k');
             SOLV_PTZ_PROTOCOL_LIST list;
             std::memset(list.bytes, 0x33, sizeof list.bytes);
-            const auto read = [&] {
-                return (stage == AtPtzCall ? SOLV_GetPTZProtocol(id, &list)
-                                           : SOLV_GetDVRConfig(id, SOLV_GET_DEVICECFG, 0,
-                                               record.data(), SOLV_DEVICECFG_SIZE, nullptr))
-                    != 0;
+            QByteArray text(65536, 't');
+            const auto call = [&] {
+                switch (stage) {
+                case AtPtzCall:
+                    return SOLV_GetPTZProtocol(id, &list) != 0;
+                case AtSetCall:
+                    return set(id, SOLV_GET_DEVICECFG, record);
+                case AtAbilityCall:
+                    return SOLV_GetDeviceAbility(id, SOLV_ABILITY_DEVICE, nullptr, 0, text.data(),
+                               uint32_t(text.size()))
+                        != 0;
+                default:
+                    return SOLV_GetDVRConfig(id, SOLV_GET_DEVICECFG, 0, record.data(),
+                               SOLV_DEVICECFG_SIZE, nullptr)
+                        != 0;
+                }
             };
-            QCOMPARE(failure(read()), error);
+            QCOMPARE(failure(call()), error);
             // Nothing of a broken answer reaches the caller's buffer.
             QCOMPARE(record, QByteArray(SOLV_DEVICECFG_SIZE, 'k'));
             QCOMPARE(list.bytes[SOLV_PTZ_PROTOCOL_COUNT_OFFSET], uchar(0x33));
-            QCOMPARE(failure(read()), uint32_t(SOLV_RECV_FAILED));
+            if (error == ~0u) {
+                QCOMPARE(text.at(0), '\0');
+            } else {
+                QCOMPARE(text.at(0), 't');
+            }
+            // Malformed data ends the login; a status the device may give does not.
+            const bool broken = error == SOLV_MALFORMED_DATA || error == SOLV_RECV_FAILED;
+            if (broken) {
+                QCOMPARE(failure(call()), uint32_t(SOLV_RECV_FAILED));
+            }
             QVERIFY(SOLV_Logout(id));
         }
         // A silent device is waited for until the time-out (a little slack

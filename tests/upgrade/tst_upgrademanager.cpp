@@ -292,7 +292,7 @@ private slots:
         QTest::addColumn<QByteArray>("renamed"); // an element of the description
         QTest::addColumn<int>("state");
         QTest::newRow("needs 16384 bytes") << 10000 << QByteArray() << int(UpgradeSucceeded);
-        QTest::newRow("over 32768 bytes") << 40000 << QByteArray() << int(UpgradeNoFileName);
+        QTest::newRow("the largest text") << 32767 << QByteArray() << int(UpgradeSucceeded);
         QTest::newRow("Language missing") << 0 << QByteArray("Language") << int(UpgradeNoFirmware);
     }
 

@@ -18,8 +18,9 @@ inline constexpr uint8_t Version = 1;
 inline constexpr std::size_t HeaderSize = 20;
 // Largest payload a peer accepts; anything longer drops the connection.
 inline constexpr uint32_t MaxPayload = 65536;
-// Largest ability text: it and its terminating zero fit one payload.
-inline constexpr uint32_t MaxText = MaxPayload - 1;
+// Largest ability text: it and its terminating zero fit the largest buffer
+// the program's reader tries (it doubles up to 32768 bytes from 2048).
+inline constexpr uint32_t MaxText = 32767;
 inline constexpr std::size_t NonceSize = 32;
 inline constexpr std::size_t ProofSize = 32;
 inline constexpr std::size_t MaxUserName = 32;

@@ -184,6 +184,51 @@ uint32_t recvFrame(int fd, Clock::time_point deadline, proto::Header &header,
     return status;
 }
 
+// Whether a device may answer `command` with this non-zero status. Any other
+// status is not the device's word but a device this client does not
+// understand: passing it on would make, say, a right password look wrong.
+bool statusDefined(uint16_t command, uint32_t status)
+{
+    switch (command) {
+    case proto::Login:
+        return status == proto::WrongPassword;
+    case proto::UpgradeAttach:
+    case proto::StreamAttach:
+        return status == proto::WrongPassword || status == proto::NotSupported
+            || status == proto::NotLoggedIn || status == proto::ParameterError
+            || status == proto::DeviceBusy;
+    case proto::UpgradeData:
+        return status == proto::ParameterError;
+    case proto::UpgradeState:
+        return false;
+    case proto::GetConfig:
+    case proto::GetAbility:
+        return status == proto::NotSupported || status == proto::ParameterError;
+    case proto::SetConfig:
+        return status == proto::NotSupported || status == proto::ParameterError
+            || status == proto::Refused;
+    default: // Logout, KeepAlive, Reboot, Restore, GetPtzProtocols
+        return status == proto::NotSupported;
+    }
+}
+
+// Answers whose success carries no payload.
+bool answerEmpty(uint16_t command)
+{
+    switch (command) {
+    case proto::Logout:
+    case proto::KeepAlive:
+    case proto::SetConfig:
+    case proto::Reboot:
+    case proto::Restore:
+    case proto::UpgradeAttach:
+    case proto::StreamAttach:
+        return true;
+    default:
+        return false;
+    }
+}
+
 // Reads the answer to request (command, sequence): the answer's status, or
 // the transport or framing failure (transportFailed set) after which the
 // connection cannot be trusted.
@@ -197,12 +242,19 @@ uint32_t recvAnswer(int fd, uint16_t command, uint32_t sequence, Clock::time_poi
             || answer.sequence != sequence)) {
         status = proto::MalformedData;
     }
+    // A refusal carries nothing; a status the protocol does not give this
+    // answer, or bytes beside a refusal, mean the device is not understood.
+    if (status == proto::Ok && answer.status != proto::Ok
+        && (!reply.empty() || !statusDefined(command, answer.status))) {
+        status = proto::MalformedData;
+    }
+    if (status == proto::Ok && answer.status == proto::Ok && answerEmpty(command)
+        && !reply.empty()) {
+        status = proto::MalformedData;
+    }
     *transportFailed = status != proto::Ok;
     if (status != proto::Ok) {
         return status;
-    }
-    if (answer.status != proto::Ok) {
-        reply.clear();
     }
     return answer.status;
 }
@@ -292,8 +344,12 @@ uint32_t authenticate(int &fd, const sockaddr_in &address, uint16_t command,
     if (status == proto::Ok && challenge.command != proto::Challenge) {
         status = proto::MalformedData;
     }
+    // A challenge is a nonce, or a refusal for too many sessions with nothing
+    // beside it; anything else is not the device's word.
     if (status == proto::Ok && challenge.status != proto::Ok) {
-        status = challenge.status; // e.g. too many sessions
+        status = challenge.status == proto::TooManySessions && nonce.empty()
+            ? challenge.status
+            : proto::MalformedData;
     }
     if (status == proto::Ok && nonce.size() != proto::NonceSize) {
         status = proto::MalformedData;
@@ -714,7 +770,8 @@ int32_t SOLV_Login_V30(const char *ipAddress, uint16_t port, const char *userNam
             return proto::encodeLogin(user, proto::loginProof(secret, nonce, user));
         },
         reply);
-    if (status == proto::Ok && reply.size() < 4) {
+    // The answer is the session number and nothing else.
+    if (status == proto::Ok && reply.size() != sizeof(uint32_t)) {
         status = proto::MalformedData;
     }
     if (status != proto::Ok) {
@@ -850,7 +907,10 @@ int SOLV_GetDeviceAbility(int32_t userId, uint32_t abilityType, const char *inBu
         if (textLength + 1 > outSize) {
             return proto::BufferTooSmall;
         }
-        std::memcpy(outBuffer, reply.data(), textLength);
+        // An empty answer has no bytes at all (its data() may be null).
+        if (textLength > 0) {
+            std::memcpy(outBuffer, reply.data(), textLength);
+        }
         outBuffer[textLength] = '\0';
         return proto::Ok;
     });
