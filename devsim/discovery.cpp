@@ -18,8 +18,6 @@ namespace devsim {
 
 namespace {
 
-constexpr size_t kRecentReplies = 256;
-
 std::optional<std::string> text(const QString &value)
 {
     return value.toStdString();
@@ -137,8 +135,10 @@ void DiscoveryService::stop()
     m_periodicTimer.stop();
     m_pumpTimer.stop();
     m_queue.clear();
+    m_challenges.clear();
     for (int i = 0; i < m_states.size(); ++i) {
         m_states[i].queued = false;
+        m_states[i].challenges.clear();
         if (m_states.at(i).camera->isOnline()) {
             sendAnnouncement(i, true);
         }
@@ -225,6 +225,7 @@ void DiscoveryService::pump()
 
 void DiscoveryService::periodicTick()
 {
+    dropExpiredChallenges();
     const qint64 now = monotonicMs();
     const qint64 elapsed = now - m_lastTickMs;
     m_lastTickMs = now;
@@ -313,6 +314,8 @@ void DiscoveryService::readPending()
         }
         if (*type == quarry::PacketType::Inquiry && quarry::decodeInquiry(buffer, size_t(size))) {
             queueAll();
+        } else if (*type == quarry::PacketType::ChallengeRequest) {
+            handleChallengeRequest(buffer, size_t(size), sender);
         } else if (*type == quarry::PacketType::ReaddressRequest) {
             handleReaddress(buffer, size_t(size), sender);
         }
@@ -320,21 +323,90 @@ void DiscoveryService::readPending()
     }
 }
 
+void DiscoveryService::sendTo(const QByteArray &packet, const sockaddr_in &target)
+{
+    sendto(m_socket, packet.constData(), size_t(packet.size()), MSG_NOSIGNAL,
+        reinterpret_cast<const sockaddr *>(&target), sizeof target);
+    ++m_sent;
+}
+
+void DiscoveryService::dropExpiredChallenges()
+{
+    if (m_challenges.isEmpty()) {
+        return;
+    }
+    const qint64 now = monotonicMs();
+    for (auto it = m_challenges.begin(); it != m_challenges.end();) {
+        if (it->expiresMs > now) {
+            ++it;
+            continue;
+        }
+        auto &nonces = m_states[it->index].challenges;
+        nonces.erase(std::remove(nonces.begin(), nonces.end(), it.key()), nonces.end());
+        it = m_challenges.erase(it);
+    }
+}
+
+void DiscoveryService::handleChallengeRequest(
+    const uint8_t *data, size_t size, const sockaddr_in &sender)
+{
+    const auto request = quarry::decodeChallengeRequest(data, size);
+    if (!request) {
+        return;
+    }
+    const QByteArray mac(
+        reinterpret_cast<const char *>(request->mac.data()), qsizetype(request->mac.size()));
+    const int index = m_byMac.value(mac, -1);
+    if (index < 0) {
+        return; // another device's request
+    }
+    State &state = m_states[index];
+    if (state.silent || !state.camera->isOnline()) {
+        return;
+    }
+    const QByteArray ticket(
+        reinterpret_cast<const char *>(request->ticket.data()), qsizetype(request->ticket.size()));
+    const qint64 now = monotonicMs();
+    // A copy of the request (resent, or over another interface) gets the
+    // challenge already open for it.
+    for (const QByteArray &nonce : state.challenges) {
+        const auto open = m_challenges.constFind(nonce);
+        if (open != m_challenges.cend() && open->ticket == ticket && open->request.isEmpty()
+            && open->expiresMs > now) {
+            sendTo(open->packet, sender);
+            return;
+        }
+    }
+    quarry::Challenge challenge;
+    challenge.mac = request->mac;
+    challenge.ticket = request->ticket;
+    if (!quarry::randomBytes(challenge.nonce.data(), challenge.nonce.size())) {
+        return;
+    }
+    const auto encoded = quarry::encodeChallenge(challenge);
+    Challenge issued;
+    issued.index = index;
+    issued.ticket = ticket;
+    issued.expiresMs = now
+        + std::max(MinChallengeLifetimeMs, state.camera->scaledMs(quarry::kChallengeLifetimeMs));
+    issued.packet
+        = QByteArray(reinterpret_cast<const char *>(encoded.data()), qsizetype(encoded.size()));
+    const QByteArray nonce(
+        reinterpret_cast<const char *>(challenge.nonce.data()), qsizetype(challenge.nonce.size()));
+    // Bounded, so that a flood of requests cannot grow the service.
+    if (state.challenges.size() >= size_t(quarry::kMaxOpenChallenges)) {
+        m_challenges.remove(state.challenges.front());
+        state.challenges.pop_front();
+    }
+    state.challenges.push_back(nonce);
+    m_challenges.insert(nonce, issued);
+    sendTo(issued.packet, sender);
+}
+
 void DiscoveryService::handleReaddress(const uint8_t *data, size_t size, const sockaddr_in &sender)
 {
     const auto request = quarry::decodeReaddressRequest(data, size);
     if (!request) {
-        return;
-    }
-    auto reply = [&](const QByteArray &packet) {
-        sendto(m_socket, packet.constData(), size_t(packet.size()), MSG_NOSIGNAL,
-            reinterpret_cast<const sockaddr *>(&sender), sizeof sender);
-        ++m_sent;
-    };
-    const QByteArray nonce(
-        reinterpret_cast<const char *>(request->nonce.data()), qsizetype(request->nonce.size()));
-    if (const auto known = m_recentReplies.constFind(nonce); known != m_recentReplies.cend()) {
-        reply(known.value());
         return;
     }
     const QByteArray mac(
@@ -348,10 +420,31 @@ void DiscoveryService::handleReaddress(const uint8_t *data, size_t size, const s
     if (state.silent || !camera->isOnline()) {
         return;
     }
-
     quarry::ReaddressReply answer;
     answer.mac = request->mac;
     answer.nonce = request->nonce;
+    const auto encode = [&answer] {
+        const auto encoded = quarry::encodeReaddressReply(answer);
+        return QByteArray(
+            reinterpret_cast<const char *>(encoded.data()), qsizetype(encoded.size()));
+    };
+    const QByteArray nonce(
+        reinterpret_cast<const char *>(request->nonce.data()), qsizetype(request->nonce.size()));
+    const QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
+    const auto found = m_challenges.find(nonce);
+    // Only a nonce this camera issued, unused and in time, opens a change: a
+    // captured request is worthless once its challenge is spent or expired.
+    if (found == m_challenges.end() || found->index != index || found->expiresMs <= monotonicMs()
+        || (!found->request.isEmpty() && found->request != bytes)) {
+        answer.status = quarry::ReaddressStatus::StaleChallenge;
+        sendTo(encode(), sender);
+        return;
+    }
+    if (!found->request.isEmpty()) {
+        sendTo(found->answer, sender); // a copy: the same answer, applied once
+        return;
+    }
+    found->request = bytes;
     if (!quarry::proofMatches(camera->password().toStdString(), *request)) {
         answer.status = quarry::ReaddressStatus::WrongProof;
     } else {
@@ -372,16 +465,8 @@ void DiscoveryService::handleReaddress(const uint8_t *data, size_t size, const s
             queue(index);
         }
     }
-    const auto encoded = quarry::encodeReaddressReply(answer);
-    const QByteArray packet(
-        reinterpret_cast<const char *>(encoded.data()), qsizetype(encoded.size()));
-    reply(packet);
-    m_recentReplies.insert(nonce, packet);
-    m_recentOrder.push_back(nonce);
-    if (m_recentOrder.size() > kRecentReplies) {
-        m_recentReplies.remove(m_recentOrder.front());
-        m_recentOrder.pop_front();
-    }
+    found->answer = encode();
+    sendTo(found->answer, sender);
 }
 
 } // namespace devsim

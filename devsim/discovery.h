@@ -52,6 +52,12 @@ public:
     // Datagrams sent since start (announcements, goodbyes and replies).
     quint64 sentCount() const { return m_sent; }
 
+    // Re-address challenges still remembered (open, or used and not yet
+    // expired). For tests.
+    int challengeCount() const { return int(m_challenges.size()); }
+    // Real time a challenge may be used: its device time scaled, never below this.
+    static constexpr int MinChallengeLifetimeMs = 1000;
+
     // Announcements sent in one event-loop turn before yielding.
     static constexpr int BurstSize = 64;
 
@@ -62,10 +68,26 @@ private:
         bool queued = false;
         bool silent = false;
         QByteArray mac; // key in m_byMac
+        std::deque<QByteArray> challenges; // nonces of its challenges, oldest first
+    };
+
+    // A nonce a camera issued. A re-address request may use it once, before it
+    // expires; copies of that request get the same answer.
+    struct Challenge
+    {
+        int index = -1; // the camera
+        QByteArray ticket;
+        qint64 expiresMs = 0;
+        QByteArray packet; // the challenge as sent
+        QByteArray request; // the request that used it; empty while open
+        QByteArray answer; // the reply to that request
     };
 
     void readPending();
+    void handleChallengeRequest(const uint8_t *data, size_t size, const sockaddr_in &sender);
     void handleReaddress(const uint8_t *data, size_t size, const sockaddr_in &sender);
+    void sendTo(const QByteArray &packet, const sockaddr_in &target);
+    void dropExpiredChallenges();
     void queue(int index);
     void queueAll();
     void pump();
@@ -90,11 +112,8 @@ private:
     int m_nextPeriodic = 0;
     int m_periodMs = DefaultPeriodMs;
     quint64 m_sent = 0;
-    // Answers to recent re-address requests by nonce: a request that arrives
-    // twice (resent, or over two interfaces) gets the same answer and is
-    // applied once.
-    QHash<QByteArray, QByteArray> m_recentReplies;
-    std::deque<QByteArray> m_recentOrder;
+    // By nonce; at most quarry::kMaxOpenChallenges per camera.
+    QHash<QByteArray, Challenge> m_challenges;
 };
 
 } // namespace devsim

@@ -11,16 +11,30 @@
 
 #include <cstdio>
 
+namespace {
+QString installedLanguage;
+}
+
 bool InstallTervixTranslation(QTranslator *translator, const QString &localeName)
 {
     const QString file = QStringLiteral("tervix_") + localeName;
     for (const QString &folder : dataFolders(DataLookup::WorkingDirectoryFirst)) {
         if (translator->load(file, folder)) {
             QCoreApplication::installTranslator(translator);
+            // load() falls back to shorter names ("tervix_zh"), so the file's
+            // own language says what was loaded; an older .qm may not carry one.
+            installedLanguage = translator->language().isEmpty() ? localeName
+                                                                 : translator->language();
             return true;
         }
     }
+    installedLanguage.clear();
     return false;
+}
+
+QString InstalledTranslationLanguage()
+{
+    return installedLanguage;
 }
 
 void ReportStartupAndClose(Tervix *window, const QTranslator &translator)

@@ -3,7 +3,7 @@
 #include "ui_tervix.h"
 
 #include "adjustfocus.h"
-#include "cardworker.h"
+#include "cardinitthread.h"
 #include "configframe.h"
 #include "datafolders.h"
 #include "debuglog.h"
@@ -19,6 +19,7 @@
 #include "search.h"
 #include "searchadapter.h"
 #include "searchengine.h"
+#include "startup.h"
 #include "textbounds.h"
 
 #include "advacedfunc.h"
@@ -29,7 +30,6 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
-#include <QLocale>
 #include <QMessageBox>
 #include <QMutexLocker>
 #include <QStandardItemModel>
@@ -49,7 +49,7 @@ Tervix::Tervix(QWidget *parent)
       ui(std::make_unique<Ui::TervixClass>()),
       m_searchEngine(std::make_unique<CSearchEngine>()),
       m_deviceStore(std::make_unique<CDeviceStore>()),
-      m_cardWorker(std::make_unique<NoCardWorker>())
+      m_cardWorker(std::make_unique<CardInitThread>())
 {
     Q_INIT_RESOURCE(tervix);
 
@@ -232,7 +232,7 @@ void Tervix::setUpgradePage(BatchPageHooks *page)
 void Tervix::setCardWorker(std::unique_ptr<CardWorker> worker)
 {
     if (!worker) {
-        worker = std::make_unique<NoCardWorker>();
+        worker = std::make_unique<CardInitThread>();
     }
     m_cardWorker->wait();
     m_cardWorker = std::move(worker);
@@ -241,9 +241,9 @@ void Tervix::setCardWorker(std::unique_ptr<CardWorker> worker)
 
 // --- start and stop ------------------------------------------------------
 
-QString Tervix::logoStyleSheet(const QString &localeName)
+QString Tervix::logoStyleSheet(const QString &translationLanguage)
 {
-    if (localeName == QLatin1String("zh_CN")) {
+    if (translationLanguage == QLatin1String("zh_CN")) {
         return QStringLiteral("border-image: url(:/Tervix/icon/logo_ch.bmp);");
     }
     return QStringLiteral("border-image: url(:/Tervix/icon/logo_eg.bmp);");
@@ -251,7 +251,7 @@ QString Tervix::logoStyleSheet(const QString &localeName)
 
 void Tervix::show()
 {
-    ui->frameLogo->setStyleSheet(logoStyleSheet(QLocale::system().name()));
+    ui->frameLogo->setStyleSheet(logoStyleSheet(InstalledTranslationLanguage()));
     TableshowInConfig();
     QWidget::show();
 }
@@ -671,11 +671,22 @@ void Tervix::defaultPasswordChanged(const QString &text)
 
 QString Tervix::helpIndexPath()
 {
-    const QString relative = QStringLiteral("Help/index.html");
+    return helpIndexPath(InstalledTranslationLanguage());
+}
+
+QString Tervix::helpIndexPath(const QString &translationLanguage)
+{
+    QStringList relatives;
+    if (!translationLanguage.isEmpty()) {
+        relatives << QStringLiteral("Help/%1/index.html").arg(translationLanguage);
+    }
+    relatives << QStringLiteral("Help/index.html");
     for (const QString &folder : dataFolders(DataLookup::WorkingDirectoryFirst)) {
-        const QFileInfo file(QDir(folder), relative);
-        if (file.isFile()) {
-            return file.absoluteFilePath();
+        for (const QString &relative : relatives) {
+            const QFileInfo file(QDir(folder), relative);
+            if (file.isFile()) {
+                return file.absoluteFilePath();
+            }
         }
     }
     return QString();

@@ -78,14 +78,17 @@ public:
     bool cardsInitialised() const { return m_cardsInitialised; }
     int previewsRunning() const { return m_previewsRunning; }
 
-    // Style sheet of the logo frame for a system locale name ("zh_CN", ...).
-    static QString logoStyleSheet(const QString &localeName);
+    // Style sheet of the logo frame for the language of the loaded
+    // translation ("zh_CN", ...; empty for the built-in English texts).
+    static QString logoStyleSheet(const QString &translationLanguage);
     // One line of the operation log.
     static QString formatLogLine(const QDateTime &time, const QString &text);
     // The first help index that exists: in the working directory's Help
     // folder, else in the one beside the program, else in the install
-    // prefix's; empty when none exists.
+    // prefix's; empty when none exists. Within a Help folder the manual in
+    // the loaded translation's language (Help/zh_CN/index.html) comes first.
     static QString helpIndexPath();
+    static QString helpIndexPath(const QString &translationLanguage);
 
     static constexpr int MaxLogLines = 201;
     static constexpr int UserNameBytes = 32;

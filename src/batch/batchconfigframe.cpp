@@ -37,9 +37,9 @@ CBatchConfigFrame::CBatchConfigFrame(QWidget *parent)
         DeviceCheckTable::Layout { CheckColumn, NameColumn, SerialColumn, IpColumn, StateColumn,
             DeviceIndexRole, TaskIndexRole },
         ColumnWidths);
-    ui->BatchConfigTable->setHorizontalHeaderLabels({ QString(), tr("Device Name"),
-        tr("Device Serial No."), tr("IP Address"), tr("Set State"), tr("Succeed to set"),
-        tr("Failed to set") });
+    ui->BatchConfigTable->setHorizontalHeaderLabels(
+        { QString(), tr("Device Name"), tr("Device Serial No."), tr("IP Address"), tr("Set State"),
+            tr("Succeed to set"), tr("Failed to set") });
     ui->progressBar->setRange(0, 100);
     ui->progressBar->hide();
 

@@ -52,15 +52,22 @@ QByteArray local8BitField(const QString &text, std::size_t size)
     if (bytes.size() <= limit) {
         return bytes;
     }
-    // Cut whole characters only, so the field never ends in half a character.
-    QString kept = text;
-    while (!kept.isEmpty() && kept.toLocal8Bit().size() > limit) {
-        kept.chop(1);
-        if (!kept.isEmpty() && kept.back().isHighSurrogate()) {
-            kept.chop(1);
+    // Whole characters only, so the field never ends in half a character.
+    // Each takes a byte at least, so no more than `limit` of them are encoded.
+    QByteArray kept;
+    for (qsizetype i = 0; i < text.size();) {
+        const qsizetype length
+            = text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()
+            ? 2
+            : 1;
+        const QByteArray character = QStringView(text).mid(i, length).toLocal8Bit();
+        if (kept.size() + character.size() > limit) {
+            break;
         }
+        kept += character;
+        i += length;
     }
-    return kept.toLocal8Bit();
+    return kept;
 }
 
 void LensInfo::setTag(const QString &text)

@@ -1,6 +1,7 @@
 // tervix-cli discover / readdress: the discovery library from the command line.
 #include "cli_discovery.h"
 
+#include "clitext.h"
 #include "deviceformat.h"
 #include "mendrules.h"
 #include "quarryuse.h"
@@ -54,9 +55,11 @@ void printTable(const QList<Announced> &devices)
         = { Cli::tr("Serial"), Cli::tr("IP"), Cli::tr("Port"), Cli::tr("Mask"), Cli::tr("MAC"),
               Cli::tr("Model"), Cli::tr("Channels"), Cli::tr("Software"), Cli::tr("Start time") };
     QList<QStringList> rows;
+    // Every text is what some datagram said: none may move the cursor or start a row.
     for (const Announced &d : devices) {
-        rows << QStringList { d.serial, d.ip, QString::number(d.port), d.mask, d.mac, d.model,
-            QString::number(d.channels), d.software, d.startTime };
+        rows << QStringList { cliSafeText(d.serial), cliSafeText(d.ip), QString::number(d.port),
+            cliSafeText(d.mask), cliSafeText(d.mac), cliSafeText(d.model),
+            QString::number(d.channels), cliSafeText(d.software), cliSafeText(d.startTime) };
     }
     QList<qsizetype> widths;
     for (const QString &header : headers) {
@@ -161,6 +164,9 @@ int runReaddress(const QStringList &args, const CliOptions &options)
     const std::optional<QString> newPort = options.has(QStringLiteral("new-port"))
         ? std::optional(options.value(QStringLiteral("new-port")))
         : std::nullopt;
+    if (newPort && !cliDecimal(*newPort, 65535)) {
+        return cliUsageError(Cli::tr("Port should be ranged from 2000 to 65535!"));
+    }
     const QString problem = NetworkMend::CheckNetworkFields(options.value(QStringLiteral("ip")),
         options.value(QStringLiteral("mask")), QString(), newPort);
     if (!problem.isEmpty()) {

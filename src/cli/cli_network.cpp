@@ -3,6 +3,7 @@
 #include "cli_network.h"
 
 #include "batchmendthread.h"
+#include "clitext.h"
 #include "deviceformat.h"
 #include "devicesdk.h"
 #include "devicestore.h"
@@ -49,9 +50,8 @@ bool parseTarget(const QString &host, const CliOptions &options, Target *target,
     QString address = host;
     const qsizetype colon = host.indexOf(QLatin1Char(':'));
     if (colon >= 0) {
-        bool ok = false;
-        const uint port = host.mid(colon + 1).toUInt(&ok);
-        if (!ok || port == 0 || port > 65535) {
+        const quint64 port = cliDecimal(QStringView(host).mid(colon + 1), 65535).value_or(0);
+        if (port == 0) {
             *error = Cli::tr("\"%1\" has no port from 1 to 65535").arg(host);
             return false;
         }
@@ -217,6 +217,9 @@ int runSetNetwork(const QStringList &hosts, const CliOptions &options)
     change.name = options.value(QStringLiteral("name"));
     if (options.has(QStringLiteral("new-port"))) {
         change.port = options.value(QStringLiteral("new-port"));
+        if (!cliDecimal(*change.port, 65535)) {
+            return cliUsageError(Cli::tr("Port should be ranged from 2000 to 65535!"));
+        }
     }
     const QString problem = CheckSingleChange(change);
     if (!problem.isEmpty()) {
@@ -271,7 +274,7 @@ int runSetNetwork(const QStringList &hosts, const CliOptions &options)
     const DeviceContext context { &store, { options.userName, options.password },
         [&options](const QString &line) {
             if (!options.json) {
-                cliPrint(line);
+                cliPrint(cliSafeText(line)); // lines name devices by their texts
             }
         } };
     QList<Outcome> outcomes(targets.size());

@@ -1,6 +1,7 @@
 // tervix-cli search: the IP-range search engine from the command line.
 #include "cli_search.h"
 
+#include "clitext.h"
 #include "ipv4text.h"
 #include "mirt.h"
 #include "searchengine.h"
@@ -53,7 +54,8 @@ struct SearchOutput
             });
             if (!self->json) {
                 cliPrint(QStringLiteral("found    %1  %2  %3  %4  %5  %6")
-                             .arg(ip, serial, model, software, mac, name));
+                             .arg(ip, cliSafeText(serial), cliSafeText(model),
+                                 cliSafeText(software), cliSafeText(mac), cliSafeText(name)));
             }
         } else if (code == CSearchEngine::UserPasswordError) {
             self->refused.append(ip);

@@ -1,5 +1,6 @@
 #include "commands.h"
 
+#include "clitext.h"
 #include "devicesdk.h"
 #include "ipv4text.h"
 #include "solvane.h"
@@ -62,7 +63,8 @@ void cliPrintFields(const CliOptions &options, const QList<QPair<QString, QJsonV
         width = std::max(width, field.first.size());
     }
     for (const auto &[key, value] : fields) {
-        const QString text = value.isString() ? value.toString()
+        // Values are often a device's texts.
+        const QString text = value.isString() ? cliSafeText(value.toString())
             : value.isBool() ? (value.toBool() ? QStringLiteral("yes") : QStringLiteral("no"))
                              : QString::number(qint64(value.toDouble()));
         cliPrint(QStringLiteral("%1:%2 %3")
@@ -95,9 +97,9 @@ bool cliNumberOption(const CliOptions &options, const QString &name, qint64 fall
     if (!options.has(name)) {
         return true;
     }
-    bool ok = false;
-    const qint64 number = options.value(name).toLongLong(&ok);
-    if (!ok || number < minimum || number > maximum) {
+    const std::optional<quint64> typed = cliDecimal(options.value(name), quint64(maximum));
+    const qint64 number = typed ? qint64(*typed) : minimum - 1;
+    if (number < minimum || number > maximum) {
         cliUsageError(Cli::tr("--%1 takes a number from %2 to %3, not \"%4\"")
                           .arg(name)
                           .arg(minimum)

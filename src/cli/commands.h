@@ -54,9 +54,9 @@ int cliSdkFailure(const CliOptions &options, const QString &what, quint32 code);
 // Reports a bad command line and returns CliUsage.
 int cliUsageError(const QString &message);
 
-// The value of the command's own option `name` as a number, `fallback` when
-// it is absent. False, once reported, when it is no number from minimum to
-// maximum.
+// The value of the command's own option `name` as a decimal number,
+// `fallback` when it is absent. False, once reported, when it is no number
+// from minimum to maximum.
 bool cliNumberOption(const CliOptions &options, const QString &name, qint64 fallback,
     qint64 minimum, qint64 maximum, qint64 *value);
 

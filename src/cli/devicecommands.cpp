@@ -1,6 +1,7 @@
 // Commands that log in to one device and read or change it.
 #include "devicecommands.h"
 
+#include "clitext.h"
 #include "deviceformat.h"
 #include "devicesdk.h"
 #include "recordfields.h"
@@ -257,7 +258,7 @@ int runAbility(const QStringList &args, const CliOptions &options)
             { QStringLiteral("calls"), ability.calls },
             { QStringLiteral("bufferSize"), ability.bufferSize } });
     } else {
-        cliPrint(QString::fromUtf8(ability.text).trimmed());
+        cliPrint(cliSafeText(QString::fromUtf8(ability.text).trimmed(), CliTextForm::Document));
     }
     return CliOk;
 }
@@ -288,7 +289,7 @@ int runPtzProtocols(const QStringList &args, const CliOptions &options)
         cliPrint(QStringLiteral("%1  %2  %3")
                      .arg(i, 3)
                      .arg(list.type(i), 5)
-                     .arg(QString::fromLatin1(list.name(i))));
+                     .arg(cliSafeText(QString::fromLatin1(list.name(i)))));
     }
     return CliOk;
 }

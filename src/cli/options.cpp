@@ -1,5 +1,7 @@
 #include "options.h"
 
+#include "clitext.h"
+
 #include <QCommandLineParser>
 
 #include <iostream>
@@ -43,9 +45,8 @@ QString readShared(const QCommandLineParser &parser, unsigned shared, CliOptions
 {
     const QString port = QStringLiteral("port");
     if ((shared & PortOption) && parser.isSet(port)) {
-        bool ok = false;
-        const uint value = parser.value(port).toUInt(&ok);
-        if (!ok || value == 0 || value > 65535) {
+        const quint64 value = cliDecimal(parser.value(port), 65535).value_or(0);
+        if (value == 0) {
             return Cli::tr("--port takes a number from 1 to 65535, not \"%1\"")
                 .arg(parser.value(port));
         }
@@ -71,13 +72,12 @@ QString readShared(const QCommandLineParser &parser, unsigned shared, CliOptions
     }
     const QString timeout = QStringLiteral("timeout");
     if ((shared & TimeoutOption) && parser.isSet(timeout)) {
-        bool ok = false;
-        const int value = parser.value(timeout).toInt(&ok);
-        if (!ok || value <= 0 || value > 600000) {
+        const quint64 value = cliDecimal(parser.value(timeout), 600000).value_or(0);
+        if (value == 0) {
             return Cli::tr("--timeout takes milliseconds from 1 to 600000, not \"%1\"")
                 .arg(parser.value(timeout));
         }
-        options->timeoutMs = value;
+        options->timeoutMs = int(value);
     }
     options->json = parser.isSet(QStringLiteral("json"));
     return QString();

@@ -2,7 +2,10 @@
 
 #include "realplay.h"
 
+#include <QGuiApplication>
 #include <QKeyEvent>
+#include <QPointer>
+#include <QScreen>
 #include <QMouseEvent>
 
 CPlayWindow::CPlayWindow(QWidget *parent, Qt::WindowFlags flags) : CVideoPresenter(parent, flags)
@@ -56,4 +59,20 @@ void CPlayWindow::showWholeScreen()
     if (m_realPlay != nullptr) {
         m_realPlay->FullScreenChanged(true);
     }
+}
+
+void CPlayWindow::SetRealPlay(CRealPlay *realPlay)
+{
+    m_realPlay = realPlay;
+    if (realPlay == nullptr) {
+        return;
+    }
+    // The encoder card's preview is placed into this frame's client area, or the whole screen.
+    const QPointer<CPlayWindow> self(this);
+    realPlay->setWindowGeometry(
+        [self](quintptr) { return self ? self->rect() : QRect(); },
+        [self] {
+            const QScreen *screen = self ? self->screen() : QGuiApplication::primaryScreen();
+            return screen != nullptr ? screen->size() : QSize();
+        });
 }

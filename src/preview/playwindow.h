@@ -14,7 +14,7 @@ public:
     explicit CPlayWindow(QWidget *parent = nullptr, Qt::WindowFlags flags = {});
 
     // The preview shown here, told when the window changes size; not owned.
-    void SetRealPlay(CRealPlay *realPlay) { m_realPlay = realPlay; }
+    void SetRealPlay(CRealPlay *realPlay);
     bool isShownFullScreen() const;
 
 protected:

@@ -1,5 +1,6 @@
 #include "presenterregistry.h"
 
+#include "kelvra.h"
 #include "strix.h"
 
 #include <QHash>
@@ -20,6 +21,11 @@ void strixHook(uintptr_t window, const STRIX_PICTURE *picture, void *)
         quintptr(window), picture->buffer, picture->width, picture->height, picture->captureTime);
 }
 
+void kelvraHook(uintptr_t window, const KELVRA_PICTURE *picture, void *)
+{
+    PresenterRegistry::present(quintptr(window), picture->buffer, picture->width, picture->height, 0);
+}
+
 } // namespace
 
 namespace PresenterRegistry {
@@ -27,7 +33,10 @@ namespace PresenterRegistry {
 void registerPresenter(quintptr window, PicturePresenter *presenter)
 {
     static std::once_flag installed;
-    std::call_once(installed, [] { Strix_SetPresenterHook(&strixHook, nullptr); });
+    std::call_once(installed, [] {
+        Strix_SetPresenterHook(&strixHook, nullptr);
+        Kelvra_SetPresenterHook(&kelvraHook, nullptr);
+    });
     const QMutexLocker locker(&g_mutex);
     g_presenters.insert(window, presenter);
 }

@@ -82,7 +82,7 @@ bool CRealPlay::RealPlay(int userId, int channel, quintptr window)
     m_window = window;
     std::unique_ptr<StreamDecodeMode> mode;
     if (m_hardDecode) {
-        mode = m_cardDecoder ? m_cardDecoder(this) : nullptr;
+        mode = m_cardDecoder ? m_cardDecoder(this) : std::make_unique<CardDecodeMode>(this);
         if (!mode) {
             log(tr("Failed to initialize DirectDraw!"));
             return false;
@@ -107,18 +107,61 @@ bool CRealPlay::RealPlay(int userId, int channel, quintptr window)
     return true;
 }
 
+void CRealPlay::setWindowGeometry(ClientRect clientRect, ScreenSize screenSize)
+{
+    m_clientRect = std::move(clientRect);
+    m_screenSize = std::move(screenSize);
+}
+
 bool CRealPlay::StartBNCPreview(quintptr window)
 {
-    Q_UNUSED(window);
-    // The encoder card's channel comes from the card library; without one no
-    // channel opens.
-    log(tr("Open decode channel failed!"));
-    return false;
+    if (isRunning()) {
+        return false;
+    }
+    const int32_t channel = ChannelOpen(0);
+    if (channel == -1) {
+        log(tr("Open decode channel failed!"));
+        return false;
+    }
+    m_bncChannel = channel;
+    m_window = window;
+    if (!startCardPreview(m_clientRect ? m_clientRect(window) : QRect(0, 0, BncWidth, BncHeight))) {
+        ChannelClose(channel);
+        m_bncChannel = -1;
+        return false;
+    }
+    RegisterImageStreamCallback(&ImageStreamCallback, this);
+    SetImageStream(channel, 1, BncRate, BncWidth, BncHeight, m_bncFrame.data());
+    m_bncRunning = true;
+    return true;
+}
+
+bool CRealPlay::startCardPreview(const QRect &rect)
+{
+    m_bncRect = rect;
+    const KELVRA_RECT placed { rect.left(), rect.top(), rect.left() + rect.width(),
+        rect.top() + rect.height() };
+    return StartVideoPreview(m_bncChannel, m_window, &placed, 0, 8, BncRate) == 0;
+}
+
+void CRealPlay::ImageStreamCallback(uint32_t channel, void *context)
+{
+    qCDebug(lcPreview, "ImageStreamCallback[%d, %x]", int(channel), unsigned(quintptr(context)));
+    auto *self = static_cast<CRealPlay *>(context);
+    if (self != nullptr) {
+        self->deliverFrame(self->m_bncFrame.data(), BncWidth, BncHeight);
+    }
 }
 
 void CRealPlay::StopRealPlay()
 {
     if (m_bncRunning) {
+        // The picture copies first: once they stop, the buffer is ours again.
+        SetImageStream(m_bncChannel, 0, 0, 0, 0, nullptr);
+        RegisterImageStreamCallback(nullptr, nullptr);
+        StopVideoPreview(m_bncChannel);
+        ChannelClose(m_bncChannel);
+        m_bncChannel = -1;
         m_bncRunning = false;
         return;
     }
@@ -168,9 +211,21 @@ unsigned CRealPlay::GetFrameRate() const
 
 void CRealPlay::FullScreenChanged(bool full)
 {
-    Q_UNUSED(full);
-    // Only the encoder card's preview is placed by hand; the player's
-    // presenter follows its widget by itself.
+    // Only the encoder card's preview is placed by hand; the decoders'
+    // presenters follow their widget by themselves.
+    if (!m_bncRunning) {
+        return;
+    }
+    StopVideoPreview(m_bncChannel);
+    QRect rect = m_clientRect ? m_clientRect(m_window) : QRect(0, 0, BncWidth, BncHeight);
+    if (full && m_screenSize) {
+        const QSize screen = m_screenSize();
+        rect.setRight(screen.width() - 1);
+        rect.setBottom(screen.height() - 1);
+    }
+    if (!startCardPreview(rect)) {
+        qCDebug(lcPreview, "StartVideoPreview failed after the window changed size");
+    }
 }
 
 void CRealPlay::StreamDataCallback(
@@ -273,6 +328,121 @@ void SoftwareDecodeMode::displayCallback(int32_t port, const uint8_t *buffer, ui
         return;
     }
     if (CRealPlay *owner = portOwner(port)) {
+        owner->deliverFrame(buffer, width, height);
+    }
+}
+
+bool CardDecodeMode::begin(quintptr window)
+{
+    m_window = window;
+    if (HW_InitDirectDraw(uintptr_t(window), 0) != 0) {
+        m_owner->log(CRealPlay::tr("Failed to initialize DirectDraw!"));
+        return false;
+    }
+    qCDebug(lcPreview, "HW_InitDirectDraw succeed!");
+    return true;
+}
+
+void CardDecodeMode::closeChannel()
+{
+    HW_ChannelClose(m_channel);
+    m_channel = -1;
+}
+
+void CardDecodeMode::streamHeader(const uint8_t *header, uint32_t size)
+{
+    // A second header: the device restarted its stream.
+    if (m_channel != -1) {
+        closeChannel();
+    }
+    int32_t channel = -1;
+    if (const int r = HW_ChannelOpen(0, &channel); r != 0) {
+        qCDebug(lcPreview, "ChannelOpen failed!  Get last err:  %x", unsigned(r));
+        return;
+    }
+    m_channel = channel;
+    HW_RestoreSurface();
+    if (const int r = HW_SetStreamOpenMode(channel, StreamOpenMode); r != 0) {
+        qCDebug(lcPreview, "HW_SetStreamOpenMode failed!  Get last err:  %x", unsigned(r));
+        closeChannel();
+        return;
+    }
+    if (const int r = HW_OpenStream(channel, header, size); r != 0) {
+        qCDebug(lcPreview, "HW_OpenStream failed!  Get last err:  %x", unsigned(r));
+        closeChannel();
+        return;
+    }
+    const KELVRA_DISPLAY_PARA display { 1, 1, 0, 0, m_owner->displayWidth(),
+        m_owner->displayHeight() };
+    if (const int r = HW_SetDisplayPara(channel, &display); r != 0) {
+        qCDebug(lcPreview, "HW_SetDisplayPara failed!  Get last err:  %x", unsigned(r));
+        closeChannel();
+        return;
+    }
+    // Without the capture the picture still shows; only the frame callback misses it.
+    if (const int r = RegisterDecoderVideoCaptureCallback(&captureCallback, m_owner); r != 0) {
+        qCDebug(lcPreview, "RegisterDecoderVideoCaptureCallback failed! err:%d", r);
+    }
+    if (const int r = HW_SetDecoderVideoCapture(channel, 1, 0); r != 0) {
+        qCDebug(lcPreview, "HW_SetDecoderVideoCapture failed!  Get last err:  %x", unsigned(r));
+    }
+    if (const int r = HW_Play(channel); r != 0) {
+        qCDebug(lcPreview, "HW_Play failed!  Get last err:  %x", unsigned(r));
+        closeChannel();
+    }
+}
+
+void CardDecodeMode::streamData(const uint8_t *data, uint32_t size)
+{
+    if (size == 0 || m_window == quintptr(-1)) {
+        return;
+    }
+    const int channel = m_channel;
+    HW_RefreshSurface();
+    uint32_t remaining = size;
+    for (int i = 0; i < InputTries; ++i) {
+        const int taken = HW_InputData(channel, data, remaining);
+        if (taken <= 0 || uint32_t(taken) == remaining) {
+            return;
+        }
+        // The card took part of the block: offer the rest once it has caught up.
+        data += taken;
+        remaining -= uint32_t(taken);
+        m_owner->libraries().sleep(InputRetryMs);
+    }
+}
+
+unsigned CardDecodeMode::frameRate() const
+{
+    uint32_t rate = 0;
+    if (m_channel == -1 || HW_GetCurrentFrameRate(m_channel, &rate) != 0) {
+        return 0;
+    }
+    return rate;
+}
+
+void CardDecodeMode::release()
+{
+    if (const int channel = m_channel; channel != -1) {
+        if (const int r = HW_Stop(channel); r != 0) {
+            qCDebug(lcPreview, "HW_Stop failed!   Get last err:  %x", unsigned(r));
+        }
+        if (const int r = HW_CloseStream(channel); r != 0) {
+            qCDebug(lcPreview, "HW_CloseStream failed!  Get last err:  %x", unsigned(r));
+        }
+        if (const int r = HW_ChannelClose(channel); r != 0) {
+            qCDebug(lcPreview, "HW_ChannelClose failed!  Get last err:  %x", unsigned(r));
+        }
+        m_channel = -1;
+    }
+    HW_ReleaseDirectDraw();
+    HW_ClearSurface();
+}
+
+void CardDecodeMode::captureCallback(int32_t, const uint8_t *buffer, int32_t width,
+    int32_t height, uint32_t, uint32_t, int64_t, void *context)
+{
+    if (auto *owner = static_cast<CRealPlay *>(context)) {
         owner->deliverFrame(buffer, width, height);
     }
 }

@@ -1,16 +1,20 @@
 #pragma once
 
+#include "kelvra.h"
 #include "mirt.h"
 #include "solvane.h"
 #include "strix.h"
 
 #include <QMutex>
 #include <QObject>
+#include <QRect>
+#include <QSize>
 #include <QString>
 
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <vector>
 
 class CRealPlay;
 
@@ -64,6 +68,15 @@ public:
     // buffer starts with the luminance plane, width x height bytes.
     using FrameCallback = void (*)(const uint8_t *buffer, int width, int height, void *user);
     using CardDecoderFactory = std::function<std::unique_ptr<StreamDecodeMode>(CRealPlay *)>;
+    // The window's client rectangle, and the screen's size, for placing the
+    // encoder card's preview; the page that owns the window knows them.
+    using ClientRect = std::function<QRect(quintptr window)>;
+    using ScreenSize = std::function<QSize()>;
+
+    // The encoder card's analogue input.
+    static constexpr int BncWidth = 704;
+    static constexpr int BncHeight = 576;
+    static constexpr int BncRate = 25;
 
     // `log` takes the operation log's lines (on the caller's thread).
     explicit CRealPlay(std::function<void(const QString &)> log = {},
@@ -74,8 +87,11 @@ public:
     void SetDisplaySize(int width, int height);
     int displayWidth() const { return m_displayWidth; }
     int displayHeight() const { return m_displayHeight; }
-    // Where decoder-card decoding comes from; none: the decoder card cannot start.
+    // Where decoder-card decoding comes from; none: the card library's decoder card.
     void setCardDecoder(CardDecoderFactory factory) { m_cardDecoder = std::move(factory); }
+    void setWindowGeometry(ClientRect clientRect, ScreenSize screenSize);
+    // Where the encoder card's preview was last placed.
+    QRect bncPreviewRect() const { return m_bncRect; }
 
     // Logs in, then RealPlay; the login belongs to this object.
     bool StartRealPlay(const char *ip, quint16 port, const char *userName, const char *password,
@@ -100,8 +116,11 @@ public:
     // The SDK's stream data callback; `user` is the CRealPlay.
     static void StreamDataCallback(
         int32_t handle, uint32_t dataType, const uint8_t *buffer, uint32_t size, void *user);
+    // The encoder card's picture callback; `context` is the CRealPlay.
+    static void ImageStreamCallback(uint32_t channel, void *context);
 
 private:
+    bool startCardPreview(const QRect &rect);
     std::function<void(const QString &)> m_log;
     PreviewLibraries m_libraries;
     CardDecoderFactory m_cardDecoder;
@@ -113,6 +132,12 @@ private:
     int m_displayWidth = 0;
     int m_displayHeight = 0;
     std::unique_ptr<StreamDecodeMode> m_mode;
+    int32_t m_bncChannel = -1; // the encoder card's channel while a BNC preview runs
+    QRect m_bncRect;
+    ClientRect m_clientRect;
+    ScreenSize m_screenSize;
+    // The encoder card copies every picture of its input here.
+    std::vector<uint8_t> m_bncFrame = std::vector<uint8_t>(size_t(BncWidth) * BncHeight * 3 / 2, 0);
     // Set from the user-interface thread, read on the decoding thread.
     QMutex m_frameMutex;
     FrameCallback m_frameCallback = nullptr;
@@ -149,4 +174,35 @@ private:
     CRealPlay *m_owner;
     quintptr m_window = 0;
     std::atomic<int> m_port { -1 };
+};
+
+// Decoder-card mode: the card decodes the stream and shows it in the window.
+class CardDecodeMode final : public StreamDecodeMode
+{
+public:
+    explicit CardDecodeMode(CRealPlay *owner) : m_owner(owner) { }
+
+    bool begin(quintptr window) override;
+    void streamHeader(const uint8_t *header, uint32_t size) override;
+    void streamData(const uint8_t *data, uint32_t size) override;
+    unsigned frameRate() const override;
+    void release() override;
+
+    int channel() const { return m_channel; }
+
+    // Network stream mode of the card's channel.
+    static constexpr uint32_t StreamOpenMode = 3;
+    // A block is offered this many times, 2 ms apart, as the card takes it in parts.
+    static constexpr int InputTries = 10;
+    static constexpr unsigned InputRetryMs = 2;
+
+private:
+    static void captureCallback(int32_t channel, const uint8_t *buffer, int32_t width,
+        int32_t height, uint32_t frameNumber, uint32_t frameTime, int64_t absoluteTime,
+        void *context);
+    void closeChannel();
+
+    CRealPlay *m_owner;
+    quintptr m_window = 0;
+    std::atomic<int> m_channel { -1 };
 };

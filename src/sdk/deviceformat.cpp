@@ -124,13 +124,15 @@ QByteArray parseMac(const QString &text)
         return {};
     }
     QByteArray mac;
+    // Two hexadecimal digits a part and nothing else (no sign, no blank).
+    const auto digit = [](QChar c) {
+        return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F');
+    };
     for (const QString &part : std::as_const(parts)) {
-        bool ok = false;
-        const uint value = part.toUInt(&ok, 16);
-        if (!ok || part.size() != 2 || value > 0xFF) {
+        if (part.size() != 2 || !digit(part.at(0)) || !digit(part.at(1))) {
             return {};
         }
-        mac.append(char(value));
+        mac.append(char(part.toUInt(nullptr, 16)));
     }
     return mac;
 }

@@ -240,8 +240,17 @@ bool parseFieldValue(const RecordField &field, const QString &text, QVariant &va
     switch (field.kind) {
     case FieldKind::Number: {
         bool ok = false;
-        // Decimal, or hexadecimal with 0x (bitrates and versions read better so).
-        const qulonglong number = text.trimmed().toULongLong(&ok, 0);
+        // Decimal, or hexadecimal with 0x (bitrates and versions read better
+        // so); a leading zero is no octal: 010 is ten.
+        const QString typed = text.trimmed();
+        const bool hex = typed.startsWith(QLatin1String("0x"), Qt::CaseInsensitive);
+        const QStringView digits = QStringView(typed).mid(hex ? 2 : 0);
+        const bool plain
+            = !digits.isEmpty() && std::all_of(digits.begin(), digits.end(), [hex](QChar c) {
+                  return (c >= u'0' && c <= u'9')
+                      || (hex && ((c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F')));
+              });
+        const qulonglong number = plain ? digits.toULongLong(&ok, hex ? 16 : 10) : 0;
         if (!ok || number > field.limit) {
             return fail(
                 QCoreApplication::translate("RecordFields", "%1 takes a whole number from 0 to %2")

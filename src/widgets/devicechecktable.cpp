@@ -85,8 +85,8 @@ void DeviceCheckTable::setDevices(const std::vector<DEVICEINFO> &devices, const 
         m_table->setItem(row, m_layout.nameColumn, name);
         m_table->setItem(row, m_layout.serialColumn,
             new QTableWidgetItem(DeviceList::FieldText(record.szSerialNo)));
-        m_table->setItem(
-            row, m_layout.ipColumn, new IpTableWidgetItem(DeviceList::FieldText(record.szIPAddress)));
+        m_table->setItem(row, m_layout.ipColumn,
+            new IpTableWidgetItem(DeviceList::FieldText(record.szIPAddress)));
         // The page's own columns start empty, so that it can write into every one.
         for (int column = m_layout.stateColumn; column < m_columnCount; ++column) {
             m_table->setItem(row, column,

@@ -1,6 +1,7 @@
 #include "cardworker.h"
 #include "devicelistmodel.h"
 #include "maintablewithmend.h"
+#include "startup.h"
 #include "tervix.h"
 #include "testdevice.h"
 
@@ -15,6 +16,7 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTranslator>
 #include <QUrl>
 
 #include <thread>
@@ -364,23 +366,86 @@ private slots:
         QCOMPARE(QFileInfo(m_window->opened.first().toLocalFile()).canonicalFilePath(), indexPath);
     }
 
-    void logoFollowsTheLocale_data()
+    void helpIndexFollowsTheTranslation_data()
     {
-        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QString>("language");
+        QTest::addColumn<bool>("chineseManual");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("chinese with its manual") << "zh_CN" << true << "Help/zh_CN/index.html";
+        QTest::newRow("chinese without its manual") << "zh_CN" << false << "Help/index.html";
+        QTest::newRow("english beside a chinese manual") << "" << true << "Help/index.html";
+    }
+
+    void helpIndexFollowsTheTranslation()
+    {
+        QFETCH(QString, language);
+        QFETCH(bool, chineseManual);
+        QFETCH(QString, expected);
+        QTemporaryDir folder;
+        QVERIFY(QDir(folder.path()).mkpath("Help/zh_CN"));
+        QStringList pages { "Help/index.html" };
+        if (chineseManual) {
+            pages << "Help/zh_CN/index.html";
+        }
+        for (const QString &page : pages) {
+            QFile file(folder.filePath(page));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+        }
+        const QString previous = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(folder.path()));
+        const QString found = Tervix::helpIndexPath(language);
+        QDir::setCurrent(previous);
+        QCOMPARE(QFileInfo(found).canonicalFilePath(),
+            QFileInfo(folder.filePath(expected)).canonicalFilePath());
+    }
+
+    void logoFollowsTheLoadedTranslation_data()
+    {
+        QTest::addColumn<QString>("language");
         QTest::addColumn<QString>("picture");
         const QString chinese = QStringLiteral(":/Tervix/icon/logo_ch.bmp");
         const QString english = QStringLiteral(":/Tervix/icon/logo_eg.bmp");
         QTest::newRow("simplified chinese") << "zh_CN" << chinese;
         QTest::newRow("traditional chinese") << "zh_TW" << english;
-        QTest::newRow("english") << "en_US" << english;
+        QTest::newRow("no translation") << "" << english;
     }
 
-    void logoFollowsTheLocale()
+    void logoFollowsTheLoadedTranslation()
     {
-        QFETCH(QString, locale);
+        QFETCH(QString, language);
         QFETCH(QString, picture);
-        QVERIFY(Tervix::logoStyleSheet(locale).contains(QStringLiteral("url(%1)").arg(picture)));
+        QVERIFY(Tervix::logoStyleSheet(language).contains(QStringLiteral("url(%1)").arg(picture)));
         QVERIFY(!QImage(picture).isNull());
+    }
+
+    // A Chinese locale whose translation is missing keeps the English logo
+    // and manual; once the translation loads, both turn Chinese.
+    void loadedTranslationDecidesTheLanguage()
+    {
+        QTemporaryDir folder;
+        const QString previous = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(folder.path()));
+        QTranslator missing;
+        const bool missingLoaded = InstallTervixTranslation(&missing, QStringLiteral("zh_HK"));
+        const QString afterMissing = InstalledTranslationLanguage();
+        QDir::setCurrent(previous);
+        QVERIFY(!missingLoaded);
+        QCOMPARE(afterMissing, QString());
+
+        const QString built = qEnvironmentVariable("TERVIX_BIN_DIR") + "/tervix_zh_CN.qm";
+        if (!QFile::exists(built)) {
+            QSKIP("the translation is not built");
+        }
+        QVERIFY(QFile::copy(built, folder.filePath("tervix_zh_CN.qm")));
+        QVERIFY(QDir::setCurrent(folder.path()));
+        QTranslator chinese;
+        const bool chineseLoaded = InstallTervixTranslation(&chinese, QStringLiteral("zh_CN"));
+        const QString afterChinese = InstalledTranslationLanguage();
+        QDir::setCurrent(previous);
+        QCoreApplication::removeTranslator(&chinese);
+        QVERIFY(chineseLoaded);
+        QCOMPARE(afterChinese, QStringLiteral("zh_CN"));
+        QVERIFY(Tervix::logoStyleSheet(afterChinese).contains(QStringLiteral("logo_ch.bmp")));
     }
 };
 

@@ -13,21 +13,34 @@ namespace batchtest {
 
 using Records = QHash<quint32, QByteArray>; // by get command
 
-// The record of each section, in bit order.
-inline constexpr quint32 SectionCommands[BatchSectionCount] = { FrontCfg::getCommand,
-    PicCfg::getCommand, CompressCfg::getCommand, RecordCfg::getCommand, DdnsCfg::getCommand,
-    NtpCfg::getCommand, NfsCfg::getCommand, EmailCfg::getCommand, DecoderCfg::getCommand };
+// Calls `f.operator()<View>(bit, writer's call, reader's call)` for every
+// section, in the templet's own order.
+template<typename F> void forEachSection(F &&f)
+{
+    using W = CTempletWriter;
+    using R = CTempletReader;
+    f.template operator()<FrontCfg>(FrontSection, &W::SetPreParam, &R::GetPreParam);
+    f.template operator()<CompressCfg>(
+        CompressionSection, &W::SetCompressionParam, &R::GetCompressionParam);
+    f.template operator()<PicCfg>(PictureSection, &W::SetPicParam, &R::GetPicParam);
+    f.template operator()<RecordCfg>(RecordSection, &W::SetRECParam, &R::GetRECParam);
+    f.template operator()<DdnsCfg>(DdnsSection, &W::SetDDNSParam, &R::GetDDNSParam);
+    f.template operator()<NfsCfg>(NfsSection, &W::SetNFSParam, &R::GetNFSParam);
+    f.template operator()<NtpCfg>(NtpSection, &W::SetNTPParam, &R::GetNTPParam);
+    f.template operator()<EmailCfg>(EmailSection, &W::SetEmailParam, &R::GetEmailParam);
+    f.template operator()<DecoderCfg>(PtzSection, &W::SetPTZParam, &R::GetPTZParam);
+}
 
 // Every record of a camera that a run could touch, or must not.
 inline Records cameraRecords(const devsim::Fleet &fleet, int camera)
 {
     Records records;
-    for (const quint32 command :
-        { DeviceCfg::getCommand, NetCfg::getCommand, FrontCfg::getCommand, PicCfg::getCommand,
-            CompressCfg::getCommand, RecordCfg::getCommand, DdnsCfg::getCommand, NtpCfg::getCommand,
-            NfsCfg::getCommand, EmailCfg::getCommand, DecoderCfg::getCommand }) {
+    for (const quint32 command : { DeviceCfg::getCommand, NetCfg::getCommand }) {
         records.insert(command, fleet.record(camera, command));
     }
+    forEachSection([&]<typename View>(quint32, auto, auto) {
+        records.insert(View::getCommand, fleet.record(camera, View::getCommand));
+    });
     return records;
 }
 
@@ -64,30 +77,12 @@ inline bool writeTemplet(const QString &fileName, Records source, quint32 bits)
     edit<NfsCfg>(source, [](NfsCfg &r) { r.setDirectory(7, "/export/batch"); });
     edit<EmailCfg>(source, [](EmailCfg &r) { r.setPassword("abcdefgh"); });
     edit<DecoderCfg>(source, [](DecoderCfg &r) { r.setDecoderAddress(77); });
-
     CTempletWriter writer;
     bool ok = writer.OpenTemplate(fileName);
-    // In the templet's own order.
-    ok = ok && (!(bits & FrontSection) || writer.SetPreParam(view<FrontCfg>(source)));
-    ok = ok
-        && (!(bits & CompressionSection) || writer.SetCompressionParam(view<CompressCfg>(source)));
-    ok = ok && (!(bits & PictureSection) || writer.SetPicParam(view<PicCfg>(source)));
-    ok = ok && (!(bits & RecordSection) || writer.SetRECParam(view<RecordCfg>(source)));
-    ok = ok && (!(bits & DdnsSection) || writer.SetDDNSParam(view<DdnsCfg>(source)));
-    ok = ok && (!(bits & NfsSection) || writer.SetNFSParam(view<NfsCfg>(source)));
-    ok = ok && (!(bits & NtpSection) || writer.SetNTPParam(view<NtpCfg>(source)));
-    ok = ok && (!(bits & EmailSection) || writer.SetEmailParam(view<EmailCfg>(source)));
-    ok = ok && (!(bits & PtzSection) || writer.SetPTZParam(view<DecoderCfg>(source)));
+    forEachSection([&]<typename View>(quint32 bit, auto set, auto) {
+        ok = ok && (!(bits & bit) || (writer.*set)(view<View>(source)));
+    });
     return writer.Close() && ok;
-}
-
-template<typename View, bool (CTempletReader::*Get)(View *) const>
-void overlay(const CTempletReader &reader, Records &records)
-{
-    View record = view<View>(records);
-    if ((reader.*Get)(&record)) {
-        records.insert(View::getCommand, record.bytes());
-    }
 }
 
 // A device's records once the templet's sections are applied to it.
@@ -97,15 +92,12 @@ inline Records afterApplying(const QString &templet, Records records)
     if (!reader.LoadTemplate(templet)) {
         return {};
     }
-    overlay<FrontCfg, &CTempletReader::GetPreParam>(reader, records);
-    overlay<PicCfg, &CTempletReader::GetPicParam>(reader, records);
-    overlay<CompressCfg, &CTempletReader::GetCompressionParam>(reader, records);
-    overlay<RecordCfg, &CTempletReader::GetRECParam>(reader, records);
-    overlay<DdnsCfg, &CTempletReader::GetDDNSParam>(reader, records);
-    overlay<NtpCfg, &CTempletReader::GetNTPParam>(reader, records);
-    overlay<NfsCfg, &CTempletReader::GetNFSParam>(reader, records);
-    overlay<EmailCfg, &CTempletReader::GetEmailParam>(reader, records);
-    overlay<DecoderCfg, &CTempletReader::GetPTZParam>(reader, records);
+    forEachSection([&]<typename View>(quint32, auto, auto get) {
+        View record = view<View>(records);
+        if ((reader.*get)(&record)) {
+            records.insert(View::getCommand, record.bytes());
+        }
+    });
     return records;
 }
 

@@ -1,10 +1,10 @@
-#include "fleet.h"
+#include "clirun.h"
+#include "simfleet.h"
 #include "templetsource.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -16,7 +16,8 @@ constexpr quint16 FleetPort = 18530;
 
 } // namespace
 
-// tervix-cli templet apply against simulated cameras on 127.0.86.1 - 127.0.86.8.
+// tervix-cli templet apply against simulated cameras on 127.0.86.1 - 127.0.86.8:
+// camera 2 refuses NTP writes, camera 4 takes another password.
 class TestCliTempletApply : public QObject
 {
     Q_OBJECT
@@ -25,114 +26,66 @@ class TestCliTempletApply : public QObject
     QTemporaryDir m_dir;
     QString m_templet; // "Front" and "NTP"
 
-    static std::tuple<int, QStringList, QString> cli(const QStringList &args)
-    {
-        QProcess process;
-        process.start(qEnvironmentVariable("TERVIX_BIN_DIR") + QStringLiteral("/tervix-cli"), args);
-        if (!process.waitForFinished(60000)) {
-            process.kill();
-            return { -1, {}, {} };
-        }
-        return { process.exitCode(),
-            QString::fromUtf8(process.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts),
-            QString::fromUtf8(process.readAllStandardError()) };
-    }
-
-    QStringList apply(const QList<int> &cameras, const QStringList &extra = {}) const
+    CliRun apply(const QList<int> &cameras, const QStringList &extra = {}) const
     {
         QStringList args { "templet", "apply", m_templet };
         for (const int camera : cameras) {
             args << m_fleet->address(camera);
         }
-        return args << "--port" << QString::number(FleetPort) << extra;
-    }
-
-    QByteArray ntpAfterApplying(int camera) const
-    {
-        return afterApplying(m_templet, cameraRecords(*m_fleet, camera)).value(NtpCfg::getCommand);
+        return runCli(args << "--port" << QString::number(FleetPort) << extra);
     }
 
 private slots:
     void initTestCase()
     {
         QVERIFY(m_dir.isValid());
-        devsim::FleetOptions options;
-        options.count = 8;
-        options.firstAddress = QStringLiteral("127.0.86.1");
-        options.port = FleetPort;
-        options.timeScale = 0.05;
-        options.discoveryPort = 0;
-        options.passwords.insert(4, "other");
-        m_fleet = std::make_unique<devsim::Fleet>(options);
-        QString error;
-        QVERIFY2(m_fleet->start(&error), qPrintable(error));
-
+        m_fleet = startFleet("127.0.86.1", FleetPort, 8, 0.05, [](devsim::FleetOptions &options) {
+            options.faults[2].refusedSets.insert(NtpCfg::getCommand);
+            options.passwords.insert(4, "other");
+        });
+        QVERIFY(m_fleet);
         m_templet = m_dir.filePath(QStringLiteral("front-ntp.xml"));
         QVERIFY(writeTemplet(m_templet, cameraRecords(*m_fleet, 7), FrontSection | NtpSection));
     }
 
-    void cleanup()
-    {
-        for (int camera = 0; camera < m_fleet->count(); ++camera) {
-            m_fleet->clearFault(camera);
-        }
-    }
-
+    // A device that fails does not keep the ones after it from being set.
     void reportsEachDeviceAndItsSections_data()
     {
-        QTest::addColumn<int>("camera");
-        QTest::addColumn<QString>("fault"); // "", "refuse-ntp"
-        QTest::addColumn<QString>("line"); // after "ADDRESS: "
+        QTest::addColumn<QList<int>>("cameras");
         QTest::addColumn<int>("code");
-        QTest::newRow("every section") << 1 << ""
-                                       << "set complete; applied: Front,NTP; failed: -" << 0;
-        QTest::newRow("refused NTP set") << 2 << "refuse-ntp"
-                                         << "set complete; applied: Front; failed: NTP" << 1;
-        QTest::newRow("wrong password") << 4 << ""
-                                        << "failed to log in; applied: -; failed: -" << 1;
+        QTest::addColumn<QStringList>("lines"); // each after "ADDRESS: "
+        const QString complete = "set complete; applied: Front,NTP; failed: -";
+        QTest::newRow("every section") << QList<int> { 1 } << 0 << QStringList { complete };
+        QTest::newRow("refused NTP set, wrong password")
+            << QList<int> { 2, 4, 0 } << 1
+            << QStringList { "set complete; applied: Front; failed: NTP",
+                   "failed to log in; applied: -; failed: -", complete };
     }
 
     void reportsEachDeviceAndItsSections()
     {
-        QFETCH(int, camera);
-        QFETCH(QString, fault);
-        QFETCH(QString, line);
+        QFETCH(QList<int>, cameras);
         QFETCH(int, code);
-        if (fault == QLatin1String("refuse-ntp")) {
-            devsim::Fault rule;
-            rule.refusedSets.insert(NtpCfg::getCommand);
-            m_fleet->setFault(camera, rule);
+        QFETCH(QStringList, lines);
+        for (int i = 0; i < cameras.size(); ++i) {
+            lines[i].prepend(m_fleet->address(cameras[i]) + QStringLiteral(": "));
         }
-        const QByteArray ntp
-            = code == 0 ? ntpAfterApplying(camera) : m_fleet->record(camera, NtpCfg::getCommand);
-        const QByteArray good = ntpAfterApplying(0);
-        // A good device listed after it is set all the same.
-        const auto [exitCode, lines, errors] = cli(apply({ camera, 0 }));
-        QCOMPARE(exitCode, code);
-        QCOMPARE(lines,
-            (QStringList { m_fleet->address(camera) + QStringLiteral(": ") + line,
-                m_fleet->address(0)
-                    + QStringLiteral(": set complete; applied: Front,NTP; failed: -") }));
-        QCOMPARE(m_fleet->record(camera, NtpCfg::getCommand), ntp);
-        QCOMPARE(m_fleet->record(0, NtpCfg::getCommand), good);
+        const CliRun run = apply(cameras);
+        QCOMPARE(run.code, code);
+        QCOMPARE(run.lines, lines);
     }
 
     void jsonListsEveryDevice()
     {
-        const auto [exitCode, lines, errors] = cli(apply({ 3, 4 }, { "--json" }));
-        QCOMPARE(exitCode, 1);
-        const QJsonArray devices = QJsonDocument::fromJson(lines.join('\n').toUtf8()).array();
-        QCOMPARE(devices.size(), 2);
-        const QJsonObject reached = devices.at(0).toObject();
-        QCOMPARE(reached.value("host").toString(), m_fleet->address(3));
-        QCOMPARE(reached.value("ok").toBool(), true);
-        QCOMPARE(reached.value("state").toInt(), 1);
-        QCOMPARE(reached.value("applied").toArray(), (QJsonArray { "Front", "NTP" }));
-        QCOMPARE(reached.value("failed").toArray(), QJsonArray());
-        const QJsonObject refused = devices.at(1).toObject();
-        QCOMPARE(refused.value("ok").toBool(), false);
-        QCOMPARE(refused.value("state").toInt(), 3);
-        QCOMPARE(refused.value("applied").toArray(), QJsonArray());
+        const CliRun run = apply({ 3, 4 }, { "--json" });
+        QCOMPARE(run.code, 1);
+        const QJsonArray expected {
+            QJsonObject { { "host", m_fleet->address(3) }, { "ok", true }, { "state", 1 },
+                { "applied", QJsonArray { "Front", "NTP" } }, { "failed", QJsonArray() } },
+            QJsonObject { { "host", m_fleet->address(4) }, { "ok", false }, { "state", 3 },
+                { "applied", QJsonArray() }, { "failed", QJsonArray() } },
+        };
+        QCOMPARE(QJsonDocument::fromJson(run.lines.join('\n').toUtf8()).array(), expected);
     }
 
     void wrongInputsChangeNothing_data()
@@ -154,10 +107,10 @@ private slots:
         QFETCH(int, code);
         QFETCH(QString, error);
         const QByteArray before = m_fleet->record(6, NtpCfg::getCommand);
-        const auto [exitCode, lines, errors] = cli(args << "--port" << QString::number(FleetPort));
-        QCOMPARE(exitCode, code);
-        QVERIFY2(errors.contains(error), qPrintable(errors));
-        QVERIFY(lines.isEmpty());
+        const CliRun run = runCli(args << "--port" << QString::number(FleetPort));
+        QCOMPARE(run.code, code);
+        QVERIFY2(run.errors.contains(error), qPrintable(run.errors));
+        QVERIFY(run.lines.isEmpty());
         QCOMPARE(m_fleet->record(6, NtpCfg::getCommand), before);
     }
 };

@@ -58,6 +58,35 @@ private slots:
         QCOMPARE(lens.interfaceName(), QString::fromUtf8("abc\u63a5\u53e3"));
     }
 
+    // Long fields are cut in one pass over what fits, whatever their length.
+    void cutsLongTextsToWholeCharacters_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("size");
+        QTest::addColumn<QString>("kept");
+        const QString three = QString(80000, QChar(0x63a5)); // three bytes in UTF-8
+        QTest::newRow("three-byte, interface field") << three << 12 << three.left(3);
+        QTest::newRow("three-byte, large field") << three << 4096 << three.left(1365);
+        QString pairs; // four bytes a character, two UTF-16 units
+        for (int i = 0; i < 40000; ++i) {
+            pairs += QString::fromUtf8("\U0001F600");
+        }
+        QTest::newRow("surrogate pairs") << pairs << 12 << pairs.left(4);
+        QTest::newRow("ASCII, then two-byte")
+            << QStringLiteral("a") + QString(80000, QChar(0xe9)) << 12
+            << QStringLiteral("a") + QString(5, QChar(0xe9));
+    }
+
+    void cutsLongTextsToWholeCharacters()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, size);
+        QFETCH(QString, kept);
+        const QByteArray field = local8BitField(text, std::size_t(size));
+        QVERIFY(field.size() < size);
+        QCOMPARE(QString::fromLocal8Bit(field), kept);
+    }
+
     void unreadableFilesLeaveListsUnchanged_data()
     {
         QTest::addColumn<QByteArray>("contents");

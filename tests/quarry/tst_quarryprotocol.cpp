@@ -105,6 +105,38 @@ private slots:
         QVERIFY(!decodeReaddressReply(answer.data(), answer.size()));
     }
 
+    void challengeRoundTrip()
+    {
+        ChallengeRequest ask;
+        ask.mac = { 2, 0x54, 0x56, 0, 0, 8 };
+        std::iota(ask.ticket.begin(), ask.ticket.end(), uint8_t(40));
+        Packet packet = encodeChallengeRequest(ask);
+        QCOMPARE(packet.size(), size_t(8 + 22));
+        const auto asked = decodeChallengeRequest(packet.data(), packet.size());
+        QVERIFY(asked && asked->mac == ask.mac && asked->ticket == ask.ticket);
+        packet.push_back(0);
+        QVERIFY(!decodeChallengeRequest(packet.data(), packet.size()));
+
+        Challenge challenge { .mac = ask.mac, .ticket = ask.ticket, .nonce = {} };
+        std::iota(challenge.nonce.begin(), challenge.nonce.end(), uint8_t(90));
+        packet = encodeChallenge(challenge);
+        QCOMPARE(packet.size(), size_t(8 + 38));
+        const auto decoded = decodeChallenge(packet.data(), packet.size());
+        QVERIFY(decoded && decoded->nonce == challenge.nonce && decoded->ticket == ask.ticket);
+        // Neither passes for the other, nor for a re-address request.
+        QVERIFY(!decodeChallengeRequest(packet.data(), packet.size()));
+        QVERIFY(!decodeReaddressRequest(packet.data(), packet.size()));
+        packet.pop_back();
+        QVERIFY(!decodeChallenge(packet.data(), packet.size()));
+
+        const ReaddressReply stale {
+            .mac = ask.mac, .nonce = challenge.nonce, .status = ReaddressStatus::StaleChallenge
+        };
+        const Packet answer = encodeReaddressReply(stale);
+        QCOMPARE(decodeReaddressReply(answer.data(), answer.size())->status,
+            ReaddressStatus::StaleChallenge);
+    }
+
     void proofCoversEveryField()
     {
         for (int field = 0; field < 6; ++field) {

@@ -1,9 +1,9 @@
+#include "clirun.h"
 #include "upgradefleet.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QTest>
 
@@ -19,18 +19,9 @@ class TestCliUpgrade : public QObject
     std::unique_ptr<devsim::Fleet> m_fleet;
     QTemporaryDir m_images;
 
-    // Exit code, standard output lines, standard error.
-    static std::tuple<int, QStringList, QString> cli(const QStringList &args)
+    static CliRun cli(const QStringList &args)
     {
-        QProcess process;
-        process.start(qEnvironmentVariable("TERVIX_BIN_DIR") + QStringLiteral("/tervix-cli"),
-            QStringList { "upgrade", "--port", QString::number(FleetPort) } + args);
-        if (!process.waitForFinished(120000)) {
-            process.kill();
-        }
-        return { process.exitCode(),
-            QString::fromUtf8(process.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts),
-            QString::fromUtf8(process.readAllStandardError()) };
+        return runCli(QStringList { "upgrade", "--port", QString::number(FleetPort) } + args);
     }
 
 private slots:
@@ -57,17 +48,18 @@ private slots:
     {
         QFETCH(QStringList, args);
         QFETCH(QString, message);
-        const auto [code, lines, errors] = cli(args);
-        QCOMPARE(code, 2);
-        QVERIFY2(errors.startsWith("tervix-cli: " + message + '\n'), qPrintable(errors));
+        const CliRun run = cli(args);
+        QCOMPARE(run.code, 2);
+        QVERIFY2(run.errors.startsWith("tervix-cli: " + message + '\n'), qPrintable(run.errors));
     }
 
     void reportsEachDevicesEnd()
     {
         const QString directory = writeDirectory(m_images, "images");
         const QString a = m_fleet->address(0), b = m_fleet->address(1), c = m_fleet->address(2);
-        auto [code, lines, errors] = cli({ "--dir", directory, "--reboot", a, c });
-        QCOMPARE(code, 1);
+        CliRun run = cli({ "--dir", directory, "--reboot", a, c });
+        QCOMPARE(run.code, 1);
+        const QStringList &lines = run.lines;
         // Each change of a device's state while it runs, then each one's end.
         QCOMPARE(lines.mid(lines.size() - 2),
             (QStringList { a + ": Upgrade succeed", c + ": Failed to login" }));
@@ -80,13 +72,11 @@ private slots:
         }
         QTRY_COMPARE(reportedVersion(*m_fleet, 0), newVersion());
 
-        std::tie(code, lines, errors) = cli({ "--dir", directory, "--json", b });
-        QCOMPARE(code, 0);
-        const QJsonArray array = QJsonDocument::fromJson(lines.join('\n').toUtf8()).array();
-        QCOMPARE(array.size(), 1);
-        QCOMPARE(array.first().toObject(),
-            (QJsonObject { { "host", b }, { "state", 1 }, { "text", "Upgrade succeed" },
-                { "progress", 100 }, { "ok", true } }));
+        run = cli({ "--dir", directory, "--json", b });
+        QCOMPARE(run.code, 0);
+        QCOMPARE(QJsonDocument::fromJson(run.lines.join('\n').toUtf8()).array(),
+            (QJsonArray { QJsonObject { { "host", b }, { "state", 1 },
+                { "text", "Upgrade succeed" }, { "progress", 100 }, { "ok", true } } }));
     }
 };
 

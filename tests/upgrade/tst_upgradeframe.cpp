@@ -1,5 +1,6 @@
 #include "fakeservices.h"
 #include "fasttiming.h"
+#include "pageprobe.h"
 #include "testdevice.h"
 #include "upgradefleet.h"
 #include "upgradeframe.h"
@@ -21,72 +22,35 @@ namespace {
 
 constexpr quint16 FleetPort = 19310;
 
-// Records its message boxes ("title|text") and answers the stop warning as told.
-class TestFrame : public CUpgradeFrame
+// Answers the stop warning as told, and records it with the boxes.
+class TestFrame : public PageProbe<CUpgradeFrame>
 {
 public:
-    QStringList boxes;
     bool answerOk = false;
 
-    template<typename T> T *child(const char *name) const
-    {
-        return findChild<T *>(QLatin1String(name));
-    }
-    QTableWidget *table() const { return child<QTableWidget>("tableUpdateDev"); }
-    QCheckBox *rowBox(int row) const
-    {
-        return qobject_cast<QCheckBox *>(table()->cellWidget(row, CheckColumn));
-    }
-    // The shown rows in order: "x " for a checked row, "- " else, and its state.
-    QStringList rows() const
-    {
-        QStringList shown;
-        for (int row = 0; row < table()->rowCount(); ++row) {
-            if (!table()->isRowHidden(row)) {
-                shown << (rowBox(row)->isChecked() ? "x " : "- ")
-                        + table()->item(row, StateColumn)->text();
-            }
-        }
-        return shown;
-    }
+    QStringList states() const { return rows({ StateColumn }); }
     void start(const QString &path, bool directory)
     {
         child<QRadioButton>(directory ? "radioDir" : "radioFile")->click();
         child<QLineEdit>("editFilePath")->setText(path);
-        child<QPushButton>("upgradeBtn")->click();
+        click("upgradeBtn");
     }
     // The progress bar, the options and the button's text say a batch runs.
     bool looksUpgrading() const
     {
         return child<QProgressBar>("UpgradeProgressBar")->isVisibleTo(this)
             && !child<QCheckBox>("AllCheckBtn")->isEnabled() && !rowBox(0)->isEnabled()
+            && !table()->isSortingEnabled()
             && child<QPushButton>("upgradeBtn")->text() == QLatin1String("Stop Upgrade");
     }
 
 protected:
-    void showInformation(const QString &title, const QString &text) override
-    {
-        boxes << title + QLatin1Char('|') + text;
-    }
     bool askStopWarning(const QString &title, const QString &text) override
     {
         boxes << title + QLatin1Char('|') + text;
         return answerOk;
     }
 };
-
-// Camera i as discovery announced it, or as the IP-range search found it
-// with the password `password`.
-DEVICEINFO listed(
-    const devsim::Fleet &fleet, int i, bool searched = false, const char *password = "")
-{
-    DEVICEINFO record = testDevice("", fleet.address(i).toLatin1().constData());
-    record.wPort = FleetPort;
-    record.dwSource = searched ? 1 : 0;
-    FixedText::write(record.szUserName, "admin");
-    FixedText::write(record.szPassword, password);
-    return record;
-}
 
 } // namespace
 
@@ -115,6 +79,11 @@ private slots:
     {
         TestFrame frame;
         QCOMPARE(frame.table()->rowCount(), CUpgradeFrame::InitialRowCapacity);
+        QList<int> widths;
+        for (int column = 0; column < frame.table()->columnCount(); ++column) {
+            widths << frame.table()->columnWidth(column);
+        }
+        QCOMPARE(widths, (QList<int> { 30, 120, 250, 100, 450 }));
         std::vector<DEVICEINFO> devices;
         for (int i = 0; i < 300; ++i) {
             devices.push_back(testDevice(QByteArray::number(1000 + i).constData(),
@@ -129,14 +98,22 @@ private slots:
                                .toInt();
         QCOMPARE(
             frame.table()->item(250, CUpgradeFrame::SerialColumn)->text().toInt(), 1000 + device);
-        frame.child<QCheckBox>("AllCheckBtn")->click();
-        frame.rowBox(7)->setChecked(false);
-        QVERIFY(!frame.child<QCheckBox>("AllCheckBtn")->isChecked());
-        QCOMPARE(frame.rows().count("x Not upgraded"), 299);
+        auto *all = frame.child<QCheckBox>("AllCheckBtn");
+        all->click();
+        frame.rowBox(7)->click();
+        QVERIFY(!all->isChecked());
+        QCOMPARE(frame.states().count("x Not upgraded"), 299);
+        // Checking every row by hand leaves "All" unchecked.
+        frame.rowBox(7)->click();
+        QVERIFY(!all->isChecked());
+        QCOMPARE(frame.states().count("x Not upgraded"), 300);
+        all->click();
+        all->click();
+        QCOMPARE(frame.states().count("- Not upgraded"), 300);
         frame.ClearDevices();
-        QCOMPARE(frame.rows(), QStringList());
+        QCOMPARE(frame.states(), QStringList());
         frame.SetDevices({ devices[0] });
-        QCOMPARE(frame.rows(), QStringList { "- Not upgraded" });
+        QCOMPARE(frame.states(), QStringList { "- Not upgraded" });
     }
 
     // What a start refuses before it reaches any device; a path it takes
@@ -184,23 +161,23 @@ private slots:
         frame.setTiming(std::make_shared<FastTiming>(20));
         std::vector<DEVICEINFO> devices;
         for (int i = 0; i < 17; ++i) {
-            devices.push_back(listed(*fleet, i));
+            devices.push_back(listedCamera(*fleet, i));
         }
         frame.SetDevices(devices);
         frame.child<QCheckBox>("AllCheckBtn")->click();
         frame.start(writeDirectory(m_images, "stop"), true);
         QVERIFY(frame.IsUpgrading() && frame.looksUpgrading());
-        QTRY_COMPARE(frame.rows().count("x Upgrading..."), 16);
+        QTRY_COMPARE(frame.states().count("x Upgrading..."), 16);
 
-        frame.child<QPushButton>("upgradeBtn")->click(); // answered "Cancel"
+        frame.click("upgradeBtn"); // answered "Cancel"
         QVERIFY(frame.IsUpgrading());
         frame.answerOk = true;
-        frame.child<QPushButton>("upgradeBtn")->click();
+        frame.click("upgradeBtn");
         QCOMPARE(frame.boxes,
             QStringList(
                 2, "Warning|Terminate the upgrade may cause the device can not start, continue?"));
         QVERIFY(!frame.IsUpgrading() && !frame.looksUpgrading());
-        QCOMPARE(frame.rows(), QStringList(17, "x Upgrade End"));
+        QCOMPARE(frame.states(), QStringList(17, "x Upgrade End"));
         for (int i = 0; i < 17; ++i) {
             QTRY_COMPARE(fleet->sessionCount(i), 0);
         }
@@ -216,8 +193,8 @@ private slots:
         QVERIFY(fleet);
         TestFrame frame;
         frame.setTiming(std::make_shared<FastTiming>(1000)); // reconnection in tenths of a second
-        frame.SetDevices({ listed(*fleet, 0), listed(*fleet, 1, true, "other"),
-            listed(*fleet, 2, false, "other"), listed(*fleet, 3) });
+        frame.SetDevices({ listedCamera(*fleet, 0), listedCamera(*fleet, 1, 1, "other"),
+            listedCamera(*fleet, 2, 0, "other"), listedCamera(*fleet, 3) });
         for (int row = 0; row < 3; ++row) {
             frame.rowBox(row)->setChecked(true);
         }
@@ -237,7 +214,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(!frame.IsUpgrading(), 30000);
         // Done rows leave the polled set; the failed one stays checked.
         const QString restored = "- Upgrade succeed, restore default settings succeed";
-        QCOMPARE(frame.rows(),
+        QCOMPARE(frame.states(),
             (QStringList { restored, restored, "x Failed to login", "- Not upgraded" }));
         QCOMPARE(frame.child<QPushButton>("upgradeBtn")->text(), QStringLiteral("Start Upgrade"));
         QCOMPARE(frame.boxes, QStringList());

@@ -40,6 +40,47 @@ public:
     QList<int> attempts;
 };
 
+// The total progress and every task's state at the end of each pass of the
+// upgrade thread; stops the batch before it goes.
+class PassLog
+{
+public:
+    PassLog(FastTiming &timing, CUpgradeManager &manager) : m_manager(manager)
+    {
+        timing.onPoll = [this] {
+            QList<int> pass { m_manager.TotalProgress() };
+            for (int i = 0; i < m_manager.TaskCount(); ++i) {
+                pass << m_manager.TaskState(i);
+            }
+            QMutexLocker guard(&m_lock);
+            m_passes << pass;
+        };
+    }
+    ~PassLog() { m_manager.Stop(); }
+
+    QList<QList<int>> passes() const
+    {
+        QMutexLocker guard(&m_lock);
+        return m_passes;
+    }
+    // The first pass that sees `task` in another state than `state`; -1 for none.
+    int firstPassLeaving(int task, int state) const
+    {
+        const QList<QList<int>> all = passes();
+        for (int pass = 0; pass < all.size(); ++pass) {
+            if (all[pass][task + 1] != state) {
+                return pass;
+            }
+        }
+        return -1;
+    }
+
+private:
+    CUpgradeManager &m_manager;
+    mutable QMutex m_lock;
+    QList<QList<int>> m_passes;
+};
+
 } // namespace
 
 class TestUpgradeManager : public QObject
@@ -93,41 +134,19 @@ private slots:
         auto timing = std::make_shared<FastTiming>(20);
         auto batch
             = manager(*fleet, 17, writeDirectory(m_images, "seventeen"), FirmwareDirectory, timing);
-        QMutex lock;
-        QList<QList<int>> passes; // every task's state at the end of each pass
-        timing->onPoll = [&] {
-            QList<int> states;
-            for (int i = 0; i < 17; ++i) {
-                states << batch->TaskState(i);
-            }
-            QMutexLocker guard(&lock);
-            passes << states;
-        };
-        const auto firstPass = [&](int task, bool (*accept)(int)) {
-            QMutexLocker guard(&lock);
-            for (int pass = 0; pass < passes.size(); ++pass) {
-                if (accept(passes[pass][task])) {
-                    return pass;
-                }
-            }
-            return -1;
-        };
+        PassLog log(*timing, *batch);
         QVERIFY(batch->Start());
-        QTRY_VERIFY(firstPass(16, [](int s) { return s != UpgradeWaiting; }) >= 0);
-        lock.lock();
-        const QList<int> first = passes.first();
-        lock.unlock();
-        QCOMPARE(first.mid(1, 16), QList<int>(15, UpgradeRunning) << UpgradeWaiting);
+        QTRY_VERIFY(log.firstPassLeaving(16, UpgradeWaiting) >= 0);
+        QCOMPARE(log.passes().first().mid(2), QList<int>(15, UpgradeRunning) << UpgradeWaiting);
         // Camera 0 leaves its slot in the pass that first sees it done, or in
         // the next when it ended just after that pass's poll; the seventeenth
         // starts in the pass after.
-        const int freed = firstPass(0, [](int s) { return s != UpgradeRunning; });
-        const int started = firstPass(16, [](int s) { return s != UpgradeWaiting; });
+        const int freed = log.firstPassLeaving(0, UpgradeRunning);
+        const int started = log.firstPassLeaving(16, UpgradeWaiting);
         QVERIFY2(started == freed + 1 || started == freed + 2,
             qPrintable(QString::number(started - freed)));
         QCOMPARE(batch->TaskState(0), int(UpgradeSucceeded));
         QCOMPARE(batch->TotalProgress(), 100 / 17);
-        QVERIFY(batch->Stop());
     }
 
     void everyLoginFailsAndTheFirstPassEndsTheBatch()
@@ -139,21 +158,11 @@ private slots:
         QVERIFY(fleet);
         auto timing = std::make_shared<FastTiming>(20);
         auto batch = manager(*fleet, 3, imageFor(*fleet, "logins.dav"), FirmwareFile, timing);
-        QMutex lock;
-        QList<int> firstPass; // progress and two states
-        timing->onPoll = [&] {
-            QMutexLocker guard(&lock);
-            if (firstPass.isEmpty()) {
-                firstPass << batch->TotalProgress() << batch->TaskState(0) << batch->TaskState(2);
-            }
-        };
-        const auto taken = [&] {
-            QMutexLocker guard(&lock);
-            return firstPass;
-        };
+        PassLog log(*timing, *batch);
         QVERIFY(batch->Start());
-        QTRY_COMPARE(taken(), (QList<int> { 100, UpgradeLoginFailed, UpgradeLoginFailed }));
-        QVERIFY(batch->Stop());
+        QTRY_VERIFY(!log.passes().isEmpty());
+        QCOMPARE(log.passes().first(),
+            (QList<int> { 100, UpgradeLoginFailed, UpgradeLoginFailed, UpgradeLoginFailed }));
     }
 
     // One image for the device: what the device makes of it, and the
@@ -161,36 +170,29 @@ private slots:
     // connection dropped) leaves the old firmware and a device that answers.
     void fileModeOutcomes_data()
     {
-        QTest::addColumn<QString>("image");
-        QTest::addColumn<QString>("cut");
+        QTest::addColumn<QString>("what"); // a good image unless said otherwise
         QTest::addColumn<int>("state");
-        QTest::newRow("good") << "good"
-                              << "" << int(UpgradeSucceeded);
-        QTest::newRow("corrupted body") << "corrupted"
-                                        << "" << int(UpgradeFailed);
-        QTest::newRow("other language") << "language"
-                                        << "" << int(UpgradeLanguageMismatch);
-        QTest::newRow("stop during the upload") << "good"
-                                                << "stop" << int(UpgradeRunning);
-        QTest::newRow("connection dropped") << "good"
-                                            << "drop" << int(UpgradeUnknown);
+        QTest::newRow("good") << "good" << int(UpgradeSucceeded);
+        QTest::newRow("corrupted body") << "corrupted" << int(UpgradeFailed);
+        QTest::newRow("other language") << "language" << int(UpgradeLanguageMismatch);
+        QTest::newRow("stop during the upload") << "stop" << int(UpgradeRunning);
+        QTest::newRow("connection dropped") << "drop" << int(UpgradeUnknown);
     }
 
     void fileModeOutcomes()
     {
-        QFETCH(QString, image);
-        QFETCH(QString, cut);
+        QFETCH(QString, what);
         QFETCH(int, state);
         auto fleet = start(First, FleetPort, 1, [&](devsim::FleetOptions &options) {
-            options.faults[0].upgradeStallPercent = cut == "stop" ? 50 : -1;
-            options.faults[0].upgradeDropPercent = cut == "drop" ? 50 : -1;
+            options.faults[0].upgradeStallPercent = what == "stop" ? 50 : -1;
+            options.faults[0].upgradeDropPercent = what == "drop" ? 50 : -1;
         });
         QVERIFY(fleet);
         const quint32 before = reportedVersion(*fleet, 0);
         devsim::Description target = descriptionOf(*fleet, 0);
-        target[5] = image == "language" ? (target[5] == "1" ? "2" : "1") : target[5];
-        const QString path = writeImage(m_images, image + cut, target);
-        if (image == "corrupted") {
+        target[5] = what == "language" ? (target[5] == "1" ? "2" : "1") : target[5];
+        const QString path = writeImage(m_images, what, target);
+        if (what == "corrupted") {
             QFile file(path);
             char byte = 0;
             QVERIFY(file.open(QIODevice::ReadWrite) && file.seek(100000) && file.getChar(&byte));
@@ -199,7 +201,7 @@ private slots:
         auto batch = manager(*fleet, 1, path, FirmwareFile);
         batch->SetFlags(true, false);
         QVERIFY(batch->Start());
-        QTRY_VERIFY(cut == "stop" ? batch->TaskProgress(0) >= 50 : batch->TotalProgress() == 100);
+        QTRY_VERIFY(what == "stop" ? batch->TaskProgress(0) >= 50 : batch->TotalProgress() == 100);
         QVERIFY(batch->Stop());
         QCOMPARE(batch->TaskState(0), state);
         if (state == UpgradeSucceeded) {

@@ -1,5 +1,4 @@
 #include "tervix.h"
-#include "testdevice.h"
 #include "upgradefleet.h"
 #include "upgradeframe.h"
 
@@ -51,16 +50,13 @@ private slots:
         auto *tabs = window.findChild<QTabWidget *>(QStringLiteral("MaintabWidget"));
         QVERIFY(page && tabs);
         const auto list = [&](int camera) {
-            DEVICEINFO record = testDevice(QByteArray::number(camera).constData(),
-                fleet->address(camera).toLatin1().constData());
-            record.wPort = 19320;
             bool changed = false;
-            window.deviceStore()->AddOrUpdate(record, &changed);
+            window.deviceStore()->AddOrUpdate(listedCamera(*fleet, camera), &changed);
         };
+        auto *table = page->findChild<QTableWidget *>(QStringLiteral("tableUpdateDev"));
         const auto rowsOnEntry = [&] {
             tabs->setCurrentIndex(0);
             tabs->setCurrentIndex(2);
-            auto *table = page->findChild<QTableWidget *>(QStringLiteral("tableUpdateDev"));
             int rows = 0;
             for (int row = 0; row < table->rowCount(); ++row) {
                 rows += table->isRowHidden(row) ? 0 : 1;

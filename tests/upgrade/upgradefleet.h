@@ -4,6 +4,7 @@
 #include "firmware.h"
 #include "fleet.h"
 #include "records.h"
+#include "simfleet.h"
 
 #include <QDate>
 #include <QTemporaryDir>
@@ -24,22 +25,7 @@ inline quint32 newVersion()
 inline std::unique_ptr<devsim::Fleet> start(const QString &first, quint16 port, int count,
     const std::function<void(devsim::FleetOptions &)> &adjust = {})
 {
-    devsim::FleetOptions options;
-    options.count = count;
-    options.firstAddress = first;
-    options.port = port;
-    options.timeScale = 0.01;
-    options.discoveryPort = 0;
-    if (adjust) {
-        adjust(options);
-    }
-    auto fleet = std::make_unique<devsim::Fleet>(options);
-    QString error;
-    if (!fleet->start(&error)) {
-        qWarning("%s", qPrintable(error));
-        return nullptr;
-    }
-    return fleet;
+    return startFleet(first, port, count, 0.01, adjust);
 }
 
 inline devsim::Description descriptionOf(const devsim::Fleet &fleet, int index)

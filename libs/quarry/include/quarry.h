@@ -24,6 +24,10 @@ extern "C" {
 #define QUARRY_EVENT_GONE 3
 #define QUARRY_EVENT_CHANGED 4
 
+/* Devices the library lists at most; a new one beyond makes the one not
+   heard the longest go (reported with QUARRY_EVENT_GONE). */
+#define QUARRY_MAX_DEVICES 16384
+
 /* Called on the library's own thread. Any text may be NULL. */
 typedef void (*QUARRY_DeviceCallback)(const char *protocolVersion, const char *serialNo,
                                       const char *mac, const char *ipAddress,

@@ -22,6 +22,8 @@ constexpr uint8_t kMagic[4] = { 'Q', 'R', 'R', 'Y' };
 constexpr size_t kInquiryBody = 4;
 constexpr size_t kRequestBody = 6 + 4 + 4 + 2 + 16 + 32;
 constexpr size_t kReplyBody = 6 + 16 + 1;
+constexpr size_t kChallengeRequestBody = 6 + 16;
+constexpr size_t kChallengeBody = 6 + 16 + 16;
 // Fixed part of an announcement: type, port, channels, disks, period, text mask.
 constexpr size_t kAnnounceFixed = 4 + 2 + 4 + 4 + 4 + 1;
 constexpr int kTextCount = 7;
@@ -205,6 +207,23 @@ Packet encodeAnnouncement(const Announcement &announcement, PacketType type)
     return writer.take();
 }
 
+Packet encodeChallengeRequest(const ChallengeRequest &request)
+{
+    Writer writer(PacketType::ChallengeRequest);
+    writer.bytes(request.mac);
+    writer.bytes(request.ticket);
+    return writer.take();
+}
+
+Packet encodeChallenge(const Challenge &challenge)
+{
+    Writer writer(PacketType::Challenge);
+    writer.bytes(challenge.mac);
+    writer.bytes(challenge.ticket);
+    writer.bytes(challenge.nonce);
+    return writer.take();
+}
+
 Packet encodeReaddressRequest(const ReaddressRequest &request)
 {
     Writer writer(PacketType::ReaddressRequest);
@@ -234,7 +253,7 @@ std::optional<PacketType> packetType(const uint8_t *data, size_t size)
     }
     const uint8_t type = data[5];
     if (type < static_cast<uint8_t>(PacketType::Inquiry)
-        || type > static_cast<uint8_t>(PacketType::ReaddressReply)) {
+        || type > static_cast<uint8_t>(PacketType::Challenge)) {
         return std::nullopt;
     }
     return static_cast<PacketType>(type);
@@ -286,6 +305,31 @@ std::optional<Announcement> decodeAnnouncement(const uint8_t *data, size_t size)
     return announcement;
 }
 
+std::optional<ChallengeRequest> decodeChallengeRequest(const uint8_t *data, size_t size)
+{
+    if (!isFixedPacket(data, size, PacketType::ChallengeRequest, kChallengeRequestBody)) {
+        return std::nullopt;
+    }
+    Reader reader(data, size);
+    ChallengeRequest request;
+    reader.bytes(request.mac);
+    reader.bytes(request.ticket);
+    return request;
+}
+
+std::optional<Challenge> decodeChallenge(const uint8_t *data, size_t size)
+{
+    if (!isFixedPacket(data, size, PacketType::Challenge, kChallengeBody)) {
+        return std::nullopt;
+    }
+    Reader reader(data, size);
+    Challenge challenge;
+    reader.bytes(challenge.mac);
+    reader.bytes(challenge.ticket);
+    reader.bytes(challenge.nonce);
+    return challenge;
+}
+
 std::optional<ReaddressRequest> decodeReaddressRequest(const uint8_t *data, size_t size)
 {
     if (!isFixedPacket(data, size, PacketType::ReaddressRequest, kRequestBody)) {
@@ -313,7 +357,7 @@ std::optional<ReaddressReply> decodeReaddressReply(const uint8_t *data, size_t s
     reader.bytes(reply.mac);
     reader.bytes(reply.nonce);
     reader.u8(status);
-    if (status > static_cast<uint8_t>(ReaddressStatus::Refused)) {
+    if (status > static_cast<uint8_t>(ReaddressStatus::StaleChallenge)) {
         return std::nullopt;
     }
     reply.status = static_cast<ReaddressStatus>(status);

@@ -37,11 +37,18 @@ enum class PacketType : uint8_t {
     Goodbye = 3,
     ReaddressRequest = 4,
     ReaddressReply = 5,
+    ChallengeRequest = 6,
+    Challenge = 7,
 };
 
 using Mac = std::array<uint8_t, 6>;
 using Nonce = std::array<uint8_t, 16>;
 using Proof = std::array<uint8_t, 32>;
+
+// How long a device's re-address challenge may be used, in device time, and
+// how many a device keeps open at once (the oldest makes room).
+inline constexpr int kChallengeLifetimeMs = 5000;
+inline constexpr int kMaxOpenChallenges = 16;
 
 // What a device says about itself. An absent text is std::nullopt.
 struct Announcement
@@ -67,7 +74,24 @@ struct Inquiry
     uint32_t id = 0;
 };
 
-// Addresses and mask in network byte order, as inet_pton writes them.
+// A client asks the device with `mac` for a challenge; `ticket`, random per
+// re-address, tells its answer from others.
+struct ChallengeRequest
+{
+    Mac mac {};
+    Nonce ticket {};
+};
+
+// The device's answer: a fresh nonce the re-address request must prove.
+struct Challenge
+{
+    Mac mac {};
+    Nonce ticket {};
+    Nonce nonce {};
+};
+
+// Addresses and mask in network byte order, as inet_pton writes them. The
+// nonce is the one of a challenge the device issued.
 struct ReaddressRequest
 {
     Mac mac {};
@@ -83,6 +107,8 @@ enum class ReaddressStatus : uint8_t {
     WrongProof = 1,
     // Proof accepted, but the device could not take the new address.
     Refused = 2,
+    // The nonce is none the device issued, or it was used or has expired.
+    StaleChallenge = 3,
 };
 
 struct ReaddressReply
@@ -98,6 +124,8 @@ Packet encodeInquiry(const Inquiry &inquiry);
 // type is PacketType::Announce or PacketType::Goodbye; texts longer than
 // kMaxTextLength are cut.
 Packet encodeAnnouncement(const Announcement &announcement, PacketType type = PacketType::Announce);
+Packet encodeChallengeRequest(const ChallengeRequest &request);
+Packet encodeChallenge(const Challenge &challenge);
 Packet encodeReaddressRequest(const ReaddressRequest &request);
 Packet encodeReaddressReply(const ReaddressReply &reply);
 
@@ -108,6 +136,8 @@ std::optional<PacketType> packetType(const uint8_t *data, size_t size);
 // body and a text that holds a zero byte.
 std::optional<Inquiry> decodeInquiry(const uint8_t *data, size_t size);
 std::optional<Announcement> decodeAnnouncement(const uint8_t *data, size_t size);
+std::optional<ChallengeRequest> decodeChallengeRequest(const uint8_t *data, size_t size);
+std::optional<Challenge> decodeChallenge(const uint8_t *data, size_t size);
 std::optional<ReaddressRequest> decodeReaddressRequest(const uint8_t *data, size_t size);
 std::optional<ReaddressReply> decodeReaddressReply(const uint8_t *data, size_t size);
 

@@ -14,11 +14,14 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <list>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <unordered_map>
+#include <vector>
 
 namespace {
 
@@ -127,9 +130,12 @@ public:
 private:
     struct Known
     {
+        std::string key;
         quarry::Announcement announcement;
         Clock::time_point lastSeen;
     };
+    // Oldest heard first, so that the one silent the longest makes room.
+    using Order = std::list<Known>;
 
     void run()
     {
@@ -202,37 +208,53 @@ private:
         auto found = m_devices.find(key);
         if (*type == quarry::PacketType::Goodbye) {
             if (found != m_devices.end()) {
-                m_devices.erase(found);
+                forget(found->second);
                 report(*announcement, QUARRY_EVENT_GONE);
             }
             return;
         }
         const auto now = Clock::now();
         if (found == m_devices.end()) {
-            m_devices.emplace(key, Known { *announcement, now });
+            // Announcements are unauthenticated: a flood of made-up devices
+            // must not grow the table, so the one silent the longest goes.
+            if (m_devices.size() >= static_cast<size_t>(QUARRY_MAX_DEVICES)) {
+                const quarry::Announcement gone = m_order.front().announcement;
+                forget(m_order.begin());
+                report(gone, QUARRY_EVENT_GONE);
+            }
+            m_order.push_back(Known { key, *announcement, now });
+            m_devices.emplace(key, std::prev(m_order.end()));
             report(*announcement, QUARRY_EVENT_PRESENT);
             return;
         }
-        found->second.lastSeen = now;
-        if (!sameIdentity(*announcement, found->second.announcement)) {
-            found->second.announcement = *announcement;
+        Known &known = *found->second;
+        known.lastSeen = now;
+        m_order.splice(m_order.end(), m_order, found->second);
+        if (!sameIdentity(*announcement, known.announcement)) {
+            known.announcement = *announcement;
             report(*announcement, QUARRY_EVENT_CHANGED);
         } else {
-            found->second.announcement.periodMs = announcement->periodMs;
+            known.announcement.periodMs = announcement->periodMs;
         }
+    }
+
+    void forget(Order::iterator entry)
+    {
+        m_devices.erase(entry->key);
+        m_order.erase(entry);
     }
 
     void expire()
     {
         const auto now = Clock::now();
-        for (auto it = m_devices.begin(); it != m_devices.end() && !m_stopping.load();) {
-            if (now - it->second.lastSeen > silenceLimit(it->second.announcement.periodMs)) {
-                const quarry::Announcement gone = it->second.announcement;
-                it = m_devices.erase(it);
+        for (auto it = m_order.begin(); it != m_order.end() && !m_stopping.load();) {
+            const auto next = std::next(it);
+            if (now - it->lastSeen > silenceLimit(it->announcement.periodMs)) {
+                const quarry::Announcement gone = it->announcement;
+                forget(it);
                 report(gone, QUARRY_EVENT_GONE);
-            } else {
-                ++it;
             }
+            it = next;
         }
     }
 
@@ -250,7 +272,9 @@ private:
     uint16_t m_port = 0;
     in_addr m_group {};
     std::vector<quarry::Ipv4Interface> m_interfaces;
-    std::unordered_map<std::string, Known> m_devices; // touched by the listener thread only
+    // Touched by the listener thread only; at most QUARRY_MAX_DEVICES entries.
+    Order m_order;
+    std::unordered_map<std::string, Order::iterator> m_devices;
     std::thread m_thread;
     std::atomic<bool> m_stopping { false };
 };
@@ -308,36 +332,126 @@ bool parseMask(const char *text, std::array<uint8_t, 4> &mask)
     return quarry::isValidSubnetMask(mask);
 }
 
-// Waits up to `timeoutMs` for the answer to this request; the status, or
-// nullopt on time-out.
-std::optional<quarry::ReaddressStatus> awaitReply(
-    int fd, const quarry::ReaddressRequest &request, int timeoutMs)
+// Waits until the deadline for a datagram that `accept` takes (it returns
+// true once it has what it waits for); false on time-out.
+template<typename Accept> bool awaitDatagram(int fd, Clock::time_point deadline, Accept accept)
 {
-    const auto deadline = Clock::now() + milliseconds(timeoutMs);
     for (;;) {
         const auto left = std::chrono::duration_cast<milliseconds>(deadline - Clock::now());
         if (left.count() <= 0) {
-            return std::nullopt;
+            return false;
         }
         pollfd pfd { fd, POLLIN, 0 };
         const int ready = poll(&pfd, 1, static_cast<int>(left.count()));
         if (ready < 0 && errno != EINTR) {
-            return std::nullopt;
+            return false;
         }
         if (ready <= 0) {
             continue;
         }
         uint8_t buffer[quarry::kMaxPacketSize + 1];
         const ssize_t size = recv(fd, buffer, sizeof buffer, MSG_DONTWAIT);
-        if (size < 0) {
-            continue;
-        }
-        const auto reply = quarry::decodeReaddressReply(buffer, static_cast<size_t>(size));
-        // Answers to earlier requests (or from other devices) are not ours.
-        if (reply && reply->nonce == request.nonce && reply->mac == request.mac) {
-            return reply->status;
+        if (size >= 0 && accept(buffer, static_cast<size_t>(size))) {
+            return true;
         }
     }
+}
+
+// The device's challenge for this re-address, or nullopt on time-out.
+std::optional<quarry::Nonce> awaitChallenge(
+    int fd, const quarry::ChallengeRequest &request, Clock::time_point deadline)
+{
+    std::optional<quarry::Nonce> nonce;
+    awaitDatagram(fd, deadline, [&](const uint8_t *data, size_t size) {
+        const auto challenge = quarry::decodeChallenge(data, size);
+        // Challenges for other requests (or from other devices) are not ours.
+        if (challenge && challenge->ticket == request.ticket && challenge->mac == request.mac) {
+            nonce = challenge->nonce;
+        }
+        return nonce.has_value();
+    });
+    return nonce;
+}
+
+// The answer to this request, or nullopt on time-out.
+std::optional<quarry::ReaddressStatus> awaitReply(
+    int fd, const quarry::ReaddressRequest &request, Clock::time_point deadline)
+{
+    std::optional<quarry::ReaddressStatus> status;
+    awaitDatagram(fd, deadline, [&](const uint8_t *data, size_t size) {
+        const auto reply = quarry::decodeReaddressReply(data, size);
+        // Answers to earlier requests (or from other devices) are not ours.
+        if (reply && reply->nonce == request.nonce && reply->mac == request.mac) {
+            status = reply->status;
+        }
+        return status.has_value();
+    });
+    return status;
+}
+
+// Sends one packet to the group on every interface; false when it left on none.
+bool sendEverywhere(
+    int fd, const std::vector<quarry::Ipv4Interface> &interfaces, const quarry::Packet &packet)
+{
+    const uint16_t port = quarry::discoveryPort();
+    const in_addr group = quarry::discoveryGroup();
+    bool sent = false;
+    for (const auto &item : interfaces) {
+        sent = quarry::sendToGroup(fd, group, port, item.address, packet) || sent;
+    }
+    return sent;
+}
+
+// The challenge, the request proving it and the device's answer, resent
+// while nothing comes back, until the deadline.
+int32_t readdress(int fd, const std::vector<quarry::Ipv4Interface> &interfaces,
+    quarry::ReaddressRequest request, const char *password)
+{
+    quarry::ChallengeRequest ask;
+    ask.mac = request.mac;
+    if (!quarry::randomBytes(ask.ticket.data(), ask.ticket.size())) {
+        return QUARRY_UPDATE_NETWORK_ERROR;
+    }
+    const quarry::Packet askPacket = quarry::encodeChallengeRequest(ask);
+    const auto deadline = Clock::now() + milliseconds(kUpdateAttempts * kUpdateWaitMs);
+    const auto step
+        = [&deadline] { return std::min(deadline, Clock::now() + milliseconds(kUpdateWaitMs)); };
+    std::optional<quarry::Packet> proven; // the request for the challenge in hand
+    while (Clock::now() < deadline) {
+        if (!proven) {
+            if (!sendEverywhere(fd, interfaces, askPacket)) {
+                return QUARRY_UPDATE_NETWORK_ERROR;
+            }
+            const auto nonce = awaitChallenge(fd, ask, step());
+            if (!nonce) {
+                continue;
+            }
+            request.nonce = *nonce;
+            request.proof = quarry::readdressProof(password, request);
+            proven = quarry::encodeReaddressRequest(request);
+        }
+        // A resend of the same request is answered as the first one was and
+        // applied once, so a lost answer costs no second move.
+        if (!sendEverywhere(fd, interfaces, *proven)) {
+            return QUARRY_UPDATE_NETWORK_ERROR;
+        }
+        const auto status = awaitReply(fd, request, step());
+        if (!status) {
+            continue;
+        }
+        switch (*status) {
+        case quarry::ReaddressStatus::Done:
+            return QUARRY_UPDATE_DONE;
+        case quarry::ReaddressStatus::WrongProof:
+            return QUARRY_UPDATE_WRONG_PASSWORD;
+        case quarry::ReaddressStatus::Refused:
+            return QUARRY_UPDATE_REFUSED;
+        case quarry::ReaddressStatus::StaleChallenge:
+            proven.reset(); // expired on the way: ask for a new one
+            break;
+        }
+    }
+    return QUARRY_UPDATE_NO_ANSWER;
 }
 
 } // namespace
@@ -390,47 +504,13 @@ int32_t QUARRY_SendUpdateIp(const char *mac, const char *newIp, const char *newM
         return QUARRY_UPDATE_BAD_ARGUMENT;
     }
     request.mac = *parsedMac;
-    if (!quarry::randomBytes(request.nonce.data(), request.nonce.size())) {
-        return QUARRY_UPDATE_NETWORK_ERROR;
-    }
-    request.proof = quarry::readdressProof(password, request);
-    const quarry::Packet packet = quarry::encodeReaddressRequest(request);
-
     const int fd = quarry::openRequestSocket();
     if (fd < 0) {
         MIRT_OutputDebug("QUARRY_SendUpdateIp: no socket: %s\n", std::strerror(errno));
         return QUARRY_UPDATE_NETWORK_ERROR;
     }
-    const uint16_t port = quarry::discoveryPort();
-    const in_addr group = quarry::discoveryGroup();
-    const auto interfaces = allowedInterfaces("QUARRY_SendUpdateIp");
-    int32_t result = QUARRY_UPDATE_NO_ANSWER;
-    for (int attempt = 0; attempt < kUpdateAttempts; ++attempt) {
-        bool sent = false;
-        for (const auto &item : interfaces) {
-            sent = quarry::sendToGroup(fd, group, port, item.address, packet) || sent;
-        }
-        if (!sent) {
-            result = QUARRY_UPDATE_NETWORK_ERROR;
-            break;
-        }
-        const auto status = awaitReply(fd, request, kUpdateWaitMs);
-        if (!status) {
-            continue;
-        }
-        switch (*status) {
-        case quarry::ReaddressStatus::Done:
-            result = QUARRY_UPDATE_DONE;
-            break;
-        case quarry::ReaddressStatus::WrongProof:
-            result = QUARRY_UPDATE_WRONG_PASSWORD;
-            break;
-        case quarry::ReaddressStatus::Refused:
-            result = QUARRY_UPDATE_REFUSED;
-            break;
-        }
-        break;
-    }
+    const int32_t result
+        = readdress(fd, allowedInterfaces("QUARRY_SendUpdateIp"), request, password);
     close(fd);
     return result;
 }

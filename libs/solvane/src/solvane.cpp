@@ -347,9 +347,8 @@ uint32_t authenticate(int &fd, const sockaddr_in &address, uint16_t command,
     // A challenge is a nonce, or a refusal for too many sessions with nothing
     // beside it; anything else is not the device's word.
     if (status == proto::Ok && challenge.status != proto::Ok) {
-        status = challenge.status == proto::TooManySessions && nonce.empty()
-            ? challenge.status
-            : proto::MalformedData;
+        status = challenge.status == proto::TooManySessions && nonce.empty() ? challenge.status
+                                                                             : proto::MalformedData;
     }
     if (status == proto::Ok && nonce.size() != proto::NonceSize) {
         status = proto::MalformedData;
