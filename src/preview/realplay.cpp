@@ -125,7 +125,7 @@ bool CRealPlay::StartBNCPreview(quintptr window)
     }
     m_bncChannel = channel;
     m_window = window;
-    if (!startCardPreview(m_clientRect ? m_clientRect(window) : QRect(0, 0, BncWidth, BncHeight))) {
+    if (!startCardPreview(clientRect())) {
         ChannelClose(channel);
         m_bncChannel = -1;
         return false;
@@ -134,6 +134,13 @@ bool CRealPlay::StartBNCPreview(quintptr window)
     SetImageStream(channel, 1, BncRate, BncWidth, BncHeight, m_bncFrame.data());
     m_bncRunning = true;
     return true;
+}
+
+QRect CRealPlay::clientRect() const
+{
+    const QRect rect = m_clientRect ? m_clientRect(m_window) : QRect();
+    // A window not laid out yet shows the input at its own size.
+    return rect.isEmpty() ? QRect(0, 0, BncWidth, BncHeight) : rect;
 }
 
 bool CRealPlay::startCardPreview(const QRect &rect)
@@ -217,7 +224,7 @@ void CRealPlay::FullScreenChanged(bool full)
         return;
     }
     StopVideoPreview(m_bncChannel);
-    QRect rect = m_clientRect ? m_clientRect(m_window) : QRect(0, 0, BncWidth, BncHeight);
+    QRect rect = clientRect();
     if (full && m_screenSize) {
         const QSize screen = m_screenSize();
         rect.setRight(screen.width() - 1);

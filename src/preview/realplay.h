@@ -121,6 +121,7 @@ public:
 
 private:
     bool startCardPreview(const QRect &rect);
+    QRect clientRect() const;
     std::function<void(const QString &)> m_log;
     PreviewLibraries m_libraries;
     CardDecoderFactory m_cardDecoder;

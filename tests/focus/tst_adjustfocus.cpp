@@ -9,6 +9,7 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QTextEdit>
+#include <QTimer>
 
 #include <memory>
 

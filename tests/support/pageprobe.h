@@ -25,6 +25,17 @@ public:
     {
         QTest::mouseClick(child<QPushButton>(button), Qt::LeftButton);
     }
+    // Each column's header and width: "Device Name 120".
+    QStringList columns() const
+    {
+        QStringList all;
+        for (int column = 0; column < table()->columnCount(); ++column) {
+            const QTableWidgetItem *header = table()->horizontalHeaderItem(column);
+            all << (header ? header->text() : QString()) + QLatin1Char(' ')
+                    + QString::number(table()->columnWidth(column));
+        }
+        return all;
+    }
     // Each shown row: "x " when checked, else "- ", then the texts of
     // `columns` joined by "|".
     QStringList rows(std::initializer_list<int> columns) const

@@ -50,6 +50,15 @@ inline DEVICEINFO listedCamera(
     return record;
 }
 
+inline std::vector<DEVICEINFO> listedCameras(const devsim::Fleet &fleet, const QList<int> &cameras)
+{
+    std::vector<DEVICEINFO> devices;
+    for (const int camera : cameras) {
+        devices.push_back(listedCamera(fleet, camera));
+    }
+    return devices;
+}
+
 inline void clearFaults(devsim::Fleet &fleet)
 {
     for (int camera = 0; camera < fleet.count(); ++camera) {

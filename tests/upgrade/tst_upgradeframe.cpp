@@ -5,8 +5,7 @@
 #include "upgradefleet.h"
 #include "upgradeframe.h"
 
-#include "mirt.h"
-#include "solvane.h"
+#include "sdkruntime.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
@@ -58,32 +57,18 @@ class TestUpgradeFrame : public QObject
 {
     Q_OBJECT
 
+    SdkRuntime m_sdk { 60000 }; // a stalled upload stays running until stopped
     FakeServices m_services;
     QTemporaryDir m_images;
 
 private slots:
-    void initTestCase()
-    {
-        QCOMPARE(MIRT_Init(), 0);
-        SOLV_Init();
-        SOLV_SetRecvTimeOut(60000); // a stalled upload stays running until stopped
-    }
-
-    void cleanupTestCase()
-    {
-        SOLV_Cleanup();
-        MIRT_Fini();
-    }
-
     void rowsGrowBeyondTheCapacityAndClearAway()
     {
         TestFrame frame;
         QCOMPARE(frame.table()->rowCount(), CUpgradeFrame::InitialRowCapacity);
-        QList<int> widths;
-        for (int column = 0; column < frame.table()->columnCount(); ++column) {
-            widths << frame.table()->columnWidth(column);
-        }
-        QCOMPARE(widths, (QList<int> { 30, 120, 250, 100, 450 }));
+        QCOMPARE(frame.columns(),
+            (QStringList { " 30", "Device Name 120", "Device Serial No. 250", "IP Address 100",
+                "Upgrade State 450" }));
         std::vector<DEVICEINFO> devices;
         for (int i = 0; i < 300; ++i) {
             devices.push_back(testDevice(QByteArray::number(1000 + i).constData(),
@@ -159,11 +144,8 @@ private slots:
         QVERIFY(fleet);
         TestFrame frame;
         frame.setTiming(std::make_shared<FastTiming>(20));
-        std::vector<DEVICEINFO> devices;
-        for (int i = 0; i < 17; ++i) {
-            devices.push_back(listedCamera(*fleet, i));
-        }
-        frame.SetDevices(devices);
+        frame.SetDevices(
+            listedCameras(*fleet, { 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16 }));
         frame.child<QCheckBox>("AllCheckBtn")->click();
         frame.start(writeDirectory(m_images, "stop"), true);
         QVERIFY(frame.IsUpgrading() && frame.looksUpgrading());

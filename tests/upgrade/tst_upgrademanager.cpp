@@ -3,8 +3,7 @@
 #include "upgrademanager.h"
 #include "upgradestate.h"
 
-#include "mirt.h"
-#include "solvane.h"
+#include "sdkruntime.h"
 
 #include <QFile>
 #include <QMutex>
@@ -87,6 +86,7 @@ class TestUpgradeManager : public QObject
 {
     Q_OBJECT
 
+    SdkRuntime m_sdk { 60000 }; // a stalled upload stays running until stopped
     QTemporaryDir m_images;
 
     // A manager on `fleet`'s first `count` cameras, with the pauses 20 times shorter.
@@ -108,19 +108,6 @@ class TestUpgradeManager : public QObject
     }
 
 private slots:
-    void initTestCase()
-    {
-        QCOMPARE(MIRT_Init(), 0);
-        SOLV_Init();
-        SOLV_SetRecvTimeOut(60000); // a stalled upload stays running until stopped
-    }
-
-    void cleanupTestCase()
-    {
-        SOLV_Cleanup();
-        MIRT_Fini();
-    }
-
     void sixteenStartTogetherAndTheNextOnceASlotFrees()
     {
         // Camera 0 takes its image at once, the others stall; directory mode
@@ -165,40 +152,72 @@ private slots:
             (QList<int> { 100, UpgradeLoginFailed, UpgradeLoginFailed, UpgradeLoginFailed }));
     }
 
-    // One image for the device: what the device makes of it, and the
-    // firmware it runs afterwards. An upload cut short (stopped, or its
-    // connection dropped) leaves the old firmware and a device that answers.
-    void fileModeOutcomes_data()
+    // One device: what it makes of its image, and the firmware it runs
+    // afterwards. An upload cut short (stopped, or its connection dropped)
+    // leaves the old firmware and a device that answers. In directory mode
+    // the description, read with a growing buffer, names the image.
+    void oneDeviceOutcomes_data()
     {
+        QTest::addColumn<quint32>("mode");
         QTest::addColumn<QString>("what"); // a good image unless said otherwise
+        QTest::addColumn<int>("abilitySize"); // the description padded to this
         QTest::addColumn<int>("state");
-        QTest::newRow("good") << "good" << int(UpgradeSucceeded);
-        QTest::newRow("corrupted body") << "corrupted" << int(UpgradeFailed);
-        QTest::newRow("other language") << "language" << int(UpgradeLanguageMismatch);
-        QTest::newRow("stop during the upload") << "stop" << int(UpgradeRunning);
-        QTest::newRow("connection dropped") << "drop" << int(UpgradeUnknown);
+        const quint32 file = FirmwareFile, directory = FirmwareDirectory;
+        QTest::newRow("good") << file << "good" << 0 << int(UpgradeSucceeded);
+        QTest::newRow("corrupted body") << file << "corrupted" << 0 << int(UpgradeFailed);
+        QTest::newRow("other language") << file << "language" << 0 << int(UpgradeLanguageMismatch);
+        QTest::newRow("stop during the upload") << file << "stop" << 0 << int(UpgradeRunning);
+        QTest::newRow("connection dropped") << file << "drop" << 0 << int(UpgradeUnknown);
+        QTest::newRow("needs 16384 bytes") << directory << "" << 10000 << int(UpgradeSucceeded);
+        QTest::newRow("the largest text") << directory << "" << 32767 << int(UpgradeSucceeded);
+        QTest::newRow("Language missing") << directory << "Language" << 0 << int(UpgradeNoFirmware);
     }
 
-    void fileModeOutcomes()
+    void oneDeviceOutcomes()
     {
+        QFETCH(quint32, mode);
         QFETCH(QString, what);
+        QFETCH(int, abilitySize);
         QFETCH(int, state);
         auto fleet = start(First, FleetPort, 1, [&](devsim::FleetOptions &options) {
             options.faults[0].upgradeStallPercent = what == "stop" ? 50 : -1;
             options.faults[0].upgradeDropPercent = what == "drop" ? 50 : -1;
+            options.faults[0].abilityMinSize = abilitySize;
         });
         QVERIFY(fleet);
         const quint32 before = reportedVersion(*fleet, 0);
         devsim::Description target = descriptionOf(*fleet, 0);
-        target[5] = what == "language" ? (target[5] == "1" ? "2" : "1") : target[5];
-        const QString path = writeImage(m_images, what, target);
-        if (what == "corrupted") {
-            QFile file(path);
-            char byte = 0;
-            QVERIFY(file.open(QIODevice::ReadWrite) && file.seek(100000) && file.getChar(&byte));
-            QVERIFY(file.seek(100000) && file.putChar(char(byte ^ 1)));
+        QString path;
+        if (mode == FirmwareFile) {
+            target[5] = what == "language" ? (target[5] == "1" ? "2" : "1") : target[5];
+            path = writeImage(m_images, what, target);
+            if (what == "corrupted") {
+                QFile file(path);
+                char byte = 0;
+                QVERIFY(
+                    file.open(QIODevice::ReadWrite) && file.seek(100000) && file.getChar(&byte));
+                QVERIFY(file.seek(100000) && file.putChar(char(byte ^ 1)));
+            }
+        } else {
+            if (what == "Language") {
+                devsim::Fault fault;
+                fleet->run(
+                    [&] { fault.deviceAbility = fleet->cameras().at(0)->factory().deviceAbility; });
+                fault.deviceAbility.replace("<Language>", "<XLanguage>")
+                    .replace("</Language>", "</XLanguage>");
+                fleet->setFault(0, fault);
+            }
+            path = writeDirectory(m_images, QString::number(abilitySize) + what);
+            // Also an image named as if the missing element were empty.
+            devsim::Description withoutLanguage = target;
+            withoutLanguage[5].clear();
+            QVERIFY(!writeImage(m_images,
+                QString::number(abilitySize) + what + '/'
+                    + devsim::firmwareFileName(withoutLanguage),
+                target)
+                         .isEmpty());
         }
-        auto batch = manager(*fleet, 1, path, FirmwareFile);
+        auto batch = manager(*fleet, 1, path, mode);
         batch->SetFlags(true, false);
         QVERIFY(batch->Start());
         QTRY_VERIFY(what == "stop" ? batch->TaskProgress(0) >= 50 : batch->TotalProgress() == 100);
@@ -284,50 +303,6 @@ private slots:
             QTRY_COMPARE(reportedVersion(*fleet, 0), newVersion());
             QCOMPARE(fleet->record(0, SOLV_GET_PICCFG), factoryPicture);
         }
-    }
-
-    // Directory mode: the description, read with a growing buffer, names
-    // the image.
-    void directoryMode_data()
-    {
-        QTest::addColumn<int>("abilitySize"); // the description padded to this
-        QTest::addColumn<QByteArray>("renamed"); // an element of the description
-        QTest::addColumn<int>("state");
-        QTest::newRow("needs 16384 bytes") << 10000 << QByteArray() << int(UpgradeSucceeded);
-        QTest::newRow("the largest text") << 32767 << QByteArray() << int(UpgradeSucceeded);
-        QTest::newRow("Language missing") << 0 << QByteArray("Language") << int(UpgradeNoFirmware);
-    }
-
-    void directoryMode()
-    {
-        QFETCH(int, abilitySize);
-        QFETCH(QByteArray, renamed);
-        QFETCH(int, state);
-        auto fleet = start(First, FleetPort, 1);
-        QVERIFY(fleet);
-        devsim::Fault fault;
-        fault.abilityMinSize = abilitySize;
-        if (!renamed.isEmpty()) {
-            fleet->run(
-                [&] { fault.deviceAbility = fleet->cameras().at(0)->factory().deviceAbility; });
-            fault.deviceAbility.replace("<" + renamed + ">", "<X" + renamed + ">")
-                .replace("</" + renamed + ">", "</X" + renamed + ">");
-        }
-        fleet->setFault(0, fault);
-        const QString name = QString::number(abilitySize) + renamed;
-        const QString directory = writeDirectory(m_images, name);
-        // Also an image named as if the missing element were empty.
-        devsim::Description withoutLanguage = descriptionOf(*fleet, 0);
-        withoutLanguage[5].clear();
-        QVERIFY(!writeImage(m_images, name + '/' + devsim::firmwareFileName(withoutLanguage),
-            descriptionOf(*fleet, 0))
-                     .isEmpty());
-        auto batch = manager(*fleet, 1, directory, FirmwareDirectory);
-        QVERIFY(batch->Start());
-        QTRY_COMPARE(batch->TotalProgress(), 100);
-        QCOMPARE(batch->TaskState(0), state);
-        QVERIFY(batch->Stop());
-        QCOMPARE(fleet->sessionCount(0), 0);
     }
 };
 

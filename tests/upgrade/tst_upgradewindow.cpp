@@ -2,8 +2,7 @@
 #include "upgradefleet.h"
 #include "upgradeframe.h"
 
-#include "mirt.h"
-#include "solvane.h"
+#include "sdkruntime.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -39,9 +38,7 @@ class TestUpgradeWindow : public QObject
 private slots:
     void runningBatchKeepsItsRowsAndTheWindowOpen()
     {
-        QCOMPARE(MIRT_Init(), 0);
-        SOLV_Init();
-        SOLV_SetRecvTimeOut(60000); // the stalled upload stays running until stopped
+        const SdkRuntime sdk(60000); // the stalled upload stays running until stopped
         auto fleet = UpgradeFleet::start(QStringLiteral("127.0.84.101"), 19320, 3,
             [](devsim::FleetOptions &options) { options.faults[0].upgradeStallPercent = 0; });
         QVERIFY(fleet);
@@ -86,8 +83,6 @@ private slots:
         QVERIFY(page->EndUpgrade(true));
         QCOMPARE(rowsOnEntry(), 3);
         QVERIFY(closes());
-        SOLV_Cleanup();
-        MIRT_Fini();
     }
 };
 

@@ -1,0 +1,282 @@
+// The capture cards in the main window and the live preview, against a
+// simulated camera (127.0.92.11): without cards the boxes fail; with the
+// virtual cards the camera page decodes on the decoder card and previews the
+// encoder card's input.
+#include "cardinitthread.h"
+#include "configframe.h"
+#include "fixedtext.h"
+#include "fleet.h"
+#include "kelvra.h"
+#include "mirt.h"
+#include "preconfig.h"
+#include "realplay.h"
+#include "solvane.h"
+#include "tervix.h"
+
+#include <QAtomicInt>
+#include <QCheckBox>
+#include <QListWidget>
+#include <QSignalSpy>
+#include <QTest>
+
+namespace {
+
+constexpr quint16 FleetPort = 18920;
+const char *const Camera = "127.0.92.11";
+
+class RecordingTervix : public Tervix
+{
+public:
+    QStringList messages;
+
+protected:
+    void showInformation(const QString &title, const QString &text) override
+    {
+        messages << title + ": " + text;
+    }
+};
+
+QAtomicInt g_frames;
+QAtomicInt g_frameWidth;
+QAtomicInt g_frameHeight;
+
+void countFrame(const uint8_t *, int width, int height, void *)
+{
+    g_frameWidth = width;
+    g_frameHeight = height;
+    g_frames.fetchAndAddRelaxed(1);
+}
+
+void useCards(const char *names)
+{
+    DeInitDSPs();
+    qputenv("TERVIX_CARDS", names);
+}
+
+} // namespace
+
+class TestCards : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<devsim::Fleet> m_fleet;
+    std::unique_ptr<RecordingTervix> m_window;
+    QStringList m_log;
+
+    QCheckBox *box(const char *name) const
+    {
+        return m_window->findChild<QCheckBox *>(QLatin1String(name));
+    }
+    CPreConfig *cameraPage() const
+    {
+        return m_window->findChild<CConfigFrame *>(QStringLiteral("ConfigFrame"))->preConfig();
+    }
+    QStringList logLines() const
+    {
+        QStringList lines;
+        const auto *list = m_window->findChild<QListWidget *>(QStringLiteral("listWidget"));
+        for (int i = 0; i < list->count(); ++i) {
+            lines << list->item(i)->text();
+        }
+        return lines;
+    }
+    bool logHas(const QString &text) const
+    {
+        const QStringList lines = logLines();
+        return std::any_of(lines.cbegin(), lines.cend(),
+            [&text](const QString &line) { return line.contains(text); });
+    }
+    void chooseCamera()
+    {
+        DEVICEINFO record {};
+        FixedText::write(record.szSerialNo, "CAM0");
+        FixedText::write(record.szIPAddress, Camera);
+        record.wPort = FleetPort;
+        m_window->findChild<CConfigFrame *>(QStringLiteral("ConfigFrame"))->SetDevice(0, record);
+    }
+
+private slots:
+    void initTestCase()
+    {
+        MIRT_Init();
+        SOLV_Init();
+        devsim::FleetOptions options;
+        options.firstAddress = QString::fromLatin1(Camera);
+        options.port = FleetPort;
+        options.discoveryPort = 0;
+        m_fleet = std::make_unique<devsim::Fleet>(options);
+        QString error;
+        QVERIFY2(m_fleet->start(&error), qPrintable(error));
+    }
+
+    void cleanupTestCase()
+    {
+        m_fleet.reset();
+        SOLV_Cleanup();
+        MIRT_Fini();
+    }
+
+    void init()
+    {
+        g_frames = 0;
+        m_window = std::make_unique<RecordingTervix>();
+    }
+
+    void cleanup()
+    {
+        m_window.reset();
+        useCards("");
+    }
+
+    void workerReportsItsRuns_data()
+    {
+        QTest::addColumn<QByteArray>("cards");
+        QTest::addColumn<bool>("initialise");
+        QTest::addColumn<bool>("succeeded");
+        QTest::newRow("init without cards") << QByteArray() << true << false;
+        QTest::newRow("init with cards") << QByteArray("decoder,encoder") << true << true;
+        QTest::newRow("release without cards") << QByteArray() << false << true;
+        QTest::newRow("release with cards") << QByteArray("encoder") << false << true;
+    }
+    void workerReportsItsRuns()
+    {
+        QFETCH(QByteArray, cards);
+        QFETCH(bool, initialise);
+        QFETCH(bool, succeeded);
+        useCards(cards.constData());
+        CardInitThread worker;
+        QSignalSpy done(&worker, &CardWorker::CardInitOrDeInit);
+        worker.SetMode(initialise);
+        worker.start();
+        QTRY_COMPARE(done.size(), 1);
+        QVERIFY(worker.wait());
+        QCOMPARE(done.first(), (QVariantList { initialise, succeeded }));
+        bool mode = !initialise;
+        bool result = !succeeded;
+        worker.Result(&mode, &result);
+        QCOMPARE(mode, initialise);
+        QCOMPARE(result, succeeded);
+    }
+
+    void withoutCardsTheBoxesFail_data()
+    {
+        QTest::addColumn<QByteArray>("boxName");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("logLine");
+        QTest::newRow("MD") << QByteArray("checkBoxMDCard")
+                            << "Error: Failed to initialize decode card"
+                            << "Failed to initialize decode card!";
+        QTest::newRow("BNC") << QByteArray("checkBoxBNC")
+                             << "Error: Failed to initialize encode card"
+                             << "Failed to initialize encode card!";
+    }
+    void withoutCardsTheBoxesFail()
+    {
+        QFETCH(QByteArray, boxName);
+        QFETCH(QString, message);
+        QFETCH(QString, logLine);
+        box(boxName.constData())->click();
+        QVERIFY(!box(boxName.constData())->isChecked());
+        QVERIFY(!m_window->cardsInitialised());
+        QCOMPARE(m_window->messages, QStringList { message });
+        QVERIFY(logHas(logLine));
+        QVERIFY(!logHas(QStringLiteral("Succeed to initialize")));
+    }
+
+    void cameraPreviewDecodesOnTheDecoderCard()
+    {
+        useCards("decoder,encoder");
+        box("checkBoxMDCard")->click();
+        QVERIFY(box("checkBoxMDCard")->isChecked());
+        QVERIFY(m_window->cardsInitialised());
+        QVERIFY(logHas(QStringLiteral("Succeed to initialize encoder card!")));
+        QVERIFY(logHas(QStringLiteral("Succeed to initialize decode card!")));
+        chooseCamera();
+        QVERIFY(cameraPage()->isEnabled());
+        cameraPage()->realPlay()->SetFrameCallback(&countFrame, nullptr);
+        cameraPage()->startRealplay();
+        QVERIFY(cameraPage()->isPreviewRunning());
+        QVERIFY(!box("checkBoxMDCard")->isEnabled());
+        QTRY_VERIFY(g_frames.loadRelaxed() >= 10);
+        QVERIFY(g_frameWidth.loadRelaxed() > 0);
+        QTRY_VERIFY(cameraPage()->realPlay()->GetFrameRate() > 0);
+        cameraPage()->stopRealplay();
+        QVERIFY(box("checkBoxMDCard")->isEnabled());
+        // The card's channel went with the preview.
+        int32_t channel = -1;
+        QCOMPARE(HW_ChannelOpen(0, &channel), 0);
+        QCOMPARE(channel, 0);
+        HW_ChannelClose(channel);
+
+        box("checkBoxMDCard")->click(); // unticked: released
+        QVERIFY(!m_window->cardsInitialised());
+        QCOMPARE(m_window->messages, QStringList());
+    }
+
+    void bncPreviewsTheEncoderInputWithoutADevice()
+    {
+        useCards("decoder,encoder");
+        box("checkBoxMDCard")->click();
+        QSignalSpy enable(m_window.get(), &Tervix::BNCPreviewEnable);
+        box("checkBoxBNC")->click();
+        QVERIFY(box("checkBoxBNC")->isChecked());
+        QVERIFY(!box("checkBoxMDCard")->isChecked());
+        QCOMPARE(enable.size(), 1);
+        QCOMPARE(enable.first().first().toBool(), true);
+
+        CRealPlay *realPlay = cameraPage()->realPlay();
+        realPlay->SetFrameCallback(&countFrame, nullptr);
+        cameraPage()->startRealplay();
+        QVERIFY(cameraPage()->isPreviewRunning());
+        QCOMPARE(m_window->previewsRunning(), 1);
+        QTRY_VERIFY(g_frames.loadRelaxed() >= 25);
+        QCOMPARE(g_frameWidth.loadRelaxed(), 704);
+        QCOMPARE(g_frameHeight.loadRelaxed(), 576);
+        QCOMPARE(realPlay->GetFrameRate(), 25u);
+        QVERIFY(!realPlay->RealPlay(0, 1, 0)); // no device call while the card previews
+        cameraPage()->stopRealplay();
+        QCOMPARE(m_window->previewsRunning(), 0);
+        const int stopped = g_frames.loadRelaxed();
+        QCOMPARE(ChannelOpen(0), 0); // the input is free again
+        ChannelClose(0);
+        QCOMPARE(g_frames.loadRelaxed(), stopped);
+
+        box("checkBoxBNC")->click();
+        QVERIFY(!m_window->cardsInitialised());
+        QCOMPARE(enable.size(), 2);
+        QCOMPARE(enable.last().first().toBool(), false);
+    }
+
+    void bncPreviewFollowsFullScreen()
+    {
+        useCards("encoder");
+        QVERIFY(InitDSPs() > 0);
+        CRealPlay realPlay;
+        const QRect client(0, 0, 320, 240);
+        realPlay.setWindowGeometry([client](quintptr) { return client; },
+            [] { return QSize(1920, 1080); });
+        QVERIFY(realPlay.StartBNCPreview(0x92));
+        QCOMPARE(realPlay.bncPreviewRect(), client);
+        realPlay.FullScreenChanged(true);
+        QCOMPARE(realPlay.bncPreviewRect(), QRect(0, 0, 1920, 1080));
+        realPlay.FullScreenChanged(false);
+        QCOMPARE(realPlay.bncPreviewRect(), client);
+        realPlay.StopRealPlay();
+        realPlay.StopRealPlay();
+        QVERIFY(!realPlay.isRunning());
+    }
+
+    void withoutCardsTheCardModesFail()
+    {
+        QStringList log;
+        CRealPlay realPlay([&log](const QString &line) { log << line; });
+        realPlay.SetHardDecode(true);
+        QVERIFY(!realPlay.StartRealPlay(Camera, FleetPort, "admin", "60917", 1, 0x92));
+        QVERIFY(!realPlay.StartBNCPreview(0x92));
+        QCOMPARE(log, (QStringList { "Failed to initialize DirectDraw!", "Open decode channel failed!" }));
+        QVERIFY(!realPlay.isRunning());
+    }
+};
+
+QTEST_MAIN(TestCards)
+#include "tst_cards.moc"
