@@ -397,50 +397,51 @@ struct Session
     }
 };
 
-struct SessionTable
+// Handles of one kind (logins, uploads, streams): the slot index is the
+// handle. Handles are handed out round-robin, so a stale handle of a closed
+// object is not at once the handle of somebody else's new one.
+template<typename T, int Capacity> struct HandleTable
 {
     std::mutex lock;
-    std::vector<std::shared_ptr<Session>> slots = std::vector<std::shared_ptr<Session>>(MaxLogins);
-    // Handles are handed out round-robin, so a stale ID of a closed login is
-    // not at once the ID of somebody else's new one.
+    std::vector<std::shared_ptr<T>> slots = std::vector<std::shared_ptr<T>>(Capacity);
     int next = 0;
 
-    int add(std::shared_ptr<Session> session)
+    int add(std::shared_ptr<T> object)
     {
         std::lock_guard guard(lock);
-        for (int tried = 0; tried < MaxLogins; ++tried) {
-            const int id = (next + tried) % MaxLogins;
+        for (int tried = 0; tried < Capacity; ++tried) {
+            const int id = (next + tried) % Capacity;
             if (!slots[id]) {
-                slots[id] = std::move(session);
-                next = (id + 1) % MaxLogins;
+                slots[id] = std::move(object);
+                next = (id + 1) % Capacity;
                 return id;
             }
         }
         return -1;
     }
 
-    std::shared_ptr<Session> find(int32_t id)
+    std::shared_ptr<T> find(int32_t id)
     {
-        if (id < 0 || id >= MaxLogins) {
+        if (id < 0 || id >= Capacity) {
             return nullptr;
         }
         std::lock_guard guard(lock);
         return slots[id];
     }
 
-    std::shared_ptr<Session> take(int32_t id)
+    std::shared_ptr<T> take(int32_t id)
     {
-        if (id < 0 || id >= MaxLogins) {
+        if (id < 0 || id >= Capacity) {
             return nullptr;
         }
         std::lock_guard guard(lock);
         return std::exchange(slots[id], nullptr);
     }
 
-    std::vector<std::shared_ptr<Session>> takeAll()
+    std::vector<std::shared_ptr<T>> takeAll()
     {
         std::lock_guard guard(lock);
-        std::vector<std::shared_ptr<Session>> all;
+        std::vector<std::shared_ptr<T>> all;
         for (auto &slot : slots) {
             if (slot) {
                 all.push_back(std::exchange(slot, nullptr));
@@ -449,6 +450,8 @@ struct SessionTable
         return all;
     }
 };
+
+using SessionTable = HandleTable<Session, MaxLogins>;
 
 SessionTable &sessions()
 {
@@ -643,56 +646,7 @@ struct Upload
     }
 };
 
-struct UploadTable
-{
-    std::mutex lock;
-    std::vector<std::shared_ptr<Upload>> slots = std::vector<std::shared_ptr<Upload>>(MaxUpgrades);
-    int next = 0; // round-robin, as for logins
-
-    int add(std::shared_ptr<Upload> upload)
-    {
-        std::lock_guard guard(lock);
-        for (int tried = 0; tried < MaxUpgrades; ++tried) {
-            const int id = (next + tried) % MaxUpgrades;
-            if (!slots[id]) {
-                slots[id] = std::move(upload);
-                next = (id + 1) % MaxUpgrades;
-                return id;
-            }
-        }
-        return -1;
-    }
-
-    std::shared_ptr<Upload> find(int32_t id)
-    {
-        if (id < 0 || id >= MaxUpgrades) {
-            return nullptr;
-        }
-        std::lock_guard guard(lock);
-        return slots[id];
-    }
-
-    std::shared_ptr<Upload> take(int32_t id)
-    {
-        if (id < 0 || id >= MaxUpgrades) {
-            return nullptr;
-        }
-        std::lock_guard guard(lock);
-        return std::exchange(slots[id], nullptr);
-    }
-
-    std::vector<std::shared_ptr<Upload>> takeAll()
-    {
-        std::lock_guard guard(lock);
-        std::vector<std::shared_ptr<Upload>> all;
-        for (auto &slot : slots) {
-            if (slot) {
-                all.push_back(std::exchange(slot, nullptr));
-            }
-        }
-        return all;
-    }
-};
+using UploadTable = HandleTable<Upload, MaxUpgrades>;
 
 UploadTable &uploads()
 {
@@ -1172,56 +1126,7 @@ struct Stream
     }
 };
 
-struct StreamTable
-{
-    std::mutex lock;
-    std::vector<std::shared_ptr<Stream>> slots = std::vector<std::shared_ptr<Stream>>(MaxStreams);
-    int next = 0; // round-robin, as for logins
-
-    int add(std::shared_ptr<Stream> stream)
-    {
-        std::lock_guard guard(lock);
-        for (int tried = 0; tried < MaxStreams; ++tried) {
-            const int id = (next + tried) % MaxStreams;
-            if (!slots[id]) {
-                slots[id] = std::move(stream);
-                next = (id + 1) % MaxStreams;
-                return id;
-            }
-        }
-        return -1;
-    }
-
-    std::shared_ptr<Stream> find(int32_t id)
-    {
-        if (id < 0 || id >= MaxStreams) {
-            return nullptr;
-        }
-        std::lock_guard guard(lock);
-        return slots[id];
-    }
-
-    std::shared_ptr<Stream> take(int32_t id)
-    {
-        if (id < 0 || id >= MaxStreams) {
-            return nullptr;
-        }
-        std::lock_guard guard(lock);
-        return std::exchange(slots[id], nullptr);
-    }
-
-    std::vector<std::shared_ptr<Stream>> takeAll()
-    {
-        std::lock_guard guard(lock);
-        std::vector<std::shared_ptr<Stream>> all;
-        for (auto &slot : slots) {
-            if (slot) {
-                all.push_back(std::exchange(slot, nullptr));
-            }
-        }
-        return all;
-    }
-};
+using StreamTable = HandleTable<Stream, MaxStreams>;
 
 StreamTable &streams()
 {
