@@ -23,8 +23,8 @@ bool InstallTervixTranslation(QTranslator *translator, const QString &localeName
             QCoreApplication::installTranslator(translator);
             // load() falls back to shorter names ("tervix_zh"), so the file's
             // own language says what was loaded; an older .qm may not carry one.
-            installedLanguage = translator->language().isEmpty() ? localeName
-                                                                 : translator->language();
+            installedLanguage
+                = translator->language().isEmpty() ? localeName : translator->language();
             return true;
         }
     }

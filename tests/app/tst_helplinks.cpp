@@ -28,8 +28,8 @@ QString helpFolder()
 QStringList helpPages()
 {
     QStringList pages;
-    QDirIterator it(helpFolder(), { QStringLiteral("*.html") }, QDir::Files,
-        QDirIterator::Subdirectories);
+    QDirIterator it(
+        helpFolder(), { QStringLiteral("*.html") }, QDir::Files, QDirIterator::Subdirectories);
     while (it.hasNext()) {
         pages << it.next();
     }
