@@ -34,10 +34,11 @@ public:
         child<QLineEdit>("editFilePath")->setText(path);
         click("upgradeBtn");
     }
-    // The progress bar, the options and the button's text say a batch runs.
+    // The page tells the main window, and its progress bar, options and
+    // button's text say, that a batch runs.
     bool looksUpgrading() const
     {
-        return child<QProgressBar>("UpgradeProgressBar")->isVisibleTo(this)
+        return IsRunning() && child<QProgressBar>("UpgradeProgressBar")->isVisibleTo(this)
             && !child<QCheckBox>("AllCheckBtn")->isEnabled() && !rowBox(0)->isEnabled()
             && !table()->isSortingEnabled()
             && child<QPushButton>("upgradeBtn")->text() == QLatin1String("Stop Upgrade");
