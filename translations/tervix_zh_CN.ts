@@ -5,31 +5,31 @@
     <name>AdjustFocusForm</name>
     <message>
         <source>Form</source>
-        <translation type="unfinished"></translation>
+        <translation>辅助调焦</translation>
     </message>
     <message>
         <source>Preview Area</source>
-        <translation type="unfinished">预览区</translation>
+        <translation>预览区</translation>
     </message>
     <message>
         <source>Auxiliary Zoom Graphic Area</source>
-        <translation type="unfinished"></translation>
+        <translation>辅助调焦曲线区</translation>
     </message>
     <message>
         <source>Start Sampling</source>
-        <translation type="unfinished"></translation>
+        <translation>开始采样</translation>
     </message>
     <message>
         <source>Start Fine-tuning</source>
-        <translation type="unfinished"></translation>
+        <translation>开始微调</translation>
     </message>
     <message>
         <source>Stop Auxiliary Zoom</source>
-        <translation type="unfinished"></translation>
+        <translation>停止辅助调焦</translation>
     </message>
     <message>
         <source>Operation Steps</source>
-        <translation type="unfinished"></translation>
+        <translation>操作步骤</translation>
     </message>
     <message>
         <source>&lt;!DOCTYPE HTML PUBLIC &quot;-//W3C//DTD HTML 4.0//EN&quot; &quot;http://www.w3.org/TR/REC-html40/strict.dtd&quot;&gt;
@@ -40,30 +40,37 @@
 &lt;p&gt;4.Set focus until current definition line comes into BEST area;&lt;/p&gt;
 &lt;p&gt;5.Click &amp;quot;Stop Auxiliary Zoom&amp;quot;. Complete auxiliary zoom setting.&lt;/p&gt;
 &lt;p&gt;&lt;span style=&quot;color:#ff5500;&quot;&gt;Notice:Please make sure no movement before cameras. Otherwise reset the focus!&lt;/span&gt;&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</source>
-        <translation type="unfinished"></translation>
+        <translation>&lt;!DOCTYPE HTML PUBLIC &quot;-//W3C//DTD HTML 4.0//EN&quot; &quot;http://www.w3.org/TR/REC-html40/strict.dtd&quot;&gt;
+&lt;html&gt;&lt;head&gt;&lt;meta name=&quot;qrichtext&quot; content=&quot;1&quot; /&gt;&lt;/head&gt;&lt;body style=&quot;font-size:9pt;&quot;&gt;
+&lt;p&gt;1.请把摄像机的焦距调到最近端；&lt;/p&gt;
+&lt;p&gt;2.点击“开始采样”，然后&lt;span style=&quot;color:#fd000c;&quot;&gt;缓慢地&lt;/span&gt;把焦距调到最远端；&lt;/p&gt;
+&lt;p&gt;3.点击“开始微调”；&lt;/p&gt;
+&lt;p&gt;4.往回调焦，直到当前清晰度线进入BEST区域；&lt;/p&gt;
+&lt;p&gt;5.点击“停止辅助调焦”，完成辅助调焦。&lt;/p&gt;
+&lt;p&gt;&lt;span style=&quot;color:#ff5500;&quot;&gt;注意：请确保摄像机前没有物体移动，否则需重新调焦！&lt;/span&gt;&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</translation>
     </message>
 </context>
 <context>
     <name>CAdjustFocus</name>
     <message>
         <source>Failed!</source>
-        <translation type="unfinished"></translation>
+        <translation>失败！</translation>
     </message>
     <message>
         <source>Failed to start preview!</source>
-        <translation type="unfinished"></translation>
+        <translation>开始预览失败！</translation>
     </message>
     <message>
         <source>Start Auxiliary Zoom!</source>
-        <translation type="unfinished"></translation>
+        <translation>开始辅助调焦！</translation>
     </message>
     <message>
         <source>Start Fine-tuning!</source>
-        <translation type="unfinished"></translation>
+        <translation>开始微调！</translation>
     </message>
     <message>
         <source>Stop Auxiliary Zoom!</source>
-        <translation type="unfinished"></translation>
+        <translation>停止辅助调焦！</translation>
     </message>
 </context>
 <context>
@@ -1511,11 +1518,11 @@
     <name>CPaintArea</name>
     <message>
         <source>CPaintArea</source>
-        <translation type="unfinished"></translation>
+        <translation>辅助调焦曲线区</translation>
     </message>
     <message>
         <source>BEST</source>
-        <translation type="unfinished"></translation>
+        <translation>BEST</translation>
     </message>
 </context>
 <context>
@@ -1574,19 +1581,19 @@
     </message>
     <message>
         <source>Failed</source>
-        <translation type="unfinished">失败</translation>
+        <translation>失败</translation>
     </message>
     <message>
         <source>Failed to start preview</source>
-        <translation type="unfinished"></translation>
+        <translation>开始预览失败</translation>
     </message>
     <message>
         <source>Failed!</source>
-        <translation type="unfinished"></translation>
+        <translation>失败！</translation>
     </message>
     <message>
         <source>Failed to start preview!</source>
-        <translation type="unfinished"></translation>
+        <translation>开始预览失败！</translation>
     </message>
 </context>
 <context>
@@ -1768,19 +1775,19 @@
     <name>CRealPlay</name>
     <message>
         <source>Login to </source>
-        <translation type="unfinished">登录 </translation>
+        <translation>登录 </translation>
     </message>
     <message>
         <source> failed!</source>
-        <translation type="unfinished"> 失败！</translation>
+        <translation> 失败！</translation>
     </message>
     <message>
         <source>Failed to initialize DirectDraw!</source>
-        <translation type="unfinished"></translation>
+        <translation>初始化DirectDraw失败！</translation>
     </message>
     <message>
         <source>Open decode channel failed!</source>
-        <translation type="unfinished"></translation>
+        <translation>打开解码通道失败！</translation>
     </message>
 </context>
 <context>
@@ -2728,6 +2735,42 @@ Please change the camera angle!</source>
         <source>watch the device&apos;s live stream and tell its codec, size, frame rate and bitrate</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Port should be ranged from 2000 to 65535!</source>
+        <translation type="unfinished">端口范围应为2000到65535！</translation>
+    </message>
+    <message>
+        <source>how long to wait for the first picture (default 10000)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>snapshot needs HOST and FILE.png</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>cannot start the live stream of %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>no picture from %1 within %2 ms</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>cannot write the picture to %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>wrote a %1x%2 picture of %3 to %4</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>HOST FILE.png</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>writes one picture of the device&apos;s live stream as a PNG file</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>DeviceList</name>
@@ -2855,19 +2898,19 @@ Please change the camera angle!</source>
     <name>GreyPicture</name>
     <message>
         <source>not a binary grey map (it does not start with P5)</source>
-        <translation type="unfinished"></translation>
+        <translation>不是二进制灰度图（开头不是P5）</translation>
     </message>
     <message>
         <source>the grey map&apos;s header is broken</source>
-        <translation type="unfinished"></translation>
+        <translation>灰度图的文件头已损坏</translation>
     </message>
     <message>
         <source>the grey map has 16-bit levels; only 8-bit ones are read</source>
-        <translation type="unfinished"></translation>
+        <translation>灰度图为16位灰阶；只能读取8位灰阶</translation>
     </message>
     <message>
         <source>the grey map is cut short: %1 of %2 bytes</source>
-        <translation type="unfinished"></translation>
+        <translation>灰度图数据不完整：只有%1字节，应为%2字节</translation>
     </message>
 </context>
 <context>
