@@ -41,6 +41,8 @@ CPreConfig::CPreConfig(QWidget *parent)
 {
     ui->setupUi(this);
     ui->framePlayWindow->SetRealPlay(m_realPlay.get());
+    // The decoder card's display area, in its own units.
+    m_realPlay->SetDisplaySize(20000, 10000);
 
     const std::array<std::pair<QSlider *, QSpinBox *>, 4> pictureLevels { {
         { ui->BrightnessLevelSlider, ui->BrightnessLevelspinBox },

@@ -4,9 +4,9 @@
 
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QPointer>
 #include <QScreen>
-#include <QMouseEvent>
 
 CPlayWindow::CPlayWindow(QWidget *parent, Qt::WindowFlags flags) : CVideoPresenter(parent, flags)
 {
@@ -69,8 +69,7 @@ void CPlayWindow::SetRealPlay(CRealPlay *realPlay)
     }
     // The encoder card's preview is placed into this frame's client area, or the whole screen.
     const QPointer<CPlayWindow> self(this);
-    realPlay->setWindowGeometry(
-        [self](quintptr) { return self ? self->rect() : QRect(); },
+    realPlay->setWindowGeometry([self](quintptr) { return self ? self->rect() : QRect(); },
         [self] {
             const QScreen *screen = self ? self->screen() : QGuiApplication::primaryScreen();
             return screen != nullptr ? screen->size() : QSize();

@@ -23,7 +23,8 @@ void strixHook(uintptr_t window, const STRIX_PICTURE *picture, void *)
 
 void kelvraHook(uintptr_t window, const KELVRA_PICTURE *picture, void *)
 {
-    PresenterRegistry::present(quintptr(window), picture->buffer, picture->width, picture->height, 0);
+    PresenterRegistry::present(
+        quintptr(window), picture->buffer, picture->width, picture->height, 0);
 }
 
 } // namespace

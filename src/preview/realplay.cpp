@@ -446,8 +446,8 @@ void CardDecodeMode::release()
     HW_ClearSurface();
 }
 
-void CardDecodeMode::captureCallback(int32_t, const uint8_t *buffer, int32_t width,
-    int32_t height, uint32_t, uint32_t, int64_t, void *context)
+void CardDecodeMode::captureCallback(int32_t, const uint8_t *buffer, int32_t width, int32_t height,
+    uint32_t, uint32_t, int64_t, void *context)
 {
     if (auto *owner = static_cast<CRealPlay *>(context)) {
         owner->deliverFrame(buffer, width, height);

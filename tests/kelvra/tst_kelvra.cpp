@@ -25,8 +25,8 @@ void presenterHook(uintptr_t window, const KELVRA_PICTURE *picture, void *)
     }
 }
 
-void captureCallback(int32_t, const uint8_t *, int32_t width, int32_t, uint32_t, uint32_t,
-    int64_t, void *context)
+void captureCallback(
+    int32_t, const uint8_t *, int32_t width, int32_t, uint32_t, uint32_t, int64_t, void *context)
 {
     if (context == &g_captured) {
         g_capturedWidth = width;
@@ -110,8 +110,8 @@ private slots:
         QTemporaryDir dir;
         FfmpegStream stream;
         QString error;
-        if (!makeFfmpegStream(QDir(dir.path()), ffmpegCodecs().first(), 352, 288, 50, &stream,
-                &error)) {
+        if (!makeFfmpegStream(
+                QDir(dir.path()), ffmpegCodecs().first(), 352, 288, 50, &stream, &error)) {
             QSKIP(qPrintable(error));
         }
         useCards("decoder");

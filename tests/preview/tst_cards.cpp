@@ -2,12 +2,15 @@
 // simulated camera (127.0.92.11): without cards the boxes fail; with the
 // virtual cards the camera page decodes on the decoder card and previews the
 // encoder card's input.
+#include "adjustfocus.h"
 #include "cardinitthread.h"
 #include "configframe.h"
 #include "fixedtext.h"
 #include "fleet.h"
 #include "kelvra.h"
 #include "mirt.h"
+#include "paintarea.h"
+#include "playwindow.h"
 #include "preconfig.h"
 #include "realplay.h"
 #include "solvane.h"
@@ -16,6 +19,9 @@
 #include <QAtomicInt>
 #include <QCheckBox>
 #include <QListWidget>
+#include <QPushButton>
+#include <QScreen>
+#include <QVBoxLayout>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -247,14 +253,33 @@ private slots:
         QCOMPARE(enable.last().first().toBool(), false);
     }
 
+    void focusPageSamplesTheEncoderInput()
+    {
+        useCards("encoder");
+        auto *focusPage = m_window->findChild<CAdjustFocus *>(QStringLiteral("AdjustFrame"));
+        auto *start = focusPage->findChild<QPushButton *>(QStringLiteral("startRealplayButton"));
+        QVERIFY(!start->isEnabled()); // no device chosen
+        box("checkBoxBNC")->click();
+        QVERIFY(start->isEnabled());
+        QSignalSpy changes(focusPage, &CAdjustFocus::RealPlayStatChange);
+        focusPage->startRealplay();
+        QCOMPARE(changes.size(), 1);
+        focusPage->startAdjustFocus();
+        QTRY_VERIFY(focusPage->paintArea()->curve().sampleCount() >= 3);
+        focusPage->stopRealplay();
+        QCOMPARE(changes.size(), 2);
+        box("checkBoxBNC")->click();
+        QVERIFY(!start->isEnabled());
+    }
+
     void bncPreviewFollowsFullScreen()
     {
         useCards("encoder");
         QVERIFY(InitDSPs() > 0);
         CRealPlay realPlay;
         const QRect client(0, 0, 320, 240);
-        realPlay.setWindowGeometry([client](quintptr) { return client; },
-            [] { return QSize(1920, 1080); });
+        realPlay.setWindowGeometry(
+            [client](quintptr) { return client; }, [] { return QSize(1920, 1080); });
         QVERIFY(realPlay.StartBNCPreview(0x92));
         QCOMPARE(realPlay.bncPreviewRect(), client);
         realPlay.FullScreenChanged(true);
@@ -266,6 +291,39 @@ private slots:
         QVERIFY(!realPlay.isRunning());
     }
 
+    void escapeAndDoubleClickPlaceTheBncPreviewAlike()
+    {
+        useCards("encoder");
+        QVERIFY(InitDSPs() > 0);
+        QWidget page;
+        auto *layout = new QVBoxLayout(&page);
+        auto *play = new CPlayWindow(&page);
+        layout->addWidget(play);
+        layout->addWidget(new QWidget(&page));
+        page.resize(300, 200);
+        page.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&page));
+        CRealPlay realPlay;
+        play->SetRealPlay(&realPlay);
+        QVERIFY(realPlay.StartBNCPreview(play->presenterHandle()));
+        QList<QRect> placed;
+        for (const bool escape : { true, false }) {
+            QTest::mouseDClick(play, Qt::LeftButton);
+            QTRY_VERIFY(play->isFullScreen());
+            QCOMPARE(realPlay.bncPreviewRect().size(), play->screen()->size());
+            if (escape) {
+                QTest::keyClick(play, Qt::Key_Escape);
+            } else {
+                QTest::mouseDClick(play, Qt::LeftButton);
+            }
+            QTRY_VERIFY(!play->isWindow());
+            placed << realPlay.bncPreviewRect();
+        }
+        QCOMPARE(placed.first(), placed.last());
+        QVERIFY(placed.first().size() != play->screen()->size());
+        realPlay.StopRealPlay();
+    }
+
     void withoutCardsTheCardModesFail()
     {
         QStringList log;
@@ -273,7 +331,8 @@ private slots:
         realPlay.SetHardDecode(true);
         QVERIFY(!realPlay.StartRealPlay(Camera, FleetPort, "admin", "60917", 1, 0x92));
         QVERIFY(!realPlay.StartBNCPreview(0x92));
-        QCOMPARE(log, (QStringList { "Failed to initialize DirectDraw!", "Open decode channel failed!" }));
+        QCOMPARE(log,
+            (QStringList { "Failed to initialize DirectDraw!", "Open decode channel failed!" }));
         QVERIFY(!realPlay.isRunning());
     }
 };

@@ -70,7 +70,8 @@ typedef struct
     int32_t height;
 } KELVRA_PICTURE;
 
-typedef void (*Kelvra_PresenterHook)(uintptr_t window, const KELVRA_PICTURE *picture, void *context);
+typedef void (*Kelvra_PresenterHook)(
+    uintptr_t window, const KELVRA_PICTURE *picture, void *context);
 /* Once it returns, the previous hook is no longer called. */
 void Kelvra_SetPresenterHook(Kelvra_PresenterHook hook, void *context);
 

@@ -118,9 +118,7 @@ std::unique_ptr<vdec::StreamDecoder> takeStream(DecoderChannel &c)
 class EncoderInput
 {
 public:
-    explicit EncoderInput(int index)
-        : m_index(index), m_thread([this] { loop(); })
-    { }
+    explicit EncoderInput(int index) : m_index(index), m_thread([this] { loop(); }) { }
 
     ~EncoderInput()
     {
@@ -186,7 +184,8 @@ void EncoderInput::loop()
 {
     using Clock = std::chrono::steady_clock;
     const auto interval = std::chrono::microseconds(1000000 / KELVRA_INPUT_RATE);
-    scene::Renderer renderer(KELVRA_INPUT_WIDTH, KELVRA_INPUT_HEIGHT, 0x4b454c00u + uint32_t(m_index));
+    scene::Renderer renderer(
+        KELVRA_INPUT_WIDTH, KELVRA_INPUT_HEIGHT, 0x4b454c00u + uint32_t(m_index));
     scene::Picture picture;
     std::vector<uint8_t> frame(InputPictureBytes);
     auto next = Clock::now();
@@ -283,7 +282,8 @@ int InitDSPs(void)
     g_decoderUp = g_decoderUp || decoder;
     g_encoderUp = g_encoderUp || encoder;
     // One processor per channel.
-    return (g_decoderUp ? KELVRA_DECODER_CHANNELS : 0) + (g_encoderUp ? KELVRA_ENCODER_CHANNELS : 0);
+    return (g_decoderUp ? KELVRA_DECODER_CHANNELS : 0)
+        + (g_encoderUp ? KELVRA_ENCODER_CHANNELS : 0);
 }
 
 int DeInitDSPs(void)
@@ -559,8 +559,8 @@ int ChannelClose(int32_t channel)
     return Ok;
 }
 
-int StartVideoPreview(int32_t channel, uintptr_t window, const KELVRA_RECT *rect, int32_t,
-    int32_t, int32_t frameRate)
+int StartVideoPreview(
+    int32_t channel, uintptr_t window, const KELVRA_RECT *rect, int32_t, int32_t, int32_t frameRate)
 {
     const std::lock_guard<std::mutex> lock(g_lock);
     EncoderInput *input = encoderInput(channel);

@@ -1,0 +1,333 @@
+// Every fault the simulator injects, against each core that talks to a
+// device: the run ends in the state the design gives, and the camera still
+// answers a login afterwards with no session left behind.
+#include "batchconfigmanager.h"
+#include "devicestore.h"
+#include "faults.h"
+#include "networksetters.h"
+#include "records.h"
+#include "sdkruntime.h"
+#include "searchengine.h"
+#include "simfleet.h"
+#include "solvanecheck.h"
+
+#include "../batch/templetsource.h"
+#include "../upgrade/fasttiming.h"
+#include "../upgrade/upgradefleet.h"
+#include "upgrademanager.h"
+#include "upgradestate.h"
+
+#include <QMutex>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace batchtest;
+
+namespace {
+
+constexpr quint16 FleetPort = 18960;
+constexpr unsigned ReceiveTimeoutMs = 1500;
+constexpr int Camera = 0; // the camera under the fault
+constexpr int Source = 1; // the templet's records come from this one
+constexpr int Generous = 60000;
+
+// One fault as the simulator's command line writes it; "" for none.
+devsim::Fault faultOf(const QString &words)
+{
+    devsim::Fault fault;
+    for (const QString &word : words.split(' ', Qt::SkipEmptyParts)) {
+        QString error;
+        if (!devsim::applyFaultWord(fault, word, &error)) {
+            qFatal("%s", qPrintable(error));
+        }
+    }
+    return fault;
+}
+
+QString command(const char *key, quint32 getCommand)
+{
+    return QStringLiteral("%1=%2").arg(QLatin1String(key)).arg(getCommand);
+}
+
+// What the search reported for the one address it probed.
+struct SearchReports
+{
+    QMutex lock;
+    QStringList codes;
+
+    static void callback(DEVICEINFO *, int code, void *user)
+    {
+        auto *self = static_cast<SearchReports *>(user);
+        QMutexLocker locker(&self->lock);
+        self->codes << (code == CSearchEngine::DeviceFound ? QStringLiteral("found")
+                : code == CSearchEngine::UserPasswordError ? QStringLiteral("rejected")
+                                                           : QString::number(code));
+    }
+};
+
+quint32 hostOrder(const QString &address)
+{
+    quint32 network = 0;
+    MIRT_InetPton(MIRT_AF_INET, address.toLatin1().constData(), &network);
+    return MIRT_Ntohl(network);
+}
+
+} // namespace
+
+class TestFaultMatrix : public QObject
+{
+    Q_OBJECT
+
+    SdkRuntime m_sdk { ReceiveTimeoutMs };
+    std::unique_ptr<devsim::Fleet> m_fleet;
+    QTemporaryDir m_dir;
+
+    QByteArray address() const { return m_fleet->address(Camera).toLatin1(); }
+
+    // The table every runner reads: the fault, the password the core is
+    // given, and the end state the core must reach.
+    static void columns()
+    {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<QByteArray>("password");
+        QTest::addColumn<QString>("expected");
+    }
+
+    static void row(const QString &name, const QString &fault, const QString &expected,
+        const QByteArray &password = "60917")
+    {
+        QTest::newRow(qPrintable(name)) << fault << password << expected;
+    }
+
+    // Dropped connections: the camera closes the connection when frame N + 1
+    // arrives; byFrames[N] is the end state then, for N = 0 .. size - 1.
+    static void dropRows(const QStringList &byFrames)
+    {
+        for (int frames = 0; frames < byFrames.size(); ++frames) {
+            row(QStringLiteral("dropped after %1 frames").arg(frames),
+                QStringLiteral("drop-after=%1").arg(frames), byFrames.at(frames));
+        }
+    }
+
+    // After the row, with the fault gone, the camera has let every session
+    // go and takes a new login.
+    void verifyCameraAnswers()
+    {
+        m_fleet->clearFault(Camera);
+        QTRY_COMPARE_WITH_TIMEOUT(m_fleet->sessionCount(Camera), 0, Generous);
+        const int32_t id = solvcheck::login(m_fleet->address(Camera), FleetPort);
+        QVERIFY2(id >= 0, "the camera no longer takes a login");
+        QVERIFY(SOLV_Logout(id));
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        m_fleet = startFleet("127.0.96.1", FleetPort, 2, 1.0);
+        QVERIFY(m_fleet);
+    }
+
+    void cleanupTestCase() { m_fleet.reset(); }
+
+    void init()
+    {
+        if (QTest::currentTestFunction() == QLatin1String("upgrade")) {
+            return; // each row starts a camera of its own
+        }
+        QFETCH(QString, fault);
+        m_fleet->setFault(Camera, faultOf(fault));
+    }
+
+    void cleanup() { clearFaults(*m_fleet); }
+
+    // The IP-range search: a camera is reported found only with its device
+    // and network records read; a refused password is reported as such; any
+    // other failure leaves the address unreported. Either way the search
+    // reaches its end.
+    void search_data()
+    {
+        columns();
+        row("no fault", "", "found");
+        row("wrong password", "", "rejected", "wrong");
+        row("device record not supported", command("unsupported", SOLV_GET_DEVICECFG), "");
+        row("network record not supported", command("unsupported", SOLV_GET_NETCFG), "");
+        row("refused set", command("refuse-set", SOLV_GET_DEVICECFG), "found");
+        row("short delay", "delay=200", "found");
+        row("delay past the time-out", "delay=4000", "");
+        row("too many sessions", "max-sessions=0", "");
+        // Login, device record, network record; a lost logout changes nothing.
+        dropRows({ "", "", "", "found", "found" });
+    }
+
+    void search()
+    {
+        QFETCH(QByteArray, password);
+        QFETCH(QString, expected);
+        SearchReports reports;
+        CSearchEngine engine;
+        const quint32 host = hostOrder(m_fleet->address(Camera));
+        QVERIFY(engine.Start(host, host, FleetPort, "admin", password.constData(),
+            &SearchReports::callback, &reports));
+        QTRY_COMPARE_WITH_TIMEOUT(engine.Progress(), 100u, Generous);
+        QVERIFY(engine.Stop());
+        QCOMPARE(reports.codes.join(' '), expected);
+        verifyCameraAnswers();
+    }
+
+    // The name setter on a device the search found: true only when the
+    // device took the new record, which then holds the name.
+    void setter_data()
+    {
+        columns();
+        row("no fault", "", "set");
+        row("wrong password", "", "failed", "wrong");
+        row("not supported", command("unsupported", SOLV_GET_DEVICECFG), "failed");
+        row("refused set", command("refuse-set", SOLV_GET_DEVICECFG), "failed");
+        row("short delay", "delay=200", "set");
+        row("delay past the time-out", "delay=4000", "failed");
+        row("too many sessions", "max-sessions=0", "failed");
+        // Login, get, set; a lost logout changes nothing.
+        dropRows({ "failed", "failed", "failed", "set", "set" });
+    }
+
+    void setter()
+    {
+        QFETCH(QByteArray, password);
+        QFETCH(QString, expected);
+        CDeviceStore store;
+        DEVICEINFO record = listedCamera(*m_fleet, Camera, 1, password.constData());
+        bool changed = false;
+        const int slot = store.AddOrUpdate(record, &changed);
+        m_fleet->setRecord(
+            Camera, SOLV_GET_DEVICECFG, m_fleet->factoryRecord(Camera, SOLV_GET_DEVICECFG));
+        DeviceCfg before;
+        before.bytes() = m_fleet->record(Camera, SOLV_GET_DEVICECFG);
+        const QByteArray name = "Fault " + QByteArray(QTest::currentDataTag()).left(20);
+        QStringList log;
+        const DeviceContext context { &store, { "admin", "60917" },
+            [&log](const QString &line) { log << line; } };
+        const bool ok = SetDeviceName(context, slot, name);
+        QCOMPARE(ok ? QStringLiteral("set") : QStringLiteral("failed"), expected);
+        DeviceCfg after;
+        after.bytes() = m_fleet->record(Camera, SOLV_GET_DEVICECFG);
+        QCOMPARE(after.bytes() != before.bytes(), ok);
+        if (ok) {
+            QCOMPARE(after.name(), name);
+        }
+        verifyCameraAnswers();
+    }
+
+    // Batch configuration with an NTP-only templet: a failed login is a
+    // failed task with nothing tried; a section the device will not read or
+    // write is a complete task with that section failed.
+    void batch_data()
+    {
+        columns();
+        const QString failed = QStringLiteral("%1 0 0").arg(TaskFailedToSet);
+        const QString applied = QStringLiteral("%1 %2 0").arg(TaskSetComplete).arg(NtpSection);
+        const QString sectionFailed
+            = QStringLiteral("%1 0 %2").arg(TaskSetComplete).arg(NtpSection);
+        row("no fault", "", applied);
+        row("wrong password", "", failed, "wrong");
+        row("not supported", command("unsupported", NtpCfg::getCommand), sectionFailed);
+        row("refused set", command("refuse-set", NtpCfg::getCommand), sectionFailed);
+        row("short delay", "delay=200", applied);
+        row("delay past the time-out", "delay=4000", failed);
+        row("too many sessions", "max-sessions=0", failed);
+        // Login, NTP get, NTP set: a connection lost after the login fails
+        // the section only.
+        dropRows({ failed, sectionFailed, sectionFailed, applied, applied });
+    }
+
+    void batch()
+    {
+        QFETCH(QByteArray, password);
+        QFETCH(QString, expected);
+        m_fleet->setRecord(
+            Camera, NtpCfg::getCommand, m_fleet->factoryRecord(Camera, NtpCfg::getCommand));
+        const QByteArray before = m_fleet->record(Camera, NtpCfg::getCommand);
+        const QString templet = m_dir.filePath(QStringLiteral("ntp.xml"));
+        QVERIFY(writeTemplet(templet, cameraRecords(*m_fleet, Source), NtpSection));
+        CBatchConfigManager manager({});
+        manager.AddTask(address().constData(), FleetPort, "admin", password.constData());
+        QVERIFY(manager.Start(templet, false));
+        manager.WaitForEnd();
+        QCOMPARE(QStringLiteral("%1 %2 %3")
+                     .arg(manager.State(0))
+                     .arg(manager.AppliedSections(0))
+                     .arg(manager.FailedSections(0)),
+            expected);
+        QCOMPARE(manager.Progress(), 100u);
+        const QByteArray after = m_fleet->record(Camera, NtpCfg::getCommand);
+        QCOMPARE(after != before, manager.AppliedSections(0) == qint32(NtpSection));
+        verifyCameraAnswers();
+    }
+
+    // Upgrade of one camera, of its own for each row (a camera that never
+    // comes back is gone for the rest of the suite otherwise), rebooting
+    // after the upload; "restore" rows also wait for it and restore its
+    // defaults. Reboots take a fifth of a second and the batch's pauses are
+    // twenty times shorter.
+    void upgrade_data()
+    {
+        columns();
+        const auto state = [](UpgradeState s) { return QString::number(int(s)); };
+        row("no fault", "", state(UpgradeSucceeded));
+        row("restore", "", state(UpgradeRestored) + " restore");
+        row("wrong password", "", state(UpgradeLoginFailed), "wrong");
+        row("description not supported", "unsupported-ability=6",
+            state(UpgradeNoDirectorySupport) + " directory");
+        row("short delay", "delay=20000", state(UpgradeSucceeded)); // 200 ms at the scale
+        row("delay past the time-out", "delay=300000", state(UpgradeLoginFailed));
+        row("too many sessions", "max-sessions=0", state(UpgradeLoginFailed));
+        row("never comes back", "never-return", state(UpgradeReconnectFailed) + " restore");
+        row("write fails", "upgrade-fail", state(UpgradeFailed));
+        row("upload dropped", "upgrade-drop=50", state(UpgradeUnknown));
+        row("upload stalls", "upgrade-stall=50", state(UpgradeUnknown));
+        dropRows({ state(UpgradeLoginFailed), state(UpgradeUnknown), state(UpgradeUnknown),
+            state(UpgradeSucceeded), state(UpgradeSucceeded) });
+    }
+
+    void upgrade()
+    {
+        QFETCH(QString, fault);
+        QFETCH(QByteArray, password);
+        QFETCH(QString, expected);
+        const QStringList words = expected.split(' ');
+        const bool restore = words.contains(QLatin1String("restore"));
+        const bool directory = words.contains(QLatin1String("directory"));
+        auto fleet = UpgradeFleet::start(QStringLiteral("127.0.97.1"), FleetPort + 10, 1,
+            [&](devsim::FleetOptions &options) { options.faults[0] = faultOf(fault); });
+        QVERIFY(fleet);
+        const QString image = directory
+            ? UpgradeFleet::writeDirectory(m_dir, QStringLiteral("images"))
+            : UpgradeFleet::writeImage(
+                m_dir, QStringLiteral("image.dav"), UpgradeFleet::descriptionOf(*fleet, 0));
+        QVERIFY(!image.isEmpty());
+        CUpgradeManager manager(DeviceContext {}, std::make_shared<FastTiming>(20));
+        manager.AddTask(fleet->address(0).toLatin1(), FleetPort + 10, "admin", password);
+        QVERIFY(manager.SetFirmware(image.toLocal8Bit().constData(),
+            directory ? FirmwareDirectory : FirmwareFile));
+        manager.SetFlags(true, restore);
+        QVERIFY(manager.Start());
+        QTRY_COMPARE_WITH_TIMEOUT(manager.TotalProgress(), 100, Generous);
+        QVERIFY(manager.Stop());
+        QCOMPARE(QString::number(manager.TaskState(0)), words.first());
+        // A camera that stayed away is brought back by hand; any other
+        // answers once its reboot is over.
+        fleet->clearFault(0);
+        fleet->run([&] {
+            if (!fleet->cameras().at(0)->isOnline()) {
+                fleet->cameras().at(0)->listen();
+            }
+        });
+        const bool upgraded = UpgradeStateSucceeded(manager.TaskState(0), restore);
+        QTRY_VERIFY_WITH_TIMEOUT(UpgradeFleet::reportedVersion(*fleet, 0) != 0, Generous);
+        QCOMPARE(UpgradeFleet::reportedVersion(*fleet, 0) == UpgradeFleet::newVersion(), upgraded);
+        QTRY_COMPARE_WITH_TIMEOUT(fleet->sessionCount(0), 0, Generous);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestFaultMatrix)
+#include "tst_faultmatrix.moc"
