@@ -203,9 +203,9 @@ private slots:
         cameraPage()->startRealplay();
         QVERIFY(cameraPage()->isPreviewRunning());
         QVERIFY(!box("checkBoxMDCard")->isEnabled());
-        QTRY_VERIFY(g_frames.loadRelaxed() >= 10);
+        QTRY_VERIFY_WITH_TIMEOUT(g_frames.loadRelaxed() >= 10, 30000);
         QVERIFY(g_frameWidth.loadRelaxed() > 0);
-        QTRY_VERIFY(cameraPage()->realPlay()->GetFrameRate() > 0);
+        QTRY_VERIFY_WITH_TIMEOUT(cameraPage()->realPlay()->GetFrameRate() > 0, 30000);
         cameraPage()->stopRealplay();
         QVERIFY(box("checkBoxMDCard")->isEnabled());
         // The card's channel went with the preview.
@@ -235,7 +235,7 @@ private slots:
         cameraPage()->startRealplay();
         QVERIFY(cameraPage()->isPreviewRunning());
         QCOMPARE(m_window->previewsRunning(), 1);
-        QTRY_VERIFY(g_frames.loadRelaxed() >= 25);
+        QTRY_VERIFY_WITH_TIMEOUT(g_frames.loadRelaxed() >= 25, 30000);
         QCOMPARE(g_frameWidth.loadRelaxed(), 704);
         QCOMPARE(g_frameHeight.loadRelaxed(), 576);
         QCOMPARE(realPlay->GetFrameRate(), 25u);
@@ -265,7 +265,7 @@ private slots:
         focusPage->startRealplay();
         QCOMPARE(changes.size(), 1);
         focusPage->startAdjustFocus();
-        QTRY_VERIFY(focusPage->paintArea()->curve().sampleCount() >= 3);
+        QTRY_VERIFY_WITH_TIMEOUT(focusPage->paintArea()->curve().sampleCount() >= 3, 30000);
         focusPage->stopRealplay();
         QCOMPARE(changes.size(), 2);
         box("checkBoxBNC")->click();
