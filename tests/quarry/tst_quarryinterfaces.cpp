@@ -134,11 +134,10 @@ private slots:
             = hostAddresses([](const quarry::Ipv4Interface &item) { return item.name == "lo"; });
         const QStringList none;
         QTest::newRow("unset") << QByteArray() << all << none;
-        QTest::newRow("empty") << QByteArray("") << all << none;
         QTest::newRow("separators only") << QByteArray(" ,\t, ") << all << none;
+        QTest::newRow("padded") << QByteArray(" lo , ") << loopback << none;
         QTest::newRow("lo") << QByteArray("lo") << loopback << none;
         QTest::newRow("127.0.0.1") << QByteArray("127.0.0.1") << strings({ "127.0.0.1" }) << none;
-        QTest::newRow("padded") << QByteArray(" lo , ") << loopback << none;
         QTest::newRow("twice, by name and address")
             << QByteArray("lo,127.0.0.1") << loopback << none;
         QTest::newRow("unknown name") << QByteArray("nosuch0") << none << strings({ "nosuch0" });
@@ -153,11 +152,6 @@ private slots:
                 return item.name == firstOtherInterface()->name;
             });
             QTest::newRow("another interface by name") << name << named << none;
-            QTest::newRow("another interface by address and lo") << (text(other->address).toLatin1()
-                + ",lo") << hostAddresses([](const quarry::Ipv4Interface &item) {
-                return item.name == "lo"
-                    || item.address.s_addr == firstOtherInterface()->address.s_addr;
-            }) << none;
         }
     }
 
@@ -185,7 +179,6 @@ private slots:
         QTest::addColumn<QStringList>("cameras");
         QTest::addColumn<QStringList>("interfaces");
         const QStringList loopback { QStringLiteral("127.0.0.1") };
-        QTest::newRow("loopback camera") << strings({ "127.0.11.1" }) << loopback;
         QTest::newRow("fleet on loopback, once")
             << strings({ "127.0.11.1", "127.0.11.2", "127.1.0.1" }) << loopback;
         // An address on none of this machine's subnets, if it has none of 203.0.113.0/24.
