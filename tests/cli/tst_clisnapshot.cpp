@@ -1,12 +1,9 @@
 // tervix-cli snapshot against a simulated camera (127.0.90.1): a PNG of the
 // camera's own picture size, and the failures.
-#include "fleet.h"
+#include "cliprocess.h"
 #include "video.h"
 
 #include <QImage>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -14,25 +11,9 @@ namespace {
 
 constexpr quint16 Port = 18901;
 
-struct Run
-{
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
 Run cli(const QStringList &args)
 {
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.remove(QStringLiteral("TERVIX_PASSWORD"));
-    QProcess process;
-    process.setProcessEnvironment(environment);
-    process.start(qEnvironmentVariable("TERVIX_BIN_DIR") + QStringLiteral("/tervix-cli"),
-        args + QStringList { QStringLiteral("--port"), QString::number(Port) });
-    process.closeWriteChannel();
-    process.waitForFinished(-1);
-    return { process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-        process.readAllStandardOutput(), process.readAllStandardError() };
+    return runCli(args, { .port = Port });
 }
 
 } // namespace
@@ -48,13 +29,9 @@ private slots:
     void initTestCase()
     {
         QVERIFY(m_dir.isValid());
-        devsim::FleetOptions options;
-        options.firstAddress = QStringLiteral("127.0.90.1");
-        options.port = Port;
-        options.discoveryPort = 0;
-        m_fleet = std::make_unique<devsim::Fleet>(options);
-        QString error;
-        QVERIFY2(m_fleet->start(&error), qPrintable(error));
+        m_fleet = startCliFleet(
+            { .firstAddress = QStringLiteral("127.0.90.1"), .port = Port, .discoveryPort = 0 });
+        QVERIFY(m_fleet);
     }
 
     void writesThePictureOfTheCamera()

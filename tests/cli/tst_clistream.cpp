@@ -2,44 +2,22 @@
 // of the stream, the raw stream it writes, a stream the camera cuts, and
 // wrong command lines.
 
-#include "fleet.h"
+#include "cliprocess.h"
 #include "recordbytes.h"
 #include "solvane_records.h"
 
 #include <QFile>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
-
-#include <memory>
 
 static constexpr quint16 Port = 18882;
 enum Cam { Plain, Cut, Count };
 
 namespace {
 
-struct Run
-{
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-    QJsonObject json() const { return QJsonDocument::fromJson(out).object(); }
-};
-
 Run cli(const QStringList &args)
 {
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.remove(QStringLiteral("TERVIX_PASSWORD"));
-    QProcess process;
-    process.setProcessEnvironment(environment);
-    process.start(qEnvironmentVariable("TERVIX_BIN_DIR") + QStringLiteral("/tervix-cli"),
-        args + QStringList { QStringLiteral("--port"), QString::number(Port) });
-    process.closeWriteChannel();
-    process.waitForFinished(-1);
-    return { process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-        process.readAllStandardOutput(), process.readAllStandardError() };
+    return runCli(args, { .port = Port });
 }
 
 } // namespace
@@ -55,12 +33,11 @@ private slots:
     void initTestCase()
     {
         QVERIFY(m_dir.isValid());
-        m_fleet = std::make_unique<devsim::Fleet>(devsim::FleetOptions { .count = Count,
+        m_fleet = startCliFleet({ .count = Count,
             .firstAddress = QStringLiteral("127.0.88.101"),
             .port = Port,
             .discoveryPort = 0 });
-        QString error;
-        QVERIFY2(m_fleet->start(&error), qPrintable(error));
+        QVERIFY(m_fleet);
         for (int i = 0; i < Count; ++i) {
             QByteArray record = m_fleet->record(i, SOLV_GET_COMPRESSCFG);
             devsim::RecordWriter w(record);

@@ -1,42 +1,20 @@
 // tervix-cli templet save and show, against simulated cameras in this process.
 
-#include "fleet.h"
+#include "cliprocess.h"
 #include "recordfields.h"
 #include "records.h"
 
 #include <QFile>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
-
-#include <memory>
 
 static constexpr quint16 Port = 18074;
 
 namespace {
 
-struct Run
-{
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-    QJsonObject json() const { return QJsonDocument::fromJson(out).object(); }
-};
-
 Run cli(const QStringList &args)
 {
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.remove(QStringLiteral("TERVIX_PASSWORD"));
-    QProcess process;
-    process.setProcessEnvironment(environment);
-    process.start(qEnvironmentVariable("TERVIX_BIN_DIR") + QStringLiteral("/tervix-cli"),
-        args + QStringList { QStringLiteral("--port"), QString::number(Port) });
-    process.closeWriteChannel();
-    process.waitForFinished(-1);
-    return { process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-        process.readAllStandardOutput(), process.readAllStandardError() };
+    return runCli(args, { .port = Port });
 }
 
 // The templet sections on the command line and the records they hold.
@@ -60,12 +38,11 @@ private slots:
     void initTestCase()
     {
         QVERIFY(m_dir.isValid());
-        m_fleet = std::make_unique<devsim::Fleet>(devsim::FleetOptions { .count = 1,
+        m_fleet = startCliFleet({ .count = 1,
             .firstAddress = QStringLiteral("127.0.74.1"),
             .port = Port,
             .discoveryPort = 0 });
-        QString error;
-        QVERIFY2(m_fleet->start(&error), qPrintable(error));
+        QVERIFY(m_fleet);
     }
 
     void saveThenShowReadsBackTheCamera()

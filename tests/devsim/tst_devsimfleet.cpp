@@ -27,13 +27,11 @@ private slots:
     void initTestCase()
     {
         SOLV_Init();
-        devsim::FleetOptions options;
-        options.count = 4;
-        options.firstAddress = QStringLiteral("127.0.6.1");
-        options.port = Port;
-        options.timeScale = 0.005;
-        options.discoveryPort = 0;
-        m_fleet = std::make_unique<devsim::Fleet>(options);
+        m_fleet = std::make_unique<devsim::Fleet>(devsim::FleetOptions { .count = 4,
+            .firstAddress = QStringLiteral("127.0.6.1"),
+            .port = Port,
+            .timeScale = 0.005,
+            .discoveryPort = 0 });
         QString error;
         QVERIFY2(m_fleet->start(&error), qPrintable(error));
     }

@@ -44,27 +44,6 @@ private slots:
             QCOMPARE(failure(login("127.0.6.201", Port) >= 0), uint32_t(SOLV_CONNECT_FAILED));
         }
     }
-
-    void refusesBadOptions_data()
-    {
-        QTest::addColumn<QStringList>("arguments");
-        QTest::addColumn<QString>("message");
-        QTest::newRow("count zero") << QStringList { "--count", "0" } << "--count";
-        QTest::newRow("unknown fault") << QStringList { "--fault", "0:melt" } << "melt";
-    }
-
-    void refusesBadOptions()
-    {
-        QFETCH(QStringList, arguments);
-        QFETCH(QString, message);
-        QProcess process;
-        process.start(Program,
-            QStringList { "--discovery-port", "0", "--first-address", "127.0.6.220" } + arguments);
-        QVERIFY(process.waitForFinished(5000));
-        QCOMPARE(process.exitCode(), 2);
-        const QString errors = QString::fromLocal8Bit(process.readAllStandardError());
-        QVERIFY2(errors.contains(message), qPrintable(errors));
-    }
 };
 
 QTEST_GUILESS_MAIN(DevsimProgramTest)

@@ -1,17 +1,14 @@
 #include "adjustfocus.h"
-#include "fleet.h"
 #include "focusservices.h"
 #include "paintarea.h"
 #include "realplay.h"
-#include "testdevice.h"
+#include "simfleet.h"
 
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTextEdit>
 #include <QTimer>
-
-#include <memory>
 
 namespace {
 
@@ -75,14 +72,10 @@ class TestAdjustFocus : public QObject
 private slots:
     void initTestCase()
     {
-        devsim::FleetOptions options;
-        options.count = 3;
-        options.firstAddress = FirstAddress;
-        options.discoveryPort = 0;
-        options.passwords = { { 1, OtherPassword } };
-        m_fleet = std::make_unique<devsim::Fleet>(options);
-        QString error;
-        QVERIFY2(m_fleet->start(&error), qPrintable(error));
+        m_fleet = startFleet(FirstAddress, 8000, 3, 1.0, [](devsim::FleetOptions &options) {
+            options.passwords = { { 1, OtherPassword } };
+        });
+        QVERIFY(m_fleet);
     }
 
     void init()

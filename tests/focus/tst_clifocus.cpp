@@ -1,41 +1,20 @@
 // tervix-cli focus: a picture file, and the live stream of a simulated
 // camera in this process (127.0.91.31, port 18091).
-#include "fleet.h"
+#include "cliprocess.h"
 #include "focusmeasure.h"
 
 #include <QFile>
 #include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
-
-#include <memory>
 
 namespace {
 
 constexpr quint16 Port = 18091;
 
-struct Run
-{
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-    QJsonObject json() const { return QJsonDocument::fromJson(out).object(); }
-};
-
 Run cli(const QStringList &args)
 {
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.remove(QStringLiteral("TERVIX_PASSWORD"));
-    QProcess process;
-    process.setProcessEnvironment(environment);
-    process.start(qEnvironmentVariable("TERVIX_BIN_DIR") + QStringLiteral("/tervix-cli"), args);
-    process.closeWriteChannel();
-    process.waitForFinished(-1);
-    return { process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-        process.readAllStandardOutput(), process.readAllStandardError() };
+    return runCli(args, {});
 }
 
 // Diagonal stripes, a header with a comment.
@@ -71,13 +50,9 @@ class TestCliFocus : public QObject
 private slots:
     void initTestCase()
     {
-        devsim::FleetOptions options;
-        options.firstAddress = QStringLiteral("127.0.91.31");
-        options.port = Port;
-        options.discoveryPort = 0;
-        m_fleet = std::make_unique<devsim::Fleet>(options);
-        QString error;
-        QVERIFY2(m_fleet->start(&error), qPrintable(error));
+        m_fleet = startCliFleet(
+            { .firstAddress = QStringLiteral("127.0.91.31"), .port = Port, .discoveryPort = 0 });
+        QVERIFY(m_fleet);
     }
 
     void measuresAPicture()
@@ -86,12 +61,11 @@ private slots:
         const QString path = write(QStringLiteral("chart.pgm"), stripesPgm(333, 101, &raster));
         const qint32 expected = FocusMeasure::measurePlain(
             reinterpret_cast<const uchar *>(raster.constData()), 333, 101);
-        Run run = cli({ QStringLiteral("focus"), QStringLiteral("--image"), path });
+        Run run = cli({ "focus", "--image", path });
         QCOMPARE(run.exitCode, 0);
         QCOMPARE(run.out, QByteArray::number(expected) + '\n');
 
-        run = cli(
-            { QStringLiteral("focus"), QStringLiteral("--image"), path, QStringLiteral("--json") });
+        run = cli({ "focus", "--image", path, "--json" });
         QCOMPARE(run.exitCode, 0);
         const QJsonObject object = run.json();
         QCOMPARE(object.value(QStringLiteral("focus")).toInteger(), expected);
@@ -114,7 +88,7 @@ private slots:
         QFETCH(QByteArray, bytes);
         QFETCH(QByteArray, message);
         const QString path = write(QStringLiteral("bad.pgm"), bytes);
-        const Run run = cli({ QStringLiteral("focus"), QStringLiteral("--image"), path });
+        const Run run = cli({ "focus", "--image", path });
         QCOMPARE(run.exitCode, 1);
         QVERIFY2(run.err.contains(message), run.err.constData());
         QVERIFY(run.out.isEmpty());
@@ -123,9 +97,8 @@ private slots:
     // Five values a second, between the lowest and highest measured.
     void followsTheLiveStream()
     {
-        const Run run = cli({ QStringLiteral("focus"), QStringLiteral("127.0.91.31"),
-            QStringLiteral("--seconds"), QStringLiteral("2"), QStringLiteral("--port"),
-            QString::number(Port), QStringLiteral("--json") });
+        const Run run
+            = runCli({ "focus", "127.0.91.31", "--seconds", "2", "--json" }, { .port = Port });
         QVERIFY2(run.exitCode == 0, run.err.constData());
         const QJsonObject object = run.json();
         const QJsonArray values = object.value(QStringLiteral("values")).toArray();

@@ -1,14 +1,11 @@
 #include "adjustfocus.h"
-#include "fleet.h"
 #include "maintablewithmend.h"
+#include "simfleet.h"
 #include "tervix.h"
-#include "testdevice.h"
 
 #include <QCheckBox>
 #include <QPushButton>
 #include <QTest>
-
-#include <memory>
 
 namespace {
 
@@ -61,13 +58,8 @@ class TestFocusWindow : public QObject
 private slots:
     void initTestCase()
     {
-        devsim::FleetOptions options;
-        options.count = 2;
-        options.firstAddress = QStringLiteral("127.0.91.11");
-        options.discoveryPort = 0;
-        m_fleet = std::make_unique<devsim::Fleet>(options);
-        QString error;
-        QVERIFY2(m_fleet->start(&error), qPrintable(error));
+        m_fleet = startFleet(QStringLiteral("127.0.91.11"), 8000, 2, 1.0);
+        QVERIFY(m_fleet);
     }
 
     void init()

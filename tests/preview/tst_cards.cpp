@@ -106,11 +106,8 @@ private slots:
     {
         MIRT_Init();
         SOLV_Init();
-        devsim::FleetOptions options;
-        options.firstAddress = QString::fromLatin1(Camera);
-        options.port = FleetPort;
-        options.discoveryPort = 0;
-        m_fleet = std::make_unique<devsim::Fleet>(options);
+        m_fleet = std::make_unique<devsim::Fleet>(devsim::FleetOptions {
+            .firstAddress = QString::fromLatin1(Camera), .port = FleetPort, .discoveryPort = 0 });
         QString error;
         QVERIFY2(m_fleet->start(&error), qPrintable(error));
     }
@@ -322,18 +319,6 @@ private slots:
         QCOMPARE(placed.first(), placed.last());
         QVERIFY(placed.first().size() != play->screen()->size());
         realPlay.StopRealPlay();
-    }
-
-    void withoutCardsTheCardModesFail()
-    {
-        QStringList log;
-        CRealPlay realPlay([&log](const QString &line) { log << line; });
-        realPlay.SetHardDecode(true);
-        QVERIFY(!realPlay.StartRealPlay(Camera, FleetPort, "admin", "60917", 1, 0x92));
-        QVERIFY(!realPlay.StartBNCPreview(0x92));
-        QCOMPARE(log,
-            (QStringList { "Failed to initialize DirectDraw!", "Open decode channel failed!" }));
-        QVERIFY(!realPlay.isRunning());
     }
 };
 

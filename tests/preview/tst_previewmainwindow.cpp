@@ -55,11 +55,8 @@ private slots:
     {
         MIRT_Init();
         SOLV_Init();
-        devsim::FleetOptions options;
-        options.firstAddress = QStringLiteral("127.0.90.11");
-        options.port = FleetPort;
-        options.discoveryPort = 0;
-        m_fleet = std::make_unique<devsim::Fleet>(options);
+        m_fleet = std::make_unique<devsim::Fleet>(devsim::FleetOptions {
+            .firstAddress = QStringLiteral("127.0.90.11"), .port = FleetPort, .discoveryPort = 0 });
         QString error;
         QVERIFY2(m_fleet->start(&error), qPrintable(error));
     }

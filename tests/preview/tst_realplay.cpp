@@ -8,6 +8,7 @@
 #include <QTest>
 
 #include <atomic>
+#include <memory>
 
 namespace {
 
@@ -86,7 +87,7 @@ class TestRealPlay : public QObject
 
     QTemporaryDir m_dir;
     FfmpegStream m_stream; // M-JPEG, 10 pictures
-    Calls m_calls;
+    std::unique_ptr<Calls> m_calls;
 
     void header(CRealPlay &realPlay)
     {
@@ -101,20 +102,9 @@ class TestRealPlay : public QObject
             uint32_t(bytes.size()), &realPlay);
     }
 
-    void resetCalls()
-    {
-        for (std::atomic<int> *counter :
-            { &m_calls.realPlay, &m_calls.stopRealPlay, &m_calls.logout, &m_calls.getPort,
-                &m_calls.freePort, &m_calls.openStream, &m_calls.closeStream, &m_calls.inputData,
-                &m_calls.inputTaken, &m_calls.sleeps, &m_calls.frames }) {
-            *counter = 0;
-        }
-    }
-
 private slots:
     void initTestCase()
     {
-        g_calls = &m_calls;
         QVERIFY(m_dir.isValid());
         QString error;
         QVERIFY2(makeFfmpegStream(
@@ -122,7 +112,11 @@ private slots:
             qPrintable(error));
     }
 
-    void init() { resetCalls(); }
+    void init()
+    {
+        m_calls = std::make_unique<Calls>();
+        g_calls = m_calls.get();
+    }
 
     void refusedBlockIsDroppedAndTheNextTriedAfresh()
     {
@@ -131,47 +125,47 @@ private slots:
         header(realPlay);
         // More than the player's whole buffer: refused every time.
         data(realPlay, QByteArray(int(SoftwareDecodeMode::StreamBufferBytes) + 1, '\0'));
-        QCOMPARE(m_calls.inputData.load(), SoftwareDecodeMode::InputTries);
-        QCOMPARE(m_calls.sleeps.load(), SoftwareDecodeMode::InputTries);
-        QCOMPARE(m_calls.inputTaken.load(), 0);
+        QCOMPARE(m_calls->inputData.load(), SoftwareDecodeMode::InputTries);
+        QCOMPARE(m_calls->sleeps.load(), SoftwareDecodeMode::InputTries);
+        QCOMPARE(m_calls->inputTaken.load(), 0);
 
         data(realPlay, m_stream.data.left(1000));
-        QCOMPARE(m_calls.inputData.load(), SoftwareDecodeMode::InputTries + 1);
-        QCOMPARE(m_calls.inputTaken.load(), 1);
-        QCOMPARE(m_calls.sleeps.load(), SoftwareDecodeMode::InputTries);
+        QCOMPARE(m_calls->inputData.load(), SoftwareDecodeMode::InputTries + 1);
+        QCOMPARE(m_calls->inputTaken.load(), 1);
+        QCOMPARE(m_calls->sleeps.load(), SoftwareDecodeMode::InputTries);
 
         // Empty blocks and blocks before any header never reach the player.
         data(realPlay, QByteArray());
         CRealPlay idle({}, countedLibraries());
         QVERIFY(idle.RealPlay(3, 1, 0));
         data(idle, m_stream.data.left(1000));
-        QCOMPARE(m_calls.inputData.load(), SoftwareDecodeMode::InputTries + 1);
+        QCOMPARE(m_calls->inputData.load(), SoftwareDecodeMode::InputTries + 1);
     }
 
     void secondHeaderReopensThePort()
     {
         CRealPlay realPlay({}, countedLibraries());
-        realPlay.SetFrameCallback(&countFrame, &m_calls.frames);
+        realPlay.SetFrameCallback(&countFrame, &m_calls->frames);
         QVERIFY(realPlay.RealPlay(3, 1, 0));
         header(realPlay);
-        QCOMPARE(m_calls.getPort.load(), 1);
+        QCOMPARE(m_calls->getPort.load(), 1);
         data(realPlay, m_stream.data);
-        QTRY_VERIFY_WITH_TIMEOUT(m_calls.frames >= 9, 60000);
+        QTRY_VERIFY_WITH_TIMEOUT(m_calls->frames >= 9, 60000);
 
         header(realPlay);
-        QCOMPARE(m_calls.closeStream.load(), 1);
-        QCOMPARE(m_calls.freePort.load(), 1);
-        QCOMPARE(m_calls.getPort.load(), 2);
-        QCOMPARE(m_calls.openStream.load(), 2);
-        const int before = m_calls.frames;
+        QCOMPARE(m_calls->closeStream.load(), 1);
+        QCOMPARE(m_calls->freePort.load(), 1);
+        QCOMPARE(m_calls->getPort.load(), 2);
+        QCOMPARE(m_calls->openStream.load(), 2);
+        const int before = m_calls->frames;
         data(realPlay, m_stream.data);
         data(realPlay, m_stream.data.left(100)); // the next picture's start ends the last one
-        QTRY_COMPARE_WITH_TIMEOUT(m_calls.frames.load(), before + 10, 60000);
+        QTRY_COMPARE_WITH_TIMEOUT(m_calls->frames.load(), before + 10, 60000);
 
         realPlay.StopRealPlay();
-        QCOMPARE(m_calls.stopRealPlay.load(), 1);
-        QCOMPARE(m_calls.freePort.load(), 2);
-        QCOMPARE(m_calls.logout.load(), 0); // the login was the caller's
+        QCOMPARE(m_calls->stopRealPlay.load(), 1);
+        QCOMPARE(m_calls->freePort.load(), 2);
+        QCOMPARE(m_calls->logout.load(), 0); // the login was the caller's
     }
 
     void negativeUserIdNeverReachesTheDevice()
@@ -179,7 +173,7 @@ private slots:
         QStringList log;
         CRealPlay realPlay([&log](const QString &line) { log << line; }, countedLibraries());
         QVERIFY(!realPlay.RealPlay(-1, 1, 0));
-        QCOMPARE(m_calls.realPlay.load(), 0);
+        QCOMPARE(m_calls->realPlay.load(), 0);
         QVERIFY(!realPlay.isRunning());
         QCOMPARE(log, QStringList());
     }
@@ -189,9 +183,9 @@ private slots:
         CRealPlay realPlay({}, countedLibraries());
         realPlay.StopRealPlay();
         realPlay.StopRealPlay();
-        QCOMPARE(m_calls.stopRealPlay.load(), 0);
-        QCOMPARE(m_calls.freePort.load(), 0);
-        QCOMPARE(m_calls.logout.load(), 0);
+        QCOMPARE(m_calls->stopRealPlay.load(), 0);
+        QCOMPARE(m_calls->freePort.load(), 0);
+        QCOMPARE(m_calls->logout.load(), 0);
         QCOMPARE(realPlay.GetFrameRate(), 0u);
 
         // Stopped twice after a run: released once.
@@ -199,8 +193,8 @@ private slots:
         header(realPlay);
         realPlay.StopRealPlay();
         realPlay.StopRealPlay();
-        QCOMPARE(m_calls.stopRealPlay.load(), 1);
-        QCOMPARE(m_calls.freePort.load(), 1);
+        QCOMPARE(m_calls->stopRealPlay.load(), 1);
+        QCOMPARE(m_calls->freePort.load(), 1);
         QVERIFY(realPlay.RealPlay(3, 1, 0));
     }
 
@@ -222,11 +216,11 @@ private slots:
 
         // Another preview's stream, all decoded, gives the stopped one time to show anything.
         CRealPlay other({}, countedLibraries());
-        other.SetFrameCallback(&countFrame, &m_calls.frames);
+        other.SetFrameCallback(&countFrame, &m_calls->frames);
         QVERIFY(other.RealPlay(3, 1, 0));
         header(other);
         data(other, m_stream.data + m_stream.data.left(100));
-        QTRY_COMPARE_WITH_TIMEOUT(m_calls.frames.load(), 10, 60000);
+        QTRY_COMPARE_WITH_TIMEOUT(m_calls->frames.load(), 10, 60000);
         QCOMPARE(stoppedFrames.load(), seen);
     }
 
@@ -237,7 +231,7 @@ private slots:
         realPlay.SetHardDecode(true);
         QVERIFY(!realPlay.RealPlay(3, 1, 0));
         QCOMPARE(log, QStringList { "Failed to initialize DirectDraw!" });
-        QCOMPARE(m_calls.realPlay.load(), 0);
+        QCOMPARE(m_calls->realPlay.load(), 0);
         QVERIFY(!realPlay.StartBNCPreview(0));
         QCOMPARE(log.last(), QStringLiteral("Open decode channel failed!"));
         realPlay.SetHardDecode(false);

@@ -44,12 +44,10 @@ private slots:
     {
         MIRT_Init();
         SOLV_Init();
-        devsim::FleetOptions options;
-        options.count = 2;
-        options.firstAddress = QStringLiteral("127.0.89.1");
-        options.port = FleetPort;
-        options.discoveryPort = 0;
-        m_fleet = std::make_unique<devsim::Fleet>(options);
+        m_fleet = std::make_unique<devsim::Fleet>(devsim::FleetOptions { .count = 2,
+            .firstAddress = QStringLiteral("127.0.89.1"),
+            .port = FleetPort,
+            .discoveryPort = 0 });
         QString error;
         QVERIFY2(m_fleet->start(&error), qPrintable(error));
     }
