@@ -137,9 +137,9 @@ private slots:
                 QTest::qWait(5); // the decoder catches up
             }
         }
-        QTRY_VERIFY(g_captured.loadRelaxed() >= 40);
+        QTRY_VERIFY_WITH_TIMEOUT(g_captured.loadRelaxed() >= 40, 30000);
         QCOMPARE(g_capturedWidth.loadRelaxed(), 352);
-        QTRY_VERIFY(g_presented.loadRelaxed() >= 40);
+        QTRY_VERIFY_WITH_TIMEOUT(g_presented.loadRelaxed() >= 40, 30000);
         uint32_t rate = 1000;
         QCOMPARE(HW_GetCurrentFrameRate(channel, &rate), 0);
         QVERIFY(rate < 1000);
@@ -189,7 +189,7 @@ private slots:
         QCOMPARE(SetImageStream(channel, 1, 25, 704, 576, buffer.data()), 0);
         QElapsedTimer clock;
         clock.start();
-        QTRY_VERIFY(g_images.loadRelaxed() >= 50);
+        QTRY_VERIFY_WITH_TIMEOUT(g_images.loadRelaxed() >= 50, 30000);
         const int images = g_images.loadRelaxed();
         // Paced at 25 per second: never faster than the input.
         QVERIFY(qint64(images - 1) * 40 <= clock.elapsed() + 40);
