@@ -670,6 +670,30 @@ uint32_t openImage(const char *path, Upload &upload)
 // Live streams, at the end of this file.
 void stopAllStreams();
 
+// What a connection of its own (upload, stream) needs to attach to a login,
+// copied so the login stays free for other calls meanwhile.
+struct LoginCopy
+{
+    sockaddr_in address {};
+    std::string userName;
+    std::string password;
+    uint32_t deviceSession = 0;
+};
+
+bool copyLogin(int32_t userId, LoginCopy &copy)
+{
+    return withSession(userId, [&](Session &session) -> uint32_t {
+        if (session.fd < 0) {
+            return proto::ReceiveFailed; // the login broke earlier
+        }
+        copy.address = session.address;
+        copy.userName = session.userName;
+        copy.password = session.password;
+        copy.deviceSession = session.deviceSession;
+        return proto::Ok;
+    }) != 0;
+}
+
 } // namespace
 
 extern "C" {
@@ -901,22 +925,8 @@ int SOLV_GetPTZProtocol(int32_t userId, SOLV_PTZ_PROTOCOL_LIST *list)
 
 int32_t SOLV_Upgrade(int32_t userId, const char *firmwarePath)
 {
-    // What the attach needs, copied so the login stays free for other calls.
-    sockaddr_in address {};
-    std::string userName;
-    std::string password;
-    uint32_t deviceSession = 0;
-    const int known = withSession(userId, [&](Session &session) -> uint32_t {
-        if (session.fd < 0) {
-            return proto::ReceiveFailed; // the login broke earlier
-        }
-        address = session.address;
-        userName = session.userName;
-        password = session.password;
-        deviceSession = session.deviceSession;
-        return proto::Ok;
-    });
-    if (!known) {
+    LoginCopy login;
+    if (!copyLogin(userId, login)) {
         return -1;
     }
     if (!firmwarePath) {
@@ -934,10 +944,10 @@ int32_t SOLV_Upgrade(int32_t userId, const char *firmwarePath)
     }
     std::vector<uint8_t> reply;
     status = authenticate(
-        upload->fd, address, proto::UpgradeAttach,
+        upload->fd, login.address, proto::UpgradeAttach,
         [&](const uint8_t *nonce) {
-            return fw::encodeAttach(deviceSession, userName,
-                proto::loginProof(password, nonce, userName), upload->size);
+            return fw::encodeAttach(login.deviceSession, login.userName,
+                proto::loginProof(login.password, nonce, login.userName), upload->size);
         },
         reply);
     if (status != proto::Ok) {
@@ -1149,22 +1159,8 @@ int32_t SOLV_RealPlay_V30(int32_t userId, const SOLV_PREVIEW_REQUEST *request,
     SOLV_RealDataCallback callback, void *user, int32_t blocked)
 {
     (void)blocked; // the attach is always awaited
-    // What the attach needs, copied so the login stays free for other calls.
-    sockaddr_in address {};
-    std::string userName;
-    std::string password;
-    uint32_t deviceSession = 0;
-    const int known = withSession(userId, [&](Session &session) -> uint32_t {
-        if (session.fd < 0) {
-            return proto::ReceiveFailed; // the login broke earlier
-        }
-        address = session.address;
-        userName = session.userName;
-        password = session.password;
-        deviceSession = session.deviceSession;
-        return proto::Ok;
-    });
-    if (!known) {
+    LoginCopy login;
+    if (!copyLogin(userId, login)) {
         return -1;
     }
     if (!request || !callback) {
@@ -1182,10 +1178,10 @@ int32_t SOLV_RealPlay_V30(int32_t userId, const SOLV_PREVIEW_REQUEST *request,
     }
     std::vector<uint8_t> reply;
     const uint32_t status = authenticate(
-        stream->fd, address, proto::StreamAttach,
+        stream->fd, login.address, proto::StreamAttach,
         [&](const uint8_t *nonce) {
-            return solvane::stream::encodeAttach(deviceSession, userName,
-                proto::loginProof(password, nonce, userName), request->channel,
+            return solvane::stream::encodeAttach(login.deviceSession, login.userName,
+                proto::loginProof(login.password, nonce, login.userName), request->channel,
                 uint32_t(request->linkMode));
         },
         reply);
