@@ -116,13 +116,16 @@ void CChannelconfig::LoadConfig(int userId)
     }
     setEnabled(true);
     // A failed read leaves its record zero-filled, and the page shows the zeros.
-    if (!readRecord(userId, m_picCfg, Channel)) {
+    m_picRead = readRecord(userId, m_picCfg, Channel);
+    if (!m_picRead) {
         PageWidgets::logLine(tr("Failed to get picture information!"));
     }
-    if (!readRecord(userId, m_compressCfg, Channel)) {
+    m_compressRead = readRecord(userId, m_compressCfg, Channel);
+    if (!m_compressRead) {
         PageWidgets::logLine(tr("Failed to get compression information!"));
     }
-    if (!readRecord(userId, m_recordCfg, Channel)) {
+    m_recordRead = readRecord(userId, m_recordCfg, Channel);
+    if (!m_recordRead) {
         PageWidgets::logLine(tr("Failed to get record information!"));
     }
     m_streams = m_compressCfg;
@@ -424,21 +427,22 @@ void CChannelconfig::SaveDevChannelCfg()
         return;
     }
     // Each record is written on its own: one refused does not stop the next.
+    // A record the device did not give is not written back.
     GetPicFromUi();
-    if (!writeRecord(m_userId, m_picCfg, Channel)) {
+    if (m_picRead && !writeRecord(m_userId, m_picCfg, Channel)) {
         qCDebug(lcConfig, "Set device PICCFG information failed! \nThe LastError: %d",
             int(SOLV_GetLastError()));
         PageWidgets::logLine(tr("Failed to set video parameters!"));
-    } else {
+    } else if (m_picRead) {
         PageWidgets::logLine(tr("Succeed to set video parameters!"));
     }
 
     GetCompressionFromUi();
-    if (!writeRecord(m_userId, m_compressCfg, Channel)) {
+    if (m_compressRead && !writeRecord(m_userId, m_compressCfg, Channel)) {
         qCDebug(lcConfig, "Set device COMPRESSCFG information failed! \nThe LastError: %d",
             int(SOLV_GetLastError()));
         PageWidgets::logLine(tr("Failed to set compressing parameters!"));
-    } else {
+    } else if (m_compressRead) {
         // The camera takes a new stream or encode type only when it starts again.
         const StreamTypes written = streamTypesOf(m_compressCfg);
         const bool stream = written.streamDiffers(m_streamTypes);
@@ -461,7 +465,7 @@ void CChannelconfig::SaveDevChannelCfg()
         m_streamTypes = written;
     }
 
-    if (!GetRecordFromUi(true)) {
+    if (!GetRecordFromUi(true) || !m_recordRead) {
         return;
     }
     if (!writeRecord(m_userId, m_recordCfg, Channel)) {

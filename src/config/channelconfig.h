@@ -98,6 +98,11 @@ private:
     PicCfg m_picCfg;
     CompressCfg m_compressCfg;
     RecordCfg m_recordCfg;
+    // Which records the device gave: one it did not is shown as zeros but
+    // never written back, which would wipe the device's own values.
+    bool m_picRead = false;
+    bool m_compressRead = false;
+    bool m_recordRead = false;
     // Working copies: only the two stream blocks and the seven days are used.
     CompressCfg m_streams;
     RecordCfg m_days;

@@ -233,7 +233,8 @@ private slots:
         QTEST(saved(), "changes");
     }
 
-    void failedReadsShowZeros()
+    // Records the camera did not give are shown as zeros and never written.
+    void failedReadsShowZerosAndWriteNothing()
     {
         m_page->LoadConfig(-1);
         QVERIFY(!m_page->isEnabled());
@@ -241,6 +242,7 @@ private slots:
         m_site->fail(
             m_camera + 1, {}, { SOLV_GET_PICCFG, SOLV_GET_COMPRESSCFG, SOLV_GET_RECORDCFG });
         ++m_camera;
+        m_start = records();
         load();
         QCOMPARE(m_services.log,
             (QStringList { "Failed to get picture information!",
@@ -256,6 +258,9 @@ private slots:
         QCOMPARE(child<QSpinBox>(*m_page, "IntervalFrameIspinBox")->value(), 0);
         QVERIFY(!child<QGroupBox>(*m_page, "RecordgroupBox")->isChecked());
         QCOMPARE(child<QTimeEdit>(*m_page, "EndtimeEdit_2")->time(), QTime(0, 0));
+        m_page->SaveDevChannelCfg();
+        QCOMPARE(m_services.log.size(), 3);
+        QCOMPARE(saved(), QStringList());
     }
 
     void periodCheck_data()

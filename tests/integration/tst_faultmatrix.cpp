@@ -2,12 +2,15 @@
 // device: the run ends in the state the design gives, and the camera still
 // answers a login afterwards with no session left behind.
 #include "batchconfigmanager.h"
+#include "channelconfig.h"
 #include "devicestore.h"
 #include "fakeservices.h"
 #include "faults.h"
 #include "focussampler.h"
 #include "netconfig.h"
 #include "networksetters.h"
+#include "preconfig.h"
+#include "ptzconfig.h"
 #include "realplay.h"
 #include "records.h"
 #include "sdkruntime.h"
@@ -24,6 +27,7 @@
 #include "../upgrade/upgradefleet.h"
 
 #include <QMutex>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -88,8 +92,8 @@ struct FocusFeed
     }
 };
 
-// The network page with its message boxes kept instead of shown.
-class QuietNetconfig : public CNetconfig
+// A configuration page with its message boxes kept instead of shown.
+template<typename Page> class Quiet : public Page
 {
 public:
     QStringList boxes;
@@ -100,6 +104,7 @@ protected:
         boxes << title + QLatin1Char('|') + text;
     }
 };
+using QuietNetconfig = Quiet<CNetconfig>;
 
 quint32 hostOrder(const QString &address)
 {
@@ -154,6 +159,39 @@ class TestFaultMatrix : public QObject
         const int32_t id = solvcheck::login(m_fleet->address(Camera), FleetPort);
         QVERIFY2(id >= 0, "the camera no longer takes a login");
         QVERIFY(SOLV_Logout(id));
+    }
+
+    // A configuration page loaded on a login of its own and its save button
+    // pressed if a user could press it: the page's log lines joined by '|',
+    // or "no login". The camera's records start from the factory's.
+    template<typename Page>
+    QString pageLog(const QByteArray &password, const QList<quint32> &records,
+        const char *saveButton, QStringList *boxes = nullptr)
+    {
+        for (quint32 get : records) {
+            m_fleet->setRecord(Camera, get, m_fleet->factoryRecord(Camera, get));
+        }
+        FakeServices services;
+        const int32_t id = solvcheck::login(m_fleet->address(Camera), FleetPort, password);
+        if (id < 0) {
+            return QStringLiteral("no login");
+        }
+        {
+            Page page;
+            page.LoadConfig(id);
+            auto *button = page.template findChild<QPushButton *>(QLatin1String(saveButton));
+            if (!button) {
+                qFatal("no button %s", saveButton);
+            }
+            if (button->isEnabled()) {
+                button->click();
+            }
+            if constexpr (requires { page.boxes; }) {
+                *boxes = page.boxes;
+            }
+        }
+        SOLV_Logout(id);
+        return services.log.join(QLatin1Char('|'));
     }
 
 private slots:
@@ -402,6 +440,123 @@ private slots:
             }
         }
         QCOMPARE(ntpLines.join('\n'), id >= 0 ? expected : QString());
+        verifyCameraAnswers();
+    }
+
+    // The camera page: front-end record and camera ability read, the record
+    // written back. A record it cannot read disables the page; without the
+    // ability there are no exposure bounds and the save goes ahead.
+    void cameraPage_data()
+    {
+        columns();
+        const QString saved = QStringLiteral("Succeed to save camera parameters!");
+        const QString notRead = QStringLiteral("Failed to get camera parameters!");
+        const QString notSaved = QStringLiteral("Failed to save camera parameters!");
+        row("no fault", "", saved);
+        row("wrong password", "", "no login", "wrong");
+        row("not supported", command("unsupported", FrontCfg::getCommand), notRead);
+        row("ability not supported", "unsupported-ability=5", saved);
+        row("refused set", command("refuse-set", FrontCfg::getCommand), notSaved);
+        row("short delay", "delay=50", saved);
+        row("delay past the time-out", "delay=4000", "no login");
+        row("too many sessions", "max-sessions=0", "no login");
+        // Login, record, ability, set, logout.
+        dropRows({ "no login", notRead, notSaved, notSaved, saved, saved });
+    }
+
+    void cameraPage()
+    {
+        QFETCH(QByteArray, password);
+        QFETCH(QString, expected);
+        QStringList boxes;
+        const QString log
+            = pageLog<Quiet<CPreConfig>>(password, { FrontCfg::getCommand }, "SaveButton", &boxes);
+        QCOMPARE(log, expected);
+        QCOMPARE(boxes, QStringList());
+        verifyCameraAnswers();
+    }
+
+    // The channel page: picture, compression and record records, each read
+    // and written on its own. One it could not read is shown as zeros and
+    // not written; once the connection has gone every later call fails.
+    void channelPage_data()
+    {
+        columns();
+        const QStringList notRead { QStringLiteral("Failed to get picture information!"),
+            QStringLiteral("Failed to get compression information!"),
+            QStringLiteral("Failed to get record information!") };
+        const QStringList notSaved { QStringLiteral("Failed to set video parameters!"),
+            QStringLiteral("Failed to set compressing parameters!"),
+            QStringLiteral("Failed to set recording parameters!") };
+        const QStringList saved { QStringLiteral("Succeed to set video parameters!"),
+            QStringLiteral("Succeed to set compressing parameters!"),
+            QStringLiteral("Succeed to set recording parameters!") };
+        // Lines for `read` records read and `written` of them written.
+        const auto lines = [&](int read, int written) {
+            QStringList log = notRead.mid(read);
+            for (int i = 0; i < read; ++i) {
+                log << (i < written ? saved : notSaved).at(i);
+            }
+            return log.join(QLatin1Char('|'));
+        };
+        row("no fault", "", lines(3, 3));
+        row("wrong password", "", "no login", "wrong");
+        row("picture not supported", command("unsupported", PicCfg::getCommand),
+            QStringList { notRead[0], saved[1], saved[2] }.join(QLatin1Char('|')));
+        row("picture set refused", command("refuse-set", PicCfg::getCommand),
+            QStringList { notSaved[0], saved[1], saved[2] }.join(QLatin1Char('|')));
+        row("short delay", "delay=50", lines(3, 3));
+        row("delay past the time-out", "delay=4000", "no login");
+        row("too many sessions", "max-sessions=0", "no login");
+        // Login, three gets, three sets, logout.
+        dropRows({ "no login", lines(0, 0), lines(1, 0), lines(2, 0), lines(3, 0), lines(3, 1),
+            lines(3, 2), lines(3, 3), lines(3, 3) });
+    }
+
+    void channelPage()
+    {
+        QFETCH(QByteArray, password);
+        QFETCH(QString, expected);
+        QStringList boxes;
+        const QString log = pageLog<Quiet<CChannelconfig>>(password,
+            { PicCfg::getCommand, CompressCfg::getCommand, RecordCfg::getCommand }, "SaveButton",
+            &boxes);
+        QCOMPARE(log, expected);
+        QCOMPARE(boxes, QStringList());
+        verifyCameraAnswers();
+    }
+
+    // The PTZ page: decoder record and protocol list read, the record
+    // written back. An unreadable record disables the page; without the
+    // list the decoder type read is written back unchanged.
+    void ptzPage_data()
+    {
+        columns();
+        const QString saved = QStringLiteral("Succeed to save PTZ parameters!");
+        const QString notRead = QStringLiteral("Failed to get PTZ parameters!");
+        const QString notSaved = QStringLiteral("Failed to save PTZ parameters!");
+        const QString noList = notRead + QLatin1Char('|');
+        row("no fault", "", saved);
+        row("wrong password", "", "no login", "wrong");
+        row("record not supported", command("unsupported", DecoderCfg::getCommand), notRead);
+        row("protocol list not supported", "ptz-unsupported", noList + saved);
+        row("refused set", command("refuse-set", DecoderCfg::getCommand), notSaved);
+        row("short delay", "delay=50", saved);
+        row("delay past the time-out", "delay=4000", "no login");
+        row("too many sessions", "max-sessions=0", "no login");
+        // Login, record, protocol list, set, logout.
+        dropRows({ "no login", notRead, noList + notSaved, notSaved, saved, saved });
+    }
+
+    void ptzPage()
+    {
+        QFETCH(QByteArray, password);
+        QFETCH(QString, expected);
+        const QByteArray before = m_fleet->factoryRecord(Camera, DecoderCfg::getCommand);
+        const QString log = pageLog<CPTZconfig>(password, { DecoderCfg::getCommand }, "SavepushButton");
+        QCOMPARE(log, expected);
+        // The page writes back what it read: the record never changes.
+        QCOMPARE(m_fleet->record(Camera, DecoderCfg::getCommand), before);
         verifyCameraAnswers();
     }
 

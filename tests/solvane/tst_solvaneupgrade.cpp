@@ -18,7 +18,6 @@ namespace fw = solvane::firmware;
 
 static constexpr quint16 Port = 18880;
 enum Cam { First, Second, Third, Checked, Faulty, Count };
-static constexpr uint32_t Ok = ~0u;
 static constexpr quint32 NewVersion = (7u << 24) | (2u << 16) | 9u;
 static constexpr quint32 NewDate = (27u << 16) | (3u << 8) | 14u;
 // What a camera is upgraded to after a failed upgrade, to prove it still can be.
