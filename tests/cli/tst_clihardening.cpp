@@ -28,15 +28,6 @@ class CliHardeningTest : public QObject
 
     std::unique_ptr<devsim::Fleet> m_fleet;
 
-    static QProcess *start(const QStringList &args, QObject *parent)
-    {
-        auto *process = new QProcess(parent);
-        process->setProcessEnvironment(cliEnvironment());
-        process->start(
-            qEnvironmentVariable("TERVIX_BIN_DIR") + QStringLiteral("/tervix-cli"), args);
-        return process;
-    }
-
     static Run cli(const QStringList &args, bool port = true)
     {
         return runCli(args, { .port = port ? Port : quint16(0) });
@@ -207,9 +198,11 @@ private slots:
         const quarry::Packet packet = quarry::encodeAnnouncement(a);
         const int fd = quarry::openRequestSocket();
         QVERIFY(fd >= 0);
-        QObject owner;
-        QProcess *discover = start({ "discover", "--seconds", "2" }, &owner);
-        discover->closeWriteChannel();
+        QProcess discover;
+        discover.setProcessEnvironment(cliEnvironment());
+        discover.start(qEnvironmentVariable("TERVIX_BIN_DIR") + QStringLiteral("/tervix-cli"),
+            { "discover", "--seconds", "2" });
+        discover.closeWriteChannel();
         // Announced again and again, so that the listener hears it once it listens.
         QTimer announce;
         connect(&announce, &QTimer::timeout, [&] {
@@ -217,11 +210,11 @@ private slots:
                 in_addr { htonl(INADDR_LOOPBACK) }, packet);
         });
         announce.start(50);
-        QTRY_COMPARE_WITH_TIMEOUT(discover->state(), QProcess::NotRunning, 30000);
+        QTRY_COMPARE_WITH_TIMEOUT(discover.state(), QProcess::NotRunning, 30000);
         announce.stop();
         close(fd);
-        QCOMPARE(discover->exitCode(), 0);
-        const QByteArray out = discover->readAllStandardOutput();
+        QCOMPARE(discover.exitCode(), 0);
+        const QByteArray out = discover.readAllStandardOutput();
         QVERIFY2(printable(out) && !out.contains('\x07'), out.constData());
         QVERIFY2(
             out.contains(HostileShown) && out.contains("V1\\x1b]0;owned\\x07"), out.constData());

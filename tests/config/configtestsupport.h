@@ -4,11 +4,11 @@
 
 #include "devicesdk.h"
 #include "fakeservices.h"
-#include "fleet.h"
-#include "mirt.h"
 #include "recordchanges.h"
-#include "solvane.h"
+#include "sdkruntime.h"
+#include "simfleet.h"
 
+#include <QAbstractSlider>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
@@ -18,43 +18,18 @@
 #include <QTest>
 #include <QTimeEdit>
 
-#include <memory>
-
 namespace configtest {
 
-// The SDK and the cameras from `first` on, without discovery, for one suite.
+// The SDK and the cameras from `first` on, without discovery, for one suite;
+// `fleet` is null, with a warning, when they cannot listen.
 class Site
 {
 public:
     Site(const char *first, quint16 port, int count = 1, double timeScale = 1.0, int ptzCount = 20)
-    {
-        MIRT_Init();
-        SOLV_Init();
-        devsim::FleetOptions options;
-        options.count = count;
-        options.firstAddress = QLatin1String(first);
-        options.port = port;
-        options.discoveryPort = 0;
-        options.timeScale = timeScale;
-        options.ptzCount = ptzCount;
-        fleet = std::make_unique<devsim::Fleet>(options);
-    }
-    ~Site()
-    {
-        fleet.reset();
-        SOLV_Cleanup();
-        MIRT_Fini();
-    }
+        : fleet(startFleet(QLatin1String(first), port, count, timeScale,
+            [ptzCount](devsim::FleetOptions &options) { options.ptzCount = ptzCount; }))
+    { }
 
-    bool start()
-    {
-        QString error;
-        const bool started = fleet->start(&error);
-        if (!started) {
-            qWarning("%s", qPrintable(error));
-        }
-        return started;
-    }
     std::unique_ptr<SdkLogin> login(int camera) const
     {
         return std::make_unique<SdkLogin>(fleet->address(camera).toLatin1(), fleet->options().port,
@@ -70,6 +45,7 @@ public:
         fleet->setFault(camera, fault);
     }
 
+    SdkRuntime sdk; // outlives the cameras
     std::unique_ptr<devsim::Fleet> fleet;
 };
 
@@ -96,8 +72,8 @@ protected:
 };
 
 // One user action: a widget by object name and what it is given, by its
-// kind: text, value, index, tick (clicked, as a user would), "hh:mm", or
-// for a table { row, column, text }.
+// kind: text, value (spin box, slider), index, tick (clicked, as a user
+// would), "hh:mm", or for a table { row, column, text }.
 struct Step
 {
     const char *widget;
@@ -113,6 +89,8 @@ inline void apply(QWidget &page, const Steps &steps)
             edit->setText(step.value.toString());
         } else if (auto *spin = qobject_cast<QSpinBox *>(widget)) {
             spin->setValue(step.value.toInt());
+        } else if (auto *slider = qobject_cast<QAbstractSlider *>(widget)) {
+            slider->setValue(step.value.toInt());
         } else if (auto *combo = qobject_cast<QComboBox *>(widget)) {
             combo->setCurrentIndex(step.value.toInt());
         } else if (auto *time = qobject_cast<QTimeEdit *>(widget)) {

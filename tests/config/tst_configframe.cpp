@@ -2,15 +2,12 @@
 #include "configtestsupport.h"
 #include "preconfig.h"
 #include "templetfile.h"
-#include "testdevice.h"
 
 #include <QTemporaryDir>
 
 using namespace configtest;
 
 namespace {
-
-constexpr quint16 FleetPort = 18750;
 
 // Records its boxes and answers its questions and the file dialog as told.
 class TestFrame : public Recording<CConfigFrame>
@@ -41,19 +38,14 @@ class TestConfigFrame : public QObject
     // Camera `camera` as the IP-range search lists it: with its own credentials.
     DEVICEINFO searched(int camera, const char *password = "60917") const
     {
-        DEVICEINFO record = testDevice("", m_site->fleet->address(camera).toLatin1().constData());
-        record.wPort = FleetPort;
-        record.dwSource = 1;
-        FixedText::write(record.szUserName, "admin");
-        FixedText::write(record.szPassword, password);
-        return record;
+        return listedCamera(*m_site->fleet, camera, 1, password);
     }
 
 private slots:
     void initTestCase()
     {
-        m_site = std::make_unique<Site>("127.0.75.1", FleetPort, 3, 0.05);
-        QVERIFY(m_site->start());
+        m_site = std::make_unique<Site>("127.0.75.1", 18750, 3, 0.05);
+        QVERIFY(m_site->fleet);
     }
 
     void cleanupTestCase() { m_site.reset(); }
@@ -83,8 +75,8 @@ private slots:
         QFETCH(bool, announced);
         QFETCH(QByteArray, password);
         QFETCH(bool, loggedIn);
-        DEVICEINFO record = searched(1, announced ? "wrong" : password.constData());
-        record.dwSource = announced ? 0 : 1;
+        const DEVICEINFO record = listedCamera(
+            *m_site->fleet, 1, announced ? 0 : 1, announced ? "wrong" : password.constData());
         m_services.password = announced ? password : QByteArray("60917");
         TestFrame frame;
         frame.show();

@@ -1,48 +1,20 @@
-#include "devicesdk.h"
-#include "fakeservices.h"
-#include "fleet.h"
-#include "mirt.h"
+#include "configtestsupport.h"
 #include "playwindow.h"
 #include "preconfig.h"
-#include "solvane.h"
 
-#include <QCheckBox>
-#include <QComboBox>
-#include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QSlider>
-#include <QSpinBox>
-#include <QTest>
 
 #include <numeric>
 
+using namespace configtest;
+
 namespace {
 
-constexpr quint16 FleetPort = 18700;
 constexpr int Camera = 0;
-constexpr int ExposureMax = 40000; // camera 0's model
-
-// Records its message boxes instead of showing them.
-class TestPage : public CPreConfig
-{
-public:
-    QStringList boxes; // "title|text"
-
-    template<typename T> T *child(const char *name) const
-    {
-        T *widget = findChild<T *>(QLatin1String(name));
-        Q_ASSERT(widget);
-        return widget;
-    }
-
-protected:
-    void showInformation(const QString &title, const QString &text) override
-    {
-        boxes << title + QLatin1Char('|') + text;
-    }
-};
+using TestPage = Recording<CPreConfig>;
 
 // The main window's services with its preview flag and card boxes.
 class PreviewServices : public FakeServices
@@ -69,15 +41,6 @@ double shownMeanLuma(const CPlayWindow *window)
         / double(luma);
 }
 
-// `bytes` with the little-endian number of `width` bytes at `offset` replaced.
-QByteArray withField(QByteArray bytes, int offset, int width, quint32 value)
-{
-    for (int i = 0; i < width; ++i) {
-        bytes[offset + i] = char(value >> (8 * i));
-    }
-    return bytes;
-}
-
 // A form input's value: a combo's current index, a slider's or a spin box's value.
 int valueOf(const QWidget *input)
 {
@@ -88,17 +51,6 @@ int valueOf(const QWidget *input)
         return slider->value();
     }
     return qobject_cast<const QSpinBox *>(input)->value();
-}
-
-void setValueOf(QWidget *input, int value)
-{
-    if (auto *combo = qobject_cast<QComboBox *>(input)) {
-        combo->setCurrentIndex(value);
-    } else if (auto *slider = qobject_cast<QSlider *>(input)) {
-        slider->setValue(value);
-    } else {
-        qobject_cast<QSpinBox *>(input)->setValue(value);
-    }
 }
 
 // Drags a slider to `value` and lets it go.
@@ -115,68 +67,36 @@ class TestPreConfig : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<devsim::Fleet> m_fleet;
+    std::unique_ptr<Site> m_site;
     std::unique_ptr<PreviewServices> m_services;
     std::unique_ptr<SdkLogin> m_login;
-    QByteArray m_start; // the camera's front-end record at the start of each test
+    Snapshot m_start; // the camera's front-end record at the start of each test
 
-    QByteArray deviceRecord() const { return m_fleet->record(Camera, SOLV_GET_FRONTCFG); }
-
-    void setFault(const std::function<void(devsim::Fault &)> &change)
-    {
-        devsim::Fault fault;
-        change(fault);
-        m_fleet->setFault(Camera, fault);
-    }
+    Snapshot device() const { return snapshot(*m_site->fleet, Camera, { "front" }); }
+    QStringList saved() const { return changes(m_start, device()); }
 
 private slots:
     void initTestCase()
     {
-        MIRT_Init();
-        SOLV_Init();
-        devsim::FleetOptions options;
-        options.firstAddress = QStringLiteral("127.0.70.1");
-        options.port = FleetPort;
-        options.discoveryPort = 0;
-        m_fleet = std::make_unique<devsim::Fleet>(options);
-        QString error;
-        QVERIFY2(m_fleet->start(&error), qPrintable(error));
-        QByteArray ability;
-        m_fleet->run([&] { ability = m_fleet->cameras().at(Camera)->factory().cameraAbility; });
-        QVERIFY(ability.contains("<Min>10</Min>"));
-        QVERIFY(ability.contains("<Max>" + QByteArray::number(ExposureMax) + "</Max>"));
+        m_site = std::make_unique<Site>("127.0.70.1", 18700);
+        QVERIFY(m_site->fleet);
     }
 
-    void cleanupTestCase()
-    {
-        m_fleet.reset();
-        SOLV_Cleanup();
-        MIRT_Fini();
-    }
+    void cleanupTestCase() { m_site.reset(); }
 
     // Every test starts from the same values, apart from each one the tests change.
     void init()
     {
-        FrontCfg record;
-        record.bytes() = m_fleet->factoryRecord(Camera, SOLV_GET_FRONTCFG);
-        record.setBrightness(50);
-        record.setContrast(51);
-        record.setSharpness(52);
-        record.setSaturation(53);
-        record.setGain(30);
-        record.setExposureMode(0);
-        record.setExposureTime(20000);
-        record.setDayNightFilterType(0);
-        record.setDayToNightSensitivity(3);
-        record.setNightToDaySensitivity(4);
-        record.setDayNightFilterTime(10);
-        record.setIrisMode(0);
-        record.setLocalOutput(1);
-        m_start = record.bytes();
-        m_fleet->setRecord(Camera, SOLV_GET_FRONTCFG, m_start);
+        m_start
+            = changed({ { "front", m_site->fleet->factoryRecord(Camera, FrontCfg::getCommand) } },
+                { "front.brightness=50", "front.contrast=51", "front.sharpness=52",
+                    "front.saturation=53", "front.gain=30", "front.exposureMode=0",
+                    "front.exposureTime=20000", "front.dayNightFilterType=0",
+                    "front.dayToNightSensitivity=3", "front.nightToDaySensitivity=4",
+                    "front.dayNightFilterTime=10", "front.irisMode=0", "front.localOutput=1" });
+        store(*m_site->fleet, Camera, m_start);
         m_services = std::make_unique<PreviewServices>();
-        m_login = std::make_unique<SdkLogin>(m_fleet->address(Camera).toLatin1(), FleetPort,
-            QByteArray("admin"), QByteArray("60917"));
+        m_login = m_site->login(Camera);
         QVERIFY(m_login->ok());
     }
 
@@ -184,18 +104,15 @@ private slots:
     {
         m_login.reset();
         m_services.reset();
-        m_fleet->clearFault(Camera);
+        m_site->fleet->clearFault(Camera);
     }
 
     void loadShowsTheRecordAndSendsNothing()
     {
-        FrontCfg record;
-        record.bytes() = m_start;
-        record.setDayNightFilterType(1);
-        record.setIrisMode(1);
-        record.setExposureMode(1);
-        record.setLocalOutput(26);
-        m_fleet->setRecord(Camera, SOLV_GET_FRONTCFG, record.bytes());
+        const Snapshot loaded = changed(m_start,
+            { "front.dayNightFilterType=1", "front.irisMode=1", "front.exposureMode=1",
+                "front.localOutput=26" });
+        store(*m_site->fleet, Camera, loaded);
         TestPage page;
         page.LoadConfig(m_login->userId());
 
@@ -209,77 +126,58 @@ private slots:
             { "DayToNightFilterLevelSlider", 3 }, { "NightToDayFilterLevelSlider", 4 },
             { "DayNightFilterTimespinBox", 10 }, { "LocalOutputGatecomboBox", 9 } };
         for (const auto &[name, value] : shown) {
-            QVERIFY2(valueOf(page.child<QWidget>(name)) == value, name);
+            QVERIFY2(valueOf(child(page, name)) == value, name);
         }
-        QVERIFY(page.child<QGroupBox>("VideoCfggroupBox")->isEnabled());
-        QVERIFY(page.child<QGroupBox>("CfggroupBox")->isEnabled());
-        QVERIFY(page.child<QCheckBox>("PrecheckBox")->isEnabled());
+        for (const char *name : { "VideoCfggroupBox", "CfggroupBox", "PrecheckBox" }) {
+            QVERIFY2(child(page, name)->isEnabled(), name);
+        }
         // Any set would have left a line.
         QCOMPARE(m_services->log, QStringList());
-        QCOMPARE(deviceRecord(), record.bytes());
+        QCOMPARE(changes(loaded, device()), QStringList());
 
         // No gain to set while day/night switches by itself.
-        QVERIFY(page.child<QSlider>("GainLevelSlider")->isEnabled());
-        page.child<QComboBox>("DayOrNightcomboBox")->setCurrentIndex(2);
-        QVERIFY(!page.child<QSlider>("GainLevelSlider")->isEnabled());
-        QVERIFY(!page.child<QLabel>("Gainlabel")->isEnabled());
+        QVERIFY(child(page, "GainLevelSlider")->isEnabled());
+        apply(page, { { "DayOrNightcomboBox", 2 } });
+        QVERIFY(!child(page, "GainLevelSlider")->isEnabled());
+        QVERIFY(!child(page, "Gainlabel")->isEnabled());
     }
 
     void pictureSliderSendsWhenReleased_data()
     {
         QTest::addColumn<QByteArray>("slider");
-        QTest::addColumn<int>("offset");
+        QTest::addColumn<QString>("field");
         QTest::addColumn<QString>("logLine");
-        QTest::newRow("brightness")
-            << QByteArray("BrightnessLevelSlider") << SOLV_FRONTCFG_BRIGHTNESS_OFFSET
-            << "Succeed to set lighteness!";
-        QTest::newRow("contrast") << QByteArray("ContrastLevelSlider")
-                                  << SOLV_FRONTCFG_CONTRAST_OFFSET << "Succeed to set contrast!";
-        QTest::newRow("sharpness") << QByteArray("SharpnessLevelSlider")
-                                   << SOLV_FRONTCFG_SHARPNESS_OFFSET << "Succeed to set sharpness!";
-        QTest::newRow("saturation")
-            << QByteArray("SaturationLevelSlider") << SOLV_FRONTCFG_SATURATION_OFFSET
-            << "Succeed to set saturation!";
+        QTest::newRow("brightness") << QByteArray("BrightnessLevelSlider") << "brightness"
+                                    << "Succeed to set lighteness!";
+        QTest::newRow("contrast") << QByteArray("ContrastLevelSlider") << "contrast"
+                                  << "Succeed to set contrast!";
+        QTest::newRow("sharpness") << QByteArray("SharpnessLevelSlider") << "sharpness"
+                                   << "Succeed to set sharpness!";
+        QTest::newRow("saturation") << QByteArray("SaturationLevelSlider") << "saturation"
+                                    << "Succeed to set saturation!";
     }
 
     void pictureSliderSendsWhenReleased()
     {
         QFETCH(QByteArray, slider);
-        QFETCH(int, offset);
+        QFETCH(QString, field);
         QFETCH(QString, logLine);
         TestPage page;
         page.LoadConfig(m_login->userId());
         page.LoadConfig(m_login->userId()); // connected once all the same
-        auto *handle = page.child<QSlider>(slider.constData());
-        auto *number = page.child<QSpinBox>(slider.replace("Slider", "spinBox").constData());
+        auto *handle = child<QSlider>(page, slider.constData());
+        auto *number = child<QSpinBox>(page, slider.replace("Slider", "spinBox").constData());
 
         handle->setSliderDown(true);
         handle->setSliderPosition(71);
         handle->setSliderPosition(77);
         QCOMPARE(number->value(), 77);
         QCOMPARE(m_services->log, QStringList());
-        QCOMPARE(deviceRecord(), m_start);
+        QCOMPARE(saved(), QStringList());
 
         handle->setSliderDown(false);
         QCOMPARE(m_services->log, QStringList { logLine });
-        QCOMPARE(deviceRecord(), withField(m_start, offset, 1, 77));
-    }
-
-    void refusedPictureSetKeepsTheValueForTheNextSend()
-    {
-        TestPage page;
-        page.LoadConfig(m_login->userId());
-        setFault([](devsim::Fault &f) { f.refusedSets.insert(SOLV_GET_FRONTCFG); });
-        release(page.child<QSlider>("BrightnessLevelSlider"), 90);
-        QCOMPARE(m_services->log, QStringList { "Failed to set lighteness!" });
-        QCOMPARE(deviceRecord(), m_start);
-
-        m_fleet->clearFault(Camera);
-        release(page.child<QSlider>("ContrastLevelSlider"), 20);
-        QCOMPARE(m_services->log.last(), QStringLiteral("Succeed to set contrast!"));
-        QCOMPARE(deviceRecord(),
-            withField(withField(m_start, SOLV_FRONTCFG_BRIGHTNESS_OFFSET, 1, 90),
-                SOLV_FRONTCFG_CONTRAST_OFFSET, 1, 20));
+        QCOMPARE(saved(), QStringList { "front." + field + "=77" });
     }
 
     void disabledPageSendsNothing_data()
@@ -294,151 +192,132 @@ private slots:
     void disabledPageSendsNothing()
     {
         QFETCH(bool, readFails);
-        QFETCH(QStringList, log);
         TestPage page;
         page.LoadConfig(m_login->userId());
         if (readFails) {
-            setFault([](devsim::Fault &f) { f.unsupportedCommands.insert(SOLV_GET_FRONTCFG); });
-            page.LoadConfig(m_login->userId());
-        } else {
-            page.LoadConfig(-1);
+            m_site->fail(Camera, {}, { FrontCfg::getCommand });
         }
-        QVERIFY(!page.child<QGroupBox>("VideoCfggroupBox")->isEnabled());
-        QVERIFY(!page.child<QGroupBox>("CfggroupBox")->isEnabled());
-        QVERIFY(!page.child<QCheckBox>("PrecheckBox")->isEnabled());
-        release(page.child<QSlider>("BrightnessLevelSlider"), 99);
-        QCOMPARE(m_services->log, log);
-        QCOMPARE(deviceRecord(), m_start);
+        page.LoadConfig(readFails ? m_login->userId() : -1);
+        for (const char *name : { "VideoCfggroupBox", "CfggroupBox", "PrecheckBox" }) {
+            QVERIFY2(!child(page, name)->isEnabled(), name);
+        }
+        release(child<QSlider>(page, "BrightnessLevelSlider"), 99);
+        QTEST(m_services->log, "log");
+        QCOMPARE(saved(), QStringList());
     }
 
-    void saveChangesOneFieldEveryOtherByteStays_data()
+    // A save writes the form into the record read. An exposure outside the
+    // camera's range is refused with a box, unless the camera gives no range;
+    // the templet's copy is never checked against it.
+    void saveWritesTheForm_data()
     {
-        QTest::addColumn<QByteArray>("widget");
-        QTest::addColumn<int>("value"); // combo index, or the slider's or spin box's value
-        QTest::addColumn<int>("offset");
-        QTest::addColumn<int>("width");
-        QTest::addColumn<quint32>("stored");
-        QTest::newRow("day/night") << QByteArray("DayOrNightcomboBox") << 2
-                                   << SOLV_FRONTCFG_DAYNIGHT_FILTER_TYPE_OFFSET << 1 << 2u;
-        QTest::newRow("iris") << QByteArray("IrisModecomboBox") << 1
-                              << SOLV_FRONTCFG_IRIS_MODE_OFFSET << 1 << 1u;
-        QTest::newRow("exposure mode") << QByteArray("ExposureModecomboBox") << 1
-                                       << SOLV_FRONTCFG_EXPOSURE_MODE_OFFSET << 1 << 1u;
-        QTest::newRow("exposure time") << QByteArray("VideoExposureSetspinBox") << 33300
-                                       << SOLV_FRONTCFG_EXPOSURE_TIME_OFFSET << 4 << 33300u;
-        QTest::newRow("gain") << QByteArray("GainLevelSlider") << 88 << SOLV_FRONTCFG_GAIN_OFFSET
-                              << 1 << 88u;
-        QTest::newRow("day to night") << QByteArray("DayToNightFilterLevelSlider") << 7
-                                      << SOLV_FRONTCFG_DAY_TO_NIGHT_SENSITIVITY_OFFSET << 1 << 7u;
-        QTest::newRow("night to day") << QByteArray("NightToDayFilterLevelSlider") << 0
-                                      << SOLV_FRONTCFG_NIGHT_TO_DAY_SENSITIVITY_OFFSET << 1 << 0u;
-        QTest::newRow("filter time") << QByteArray("DayNightFilterTimespinBox") << 120
-                                     << SOLV_FRONTCFG_DAYNIGHT_FILTER_TIME_OFFSET << 1 << 120u;
-        QTest::newRow("HDMI 720P50") << QByteArray("LocalOutputGatecomboBox") << 3
-                                     << SOLV_FRONTCFG_LOCAL_OUTPUT_OFFSET << 1 << 20u;
-        QTest::newRow("HDMI 1080P60") << QByteArray("LocalOutputGatecomboBox") << 11
-                                      << SOLV_FRONTCFG_LOCAL_OUTPUT_OFFSET << 1 << 28u;
+        QTest::addColumn<Steps>("steps");
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<QString>("box"); // empty: saved
+        QTest::addColumn<bool>("noRange");
+        const auto row = [](const char *name, const char *widget, int value, const char *change,
+                             const QString &box = {}, bool noRange = false) {
+            QTest::newRow(name) << Steps { { widget, value } } << QStringLiteral("front.") + change
+                                << box << noRange;
+        };
+        row("day/night", "DayOrNightcomboBox", 2, "dayNightFilterType=2");
+        row("iris", "IrisModecomboBox", 1, "irisMode=1");
+        row("exposure mode", "ExposureModecomboBox", 1, "exposureMode=1");
+        row("gain", "GainLevelSlider", 88, "gain=88");
+        row("day to night", "DayToNightFilterLevelSlider", 7, "dayToNightSensitivity=7");
+        row("night to day", "NightToDayFilterLevelSlider", 0, "nightToDaySensitivity=0");
+        row("filter time", "DayNightFilterTimespinBox", 120, "dayNightFilterTime=120");
+        row("HDMI 720P50", "LocalOutputGatecomboBox", 3, "localOutput=20");
+        row("HDMI 1080P60", "LocalOutputGatecomboBox", 11, "localOutput=28");
+        const char *const exposure = "VideoExposureSetspinBox";
+        const QString range = "Error|The range of video exposure time is (10-40000)";
+        row("exposure at the maximum", exposure, 40000, "exposureTime=40000");
+        row("exposure above the maximum", exposure, 50000, "exposureTime=50000", range);
+        row("exposure below the minimum", exposure, 0, "exposureTime=0", range);
+        row("exposure without a range", exposure, 50000, "exposureTime=50000", {}, true);
     }
 
-    void saveChangesOneFieldEveryOtherByteStays()
+    void saveWritesTheForm()
     {
-        QFETCH(QByteArray, widget);
-        QFETCH(int, value);
-        QFETCH(int, offset);
-        QFETCH(int, width);
-        QFETCH(quint32, stored);
-        TestPage page;
-        page.LoadConfig(m_login->userId());
-        setValueOf(page.child<QWidget>(widget.constData()), value);
-        QTest::mouseClick(page.child<QPushButton>("SaveButton"), Qt::LeftButton);
-        QCOMPARE(page.boxes, QStringList());
-        QCOMPARE(m_services->log, QStringList { "Succeed to save camera parameters!" });
-        QCOMPARE(deviceRecord(), withField(m_start, offset, width, stored));
-        QCOMPARE(page.saveCopy().bytes(), deviceRecord());
-    }
-
-    void exposureIsCheckedAgainstTheCameraAbility_data()
-    {
-        QTest::addColumn<bool>("abilityReadable");
-        QTest::addColumn<int>("exposure");
-        QTest::addColumn<bool>("refused");
-        QTest::newRow("above the maximum") << true << 50000 << true;
-        QTest::newRow("below the minimum") << true << 0 << true;
-        QTest::newRow("at the maximum") << true << ExposureMax << false;
-        QTest::newRow("no ability text") << false << 50000 << false;
-    }
-
-    void exposureIsCheckedAgainstTheCameraAbility()
-    {
-        QFETCH(bool, abilityReadable);
-        QFETCH(int, exposure);
-        QFETCH(bool, refused);
-        if (!abilityReadable) {
-            setFault([](devsim::Fault &f) { f.unsupportedAbilities.insert(SOLV_ABILITY_CAMERA); });
+        QFETCH(Steps, steps);
+        QFETCH(QString, change);
+        QFETCH(QString, box);
+        QFETCH(bool, noRange);
+        if (noRange) {
+            devsim::Fault fault;
+            fault.unsupportedAbilities.insert(SOLV_ABILITY_CAMERA);
+            m_site->fleet->setFault(Camera, fault);
         }
         TestPage page;
         page.LoadConfig(m_login->userId());
-        page.child<QSpinBox>("VideoExposureSetspinBox")->setValue(exposure);
-        page.SaveDevConfig();
-        const QByteArray saved
-            = withField(m_start, SOLV_FRONTCFG_EXPOSURE_TIME_OFFSET, 4, quint32(exposure));
-        if (refused) {
-            QCOMPARE(
-                page.boxes, QStringList { "Error|The range of video exposure time is (10-40000)" });
-            QCOMPARE(m_services->log, QStringList());
-            QCOMPARE(deviceRecord(), m_start);
-        } else {
-            QCOMPARE(page.boxes, QStringList());
-            QCOMPARE(m_services->log, QStringList { "Succeed to save camera parameters!" });
-            QCOMPARE(deviceRecord(), saved);
+        apply(page, steps);
+        QTest::mouseClick(child<QPushButton>(page, "SaveButton"), Qt::LeftButton);
+        const bool refused = !box.isEmpty();
+        QCOMPARE(page.boxes, refused ? QStringList { box } : QStringList());
+        QCOMPARE(m_services->log,
+            refused ? QStringList() : QStringList { "Succeed to save camera parameters!" });
+        QCOMPARE(saved(), refused ? QStringList() : QStringList { change });
+        if (!refused) {
+            QCOMPARE(page.saveCopy().bytes(), device()["front"]);
         }
-        // The templet's copy is never checked.
         QVERIFY(page.SetDevConfig(false));
-        QCOMPARE(page.saveCopy().bytes(), saved);
+        QCOMPARE(
+            changes(m_start, { { "front", page.saveCopy().bytes() } }), QStringList { change });
         QCOMPARE(page.boxes.size(), refused ? 1 : 0);
     }
 
     void localOutputWithoutItemLeavesTheCombo()
     {
         TestPage page;
-        auto *combo = page.child<QComboBox>("LocalOutputGatecomboBox");
-        combo->setCurrentIndex(4);
-        m_fleet->setRecord(
-            Camera, SOLV_GET_FRONTCFG, withField(m_start, SOLV_FRONTCFG_LOCAL_OUTPUT_OFFSET, 1, 5));
+        apply(page, { { "LocalOutputGatecomboBox", 4 } });
+        store(*m_site->fleet, Camera, changed(m_start, { "front.localOutput=5" }));
         page.LoadConfig(m_login->userId());
-        QCOMPARE(combo->currentIndex(), 4);
+        QCOMPARE(child<QComboBox>(page, "LocalOutputGatecomboBox")->currentIndex(), 4);
         page.SaveDevConfig();
-        QCOMPARE(deviceRecord(), withField(m_start, SOLV_FRONTCFG_LOCAL_OUTPUT_OFFSET, 1, 21));
+        QCOMPARE(saved(), QStringList { "front.localOutput=21" });
     }
 
-    // A save that went through is what the next picture set sends along; a refused one is not.
-    void nextPictureSetCarriesOnlyASavedChange_data()
+    // What the next picture set sends along: a save that went through and a
+    // picture set the camera refused, but no refused save and no change left unsaved.
+    void nextPictureSetCarriesWhatWasSent_data()
     {
+        QTest::addColumn<bool>("pictureSet"); // first a brightness set, else a gain save
         QTest::addColumn<bool>("refused");
-        QTest::newRow("saved") << false;
-        QTest::newRow("refused") << true;
+        QTest::addColumn<QStringList>("log");
+        QTest::addColumn<QStringList>("changes");
+        const QString saturation = QStringLiteral("Succeed to set saturation!");
+        QTest::newRow("save") << false << false
+                              << QStringList { "Succeed to save camera parameters!", saturation }
+                              << QStringList { "front.saturation=5", "front.gain=99" };
+        QTest::newRow("refused save")
+            << false << true << QStringList { "Failed to save camera parameters!", saturation }
+            << QStringList { "front.saturation=5" };
+        QTest::newRow("refused picture set")
+            << true << true << QStringList { "Failed to set lighteness!", saturation }
+            << QStringList { "front.brightness=90", "front.saturation=5" };
     }
 
-    void nextPictureSetCarriesOnlyASavedChange()
+    void nextPictureSetCarriesWhatWasSent()
     {
+        QFETCH(bool, pictureSet);
         QFETCH(bool, refused);
         TestPage page;
         page.LoadConfig(m_login->userId());
-        page.child<QSlider>("GainLevelSlider")->setValue(99);
         if (refused) {
-            setFault([](devsim::Fault &f) { f.refusedSets.insert(SOLV_GET_FRONTCFG); });
+            m_site->fail(Camera, { FrontCfg::getCommand });
         }
-        page.SaveDevConfig();
-        m_fleet->clearFault(Camera);
-        page.child<QSlider>("GainLevelSlider")->setValue(1); // not saved
-        release(page.child<QSlider>("SaturationLevelSlider"), 5);
-        QCOMPARE(m_services->log,
-            (QStringList { refused ? "Failed to save camera parameters!"
-                                   : "Succeed to save camera parameters!",
-                "Succeed to set saturation!" }));
-        QCOMPARE(deviceRecord(),
-            withField(withField(m_start, SOLV_FRONTCFG_GAIN_OFFSET, 1, refused ? 30 : 99),
-                SOLV_FRONTCFG_SATURATION_OFFSET, 1, 5));
+        if (pictureSet) {
+            release(child<QSlider>(page, "BrightnessLevelSlider"), 90);
+        } else {
+            apply(page, { { "GainLevelSlider", 99 } });
+            page.SaveDevConfig();
+        }
+        QCOMPARE(saved().isEmpty(), refused);
+        m_site->fleet->clearFault(Camera);
+        apply(page, { { "GainLevelSlider", 1 } }); // not saved
+        release(child<QSlider>(page, "SaturationLevelSlider"), 5);
+        QTEST(m_services->log, "log");
+        QTEST(saved(), "changes");
     }
 
     void previewShowsTheCameraAndTheBrightnessMovesIt()
@@ -449,10 +328,10 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&page));
         page.LoadConfig(m_login->userId());
         QSignalSpy changes(&page, &CPreConfig::RealPlayStatChange);
-        auto *start = page.child<QPushButton>("startRealplayButton");
-        auto *stop = page.child<QPushButton>("stopRealplayButton");
-        auto *window = page.child<CPlayWindow>("framePlayWindow");
-        QVERIFY(page.child<QGroupBox>("RealPlaygroupBox")->isEnabled());
+        auto *start = child<QPushButton>(page, "startRealplayButton");
+        auto *stop = child<QPushButton>(page, "stopRealplayButton");
+        auto *window = child<CPlayWindow>(page, "framePlayWindow");
+        QVERIFY(child<QGroupBox>(page, "RealPlaygroupBox")->isEnabled());
         QTest::mouseClick(start, Qt::LeftButton);
         QCOMPARE(page.boxes, QStringList());
         QCOMPARE(changes.size(), 1);
@@ -465,7 +344,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(window->shownCount() > 0, 60000);
         // Pictures painted from now on were rendered after the set went through.
         const auto meanAfterSet = [&](int level, double *mean) {
-            release(page.child<QSlider>("BrightnessLevelSlider"), level);
+            release(child<QSlider>(page, "BrightnessLevelSlider"), level);
             const int painted = window->shownCount();
             QTRY_VERIFY_WITH_TIMEOUT(window->shownCount() > painted + 10, 60000);
             *mean = shownMeanLuma(window);
@@ -513,7 +392,7 @@ private slots:
         QCOMPARE(m_services->log.last(), logLine);
         QCOMPARE(changes.size(), 0);
         QVERIFY(!m_services->previewRunning);
-        QVERIFY(!page.child<QPushButton>("startRealplayButton")->isHidden());
+        QVERIFY(!child<QPushButton>(page, "startRealplayButton")->isHidden());
     }
 
     void reloadRestartsARunningPreview()
@@ -532,7 +411,7 @@ private slots:
         page.LoadConfig(-1);
         QVERIFY(!page.isPreviewRunning());
         QVERIFY(!m_services->previewRunning);
-        QVERIFY(!page.child<QGroupBox>("RealPlaygroupBox")->isEnabled());
+        QVERIFY(!child<QGroupBox>(page, "RealPlaygroupBox")->isEnabled());
         QCOMPARE(changes.size(), 4);
     }
 
@@ -540,14 +419,14 @@ private slots:
     {
         TestPage page;
         page.LoadConfig(-1);
-        auto *area = page.child<QGroupBox>("RealPlaygroupBox");
+        auto *area = child<QGroupBox>(page, "RealPlaygroupBox");
         QVERIFY(!area->isEnabled());
         page.BNCPreviewEnable(true);
         QVERIFY(area->isEnabled());
         page.LoadConfig(-1);
         QVERIFY(area->isEnabled());
         page.BNCPreviewEnable(false);
-        QVERIFY(!page.child<QGroupBox>("VideoCfggroupBox")->isEnabled());
+        QVERIFY(!child<QGroupBox>(page, "VideoCfggroupBox")->isEnabled());
     }
 };
 

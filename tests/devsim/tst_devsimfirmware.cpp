@@ -3,6 +3,7 @@
 // make-firmware and make-firmware-dir write.
 
 #include "firmware.h"
+#include "firmwarename.h"
 #include "fleet.h"
 #include "recordbytes.h"
 #include "solvanecheck.h"
@@ -12,7 +13,6 @@
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QXmlStreamReader>
 
 #include <optional>
 
@@ -54,9 +54,9 @@ public:
         return true;
     }
 
-    QByteArray loginPayload(const char *password = "60917") const
+    QByteArray loginPayload() const
     {
-        const auto proof = proto::loginProof(password, devsim::bytes(m_nonce), "admin");
+        const auto proof = proto::loginProof("60917", devsim::bytes(m_nonce), "admin");
         const auto payload = proto::encodeLogin("admin", proof);
         return QByteArray(reinterpret_cast<const char *>(payload.data()), int(payload.size()));
     }
@@ -116,32 +116,14 @@ class DevsimFirmwareTest : public QObject
     std::unique_ptr<devsim::Fleet> m_fleet;
     QTemporaryDir m_dir;
 
-    // The image name built from a camera's description as a directory upgrade builds it.
+    // The image name a directory upgrade of the program looks for on this camera.
     QString nameFromDevice(int index)
     {
         const int32_t id = login(m_fleet->address(index), Port);
         QByteArray text(4096, '\0');
         SOLV_GetDeviceAbility(id, SOLV_ABILITY_DEVICE, nullptr, 0, text.data(), 4096);
         SOLV_Logout(id);
-        QXmlStreamReader xml(text.constData());
-        if (!xml.readNextStartElement() || xml.name() != QLatin1String("UpdateFlag")) {
-            return {};
-        }
-        QHash<QString, QString> elements;
-        while (xml.readNextStartElement()) {
-            const QString name = xml.name().toString();
-            const QString value = xml.readElementText();
-            elements.insert(name, elements.value(name, value));
-        }
-        QString name = QStringLiteral("Travok.dav");
-        for (const char *element :
-            { "PlatForm", "FlashSize", "MemorySize", "MajorType", "MinorType", "Language" }) {
-            if (!elements.contains(QLatin1String(element))) {
-                return {};
-            }
-            name += elements.value(QLatin1String(element));
-        }
-        return name;
+        return FirmwareNameFromDescription(text.left(qsizetype(qstrlen(text.constData()))));
     }
 
     // Uploads an image file through the SDK; the state it ends in.

@@ -7,6 +7,7 @@
 #include "scene.h"
 #include "solvane.h"
 #include "solvane_records.h"
+#include "solvanecheck.h"
 #include "video.h"
 #include "videodecode.h"
 
@@ -272,23 +273,13 @@ private slots:
     {
         QFETCH(bool, name);
         QFETCH(bool, date);
-        scene::Osd osd;
-        osd.showChannelName = name;
-        osd.channelName = "Gate 2";
-        osd.showDate = date;
+        const scene::Osd osd { .showChannelName = name, .channelName = "Gate 2", .showDate = date };
         const scene::Picture plain = render({}, 1.0, {});
         const scene::Picture drawn = render({}, 1.0, osd);
-        const int width = plain.width;
-        auto rowsDiffer = [&](int from, int to) {
-            for (int y = from; y < to; ++y) {
-                const auto begin = std::size_t(y) * std::size_t(width);
-                if (!std::equal(plain.y.begin() + qsizetype(begin),
-                        plain.y.begin() + qsizetype(begin) + width,
-                        drawn.y.begin() + qsizetype(begin))) {
-                    return true;
-                }
-            }
-            return false;
+        const auto rowsDiffer = [&](int from, int to) {
+            const auto begin = plain.y.begin() + qsizetype(from) * plain.width;
+            return !std::equal(begin, begin + qsizetype(to - from) * plain.width,
+                drawn.y.begin() + qsizetype(from) * plain.width);
         };
         const int h = plain.height;
         QCOMPARE(rowsDiffer(0, h / 4), date);
@@ -304,7 +295,6 @@ private slots:
         QTest::addColumn<QSize>("size");
         QTest::addColumn<int>("keyInterval");
         QTest::newRow("H.264 QCIF") << uint32_t(wire::H264) << QSize(176, 144) << 25;
-        QTest::newRow("H.264 2CIF") << uint32_t(wire::H264) << QSize(704, 288) << 25;
         QTest::newRow("MPEG-4 CIF") << uint32_t(wire::Mpeg4) << QSize(352, 288) << 25;
         QTest::newRow("M-JPEG QCIF") << uint32_t(wire::Mjpeg) << QSize(176, 144) << 25;
         QTest::newRow("H.264 all key") << uint32_t(wire::H264) << QSize(176, 144) << 0;
@@ -314,13 +304,12 @@ private slots:
         QFETCH(uint32_t, codec);
         QFETCH(QSize, size);
         QFETCH(int, keyInterval);
-        StreamFormat format;
-        format.codec = codec;
-        format.width = size.width();
-        format.height = size.height();
-        format.keyInterval = keyInterval;
-        format.bitrate = 256000;
-        format.constantBitrate = true;
+        const StreamFormat format { .codec = codec,
+            .width = size.width(),
+            .height = size.height(),
+            .bitrate = 256000,
+            .constantBitrate = true,
+            .keyInterval = keyInterval };
         QString error;
         const auto encoder = devsim::VideoEncoder::open(format, &error);
         QVERIFY2(encoder, qPrintable(error));
@@ -359,8 +348,7 @@ private slots:
         w.u8(SOLV_COMPRESSCFG_STREAM_OFFSET + SOLV_STREAM_RESOLUTION_OFFSET, 2);
         w.u32(SOLV_COMPRESSCFG_STREAM_OFFSET + SOLV_STREAM_FRAME_RATE_OFFSET, 0);
         m_fleet->setRecord(viewed, SOLV_GET_COMPRESSCFG, record);
-        const int32_t id
-            = SOLV_Login_V30(qPrintable(m_fleet->address(viewed)), Port, "admin", "60917", nullptr);
+        const int32_t id = solvcheck::login(m_fleet->address(viewed), Port);
         QVERIFY(id >= 0);
         Numbers first;
         Numbers second;

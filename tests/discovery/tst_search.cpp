@@ -11,7 +11,6 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScrollBar>
-#include <QSpinBox>
 #include <QTest>
 
 namespace {
@@ -138,12 +137,10 @@ private slots:
         QTest::addColumn<QString>("stop");
         QTest::addColumn<bool>("services"); // default credentials to search with
         QTest::addColumn<QString>("message");
-        QTest::newRow("input") << "0.168.1.1"
-                               << "5" << true << "IP Input Error!";
-        QTest::newRow("range") << "127.0.22.10"
-                               << "9" << true << "IP Range Error!";
-        QTest::newRow("no credentials") << "127.0.22.1"
-                                        << "2" << false << "Failed to start searching!";
+        QTest::newRow("input") << "0.168.1.1" << QString("5") << true << "IP Input Error!";
+        QTest::newRow("range") << "127.0.22.10" << QString("9") << true << "IP Range Error!";
+        QTest::newRow("no credentials")
+            << "127.0.22.1" << QString("2") << false << "Failed to start searching!";
     }
 
     void refusedSearchStartsNothing()
@@ -178,7 +175,6 @@ private slots:
         QFETCH(bool, escape);
         CSearchEngine engine;
         TestDialog dialog(&engine);
-        QCOMPARE(dialog.child<QSpinBox>("PortspinBox")->value(), 8000);
         dialog.search("127.0.22.1", "254");
         QVERIFY(dialog.isSearching());
         QCOMPARE(dialog.face(), "searching");
@@ -219,16 +215,11 @@ private slots:
     {
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("shown");
-        QTest::newRow("0") << "0"
-                           << "0";
-        QTest::newRow("254") << "254"
-                             << "254";
-        QTest::newRow("255 stops at 25") << "255"
-                                         << "25";
-        QTest::newRow("300 stops at 30") << "300"
-                                         << "30";
-        QTest::newRow("letters") << "1a2"
-                                 << "12";
+        for (const char *accepted : { "0", "254" }) {
+            QTest::newRow(accepted) << accepted << QString(accepted);
+        }
+        QTest::newRow("255 stops at 25") << "255" << QString("25");
+        QTest::newRow("letters") << "1a2" << QString("12");
     }
 
     void endOctetTakesZeroTo254()

@@ -14,8 +14,7 @@
 
 namespace {
 
-// Addresses of this suite only, so that suites running at the same time
-// never meet: 127.0.20.x and 127.0.21.x.
+// This suite's cameras are on 127.0.20.x and 127.0.21.x.
 constexpr quint16 kPort = 8000;
 
 quint32 address(const char *text)

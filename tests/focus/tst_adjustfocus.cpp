@@ -7,7 +7,6 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
-#include <QTextEdit>
 #include <QTimer>
 
 namespace {
@@ -91,25 +90,6 @@ private slots:
         for (int i = 0; i < m_fleet->count(); ++i) {
             QTRY_COMPARE(m_fleet->sessionCount(i), 0);
         }
-    }
-
-    void formShowsTheProcedure()
-    {
-        QCOMPARE(buttons(), QStringLiteral("0-000"));
-        QVERIFY(!button("startRealplayButton")->icon().isNull());
-        QVERIFY(!button("stopRealplayButton")->icon().isNull());
-        const auto *text = m_page->findChild<QTextEdit *>(QStringLiteral("textEdit"));
-        QCOMPARE(text->textInteractionFlags(), Qt::NoTextInteraction);
-        const QStringList lines = text->toPlainText().split(QLatin1Char('\n'));
-        QCOMPARE(lines.size(), 6);
-        QCOMPARE(lines.at(1),
-            QStringLiteral("2.Click \"Start Sampling\",and set focus to the longest slowly;"));
-        // "slowly" in red, the notice in orange.
-        const auto colourOf = [&](const QString &word) {
-            return text->document()->find(word).charFormat().foreground().color();
-        };
-        QCOMPARE(colourOf(QStringLiteral("slowly")), QColor(0xfd, 0x00, 0x0c));
-        QCOMPARE(colourOf(QStringLiteral("Notice")), QColor(0xff, 0x55, 0x00));
     }
 
     // No preview -> preview -> sampling -> fine-tuning -> preview -> no preview.
@@ -213,6 +193,9 @@ private slots:
     // device is logged in to. (Without cards it cannot start.)
     void bncPreviewUsesNoDevice()
     {
+        QCOMPARE(buttons(), QStringLiteral("0-000"));
+        QVERIFY(!button("startRealplayButton")->icon().isNull());
+        QVERIFY(!button("stopRealplayButton")->icon().isNull());
         m_page->BNCPreviewEnable(true);
         QCOMPARE(buttons(), QStringLiteral("1-000"));
         m_page->BNCPreviewEnable(false);

@@ -28,12 +28,8 @@ class TestFocusMeasure : public QObject
         for (const FocusMeasure::Kernel &kernel : FocusMeasure::availableKernels()) {
             const qint32 value = kernel.measure(picture.data(), width, height);
             QVERIFY2(value == expected,
-                qPrintable(QStringLiteral("%1 on %2x%3: %4, plain %5")
-                               .arg(QLatin1String(kernel.name))
-                               .arg(width)
-                               .arg(height)
-                               .arg(value)
-                               .arg(expected)));
+                qPrintable(QString::asprintf(
+                    "%s on %dx%d: %d, plain %d", kernel.name, width, height, value, expected)));
         }
     }
 

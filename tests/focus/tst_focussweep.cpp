@@ -80,11 +80,9 @@ class TestFocusSweep : public QObject
 private slots:
     void highestValueComesWithTheSharpestPicture()
     {
-        devsim::FleetOptions options;
-        options.firstAddress = QStringLiteral("127.0.91.21");
-        options.discoveryPort = 0;
-        options.timeScale = TimeScale;
-        devsim::Fleet fleet(options);
+        devsim::Fleet fleet({ .firstAddress = QStringLiteral("127.0.91.21"),
+            .timeScale = TimeScale,
+            .discoveryPort = 0 });
         QString error;
         QVERIFY2(fleet.start(&error), qPrintable(error));
 
@@ -116,23 +114,19 @@ private slots:
             }
         }
         QVERIFY2(std::abs(highestAt - sharpest) < 1.0,
-            qPrintable(QStringLiteral("highest %1 s from the sharpest picture")
-                           .arg(highestAt - sharpest)));
-        qInfo("highest %.2f s from the sharpest picture", highestAt - sharpest);
+            qPrintable(
+                QString::asprintf("highest %.2f s from the sharpest", highestAt - sharpest)));
         // Rising from the blurred start, falling to the blurred end, around
         // the highest value: measures are timed on arrival, so a loaded
         // machine's latency shifts the whole curve, never its shape.
-        const double rising
-            = meanBetween(measures, highestAt - Period / 2, highestAt - Period / 4);
+        const double rising = meanBetween(measures, highestAt - Period / 2, highestAt - Period / 4);
         const double falling
             = meanBetween(measures, highestAt + Period / 4, highestAt + Period / 2);
         const double top = meanBetween(measures, highestAt - Period / 10, highestAt + Period / 10);
         QVERIFY(rising > 0 && falling > 0);
         QVERIFY2(top > 1.5 * rising && top > 1.5 * falling,
-            qPrintable(QStringLiteral("%1 rising, %2 at the top, %3 falling")
-                           .arg(rising)
-                           .arg(top)
-                           .arg(falling)));
+            qPrintable(
+                QString::asprintf("%.0f rising, %.0f top, %.0f falling", rising, top, falling)));
     }
 };
 

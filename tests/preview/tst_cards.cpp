@@ -1,29 +1,31 @@
-// The capture cards in the main window and the live preview, against a
-// simulated camera (127.0.92.11): without cards the boxes fail; with the
+// The camera page's preview and the capture cards in the main window, against
+// a simulated camera (127.0.92.11): the running preview is counted, refuses the
+// close and stops on a page without it; without cards the boxes fail; with the
 // virtual cards the camera page decodes on the decoder card and previews the
 // encoder card's input.
 #include "adjustfocus.h"
 #include "cardinitthread.h"
 #include "configframe.h"
 #include "fixedtext.h"
-#include "fleet.h"
 #include "kelvra.h"
 #include "mirt.h"
 #include "paintarea.h"
 #include "playwindow.h"
 #include "preconfig.h"
 #include "realplay.h"
+#include "simfleet.h"
 #include "solvane.h"
 #include "tervix.h"
 
 #include <QAtomicInt>
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QListWidget>
 #include <QPushButton>
 #include <QScreen>
-#include <QVBoxLayout>
 #include <QSignalSpy>
 #include <QTest>
+#include <QVBoxLayout>
 
 namespace {
 
@@ -67,7 +69,6 @@ class TestCards : public QObject
 
     std::unique_ptr<devsim::Fleet> m_fleet;
     std::unique_ptr<RecordingTervix> m_window;
-    QStringList m_log;
 
     QCheckBox *box(const char *name) const
     {
@@ -77,20 +78,15 @@ class TestCards : public QObject
     {
         return m_window->findChild<CConfigFrame *>(QStringLiteral("ConfigFrame"))->preConfig();
     }
-    QStringList logLines() const
-    {
-        QStringList lines;
-        const auto *list = m_window->findChild<QListWidget *>(QStringLiteral("listWidget"));
-        for (int i = 0; i < list->count(); ++i) {
-            lines << list->item(i)->text();
-        }
-        return lines;
-    }
     bool logHas(const QString &text) const
     {
-        const QStringList lines = logLines();
-        return std::any_of(lines.cbegin(), lines.cend(),
-            [&text](const QString &line) { return line.contains(text); });
+        return !m_window->findChild<QListWidget *>(QStringLiteral("listWidget"))
+                    ->findItems(text, Qt::MatchContains)
+                    .isEmpty();
+    }
+    bool cardBoxesEnabled() const
+    {
+        return box("checkBoxMDCard")->isEnabled() && box("checkBoxBNC")->isEnabled();
     }
     void chooseCamera()
     {
@@ -99,6 +95,7 @@ class TestCards : public QObject
         FixedText::write(record.szIPAddress, Camera);
         record.wPort = FleetPort;
         m_window->findChild<CConfigFrame *>(QStringLiteral("ConfigFrame"))->SetDevice(0, record);
+        QVERIFY(cameraPage()->isEnabled());
     }
 
 private slots:
@@ -106,10 +103,8 @@ private slots:
     {
         MIRT_Init();
         SOLV_Init();
-        m_fleet = std::make_unique<devsim::Fleet>(devsim::FleetOptions {
-            .firstAddress = QString::fromLatin1(Camera), .port = FleetPort, .discoveryPort = 0 });
-        QString error;
-        QVERIFY2(m_fleet->start(&error), qPrintable(error));
+        m_fleet = startFleet(QString::fromLatin1(Camera), FleetPort, 1, 1.0);
+        QVERIFY(m_fleet);
     }
 
     void cleanupTestCase()
@@ -129,6 +124,43 @@ private slots:
     {
         m_window.reset();
         useCards("");
+    }
+
+    void leavingForAPageWithoutItStopsThePreview_data()
+    {
+        QTest::addColumn<int>("tab");
+        QTest::addColumn<bool>("stops");
+        QTest::newRow("configuration") << 0 << false;
+        QTest::newRow("batch set") << 1 << true;
+        QTest::newRow("batch upgrade") << 2 << true;
+        QTest::newRow("auxiliary zoom") << 3 << true;
+        QTest::newRow("lens selection") << 4 << true;
+    }
+
+    void leavingForAPageWithoutItStopsThePreview()
+    {
+        QFETCH(int, tab);
+        QFETCH(bool, stops);
+        chooseCamera();
+        QSignalSpy changes(cameraPage(), &CPreConfig::RealPlayStatChange);
+        cameraPage()->startRealplay();
+        QCOMPARE(changes.size(), 1);
+        QCOMPARE(m_window->previewsRunning(), 1);
+        QVERIFY(m_window->cameraPreviewRunning());
+        QVERIFY(!cardBoxesEnabled());
+
+        QCloseEvent refused;
+        QCoreApplication::sendEvent(m_window.get(), &refused);
+        QVERIFY(!refused.isAccepted());
+        QCOMPARE(
+            m_window->messages, QStringList { "Warning!: Camera parameters preview unclosed!" });
+
+        m_window->tabPageChanges(tab);
+        QCOMPARE(cameraPage()->isPreviewRunning(), !stops);
+        QCOMPARE(m_window->cameraPreviewRunning(), !stops);
+        QCOMPARE(m_window->previewsRunning(), stops ? 0 : 1);
+        QCOMPARE(cardBoxesEnabled(), stops);
+        QCOMPARE(changes.size(), stops ? 2 : 1);
     }
 
     void workerReportsItsRuns_data()
@@ -195,7 +227,6 @@ private slots:
         QVERIFY(logHas(QStringLiteral("Succeed to initialize encoder card!")));
         QVERIFY(logHas(QStringLiteral("Succeed to initialize decode card!")));
         chooseCamera();
-        QVERIFY(cameraPage()->isEnabled());
         cameraPage()->realPlay()->SetFrameCallback(&countFrame, nullptr);
         cameraPage()->startRealplay();
         QVERIFY(cameraPage()->isPreviewRunning());
@@ -269,26 +300,9 @@ private slots:
         QVERIFY(!start->isEnabled());
     }
 
+    // The encoder card's preview is placed by hand: in the window, then over
+    // the whole screen and back, by Escape or a double click alike.
     void bncPreviewFollowsFullScreen()
-    {
-        useCards("encoder");
-        QVERIFY(InitDSPs() > 0);
-        CRealPlay realPlay;
-        const QRect client(0, 0, 320, 240);
-        realPlay.setWindowGeometry(
-            [client](quintptr) { return client; }, [] { return QSize(1920, 1080); });
-        QVERIFY(realPlay.StartBNCPreview(0x92));
-        QCOMPARE(realPlay.bncPreviewRect(), client);
-        realPlay.FullScreenChanged(true);
-        QCOMPARE(realPlay.bncPreviewRect(), QRect(0, 0, 1920, 1080));
-        realPlay.FullScreenChanged(false);
-        QCOMPARE(realPlay.bncPreviewRect(), client);
-        realPlay.StopRealPlay();
-        realPlay.StopRealPlay();
-        QVERIFY(!realPlay.isRunning());
-    }
-
-    void escapeAndDoubleClickPlaceTheBncPreviewAlike()
     {
         useCards("encoder");
         QVERIFY(InitDSPs() > 0);
@@ -303,6 +317,7 @@ private slots:
         CRealPlay realPlay;
         play->SetRealPlay(&realPlay);
         QVERIFY(realPlay.StartBNCPreview(play->presenterHandle()));
+        QCOMPARE(realPlay.bncPreviewRect(), play->rect());
         QList<QRect> placed;
         for (const bool escape : { true, false }) {
             QTest::mouseDClick(play, Qt::LeftButton);
@@ -319,6 +334,8 @@ private slots:
         QCOMPARE(placed.first(), placed.last());
         QVERIFY(placed.first().size() != play->screen()->size());
         realPlay.StopRealPlay();
+        realPlay.StopRealPlay();
+        QVERIFY(!realPlay.isRunning());
     }
 };
 

@@ -29,44 +29,35 @@ struct Calls
 };
 Calls *g_calls = nullptr;
 
+template<typename T> T counted(std::atomic<int> &calls, T result)
+{
+    ++calls;
+    return result;
+}
+
 // The device side stands still: these tests hand the stream over themselves.
 int32_t fakeRealPlay(int32_t, const SOLV_PREVIEW_REQUEST *, SOLV_RealDataCallback, void *, int32_t)
 {
-    ++g_calls->realPlay;
-    return 5;
+    return counted(g_calls->realPlay, 5);
 }
 
 PreviewLibraries countedLibraries()
 {
     PreviewLibraries libraries;
     libraries.realPlay = &fakeRealPlay;
-    libraries.stopRealPlay = [](int32_t) {
-        ++g_calls->stopRealPlay;
-        return 1;
-    };
-    libraries.logout = [](int32_t) {
-        ++g_calls->logout;
-        return 1;
-    };
-    libraries.getPort = [](int32_t *port) {
-        ++g_calls->getPort;
-        return Strix_GetPort(port);
-    };
-    libraries.freePort = [](int32_t port) {
-        ++g_calls->freePort;
-        return Strix_FreePort(port);
-    };
+    libraries.stopRealPlay = [](int32_t) { return counted(g_calls->stopRealPlay, 1); };
+    libraries.logout = [](int32_t) { return counted(g_calls->logout, 1); };
+    libraries.getPort
+        = [](int32_t *port) { return counted(g_calls->getPort, Strix_GetPort(port)); };
+    libraries.freePort
+        = [](int32_t port) { return counted(g_calls->freePort, Strix_FreePort(port)); };
     libraries.openStream = [](int32_t port, const uint8_t *header, uint32_t size, uint32_t buffer) {
-        ++g_calls->openStream;
-        return Strix_OpenStream(port, header, size, buffer);
+        return counted(g_calls->openStream, Strix_OpenStream(port, header, size, buffer));
     };
-    libraries.closeStream = [](int32_t port) {
-        ++g_calls->closeStream;
-        return Strix_CloseStream(port);
-    };
+    libraries.closeStream
+        = [](int32_t port) { return counted(g_calls->closeStream, Strix_CloseStream(port)); };
     libraries.inputData = [](int32_t port, const uint8_t *data, uint32_t size) {
-        ++g_calls->inputData;
-        const int taken = Strix_InputData(port, data, size);
+        const auto taken = counted(g_calls->inputData, Strix_InputData(port, data, size));
         g_calls->inputTaken += taken != 0;
         return taken;
     };
@@ -168,51 +159,29 @@ private slots:
         QCOMPARE(m_calls->logout.load(), 0); // the login was the caller's
     }
 
-    void negativeUserIdNeverReachesTheDevice()
-    {
-        QStringList log;
-        CRealPlay realPlay([&log](const QString &line) { log << line; }, countedLibraries());
-        QVERIFY(!realPlay.RealPlay(-1, 1, 0));
-        QCOMPARE(m_calls->realPlay.load(), 0);
-        QVERIFY(!realPlay.isRunning());
-        QCOMPARE(log, QStringList());
-    }
-
-    void stopWhenIdleDoesNothing()
+    // Stopping an idle preview does nothing; stopped twice after a run it is
+    // released once, shows nothing more and may start again.
+    void stopReleasesOnceAndShowsNothingMore()
     {
         CRealPlay realPlay({}, countedLibraries());
         realPlay.StopRealPlay();
-        realPlay.StopRealPlay();
-        QCOMPARE(m_calls->stopRealPlay.load(), 0);
-        QCOMPARE(m_calls->freePort.load(), 0);
-        QCOMPARE(m_calls->logout.load(), 0);
+        QCOMPARE(m_calls->stopRealPlay + m_calls->freePort + m_calls->logout, 0);
         QCOMPARE(realPlay.GetFrameRate(), 0u);
 
-        // Stopped twice after a run: released once.
+        std::atomic<int> stoppedFrames { 0 };
+        realPlay.SetFrameCallback(&countFrame, &stoppedFrames);
         QVERIFY(realPlay.RealPlay(3, 1, 0));
         header(realPlay);
+        data(realPlay, m_stream.data);
+        QTRY_VERIFY_WITH_TIMEOUT(stoppedFrames > 0, 60000);
+        QVERIFY(realPlay.GetFrameRate() > 0);
         realPlay.StopRealPlay();
         realPlay.StopRealPlay();
         QCOMPARE(m_calls->stopRealPlay.load(), 1);
         QCOMPARE(m_calls->freePort.load(), 1);
-        QVERIFY(realPlay.RealPlay(3, 1, 0));
-    }
-
-    void noFrameAfterStop()
-    {
-        CRealPlay stopped({}, countedLibraries());
-        std::atomic<int> stoppedFrames { 0 };
-        stopped.SetFrameCallback(&countFrame, &stoppedFrames);
-        QVERIFY(stopped.RealPlay(3, 1, 0));
-        header(stopped);
-        data(stopped, m_stream.data);
-        QTRY_VERIFY_WITH_TIMEOUT(stoppedFrames > 0, 60000);
-        QVERIFY(stopped.GetFrameRate() > 0);
-        stopped.StopRealPlay();
+        QCOMPARE(realPlay.GetFrameRate(), 0u);
         const int seen = stoppedFrames;
-        QCOMPARE(stopped.GetFrameRate(), 0u);
-        // A block that comes late goes nowhere.
-        data(stopped, m_stream.data);
+        data(realPlay, m_stream.data); // comes late, goes nowhere
 
         // Another preview's stream, all decoded, gives the stopped one time to show anything.
         CRealPlay other({}, countedLibraries());
@@ -222,18 +191,23 @@ private slots:
         data(other, m_stream.data + m_stream.data.left(100));
         QTRY_COMPARE_WITH_TIMEOUT(m_calls->frames.load(), 10, 60000);
         QCOMPARE(stoppedFrames.load(), seen);
+        QVERIFY(realPlay.RealPlay(3, 1, 0));
     }
 
-    void hardDecodeWithoutCardFails()
+    // A negative login, or hard decoding without a card, never reaches the device.
+    void refusedStartsReachNoDevice()
     {
         QStringList log;
         CRealPlay realPlay([&log](const QString &line) { log << line; }, countedLibraries());
+        QVERIFY(!realPlay.RealPlay(-1, 1, 0));
+        QVERIFY(!realPlay.isRunning());
+        QCOMPARE(log, QStringList());
         realPlay.SetHardDecode(true);
         QVERIFY(!realPlay.RealPlay(3, 1, 0));
         QCOMPARE(log, QStringList { "Failed to initialize DirectDraw!" });
-        QCOMPARE(m_calls->realPlay.load(), 0);
         QVERIFY(!realPlay.StartBNCPreview(0));
         QCOMPARE(log.last(), QStringLiteral("Open decode channel failed!"));
+        QCOMPARE(m_calls->realPlay.load(), 0);
         realPlay.SetHardDecode(false);
         QVERIFY(realPlay.RealPlay(3, 1, 0));
     }

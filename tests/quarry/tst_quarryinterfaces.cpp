@@ -8,22 +8,12 @@
 #include <arpa/inet.h>
 
 #include <atomic>
-#include <initializer_list>
 
 using namespace discoverytest;
 
 namespace {
 
 constexpr const char *kSetting = "TERVIX_DISCOVERY_INTERFACES";
-
-QStringList strings(std::initializer_list<const char *> texts)
-{
-    QStringList result;
-    for (const char *t : texts) {
-        result << QString::fromLatin1(t);
-    }
-    return result;
-}
 
 QString text(in_addr address)
 {
@@ -136,16 +126,16 @@ private slots:
         QTest::newRow("unset") << QByteArray() << all << none;
         QTest::newRow("separators only") << QByteArray(" ,\t, ") << all << none;
         QTest::newRow("padded") << QByteArray(" lo , ") << loopback << none;
-        QTest::newRow("lo") << QByteArray("lo") << loopback << none;
-        QTest::newRow("127.0.0.1") << QByteArray("127.0.0.1") << strings({ "127.0.0.1" }) << none;
+        QTest::newRow("127.0.0.1")
+            << QByteArray("127.0.0.1") << QStringList { "127.0.0.1" } << none;
         QTest::newRow("twice, by name and address")
             << QByteArray("lo,127.0.0.1") << loopback << none;
-        QTest::newRow("unknown name") << QByteArray("nosuch0") << none << strings({ "nosuch0" });
+        QTest::newRow("unknown name") << QByteArray("nosuch0") << none << QStringList { "nosuch0" };
         QTest::newRow("address of no interface")
-            << QByteArray("127.0.0.2") << none << strings({ "127.0.0.2" });
+            << QByteArray("127.0.0.2") << none << QStringList { "127.0.0.2" };
         QTest::newRow("known and unknown")
-            << QByteArray("nosuch0 lo") << loopback << strings({ "nosuch0" });
-        QTest::newRow("name is not a prefix") << QByteArray("l") << none << strings({ "l" });
+            << QByteArray("nosuch0 lo") << loopback << QStringList { "nosuch0" };
+        QTest::newRow("name is not a prefix") << QByteArray("l") << none << QStringList { "l" };
         if (const quarry::Ipv4Interface *other = firstOtherInterface()) {
             const QByteArray name = QByteArray::fromStdString(other->name);
             const QStringList named = hostAddresses([](const quarry::Ipv4Interface &item) {
@@ -180,18 +170,16 @@ private slots:
         QTest::addColumn<QStringList>("interfaces");
         const QStringList loopback { QStringLiteral("127.0.0.1") };
         QTest::newRow("fleet on loopback, once")
-            << strings({ "127.0.11.1", "127.0.11.2", "127.1.0.1" }) << loopback;
+            << QStringList { "127.0.11.1", "127.0.11.2", "127.1.0.1" } << loopback;
         // An address on none of this machine's subnets, if it has none of 203.0.113.0/24.
         in_addr foreign {};
         inet_pton(AF_INET, "203.0.113.200", &foreign);
         if (quarry::interfacesFor({ foreign }, quarry::ipv4Interfaces()).empty()) {
             QTest::newRow("address of no interface")
-                << strings({ "203.0.113.200" }) << QStringList();
+                << QStringList { "203.0.113.200" } << QStringList();
         }
         if (const quarry::Ipv4Interface *other = firstOtherInterface()) {
             const QString address = text(other->address);
-            QTest::newRow("camera on another interface")
-                << QStringList { address } << QStringList { address };
             QTest::newRow("loopback and another interface") << QStringList {
                 QStringLiteral("127.0.11.1"), address, QStringLiteral("127.0.11.2")
             } << QStringList { QStringLiteral("127.0.0.1"), address };
@@ -217,17 +205,17 @@ private slots:
             QSKIP("no list of group memberships on this system");
         }
         const in_addr group = quarry::discoveryGroup();
+        const auto onLoopback = [](int members) {
+            return QHash<QString, int> { { "lo", members } };
+        };
         // The simulator joins where its cameras are, whatever the library may
         // use: here not even loopback.
         qputenv(kSetting, "nosuch0");
-        devsim::FleetOptions options;
-        options.count = 2;
-        options.firstAddress = QStringLiteral("127.0.11.1");
-        options.port = 18300;
-        devsim::Fleet fleet(options);
+        devsim::Fleet fleet(
+            { .count = 2, .firstAddress = QStringLiteral("127.0.11.1"), .port = 18300 });
         QString error;
         QVERIFY2(fleet.start(&error), qPrintable(error));
-        QCOMPARE(groupMembers(group), (QHash<QString, int> { { QStringLiteral("lo"), 1 } }));
+        QCOMPARE(groupMembers(group), onLoopback(1));
 
         // Nothing allowed: the library neither listens nor sends.
         QCOMPARE(QUARRY_Start(countAnnouncement), 0);
@@ -239,7 +227,7 @@ private slots:
         qputenv(kSetting, "lo");
         g_announced = 0;
         QCOMPARE(QUARRY_Start(countAnnouncement), 1);
-        QCOMPARE(groupMembers(group), (QHash<QString, int> { { QStringLiteral("lo"), 2 } }));
+        QCOMPARE(groupMembers(group), onLoopback(2));
         // The inquiry went out on loopback and both cameras answered it.
         QTRY_COMPARE(g_announced.load(), 2);
         QCOMPARE(QUARRY_SendUpdateIp(
@@ -247,7 +235,7 @@ private slots:
             QUARRY_UPDATE_DONE);
         QCOMPARE(fleet.currentAddress(1), QStringLiteral("127.0.11.21"));
         QCOMPARE(QUARRY_Stop(), 1);
-        QTRY_COMPARE(groupMembers(group), (QHash<QString, int> { { QStringLiteral("lo"), 1 } }));
+        QTRY_COMPARE(groupMembers(group), onLoopback(1));
     }
 };
 

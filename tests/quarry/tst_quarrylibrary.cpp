@@ -40,22 +40,7 @@ void collect(const char *version, const char *serial, const char *mac, const cha
 }
 
 std::atomic<int> g_stopFromCallback { -100 };
-
-void stopFromCallback(const char *, const char *, const char *, const char *, const char *,
-    uint32_t, uint16_t, uint32_t, uint32_t, const char *, const char *, const char *, int32_t)
-{
-    int expected = -100;
-    g_stopFromCallback.compare_exchange_strong(expected, QUARRY_Stop());
-}
-
 std::atomic<int> g_slowCalls { 0 };
-
-void slowCallback(const char *, const char *, const char *, const char *, const char *, uint32_t,
-    uint16_t, uint32_t, uint32_t, const char *, const char *, const char *, int32_t)
-{
-    ++g_slowCalls;
-    QThread::msleep(20);
-}
 
 std::vector<Event> events()
 {
@@ -100,13 +85,11 @@ class QuarryLibraryTest : public QObject
 private slots:
     void initTestCase()
     {
-        devsim::FleetOptions options;
-        options.count = 4;
-        options.firstAddress = QStringLiteral("127.0.9.1");
-        options.port = 18100;
-        options.timeScale = 0.1; // announcements every 200 ms, reboots of 0.5 s
-        options.rebootSeconds = 5;
-        m_fleet = std::make_unique<devsim::Fleet>(options);
+        m_fleet = std::make_unique<devsim::Fleet>(devsim::FleetOptions { .count = 4,
+            .firstAddress = QStringLiteral("127.0.9.1"),
+            .port = 18100,
+            .timeScale = 0.1, // announcements every 200 ms, reboots of 0.5 s
+            .rebootSeconds = 5 });
         QString error;
         QVERIFY2(m_fleet->start(&error), qPrintable(error));
     }
@@ -234,7 +217,11 @@ private slots:
 
     void stopFromInsideTheCallbackIsRefused()
     {
-        QCOMPARE(QUARRY_Start(stopFromCallback), 1);
+        QCOMPARE(QUARRY_Start([](auto...) {
+            int expected = -100;
+            g_stopFromCallback.compare_exchange_strong(expected, QUARRY_Stop());
+        }),
+            1);
         QTRY_VERIFY_WITH_TIMEOUT(g_stopFromCallback.load() != -100, 3000);
         QCOMPARE(g_stopFromCallback.load(), 0);
         QCOMPARE(QUARRY_Stop(), 1);
@@ -244,7 +231,11 @@ private slots:
     {
         // A slow receiver and a hundred announcements waiting in the socket:
         // Stop lets the callback under way finish and runs no other.
-        QCOMPARE(QUARRY_Start(slowCallback), 1);
+        QCOMPARE(QUARRY_Start([](auto...) {
+            ++g_slowCalls;
+            QThread::msleep(20);
+        }),
+            1);
         for (int i = 0; i < 100; ++i) {
             QVERIFY(
                 sendRaw(quarry::encodeAnnouncement(announcement("BURST-" + std::to_string(i)))));

@@ -212,14 +212,9 @@ private slots:
             // Nothing of a broken answer reaches the caller's buffer.
             QCOMPARE(record, QByteArray(SOLV_DEVICECFG_SIZE, 'k'));
             QCOMPARE(list.bytes[SOLV_PTZ_PROTOCOL_COUNT_OFFSET], uchar(0x33));
-            if (error == ~0u) {
-                QCOMPARE(text.at(0), '\0');
-            } else {
-                QCOMPARE(text.at(0), 't');
-            }
+            QCOMPARE(text.at(0), error == ~0u ? '\0' : 't');
             // Malformed data ends the login; a status the device may give does not.
-            const bool broken = error == SOLV_MALFORMED_DATA || error == SOLV_RECV_FAILED;
-            if (broken) {
+            if (error == SOLV_MALFORMED_DATA || error == SOLV_RECV_FAILED) {
                 QCOMPARE(failure(call()), uint32_t(SOLV_RECV_FAILED));
             }
             QVERIFY(SOLV_Logout(id));

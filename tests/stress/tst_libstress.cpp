@@ -16,6 +16,7 @@
 #include <arpa/inet.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -102,6 +103,8 @@ public:
         const std::string sessions = std::to_string(SessionsPerCamera);
         m_pid = ::fork();
         if (m_pid == 0) {
+            // A test stopped by a sanitizer's report takes its cameras along.
+            ::prctl(PR_SET_PDEATHSIG, SIGTERM);
             ::dup2(out[1], STDOUT_FILENO);
             ::close(out[0]);
             ::close(out[1]);

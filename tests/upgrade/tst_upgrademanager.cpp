@@ -163,12 +163,10 @@ private slots:
         QTest::addColumn<int>("abilitySize"); // the description padded to this
         QTest::addColumn<int>("state");
         const quint32 file = FirmwareFile, directory = FirmwareDirectory;
-        QTest::newRow("good") << file << "good" << 0 << int(UpgradeSucceeded);
         QTest::newRow("corrupted body") << file << "corrupted" << 0 << int(UpgradeFailed);
         QTest::newRow("other language") << file << "language" << 0 << int(UpgradeLanguageMismatch);
         QTest::newRow("stop during the upload") << file << "stop" << 0 << int(UpgradeRunning);
         QTest::newRow("connection dropped") << file << "drop" << 0 << int(UpgradeUnknown);
-        QTest::newRow("needs 16384 bytes") << directory << "" << 10000 << int(UpgradeSucceeded);
         QTest::newRow("the largest text") << directory << "" << 32767 << int(UpgradeSucceeded);
         QTest::newRow("Language missing") << directory << "Language" << 0 << int(UpgradeNoFirmware);
     }

@@ -39,10 +39,10 @@ inline devsim::Description descriptionOf(const devsim::Fleet &fleet, int index)
 inline QString writeImage(
     const QTemporaryDir &dir, const QString &name, const devsim::Description &target)
 {
-    const devsim::FirmwareSpec spec { target, newVersion(),
+    const devsim::FirmwareSpec image { target, newVersion(),
         devsim::encodeBuildDate(QDate(2027, 3, 14)), 256 * 1024 };
     const QString path = dir.filePath(name);
-    return devsim::writeFirmwareImage(path, spec, nullptr) ? path : QString();
+    return devsim::writeFirmwareImage(path, image, nullptr) ? path : QString();
 }
 
 // One image for every model and language the simulator plays; empty on failure.
