@@ -114,11 +114,14 @@ int runStream(const QString &host, const CliOptions &options)
             Cli::tr("cannot start the live stream of %1:%2").arg(address).arg(options.port),
             SOLV_GetLastError());
     }
-    const unsigned frameRate = settledFrameRate(preview);
-    if (frameRate == 0) {
+    const auto noPicture = [&] {
         preview.StopRealPlay();
         return fileFailure(options,
             Cli::tr("%1 sent no picture within %2 s").arg(address).arg(FirstPictureMs / 1000));
+    };
+    const unsigned frameRate = settledFrameRate(preview);
+    if (frameRate == 0) {
+        return noPicture();
     }
     sampler.start(frameRate);
 
@@ -127,7 +130,21 @@ int runStream(const QString &host, const CliOptions &options)
     QTimer tick;
     tick.setTimerType(Qt::PreciseTimer);
     const qint64 ticks = seconds * 1000 / TickMs;
+    // Values start with the first measured picture: before it the sampler
+    // holds none, and a 0 would read as a lens out of focus.
+    const auto measured = [&] {
+        return sampler.highest() > 0 || sampler.lowest() < FocusSampler::LowestAtStart;
+    };
+    int waitedTicks = 0;
+    bool neverMeasured = false;
     QObject::connect(&tick, &QTimer::timeout, &loop, [&] {
+        if (values.isEmpty() && !measured()) {
+            if (++waitedTicks * TickMs >= FirstPictureMs) {
+                neverMeasured = true;
+                loop.quit();
+            }
+            return;
+        }
         const int value = sampler.current();
         values.append(value);
         if (!options.json) {
@@ -140,6 +157,9 @@ int runStream(const QString &host, const CliOptions &options)
     });
     tick.start(TickMs);
     loop.exec();
+    if (neverMeasured) {
+        return noPicture();
+    }
     preview.StopRealPlay();
 
     if (options.json) {

