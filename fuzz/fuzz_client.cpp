@@ -2,12 +2,10 @@
 // says on one connection (the challenge, then the answers to a login, a
 // record get, an ability query, the PTZ protocol list and a logout), served
 // from a loopback listener and read by the real library calls.
+#include "fuzzdevice.h"
 #include "solvane.h"
 #include "solvane_records.h"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -17,43 +15,21 @@
 
 namespace {
 
-int g_listener = -1;
-uint16_t g_port = 0;
+fuzzdevice::Listener g_listener;
 
 void setUp()
 {
-    SOLV_Init();
-    // The device always answers at once or ends the connection; short
-    // time-outs keep a run fast when the client waits for more.
-    SOLV_SetConnectTime(1000, 1);
-    SOLV_SetRecvTimeOut(500);
-    g_listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address {};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    if (g_listener < 0 || ::bind(g_listener, reinterpret_cast<sockaddr *>(&address), length) != 0
-        || ::listen(g_listener, 4) != 0
-        || ::getsockname(g_listener, reinterpret_cast<sockaddr *>(&address), &length) != 0) {
-        std::abort();
-    }
-    g_port = ntohs(address.sin_port);
-}
-
-bool readable(int fd, int timeoutMs)
-{
-    pollfd entry { fd, POLLIN, 0 };
-    return ::poll(&entry, 1, timeoutMs) == 1;
+    g_listener = fuzzdevice::start();
 }
 
 // One device connection: says all of `said`, ends its side, then takes what
 // the client sends until the client closes.
 void serve(const uint8_t *said, size_t size)
 {
-    if (!readable(g_listener, 2000)) {
+    if (!fuzzdevice::readable(g_listener.fd, 2000)) {
         return;
     }
-    const int fd = ::accept4(g_listener, nullptr, nullptr, SOCK_CLOEXEC);
+    const int fd = ::accept4(g_listener.fd, nullptr, nullptr, SOCK_CLOEXEC);
     if (fd < 0) {
         return;
     }
@@ -67,7 +43,7 @@ void serve(const uint8_t *said, size_t size)
     }
     ::shutdown(fd, SHUT_WR);
     char sink[4096];
-    while (readable(fd, 2000) && ::recv(fd, sink, sizeof sink, 0) > 0) {
+    while (fuzzdevice::readable(fd, 2000) && ::recv(fd, sink, sizeof sink, 0) > 0) {
     }
     ::close(fd);
 }
@@ -81,7 +57,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 
     std::thread device(serve, data, size);
     SOLV_LOGIN_INFO info;
-    const int32_t user = SOLV_Login_V30("127.0.0.1", g_port, "admin", "12345", &info);
+    const int32_t user = SOLV_Login_V30("127.0.0.1", g_listener.port, "admin", "12345", &info);
     if (user >= 0) {
         std::vector<uint8_t> record(SOLV_DEVICECFG_SIZE);
         uint32_t returned = 0;

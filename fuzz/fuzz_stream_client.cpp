@@ -1,13 +1,11 @@
 // The client's live stream: a login, then the input as everything the
 // device says on the stream connection (challenge, attach answer, stream
 // headers, picture pieces, keep-alives), read by the library's stream thread.
+#include "fuzzdevice.h"
 #include "solvane.h"
 #include "solvane_protocol.h"
 #include "solvane_streamwire.h"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -21,8 +19,7 @@ namespace proto = solvane::proto;
 
 namespace {
 
-int g_listener = -1;
-uint16_t g_port = 0;
+fuzzdevice::Listener g_listener;
 std::vector<uint8_t> g_login; // what the device says on the login connection
 
 std::vector<uint8_t> frame(uint16_t command, uint32_t sequence, const std::vector<uint8_t> &payload,
@@ -38,20 +35,7 @@ std::vector<uint8_t> frame(uint16_t command, uint32_t sequence, const std::vecto
 
 void setUp()
 {
-    SOLV_Init();
-    SOLV_SetConnectTime(1000, 1);
-    SOLV_SetRecvTimeOut(500);
-    g_listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address {};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    if (g_listener < 0 || ::bind(g_listener, reinterpret_cast<sockaddr *>(&address), length) != 0
-        || ::listen(g_listener, 4) != 0
-        || ::getsockname(g_listener, reinterpret_cast<sockaddr *>(&address), &length) != 0) {
-        std::abort();
-    }
-    g_port = ntohs(address.sin_port);
+    g_listener = fuzzdevice::start();
     g_login = frame(proto::Challenge, 0, std::vector<uint8_t>(proto::NonceSize, 0x5a), 0);
     std::vector<uint8_t> session(4);
     proto::putU32(session.data(), 42);
@@ -61,18 +45,12 @@ void setUp()
     g_login.insert(g_login.end(), logout.begin(), logout.end());
 }
 
-bool readable(int fd, int timeoutMs)
-{
-    pollfd entry { fd, POLLIN, 0 };
-    return ::poll(&entry, 1, timeoutMs) == 1;
-}
-
 int acceptOne()
 {
-    if (!readable(g_listener, 2000)) {
+    if (!fuzzdevice::readable(g_listener.fd, 2000)) {
         return -1;
     }
-    return ::accept4(g_listener, nullptr, nullptr, SOCK_CLOEXEC);
+    return ::accept4(g_listener.fd, nullptr, nullptr, SOCK_CLOEXEC);
 }
 
 // Says all of `said` on fd, ends its side, takes what comes until the close.
@@ -88,7 +66,7 @@ void speak(int fd, const uint8_t *said, size_t size)
     }
     ::shutdown(fd, SHUT_WR);
     char sink[4096];
-    while (readable(fd, 3000) && ::recv(fd, sink, sizeof sink, 0) > 0) {
+    while (fuzzdevice::readable(fd, 3000) && ::recv(fd, sink, sizeof sink, 0) > 0) {
     }
     ::close(fd);
 }
@@ -128,7 +106,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         login.join();
     });
     SOLV_LOGIN_INFO info;
-    const int32_t user = SOLV_Login_V30("127.0.0.1", g_port, "admin", "12345", &info);
+    const int32_t user = SOLV_Login_V30("127.0.0.1", g_listener.port, "admin", "12345", &info);
     if (user >= 0) {
         g_ended = false;
         SOLV_PREVIEW_REQUEST request { 1, 0, 0, nullptr };

@@ -445,7 +445,8 @@ int HW_SetDisplayPara(int32_t channel, const KELVRA_DISPLAY_PARA *para)
     return Ok;
 }
 
-int HW_Play(int32_t channel)
+// Play and stop of an opened decoder channel.
+static int setPlaying(int32_t channel, bool playing)
 {
     const std::lock_guard<std::mutex> lock(g_lock);
     DecoderChannel *c = decoderChannel(channel);
@@ -455,22 +456,18 @@ int HW_Play(int32_t channel)
     if (!c->decoder) {
         return BadState;
     }
-    c->playing = true;
+    c->playing = playing;
     return Ok;
+}
+
+int HW_Play(int32_t channel)
+{
+    return setPlaying(channel, true);
 }
 
 int HW_Stop(int32_t channel)
 {
-    const std::lock_guard<std::mutex> lock(g_lock);
-    DecoderChannel *c = decoderChannel(channel);
-    if (c == nullptr) {
-        return decoderError();
-    }
-    if (!c->decoder) {
-        return BadState;
-    }
-    c->playing = false;
-    return Ok;
+    return setPlaying(channel, false);
 }
 
 int HW_InputData(int32_t channel, const uint8_t *data, uint32_t size)
